@@ -1,0 +1,337 @@
+#include "container.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "enginestate.h"
+#include "fileutil.h"
+#include "swftag.h"
+#include "tagfactory.h"
+#include "zhelpers.h"
+
+using namespace pascal_com;
+
+unsigned char* _head = nullptr;
+Tswftag** tags = nullptr;
+unsigned char* ExeHead = nullptr;
+Tswftag* Cthisstream_root = nullptr;
+Tswftag* Cthisstream_sprite = nullptr;
+Tswftag* mainflv = nullptr;
+Tswftag* childflv = nullptr;
+uint16_t Cparsesprite = 0;
+uint16_t Cfillsprite = 0;
+int32_t Ctruncatedtags = 0;
+
+namespace {
+
+constexpr uint32_t kprojectormagic = 0xFA123456u;
+
+uint32_t le32(const unsigned char* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+void putle32(unsigned char* p, uint32_t v) {
+    p[0] = uint8_t(v);
+    p[1] = uint8_t(v >> 8);
+    p[2] = uint8_t(v >> 16);
+    p[3] = uint8_t(v >> 24);
+}
+
+bool isprojector(const unsigned char* data) { return length(data) >= 2 && data[0] == 'M' && data[1] == 'Z'; }
+
+// Offset and length of the movie inside a projector; false when the trailer is wrong.
+bool projectorspan(const unsigned char* data, uint32_t& start, uint32_t& swflen) {
+    uint32_t n = length(data);
+    if (n < 16 || le32(data + n - 8) != kprojectormagic) return false;
+    swflen = le32(data + n - 4);
+    if (swflen < 8 || swflen > n - 8) return false;
+    start = n - 8 - swflen;
+    return true;
+}
+
+bool signatureok(const unsigned char* data) {
+    return length(data) >= 8 && (data[0] == 'F' || data[0] == 'C' || data[0] == 'Z') && data[1] == 'W' &&
+           data[2] == 'S';
+}
+
+void growlist(Tswftag**& list, uint32_t count) {
+    if (count >= length(list)) setlength(list, sizeof(Tswftag*), length(list) + 1000);
+}
+
+}  // namespace
+
+int getflashhead(const char* path, int& version, unsigned int& filelength, int& xmin, int& xmax, int& ymin, int& ymax,
+                 int& framerate, int& framecount, unsigned char& red, unsigned char& green, unsigned char& blue) {
+    unsigned char* data = nullptr;
+    int64_t size = filesize(path);
+    if (!fileexists(path)) return 0;
+    if (!dump2file(path, data, 0, size > 200 ? 200 : 0)) return 0;
+    if (size > 200) unzipfile(data, 100);
+    else unzipfile(data, -1);
+    if (isprojector(data)) {
+        setlength(data, 1, 0);
+        if (!dump2file(path, data, 0, 0)) return 0;
+        uint32_t start, swflen;
+        if (!projectorspan(data, start, swflen)) {
+            setlength(data, 1, 0);
+            return 0;
+        }
+        unsigned char* movie = nullptr;
+        bytearrayappend(movie, data, int(start), int(start + (swflen < 200 ? swflen : 200) - 1));
+        setlength(data, 1, 0);
+        data = movie;
+        unzipfile(data, 100);
+    }
+    int result = 0;
+    if (signatureok(data) && data[0] != 'Z') {
+        Tparsefill p(data, 3, 0);
+        try {
+            int v = p.U8parse();
+            unsigned int fl = p.U32parse();
+            SRECT r{};
+            p.SRECTparse(r);
+            p.U8parse();
+            int rate = p.U8parse();
+            int frames = p.U16parse();
+            version = v;
+            filelength = fl;
+            xmin = r.Xmin / 20;
+            xmax = r.Xmax / 20;
+            ymin = r.Ymin / 20;
+            ymax = r.Ymax / 20;
+            framerate = rate;
+            framecount = frames;
+            red = green = blue = 0;
+            while (p.parseleft() >= 5) {
+                uint16_t code;
+                uint32_t bodylen, headlen;
+                if (!Tswftag::peekheader(data, length(data), p.parsepos, code, bodylen, headlen)) break;
+                p.parsepos += headlen;
+                if (code == 9) {
+                    if (p.parseleft() >= 3) {
+                        red = p.U8parse();
+                        green = p.U8parse();
+                        blue = p.U8parse();
+                    }
+                    break;
+                }
+                if (bodylen > p.parseleft()) break;
+                p.parsepos += bodylen;
+            }
+            result = 1;
+        } catch (const Tparseerror&) {
+            result = 0;
+        }
+    }
+    setlength(data, 1, 0);
+    return result;
+}
+
+bool fillswftag(const char* path, Tswftag**& list, unsigned char*& head) {
+    unsigned char* data = nullptr;
+    Ctruncatedtags = 0;
+    setlength(ExeHead, 1, 0);
+    if (!dump2file(path, data, 0, 0)) {
+        seterror("cannot read the file: %s", std::strerror(errno ? errno : EIO));
+        return false;
+    }
+    if (isprojector(data)) {
+        uint32_t start, swflen;
+        if (!projectorspan(data, start, swflen)) {
+            setlength(data, 1, 0);
+            seterror("projector without a valid movie trailer");
+            return false;
+        }
+        if (start) bytearrayappend(ExeHead, data, 0, int(start - 1));
+        unsigned char* movie = nullptr;
+        bytearrayappend(movie, data, int(start), int(start + swflen - 1));
+        setlength(data, 1, 0);
+        data = movie;
+    }
+    if (!signatureok(data)) {
+        setlength(data, 1, 0);
+        seterror("not a SWF movie (bad signature)");
+        return false;
+    }
+    if (length(data) > kmaxmovie) {
+        setlength(data, 1, 0);
+        seterror("movie larger than 1 GiB");
+        return false;
+    }
+    unzipfile(data, -1);
+    const uint32_t size = length(data);
+    Tparsefill p(data, 8, 0);
+    try {
+        SRECT r{};
+        p.SRECTparse(r);
+        p.U16parse();
+        p.U16parse();
+    } catch (const Tparseerror&) {
+        setlength(data, 1, 0);
+        seterror("the movie header is truncated");
+        return false;
+    }
+    setlength(head, 1, 0);
+    bytearrayappend(head, data, 0, int(p.parsepos - 1));
+
+    uint32_t offset = p.parsepos;
+    int64_t spriteend = -1;
+    int32_t spriteindex = 0;
+    uint32_t count = 0;
+    setlength(list, sizeof(Tswftag*), 0);
+    for (;;) {
+        uint16_t code;
+        uint32_t bodylen, headlen;
+        if (!Tswftag::peekheader(data, size, offset, code, bodylen, headlen)) {
+            if (offset < size) ++Ctruncatedtags;
+            break;
+        }
+        if (CCancelProc.exchange(0)) break;
+        _thisrato = int32_t(size > 1 ? uint64_t(offset) * 100 / (size - 1) : 100);
+        const bool insprite = spriteend != -1;
+        const bool sprite = code == 39 && bodylen >= 4 && !insprite;
+        uint64_t need = uint64_t(headlen) + (sprite ? 4 : bodylen);
+        if (offset + need > size) {
+            ++Ctruncatedtags;
+            _thisrato = 100;
+            break;
+        }
+        growlist(list, count);
+        Tswftag* tag;
+        if (code == 39 && insprite) {
+            // Players do not nest sprites: keep an inner one whole, as opaque bytes.
+            tag = new Tswftag(data, offset);
+            tag->taglen = headlen + bodylen;
+            setlength(tag->rawbody, 1, 0);
+            bytearrayappendraw(tag->rawbody, data + offset + headlen, bodylen);
+            tag->spriteref = -1;
+        } else {
+            tag = createtag(data, offset, code);
+        }
+        if (code == 39 && !sprite && !insprite) tag->spriteref = -1;
+        list[count] = tag;
+        const int32_t index = int32_t(count);
+        ++count;
+        if (code == 18 || code == 45) (insprite ? Cthisstream_sprite : Cthisstream_root) = tag;
+        if (code == 60) (insprite ? childflv : mainflv) = tag;
+        int kind = tagkind(code);
+        if (kind >= 0) {
+            CCresource_list[kind].srcsize += int32_t(length(tag->rawbody));
+            CCresource_list[kind].count += 1;
+            updatedis(kindnames[kind], index, 1 << kind, 8);
+        }
+        int64_t fulllen = tag->spriteref;
+        if (sprite) {
+            spriteend = int64_t(offset) + fulllen;
+            spriteindex = index;
+            Cparsesprite = uint16_t(tag->rawbody[0] | tag->rawbody[1] << 8);
+        }
+        if (spriteend != -1) tag->spriteref = spriteindex;
+        tag->safeparse();
+        offset += tag->taglen;
+        if (spriteend != -1 && int64_t(offset) >= spriteend) {
+            spriteend = -1;
+            Cparsesprite = 0;
+        }
+    }
+    Cparsesprite = 0;
+    setlength(list, sizeof(Tswftag*), count);
+    _thisrato = 100;
+    updatedis(kindnames[KIND_SHAPE], int(count) - 1, 2, 8);
+    setlength(data, 1, 0);
+    return true;
+}
+
+bool saveswftag(const char* path, const unsigned char* head, Tswftag** list, const unsigned char* stub) {
+    if (length(head) < 8) {
+        seterror("no movie is loaded");
+        return false;
+    }
+    unsigned char* out = nullptr;
+    bytearrayappend(out, head, 0, -1);
+    uint32_t spritelenpos = 0;
+    int32_t spriteindex = -1;
+    const int32_t n = int32_t(length(list));
+    bool ok = true;
+    try {
+        for (int32_t i = 0; i < n; ++i) {
+            if (CCancelProc.exchange(0)) break;
+            _thisrato = int32_t(n > 1 ? int64_t(i) * 100 / (n - 1) : 100);
+            Tswftag* tag = list[i];
+            const int code = tag->tagcode;
+            if (code == 18 || code == 45) (spriteindex != -1 ? Cthisstream_sprite : Cthisstream_root) = tag;
+            if (code == 60) (spriteindex != -1 ? childflv : mainflv) = tag;
+            const bool realsprite = code == 39 && tag->spriteref == i;
+            if (realsprite) Cfillsprite = uint16_t(tag->rawbody[0] | tag->rawbody[1] << 8);
+            int kind = tagkind(code);
+            bool skip = (kind == KIND_IMAGE && CCparams.Skip_Image) || (kind == KIND_SOUND && CCparams.Skip_Sound) ||
+                        (kind == KIND_FONT && CCparams.Skip_Font) || (kind == KIND_FLV && CCparams.Skip_Video);
+            if (skip) {
+                tag->dofillraw(out);
+            } else {
+                tag->dofill(out);
+                if (kind >= 0) {
+                    CCresource_list[kind].dstsize += int32_t(length(tag->newbody));
+                    updatedis(kindnames[kind], i, 1 << kind, 8);
+                }
+            }
+            if (realsprite) {
+                spritelenpos = length(out) - 8;
+                spriteindex = i;
+            }
+            if (tag->spriteref != -1 && tag->spriteref == spriteindex &&
+                (i == n - 1 || list[i + 1]->spriteref != spriteindex)) {
+                putle32(out + spritelenpos, length(out) - spritelenpos - 4);
+                spritelenpos = 0;
+                spriteindex = -1;
+                Cfillsprite = 0;
+            }
+        }
+    } catch (const std::exception& e) {
+        seterror("out of memory while writing the movie");
+        ok = false;
+    }
+    Cfillsprite = 0;
+    _thisrato = 100;
+    updatedis(kindnames[KIND_SHAPE], n - 1, 2, 8);
+    if (!ok) {
+        setlength(out, 1, 0);
+        return false;
+    }
+    putle32(out + 4, length(out));
+    try {
+        zipfile(out);
+    } catch (const std::exception&) {
+        setlength(out, 1, 0);
+        seterror("compression failed");
+        return false;
+    }
+    unsigned char trailer[8];
+    putle32(trailer, kprojectormagic);
+    putle32(trailer + 4, length(out));
+    const unsigned char* pieces[3];
+    uint32_t sizes[3];
+    int count = 0;
+    if (stub && length(stub)) {
+        pieces[count] = stub;
+        sizes[count++] = length(stub);
+    }
+    pieces[count] = out;
+    sizes[count++] = length(out);
+    if (stub && length(stub)) {
+        pieces[count] = trailer;
+        sizes[count++] = 8;
+    }
+    ok = writefileatomic(path, pieces, sizes, count);
+    setlength(out, 1, 0);
+    return ok;
+}
+
+void freeswf() {
+    for (uint32_t i = 0; i < length(tags); ++i) delete tags[i];
+    setlength(tags, sizeof(Tswftag*), 0);
+    setlength(_head, 1, 0);
+    Cthisstream_root = Cthisstream_sprite = mainflv = childflv = nullptr;
+}
+
+int tagcount() { return int(length(tags)); }

@@ -1,0 +1,42 @@
+// Resource list, progress, cancel and the engine's copy of the parameters.
+#pragma once
+#include <atomic>
+#include <cstdint>
+
+#include "params.h"
+
+struct Trlist {
+    int32_t srcsize;
+    int32_t count;
+    int32_t dstsize;
+};
+
+enum Tkind { KIND_IMAGE = 0, KIND_SHAPE, KIND_SOUND, KIND_FLV, KIND_FONT, KIND_AS, KIND_COUNT };
+
+using Tdisproc = void (*)(int kind, int code, void* object1, void* object2);
+
+extern Tparams CCparams;
+extern Tdisproc CCdis_proc;
+extern void* CCvoid1;
+extern void* CCvoid2;
+extern int32_t CCthisindex;
+extern std::atomic<int32_t> CCancelProc;
+extern std::atomic<int32_t> _thisrato;
+extern Trlist CCresource_list[KIND_COUNT];
+// Why the last file could not be read or written, empty when it could.
+extern char CClasterror[512];
+
+extern const char* const kindnames[KIND_COUNT];
+// Resource kind index of a tag code, -1 for none.
+int tagkind(int tagcode);
+
+void setslobject(void* object1, void* object2);
+void setslproc(Tdisproc callback);
+Trlist* getresourcelist();
+int position();
+void CancelProc();
+void updatedis(const char* kindname, int index, int kindbit, int code);
+void sourceclear();
+void sourceoutclear();
+void seterror(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+const char* lasterror();

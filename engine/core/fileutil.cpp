@@ -1,0 +1,148 @@
+#include "fileutil.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "enginestate.h"
+#include "pascal_com.h"
+
+using namespace pascal_com;
+
+int64_t filesize(int fd) {
+    if (lseek(fd, 0, SEEK_SET) < 0) return 0;
+    off_t end = lseek(fd, 0, SEEK_END);
+    return end < 0 ? 0 : int64_t(end);
+}
+
+int64_t filesize(const char* path) {
+    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return 0;
+    int64_t n = filesize(fd);
+    close(fd);
+    return n;
+}
+
+bool fileexists(const char* path) {
+    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    close(fd);
+    return fd >= 1;
+}
+
+int rmfile(const char* path) {
+    chmod(path, 0666);
+    unlink(path);
+    return 1;
+}
+
+int openexistfile(const char* path) { return open(path, O_RDWR | O_CLOEXEC); }
+int openwritefile(const char* path) { return open(path, O_RDWR | O_CLOEXEC); }
+
+int createnewfile(const char* path) {
+    unlink(path);
+    return open(path, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+}
+
+static bool readall(int fd, unsigned char* p, size_t n, int64_t offset) {
+    while (n > 0) {
+        ssize_t got = pread(fd, p, n, offset);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        p += got;
+        n -= size_t(got);
+        offset += got;
+    }
+    return true;
+}
+
+static bool writeall(int fd, const unsigned char* p, size_t n) {
+    while (n > 0) {
+        ssize_t put = write(fd, p, n);
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) return false;
+        p += put;
+        n -= size_t(put);
+    }
+    return true;
+}
+
+bool dump2file(const char* path, unsigned char*& array, int64_t offset, int64_t count, int fd) {
+    bool mine = fd == -1;
+    if (mine) {
+        fd = open(path, O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return false;
+        struct stat st;
+        if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            close(fd);
+            errno = EISDIR;
+            return false;
+        }
+    }
+    int64_t size = filesize(fd);
+    int64_t n = count ? count : size - offset;
+    bool ok = offset >= 0 && n >= 0 && offset + n <= size && n <= int64_t(UINT32_MAX - 16);
+    if (ok) {
+        setlength(array, 1, size_t(n));
+        ok = n == 0 || readall(fd, array, size_t(n), offset);
+        if (!ok) setlength(array, 1, 0);
+    }
+    if (mine) close(fd);
+    return ok;
+}
+
+bool dump2tofile(bool append, const char* path, const unsigned char* array, int fd, int from, int to) {
+    bool mine = fd == -1;
+    if (mine) {
+        int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
+        fd = open(path, flags, 0666);
+        if (fd < 0) return false;
+    } else if (append) {
+        lseek(fd, 0, SEEK_END);
+    }
+    bool ok = true;
+    uint32_t n = length(array);
+    if (to == -1) to = int(n) - 1;
+    if (array && from >= 0 && to >= from && uint32_t(to) < n) ok = writeall(fd, array + from, size_t(to - from + 1));
+    if (mine) ok = close(fd) == 0 && ok;
+    return ok;
+}
+
+bool writefileatomic(const char* path, const unsigned char* const* pieces, const uint32_t* sizes, int count) {
+    std::string tmp = std::string(path) + ".partXXXXXX";
+    int fd = mkstemp(tmp.data());
+    if (fd < 0) {
+        seterror("cannot create a file beside %s: %s", path, std::strerror(errno));
+        return false;
+    }
+    mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+    bool ok = true;
+    for (int i = 0; i < count && ok; ++i) ok = writeall(fd, pieces[i], sizes[i]);
+    int err = ok ? 0 : errno;
+    if (close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (ok && rename(tmp.c_str(), path) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        unlink(tmp.c_str());
+        seterror("cannot write %s: %s", path, std::strerror(err));
+    }
+    return ok;
+}
+
+bool samefile(const char* a, const char* b) {
+    struct stat sa, sb;
+    if (stat(a, &sa) != 0 || stat(b, &sb) != 0) return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}

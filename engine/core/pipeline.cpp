@@ -1,0 +1,143 @@
+#include "pipeline.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "../vector/registry.h"
+#include "container.h"
+#include "enginestate.h"
+#include "fileutil.h"
+#include "pascal_com.h"
+
+using namespace pascal_com;
+
+char CCtmpdir[256] = "";
+char CClame[256] = "";
+char CCffmpeg[256] = "";
+char CCexefile[256] = "";
+int64_t Csrcfilesize = 0;
+int64_t Cdstfilesize = 0;
+int32_t Csrcx = 1;
+int32_t Csrcy = 1;
+double RatoImageSizeX = 1.0;
+double RatoImageSizeY = 1.0;
+
+namespace {
+std::string& sourcepath() {
+    static std::string path;
+    return path;
+}
+bool loaded = false;
+}  // namespace
+
+void appinit(const char* toolsdir, const char* tmpdir) {
+    std::snprintf(CCtmpdir, sizeof CCtmpdir, "%s", tmpdir ? tmpdir : "");
+    std::snprintf(CClame, sizeof CClame, "%slame", toolsdir ? toolsdir : "");
+    std::snprintf(CCffmpeg, sizeof CCffmpeg, "%sffmpeg", toolsdir ? toolsdir : "");
+}
+
+void one_initdata(const char* toolsdir, const char* tmpdir) {
+    appinit(toolsdir, tmpdir);
+    clearres();
+    sourceclear();
+}
+
+void two_readfile(const char* path) {
+    sourceclear();
+    CClasterror[0] = 0;
+    freeswf();
+    loaded = false;
+    sourcepath() = path ? path : "";
+    Csrcfilesize = path ? filesize(path) : 0;
+    int version = 0, xmin = 0, xmax = 0, ymin = 0, ymax = 0, rate = 0, frames = 0;
+    unsigned int filelength = 0;
+    unsigned char r = 0, g = 0, b = 0;
+    clearres();
+    if (!path || !getflashhead(path, version, filelength, xmin, xmax, ymin, ymax, rate, frames, r, g, b)) {
+        seterror(path && fileexists(path) ? "not a Flash movie" : "cannot open the file");
+        return;
+    }
+    Csrcx = xmax - xmin;
+    Csrcy = ymax - ymin;
+    loaded = fillswftag(path, tags, _head);
+    if (!loaded) freeswf();
+}
+
+void three_getflashdata() {}
+void four_getexistsparam() {}
+
+void five_allimgsetratodef(int width, int height) {
+    // A stage without width or height gives no ratio to scale by.
+    RatoImageSizeX = width != 0 && Csrcx > 0 ? double(width) / Csrcx : 1.0;
+    RatoImageSizeY = height != 0 && Csrcy > 0 ? double(height) / Csrcy : 1.0;
+}
+
+void six_allparamset(Tparams params) { CCparams = params; }
+void seven_prepareopt() {}
+
+void dooptimize(const char* outpath, int asexe) {
+    Cdstfilesize = 0;
+    if (!loaded || !_head) {
+        if (!CClasterror[0]) seterror("no movie is loaded");
+        freeswf();
+        return;
+    }
+    if (!outpath || !*outpath) {
+        seterror("no output path");
+        freeswf();
+        return;
+    }
+    if (samefile(outpath, sourcepath().c_str())) {
+        seterror("the output would overwrite the source file");
+        freeswf();
+        return;
+    }
+    unsigned char* stub = nullptr;
+    if (asexe) {
+        if (CCexefile[0] && fileexists(CCexefile)) dump2file(CCexefile, stub, 0, 0);
+        else bytearrayappend(stub, ExeHead, 0, -1);
+    }
+    bool ok = saveswftag(outpath, _head, tags, stub);
+    setlength(stub, 1, 0);
+    freeswf();
+    loaded = false;
+    Cdstfilesize = ok ? filesize(outpath) : 0;
+}
+
+void appfina() {
+    freeswf();
+    loaded = false;
+    clearres();
+}
+
+int64_t srcfilesize() { return Csrcfilesize; }
+int64_t dstfilesize() { return Cdstfilesize; }
+int fileloaded() { return loaded ? 1 : 0; }
+
+void optfile(const char* inpath, const char* outpath) {
+    CCparams.Audio_q = 3;
+    CCparams.Sha_ForceCCR = 20;
+    CCparams.Sha_FontCCR = 20;
+    CCparams.Video_q = 2;
+    CCparams.Img_CustomPV = 75;
+    CCparams.Img_ForceZip = 0;
+    CCparams.Img_Aio = 0;
+    clearres();
+    freeswf();
+    CClasterror[0] = 0;
+    sourcepath() = inpath ? inpath : "";
+    int version = 0, xmin = 0, xmax = 0, ymin = 0, ymax = 0, rate = 0, frames = 0;
+    unsigned int filelength = 0;
+    unsigned char r = 0, g = 0, b = 0;
+    if (!inpath || !getflashhead(inpath, version, filelength, xmin, xmax, ymin, ymax, rate, frames, r, g, b)) {
+        seterror("not a Flash movie");
+        return;
+    }
+    if (fillswftag(inpath, tags, _head) && outpath && !samefile(outpath, inpath)) saveswftag(outpath, _head, tags, nullptr);
+    freeswf();
+}
+
+void postmsg(char*) {}
+void doopt(char*) {}
+void optimizeswftag() {}

@@ -1,0 +1,216 @@
+#include "zhelpers.h"
+
+#include <libdeflate.h>
+#include <lzma.h>
+#include <zlib.h>
+
+#include <cstring>
+#include <memory>
+
+#include "pascal_com.h"
+
+using namespace pascal_com;
+
+int CCfastzip = 0;
+int CClzmaout = 0;
+
+void setfastzip(int fast) { CCfastzip = fast ? 1 : 0; }
+void setlzmaout(int on) { CClzmaout = on ? 1 : 0; }
+
+bool unziparray(unsigned char*& array, uint32_t size) {
+    uint32_t inlen = length(array);
+    unsigned char* out = nullptr;
+    z_stream zs{};
+    if (inflateInit(&zs) != Z_OK) return false;
+    zs.next_in = array;
+    zs.avail_in = inlen;
+    // Grow with the data rather than trusting the declared size up front.
+    uint32_t cap = size < 4u * inlen + 4096 ? size : 4u * inlen + 4096;
+    if (cap) setlength(out, 1, cap);
+    uint32_t have = 0;
+    int rc = Z_OK;
+    while (have < size) {
+        if (have == cap) {
+            uint64_t grow = uint64_t(cap) * 2 + 4096;
+            cap = grow > size ? size : uint32_t(grow);
+            setlength(out, 1, cap);
+        }
+        zs.next_out = out + have;
+        zs.avail_out = cap - have;
+        rc = inflate(&zs, Z_NO_FLUSH);
+        have = cap - zs.avail_out;
+        if (rc != Z_OK) break;
+        if (zs.avail_in == 0 && zs.avail_out != 0) break;
+    }
+    inflateEnd(&zs);
+    setlength(out, 1, have);
+    setlength(array, 1, 0);
+    array = out;
+    return rc == Z_STREAM_END || (rc == Z_OK && have == size);
+}
+
+void ziparray(unsigned char*& array) {
+    uint32_t n = length(array);
+    unsigned char* out = nullptr;
+    if (CCfastzip) {
+        uLongf bound = compressBound(n);
+        setlength(out, 1, bound);
+        if (compress2(out, &bound, array ? array : reinterpret_cast<const Bytef*>(""), n,
+                      Z_DEFAULT_COMPRESSION) != Z_OK)
+            throw std::bad_alloc();
+        setlength(out, 1, bound);
+    } else {
+        std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)> c(libdeflate_alloc_compressor(12),
+                                                                                   libdeflate_free_compressor);
+        if (!c) throw std::bad_alloc();
+        size_t bound = libdeflate_zlib_compress_bound(c.get(), n);
+        setlength(out, 1, bound);
+        size_t got = libdeflate_zlib_compress(c.get(), array ? array : reinterpret_cast<const unsigned char*>(""), n,
+                                              out, bound);
+        if (!got) throw std::bad_alloc();
+        setlength(out, 1, got);
+    }
+    setlength(array, 1, 0);
+    array = out;
+}
+
+int unzipfile(unsigned char*& array, int64_t limit) {
+    uint32_t n = length(array);
+    if (n < 8) return 0;
+    const char sig = char(array[0]);
+    if (sig != 'C' && sig != 'c' && sig != 'Z') return 0;
+    uint64_t total = uint32_t(array[4]) | uint32_t(array[5]) << 8 | uint32_t(array[6]) << 16 | uint64_t(array[7]) << 24;
+    if (limit != -1) total = uint64_t(limit);
+    if (total > kmaxmovie) total = kmaxmovie;
+    uint32_t body = total > 8 ? uint32_t(total - 8) : 0;
+    unsigned char* out = nullptr;
+    if (sig == 'Z') {
+        // 'ZWS', version, u32 length, u32 LZMA data length, 5 property bytes, stream.
+        if (n < 17) return 0;
+        unlzmaarray(array + 12, n - 12, body, out);
+    } else {
+        bytearrayappend(out, array, 8, -1);
+        unziparray(out, body);
+    }
+    unsigned char* result = nullptr;
+    bytearrayappend(result, array, 0, 7);
+    result[0] = 'F';
+    bytearrayappendraw(result, out, length(out));
+    setlength(out, 1, 0);
+    setlength(array, 1, 0);
+    array = result;
+    return 1;
+}
+
+int zipfile(unsigned char*& array) {
+    if (length(array) < 8 || array[0] != 'F') return 0;
+    unsigned char* body = nullptr;
+    bytearrayappend(body, array, 8, -1);
+    unsigned char* packed = nullptr;
+    bytearrayappendraw(packed, body, length(body));
+    ziparray(packed);
+    unsigned char* result = nullptr;
+    bytearrayappend(result, array, 0, 7);
+    result[0] = 'C';
+    // LZMA only where players already expect it: never raise the version for it.
+    if (CClzmaout && array[3] >= 13) {
+        unsigned char* lz = nullptr;
+        if (lzmaarray(body, length(body), lz) && length(lz) + 4 < length(packed)) {
+            result[0] = 'Z';
+            uint32_t datalen = length(lz) - 5;
+            unsigned char le[4] = {uint8_t(datalen), uint8_t(datalen >> 8), uint8_t(datalen >> 16),
+                                   uint8_t(datalen >> 24)};
+            bytearrayappendraw(result, le, 4);
+            setlength(packed, 1, 0);
+            packed = lz;
+            lz = nullptr;
+        }
+        setlength(lz, 1, 0);
+    }
+    bytearrayappendraw(result, packed, length(packed));
+    setlength(packed, 1, 0);
+    setlength(body, 1, 0);
+    setlength(array, 1, 0);
+    array = result;
+    return 1;
+}
+
+bool unlzmaarray(const unsigned char* data, uint32_t datalen, uint32_t size, unsigned char*& out) {
+    setlength(out, 1, 0);
+    if (datalen < 5) return false;
+    lzma_filter filters[2]{};
+    filters[0].id = LZMA_FILTER_LZMA1;
+    if (lzma_properties_decode(&filters[0], nullptr, data, 5) != LZMA_OK) return false;
+    auto* opt = static_cast<lzma_options_lzma*>(filters[0].options);
+    filters[0].id = LZMA_FILTER_LZMA1EXT;
+    opt->ext_flags = LZMA_LZMA1EXT_ALLOW_EOPM;
+    opt->ext_size_low = size;
+    opt->ext_size_high = 0;
+    filters[1].id = LZMA_VLI_UNKNOWN;
+    lzma_stream strm = LZMA_STREAM_INIT;
+    bool ok = lzma_raw_decoder(&strm, filters) == LZMA_OK;
+    free(opt);
+    if (!ok) return false;
+    uint32_t cap = size < 8u * datalen + 4096 ? size : 8u * datalen + 4096;
+    if (cap) setlength(out, 1, cap);
+    uint32_t have = 0;
+    strm.next_in = data + 5;
+    strm.avail_in = datalen - 5;
+    lzma_ret rc = LZMA_OK;
+    while (have < size) {
+        if (have == cap) {
+            uint64_t grow = uint64_t(cap) * 2 + 4096;
+            cap = grow > size ? size : uint32_t(grow);
+            setlength(out, 1, cap);
+        }
+        strm.next_out = out + have;
+        strm.avail_out = cap - have;
+        rc = lzma_code(&strm, LZMA_FINISH);
+        have = cap - uint32_t(strm.avail_out);
+        if (rc != LZMA_OK) break;
+    }
+    lzma_end(&strm);
+    setlength(out, 1, have);
+    return rc == LZMA_STREAM_END || have == size;
+}
+
+bool lzmaarray(const unsigned char* data, uint32_t datalen, unsigned char*& out) {
+    setlength(out, 1, 0);
+    lzma_options_lzma opt{};
+    if (lzma_lzma_preset(&opt, 9)) return false;
+    if (opt.dict_size > datalen && datalen >= 4096) opt.dict_size = datalen;
+    if (opt.dict_size < 4096) opt.dict_size = 4096;
+    lzma_filter props[2]{};
+    props[0].id = LZMA_FILTER_LZMA1;
+    props[0].options = &opt;
+    props[1].id = LZMA_VLI_UNKNOWN;
+    uint8_t head[5];
+    if (lzma_properties_encode(&props[0], head) != LZMA_OK) return false;
+    // Known size and no end marker, as players read it.
+    opt.ext_flags = 0;
+    opt.ext_size_low = datalen;
+    opt.ext_size_high = 0;
+    lzma_filter filters[2]{};
+    filters[0].id = LZMA_FILTER_LZMA1EXT;
+    filters[0].options = &opt;
+    filters[1].id = LZMA_VLI_UNKNOWN;
+    lzma_stream strm = LZMA_STREAM_INIT;
+    if (lzma_raw_encoder(&strm, filters) != LZMA_OK) return false;
+    setlength(out, 1, 5 + datalen + datalen / 2 + 4096);
+    std::memcpy(out, head, 5);
+    strm.next_in = data;
+    strm.avail_in = datalen;
+    size_t have = 5;
+    lzma_ret rc;
+    for (;;) {
+        if (have == length(out)) setlength(out, 1, length(out) * 2);
+        strm.next_out = out + have;
+        strm.avail_out = length(out) - have;
+        rc = lzma_code(&strm, LZMA_FINISH);
+        have = length(out) - strm.avail_out;
+        if (rc != LZMA_OK) break;
+    }
+    lzma_end(&strm);
+    setlength(out, 1, have);
+    return rc == LZMA_STREAM_END;
+}

@@ -1,0 +1,21 @@
+// Whole-buffer compression helpers for SWF bodies and data inside tags.
+#pragma once
+#include <cstdint>
+
+// Largest uncompressed movie the engine accepts (a guard against bombs).
+constexpr uint32_t kmaxmovie = 1u << 30;
+
+extern int CCfastzip;  // 1: zlib's default level instead of the strongest
+extern int CClzmaout;  // 1: write LZMA ('ZWS') when smaller and the version allows
+
+int unzipfile(unsigned char*& array, int64_t limit);
+int zipfile(unsigned char*& array);
+// Decompresses a zlib stream into at most size bytes; false on a decoder error
+// (what was decoded stands).
+bool unziparray(unsigned char*& array, uint32_t size);
+void ziparray(unsigned char*& array);
+void setfastzip(int fast);
+void setlzmaout(int on);
+// LZMA ('ZWS') body helpers: data is the bytes from offset 12 of the file.
+bool unlzmaarray(const unsigned char* data, uint32_t datalen, uint32_t size, unsigned char*& out);
+bool lzmaarray(const unsigned char* data, uint32_t datalen, unsigned char*& out);

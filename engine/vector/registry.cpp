@@ -1,0 +1,147 @@
+#include "registry.h"
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "../core/pascal_com.h"
+
+using namespace pascal_com;
+
+TIDREC IDS[65536];
+TBITMAPREC* BITMAPRECS = nullptr;
+TDEPTHREC DEPTHS[65536];
+TDEPTHREC SPRITEDEPTHS[65536];
+
+namespace {
+// For each character id, the bitmap records that it is the bitmap of or a
+// user of, so that a registration touches only the records concerned.
+std::vector<std::vector<uint32_t>>& concerned() {
+    static std::vector<std::vector<uint32_t>> table(65536);
+    return table;
+}
+std::vector<uint16_t>& touched() {
+    static std::vector<uint16_t> list;
+    return list;
+}
+void note(uint16_t id, uint32_t record) {
+    auto& v = concerned()[id];
+    if (v.empty()) touched().push_back(id);
+    v.push_back(record);
+}
+}  // namespace
+
+void clearres() {
+    std::memset(IDS, 0, sizeof IDS);
+    std::memset(DEPTHS, 0, sizeof DEPTHS);
+    std::memset(SPRITEDEPTHS, 0, sizeof SPRITEDEPTHS);
+    for (uint32_t i = 0; i < length(BITMAPRECS); ++i) setlength(BITMAPRECS[i].Users, sizeof(TBITMAPUSER), 0);
+    setlength(BITMAPRECS, sizeof(TBITMAPREC), 0);
+    for (uint16_t id : touched()) concerned()[id].clear();
+    touched().clear();
+}
+
+TBITMAPREC* bitmaprec(uint16_t id) {
+    uint32_t index = IDS[id].BitmapIndex;
+    return index && index < length(BITMAPRECS) ? &BITMAPRECS[index] : nullptr;
+}
+
+void addbmpid(uint16_t id) {
+    IDS[id].Kind = IDKIND_BITMAP;
+    if (IDS[id].BitmapIndex != 0) return;
+    uint32_t n = length(BITMAPRECS);
+    if (n == 0) n = 1;  // entry 0 stands for "none"
+    setlength(BITMAPRECS, sizeof(TBITMAPREC), n + 1);
+    TBITMAPREC& r = BITMAPRECS[n];
+    r.BitmapId = id;
+    r.Users = nullptr;
+    r.MaxScaleX = r.MaxScaleY = 0.0;
+    r.ImageScaleX = r.ImageScaleY = 1.0;
+    IDS[id].BitmapIndex = n;
+    note(id, n);
+}
+
+void addusedmatrix(uint16_t child, uint16_t parent, const MATRIX& m) {
+    double sx = 1.0, sy = 1.0;
+    if (m.HasScale || m.HasRotate) {
+        // The length of each transformed axis, so that fractional, rotated and
+        // mirrored drawing count at the size they really show.
+        double a = m.HasScale ? m.ScaleX / 65536.0 : 1.0;
+        double d = m.HasScale ? m.ScaleY / 65536.0 : 1.0;
+        double b = m.HasRotate ? m.RotateSkew0 / 65536.0 : 0.0;
+        double c = m.HasRotate ? m.RotateSkew1 / 65536.0 : 0.0;
+        sx = std::sqrt(a * a + b * b);
+        sy = std::sqrt(d * d + c * c);
+        if (IDS[child].Kind == IDKIND_BITMAP) {
+            sx /= 20.0;
+            sy /= 20.0;
+        }
+    }
+    addused(child, parent, sx, sy);
+}
+
+void addused(uint16_t child, uint16_t parent, double sx, double sy) {
+    // Copy: registering a new user may add to the list being walked.
+    std::vector<uint32_t> records = concerned()[child];
+    for (uint32_t index : records) {
+        TBITMAPREC& r = BITMAPRECS[index];
+        double x, y;
+        if (r.BitmapId == child) {
+            x = sx;
+            y = sy;
+        } else {
+            TBITMAPUSER* u = nullptr;
+            for (uint32_t k = 0; k < length(r.Users); ++k)
+                if (r.Users[k].UserId == child) { u = &r.Users[k]; break; }
+            if (!u) continue;
+            x = u->ScaleX * sx;
+            y = u->ScaleY * sy;
+        }
+        TBITMAPUSER* p = nullptr;
+        for (uint32_t k = 0; k < length(r.Users); ++k)
+            if (r.Users[k].UserId == parent) { p = &r.Users[k]; break; }
+        if (p) {
+            if (x > p->ScaleX) p->ScaleX = x;
+            if (y > p->ScaleY) p->ScaleY = y;
+        } else {
+            uint32_t n = length(r.Users);
+            setlength(r.Users, sizeof(TBITMAPUSER), n + 1);
+            r.Users[n] = TBITMAPUSER{parent, x, y};
+            if (parent != r.BitmapId) note(parent, index);
+        }
+        if (x > r.MaxScaleX) r.MaxScaleX = x;
+        if (y > r.MaxScaleY) r.MaxScaleY = y;
+    }
+}
+
+void matrixand(MATRIX& m, double sx, double sy, int scaleflag, int rotateflag, int translateflag) {
+    if (scaleflag) {
+        if (m.HasScale) {
+            m.ScaleX = swf_round(m.ScaleX * sx);
+            m.ScaleY = swf_round(m.ScaleY * sy);
+        } else {
+            m.ScaleX = swf_round(65536.0 * sx);
+            m.ScaleY = swf_round(65536.0 * sy);
+        }
+        m.HasScale = 1;
+        m.NScaleBits = getbytecount(getmaxfromarray(m.ScaleX, m.ScaleY, 0, 0), 1);
+    }
+    if (rotateflag && m.HasRotate) {
+        m.RotateSkew0 = swf_round(m.RotateSkew0 * sx);
+        m.RotateSkew1 = swf_round(m.RotateSkew1 * sy);
+        m.NRotateBits = getbytecount(getmaxfromarray(m.RotateSkew0, m.RotateSkew1, 0, 0), 1);
+    }
+    if (translateflag) {
+        m.TranslateX = swf_round(m.TranslateX * sx);
+        m.TranslateY = swf_round(m.TranslateY * sy);
+        m.NTranslateBits = getbytecount(getmaxfromarray(m.TranslateX, m.TranslateY, 0, 0), 0);
+    }
+}
+
+void rectand(SRECT& r, double f) {
+    r.Xmin = swf_round(r.Xmin * f);
+    r.Xmax = swf_round(r.Xmax * f);
+    r.Ymin = swf_round(r.Ymin * f);
+    r.Ymax = swf_round(r.Ymax * f);
+    r.Nbits = uint8_t(getbytecount(getmaxfromarray(r.Xmin, r.Xmax, r.Ymin, r.Ymax), 1));
+}

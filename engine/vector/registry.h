@@ -1,0 +1,44 @@
+// Which characters draw which bitmaps at what scale, divided shapes and fonts,
+// and what was last placed at each depth.
+#pragma once
+#include <cstdint>
+
+#include "../core/records.h"
+
+enum Tidkind : uint8_t { IDKIND_NONE = 0, IDKIND_SHAPE = 1, IDKIND_BITMAP = 2, IDKIND_FONT = 3 };
+
+struct TIDREC {
+    uint8_t Kind;
+    uint32_t BitmapIndex;
+};
+
+struct TBITMAPUSER {
+    uint16_t UserId;
+    double ScaleX, ScaleY;
+};
+
+struct TBITMAPREC {
+    uint16_t BitmapId;
+    TBITMAPUSER* Users;  // dynamic array
+    double MaxScaleX, MaxScaleY;
+    double ImageScaleX, ImageScaleY;
+};
+
+struct TDEPTHREC {
+    uint32_t CharacterId;
+    MATRIX Matrix;
+};
+
+extern TIDREC IDS[65536];
+extern TBITMAPREC* BITMAPRECS;  // dynamic array, entry 0 reserved
+extern TDEPTHREC DEPTHS[65536];
+extern TDEPTHREC SPRITEDEPTHS[65536];
+
+void clearres();
+void addbmpid(uint16_t id);
+void addusedmatrix(uint16_t child, uint16_t parent, const MATRIX& m);
+void addused(uint16_t child, uint16_t parent, double sx, double sy);
+void matrixand(MATRIX& m, double sx, double sy, int scaleflag, int rotateflag, int translateflag);
+void rectand(SRECT& r, double factor);
+// The bitmap record of a character id, or null.
+TBITMAPREC* bitmaprec(uint16_t id);

@@ -1,0 +1,278 @@
+#include "support/swfbuilder.h"
+
+#include <lzma.h>
+#include <zlib.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace swfb {
+
+Writer& Writer::ub(int n, uint32_t v) {
+    for (int i = n - 1; i >= 0; --i) {
+        if (bit_ == 0) buf_.push_back(0);
+        if ((v >> i) & 1u) buf_.back() |= uint8_t(0x80u >> bit_);
+        bit_ = (bit_ + 1) & 7;
+    }
+    return *this;
+}
+Writer& Writer::sb(int n, int32_t v) { return ub(n, uint32_t(v)); }
+Writer& Writer::align() {
+    bit_ = 0;
+    return *this;
+}
+Writer& Writer::u8(uint32_t v) {
+    align();
+    buf_.push_back(uint8_t(v));
+    return *this;
+}
+Writer& Writer::u16(uint32_t v) { return u8(v).u8(v >> 8); }
+Writer& Writer::u32(uint32_t v) { return u16(v).u16(v >> 16); }
+Writer& Writer::raw(const Bytes& b) {
+    align();
+    buf_.insert(buf_.end(), b.begin(), b.end());
+    return *this;
+}
+Writer& Writer::str(const std::string& s) {
+    align();
+    buf_.insert(buf_.end(), s.begin(), s.end());
+    buf_.push_back(0);
+    return *this;
+}
+
+int ubits(uint32_t value) {
+    int n = 0;
+    while (value) { ++n; value >>= 1; }
+    return n;
+}
+
+int sbits(std::initializer_list<int32_t> values) {
+    int best = 0;
+    for (int32_t v : values) {
+        int n = v == 0 ? 0 : (v > 0 ? ubits(uint32_t(v)) + 1 : ubits(uint32_t(~v)) + 1);
+        if (n > best) best = n;
+    }
+    return best;
+}
+
+Writer& Writer::rect(int32_t xmin, int32_t xmax, int32_t ymin, int32_t ymax) {
+    align();
+    int n = sbits({xmin, xmax, ymin, ymax});
+    if (n == 0) n = 1;
+    ub(5, uint32_t(n)).sb(n, xmin).sb(n, xmax).sb(n, ymin).sb(n, ymax);
+    return align();
+}
+
+Writer& Writer::matrix(int32_t tx, int32_t ty, int32_t sx, int32_t sy, int32_t r0, int32_t r1, bool hasscale,
+                       bool hasrotate) {
+    align();
+    hasscale = hasscale || sx || sy;
+    hasrotate = hasrotate || r0 || r1;
+    ub(1, hasscale);
+    if (hasscale) {
+        int n = sbits({sx, sy});
+        ub(5, uint32_t(n)).sb(n, sx).sb(n, sy);
+    }
+    ub(1, hasrotate);
+    if (hasrotate) {
+        int n = sbits({r0, r1});
+        ub(5, uint32_t(n)).sb(n, r0).sb(n, r1);
+    }
+    int n = sbits({tx, ty});
+    ub(5, uint32_t(n)).sb(n, tx).sb(n, ty);
+    return align();
+}
+
+Bytes Writer::take() {
+    align();
+    Bytes out;
+    out.swap(buf_);
+    return out;
+}
+
+Bytes tag(int code, const Bytes& body, bool longheader) {
+    Writer w;
+    if (body.size() < 63 && !longheader) {
+        w.u16(uint32_t(code) << 6 | uint32_t(body.size()));
+    } else {
+        w.u16(uint32_t(code) << 6 | 63).u32(uint32_t(body.size()));
+    }
+    w.raw(body);
+    return w.take();
+}
+
+Bytes sprite(uint16_t id, uint16_t frames, const std::vector<Bytes>& inner) {
+    Writer w;
+    w.u16(id).u16(frames);
+    for (const auto& t : inner) w.raw(t);
+    if (inner.empty() || inner.back() != end()) w.raw(end());
+    return tag(39, w.take(), true);
+}
+
+Bytes build(const Movie& m, char signature) {
+    Writer body;
+    body.rect(0, m.width, 0, m.height).u16(m.framerate).u16(m.frames);
+    for (const auto& t : m.tags) body.raw(t);
+    if (m.tags.empty() || m.tags.back() != end()) body.raw(end());
+    Bytes rest = body.take();
+    uint32_t filelength = uint32_t(rest.size() + 8);
+    Writer head;
+    head.u8('F').u8('W').u8('S').u8(m.version).u32(filelength);
+    Bytes out = head.take();
+    if (signature == 'C') {
+        uLongf n = compressBound(rest.size());
+        Bytes packed(n);
+        compress2(packed.data(), &n, rest.data(), rest.size(), 9);
+        packed.resize(n);
+        out[0] = 'C';
+        out.insert(out.end(), packed.begin(), packed.end());
+    } else if (signature == 'Z') {
+        lzma_options_lzma opt{};
+        lzma_lzma_preset(&opt, 6);
+        lzma_filter f[2]{};
+        f[0].id = LZMA_FILTER_LZMA1;
+        f[0].options = &opt;
+        f[1].id = LZMA_VLI_UNKNOWN;
+        uint8_t props[5];
+        lzma_properties_encode(&f[0], props);
+        lzma_stream s = LZMA_STREAM_INIT;
+        if (lzma_raw_encoder(&s, f) != LZMA_OK) throw std::runtime_error("lzma");
+        Bytes packed(rest.size() + rest.size() / 2 + 1024);
+        s.next_in = rest.data();
+        s.avail_in = rest.size();
+        s.next_out = packed.data();
+        s.avail_out = packed.size();
+        while (lzma_code(&s, LZMA_FINISH) == LZMA_OK) {}
+        packed.resize(packed.size() - s.avail_out);
+        lzma_end(&s);
+        out[0] = 'Z';
+        Writer len;
+        len.u32(uint32_t(packed.size()));
+        Bytes l = len.take();
+        out.insert(out.end(), l.begin(), l.end());
+        out.insert(out.end(), props, props + 5);
+        out.insert(out.end(), packed.begin(), packed.end());
+    } else {
+        out.insert(out.end(), rest.begin(), rest.end());
+    }
+    return out;
+}
+
+Bytes projector(const Bytes& stub, const Bytes& movie) {
+    Writer w;
+    w.raw(stub).raw(movie).u32(0xFA123456u).u32(uint32_t(movie.size()));
+    return w.take();
+}
+
+Bytes setbackground(uint8_t r, uint8_t g, uint8_t b) { return tag(9, {r, g, b}); }
+Bytes showframe() { return tag(1, {}); }
+Bytes end() { return tag(0, {}); }
+
+Bytes rectshape(uint16_t id, int32_t w, int32_t h, uint8_t r, uint8_t g, uint8_t b, int code) {
+    const bool alpha = code == 32 || code == 83;
+    Writer s;
+    s.u16(id).rect(-10, w + 10, -10, h + 10);
+    if (code == 83) s.rect(0, w, 0, h).u8(0);
+    s.u8(1).u8(0x00).u8(r).u8(g).u8(b);
+    if (alpha) s.u8(255);
+    s.u8(1).u16(20);
+    if (code == 83) s.u8(0).u8(0);  // LINESTYLE2 flags: no fill, scaling strokes
+    s.u8(0).u8(0).u8(0);
+    if (alpha) s.u8(255);
+    s.ub(4, 1).ub(4, 1);
+    // Style change: move to (0,0), fill 1, line 1.
+    s.ub(1, 0).ub(5, 0x01 | 0x02 | 0x08);
+    s.ub(5, 1).sb(1, 0).sb(1, 0);
+    s.ub(1, 1).ub(1, 1);
+    auto edge = [&s](int32_t dx, int32_t dy) {
+        int n = sbits({dx, dy});
+        if (n < 2) n = 2;
+        s.ub(1, 1).ub(1, 1).ub(4, uint32_t(n - 2));
+        if (dx && dy) {
+            s.ub(1, 1).sb(n, dx).sb(n, dy);
+        } else if (dy == 0) {
+            s.ub(1, 0).ub(1, 0).sb(n, dx);
+        } else {
+            s.ub(1, 0).ub(1, 1).sb(n, dy);
+        }
+    };
+    edge(w, 0);
+    edge(0, h);
+    edge(-w, 0);
+    edge(0, -h);
+    s.ub(6, 0);
+    return tag(code, s.take());
+}
+
+Bytes place2(uint16_t id, uint16_t depth, int32_t tx, int32_t ty, int32_t scale) {
+    Writer w;
+    w.u8(0x02 | 0x04).u16(depth).u16(id).matrix(tx, ty, scale, scale);
+    return tag(26, w.take());
+}
+
+Bytes doaction(const Bytes& actions) {
+    Bytes body = actions;
+    body.push_back(0);
+    return tag(12, body);
+}
+
+bool writefile(const std::string& path, const Bytes& b) {
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    f.write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
+    return bool(f);
+}
+
+Bytes readfile(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+
+Bytes inflatemovie(const Bytes& movie) {
+    if (movie.size() < 8 || movie[0] != 'C') return movie;
+    uint32_t total = movie[4] | movie[5] << 8 | movie[6] << 16 | uint32_t(movie[7]) << 24;
+    Bytes out(movie.begin(), movie.begin() + 8);
+    out[0] = 'F';
+    Bytes body(total > 8 ? total - 8 : 0);
+    uLongf n = body.size();
+    uncompress(body.data(), &n, movie.data() + 8, movie.size() - 8);
+    body.resize(n);
+    out.insert(out.end(), body.begin(), body.end());
+    return out;
+}
+
+std::vector<ParsedTag> listtags(const Bytes& fws) {
+    std::vector<ParsedTag> out;
+    if (fws.size() < 9) return out;
+    size_t pos = 8;
+    int nbits = fws[8] >> 3;
+    pos += (5 + 4 * nbits + 7) / 8 + 4;
+    size_t spriteend = 0;
+    while (pos + 2 <= fws.size()) {
+        if (spriteend && pos >= spriteend) spriteend = 0;
+        uint32_t word = fws[pos] | fws[pos + 1] << 8;
+        int code = int(word >> 6);
+        uint32_t len = word & 63;
+        size_t head = 2;
+        if (len == 63) {
+            if (pos + 6 > fws.size()) break;
+            len = fws[pos + 2] | fws[pos + 3] << 8 | fws[pos + 4] << 16 | uint32_t(fws[pos + 5]) << 24;
+            head = 6;
+        }
+        if (pos + head + len > fws.size()) break;
+        if (code == 39 && !spriteend && len >= 4) {
+            out.push_back({code, Bytes(fws.begin() + long(pos + head), fws.begin() + long(pos + head + 4)), 0});
+            spriteend = pos + head + len;
+            pos += head + 4;
+            continue;
+        }
+        out.push_back({code, Bytes(fws.begin() + long(pos + head), fws.begin() + long(pos + head + len)),
+                       spriteend ? 1 : 0});
+        pos += head + len;
+    }
+    return out;
+}
+
+}  // namespace swfb

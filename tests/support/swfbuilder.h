@@ -1,0 +1,77 @@
+// Builds small SWF movies in code for the tests, the fuzzer seeds and the demo.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace swfb {
+
+using Bytes = std::vector<uint8_t>;
+
+// MSB-first bit fields and little-endian integers, as SWF stores them.
+class Writer {
+public:
+    Writer& ub(int n, uint32_t v);
+    Writer& sb(int n, int32_t v);
+    Writer& align();
+    Writer& u8(uint32_t v);
+    Writer& u16(uint32_t v);
+    Writer& u32(uint32_t v);
+    Writer& raw(const Bytes& b);
+    Writer& str(const std::string& s);  // with the terminating zero
+    Writer& rect(int32_t xmin, int32_t xmax, int32_t ymin, int32_t ymax);
+    // Scale and skew in 16.16 (0 = absent), translation in twips.
+    Writer& matrix(int32_t tx = 0, int32_t ty = 0, int32_t sx = 0, int32_t sy = 0, int32_t r0 = 0, int32_t r1 = 0,
+                   bool hasscale = false, bool hasrotate = false);
+    Bytes take();
+    const Bytes& data() const { return buf_; }
+
+private:
+    Bytes buf_;
+    int bit_ = 0;  // bits used in the last byte
+};
+
+// Smallest signed bit count that holds every value.
+int sbits(std::initializer_list<int32_t> values);
+int ubits(uint32_t value);
+
+Bytes tag(int code, const Bytes& body, bool longheader = false);
+// A complete DefineSprite tag around already formed tags (End added when missing).
+Bytes sprite(uint16_t id, uint16_t frames, const std::vector<Bytes>& inner);
+
+struct Movie {
+    uint8_t version = 10;
+    int32_t width = 550 * 20, height = 400 * 20;  // twips
+    uint16_t framerate = 24 << 8;
+    uint16_t frames = 1;
+    std::vector<Bytes> tags;
+};
+// signature 'F', 'C' (zlib) or 'Z' (LZMA); End added when missing.
+Bytes build(const Movie& m, char signature = 'F');
+// A projector: stub, movie, trailer.
+Bytes projector(const Bytes& stub, const Bytes& movie);
+
+// Common tags.
+Bytes setbackground(uint8_t r, uint8_t g, uint8_t b);
+Bytes showframe();
+Bytes end();
+// DefineShape (code 2) of one solid-filled rectangle with a one-twip-wide outline.
+Bytes rectshape(uint16_t id, int32_t w, int32_t h, uint8_t r, uint8_t g, uint8_t b, int code = 2);
+// PlaceObject2 placing id at depth with a translation (and optional scale in 16.16).
+Bytes place2(uint16_t id, uint16_t depth, int32_t tx, int32_t ty, int32_t scale = 0);
+Bytes doaction(const Bytes& actions);
+
+bool writefile(const std::string& path, const Bytes& b);
+Bytes readfile(const std::string& path);
+// Decompresses a 'CWS' movie to 'FWS' (identity for 'FWS').
+Bytes inflatemovie(const Bytes& movie);
+
+// The tags of an uncompressed movie, sprites flattened like the engine lists them.
+struct ParsedTag {
+    int code;
+    Bytes body;
+    int depth;  // 0 on the root timeline, 1 inside a sprite
+};
+std::vector<ParsedTag> listtags(const Bytes& fws);
+
+}  // namespace swfb
