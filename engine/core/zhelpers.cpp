@@ -25,7 +25,8 @@ bool unziparray(unsigned char*& array, uint32_t size) {
     zs.next_in = array;
     zs.avail_in = inlen;
     // Grow with the data rather than trusting the declared size up front.
-    uint32_t cap = size < 4u * inlen + 4096 ? size : 4u * inlen + 4096;
+    const uint64_t guess = 4ull * inlen + 4096;
+    uint32_t cap = size < guess ? size : uint32_t(guess);
     if (cap) setlength(out, 1, cap);
     uint32_t have = 0;
     int rc = Z_OK;
@@ -80,14 +81,17 @@ int unzipfile(unsigned char*& array, int64_t limit) {
     const char sig = char(array[0]);
     if (sig != 'C' && sig != 'c' && sig != 'Z') return 0;
     uint64_t total = uint32_t(array[4]) | uint32_t(array[5]) << 8 | uint32_t(array[6]) << 16 | uint64_t(array[7]) << 24;
+    // A declared length too small to hold even the header is a broken
+    // field, not a request for an empty movie: decode what the stream holds.
+    const bool unknown = limit == -1 && total < 21;
     if (limit != -1) total = uint64_t(limit);
-    if (total > kmaxmovie) total = kmaxmovie;
+    if (total > kmaxmovie || unknown) total = kmaxmovie;
     uint32_t body = total > 8 ? uint32_t(total - 8) : 0;
     unsigned char* out = nullptr;
     if (sig == 'Z') {
         // 'ZWS', version, u32 length, u32 LZMA data length, 5 property bytes, stream.
         if (n < 17) return 0;
-        unlzmaarray(array + 12, n - 12, body, out);
+        unlzmaarray(array + 12, n - 12, body, out, unknown);
     } else {
         bytearrayappend(out, array, 8, -1);
         unziparray(out, body);
@@ -135,7 +139,7 @@ int zipfile(unsigned char*& array) {
     return 1;
 }
 
-bool unlzmaarray(const unsigned char* data, uint32_t datalen, uint32_t size, unsigned char*& out) {
+bool unlzmaarray(const unsigned char* data, uint32_t datalen, uint32_t size, unsigned char*& out, bool sizeunknown) {
     setlength(out, 1, 0);
     if (datalen < 5) return false;
     lzma_filter filters[2]{};
@@ -144,14 +148,15 @@ bool unlzmaarray(const unsigned char* data, uint32_t datalen, uint32_t size, uns
     auto* opt = static_cast<lzma_options_lzma*>(filters[0].options);
     filters[0].id = LZMA_FILTER_LZMA1EXT;
     opt->ext_flags = LZMA_LZMA1EXT_ALLOW_EOPM;
-    opt->ext_size_low = size;
-    opt->ext_size_high = 0;
+    opt->ext_size_low = sizeunknown ? UINT32_MAX : size;
+    opt->ext_size_high = sizeunknown ? UINT32_MAX : 0;
     filters[1].id = LZMA_VLI_UNKNOWN;
     lzma_stream strm = LZMA_STREAM_INIT;
     bool ok = lzma_raw_decoder(&strm, filters) == LZMA_OK;
     free(opt);
     if (!ok) return false;
-    uint32_t cap = size < 8u * datalen + 4096 ? size : 8u * datalen + 4096;
+    const uint64_t guess = 8ull * datalen + 4096;
+    uint32_t cap = size < guess ? size : uint32_t(guess);
     if (cap) setlength(out, 1, cap);
     uint32_t have = 0;
     strm.next_in = data + 5;

@@ -17,5 +17,6 @@ void ziparray(unsigned char*& array);
 void setfastzip(int fast);
 void setlzmaout(int on);
 // LZMA ('ZWS') body helpers: data is the bytes from offset 12 of the file.
-bool unlzmaarray(const unsigned char* data, uint32_t datalen, uint32_t size, unsigned char*& out);
+bool unlzmaarray(const unsigned char* data, uint32_t datalen, uint32_t size, unsigned char*& out,
+                 bool sizeunknown = false);
 bool lzmaarray(const unsigned char* data, uint32_t datalen, unsigned char*& out);
