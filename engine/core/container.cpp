@@ -54,6 +54,17 @@ bool signatureok(const unsigned char* data) {
            data[2] == 'S';
 }
 
+// True when the tags inside a sprite's body end exactly where the sprite ends.
+bool spritetiles(const unsigned char* data, uint64_t pos, uint64_t end) {
+    while (pos < end) {
+        uint16_t code;
+        uint32_t bodylen, headlen;
+        if (!Tswftag::peekheader(data, uint32_t(end), uint32_t(pos), code, bodylen, headlen)) return false;
+        pos += uint64_t(headlen) + bodylen;
+    }
+    return pos == end;
+}
+
 void growlist(Tswftag**& list, uint32_t count) {
     if (count >= length(list)) setlength(list, sizeof(Tswftag*), length(list) + 1000);
 }
@@ -189,7 +200,10 @@ bool fillswftag(const char* path, Tswftag**& list, unsigned char*& head) {
         if (CCancelProc.exchange(0)) break;
         _thisrato = int32_t(size > 1 ? uint64_t(offset) * 100 / (size - 1) : 100);
         const bool insprite = spriteend != -1;
-        const bool sprite = code == 39 && bodylen >= 4 && !insprite;
+        const bool rootsprite = code == 39 && bodylen >= 4 && !insprite;
+        // A sprite that ends past the data is as truncated as any other tag.
+        const bool sprite = rootsprite && uint64_t(offset) + headlen + bodylen <= size &&
+                            spritetiles(data, uint64_t(offset) + headlen + 4, uint64_t(offset) + headlen + bodylen);
         uint64_t need = uint64_t(headlen) + (sprite ? 4 : bodylen);
         if (offset + need > size) {
             ++Ctruncatedtags;
@@ -198,8 +212,9 @@ bool fillswftag(const char* path, Tswftag**& list, unsigned char*& head) {
         }
         growlist(list, count);
         Tswftag* tag;
-        if (code == 39 && insprite) {
-            // Players do not nest sprites: keep an inner one whole, as opaque bytes.
+        if (code == 39 && (insprite || (rootsprite && !sprite))) {
+            // Players do not nest sprites, and a sprite whose inner tags overrun
+            // it cannot be rebuilt: keep either whole, as opaque bytes.
             tag = new Tswftag(data, offset);
             tag->taglen = headlen + bodylen;
             setlength(tag->rawbody, 1, 0);
@@ -287,7 +302,9 @@ bool saveswftag(const char* path, const unsigned char* head, Tswftag** list, con
                 Cfillsprite = 0;
             }
         }
-    } catch (const std::exception& e) {
+        // A write cancelled inside a sprite still closes it at what was written.
+        if (spriteindex != -1) putle32(out + spritelenpos, length(out) - spritelenpos - 4);
+    } catch (const std::exception&) {
         seterror("out of memory while writing the movie");
         ok = false;
     }

@@ -20,16 +20,21 @@ int64_t filesize(int fd) {
     return end < 0 ? 0 : int64_t(end);
 }
 
+// O_NONBLOCK: opening a FIFO for reading must not wait for a writer.
+static int openread(const char* path) { return open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK); }
+
 int64_t filesize(const char* path) {
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    int fd = openread(path);
     if (fd < 0) return 0;
-    int64_t n = filesize(fd);
+    // The seek end of a directory or device is no size to read by.
+    struct stat st;
+    int64_t n = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? filesize(fd) : 0;
     close(fd);
     return n;
 }
 
 bool fileexists(const char* path) {
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    int fd = openread(path);
     if (fd < 0) return false;
     close(fd);
     return fd >= 1;
@@ -75,7 +80,7 @@ static bool writeall(int fd, const unsigned char* p, size_t n) {
 bool dump2file(const char* path, unsigned char*& array, int64_t offset, int64_t count, int fd) {
     bool mine = fd == -1;
     if (mine) {
-        fd = open(path, O_RDONLY | O_CLOEXEC);
+        fd = openread(path);
         if (fd < 0) return false;
         struct stat st;
         if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {

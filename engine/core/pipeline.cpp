@@ -1,5 +1,7 @@
 #include "pipeline.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -55,7 +57,11 @@ void two_readfile(const char* path) {
     unsigned char r = 0, g = 0, b = 0;
     clearres();
     if (!path || !getflashhead(path, version, filelength, xmin, xmax, ymin, ymax, rate, frames, r, g, b)) {
-        seterror(path && fileexists(path) ? "not a Flash movie" : "cannot open the file");
+        struct stat st;
+        if (!path || stat(path, &st) != 0 || !fileexists(path)) seterror("cannot open the file");
+        else if (!S_ISREG(st.st_mode)) seterror("not a regular file");
+        else if (st.st_size == 0) seterror("the file is empty");
+        else seterror("not a Flash movie");
         return;
     }
     Csrcx = xmax - xmin;
@@ -81,16 +87,19 @@ void dooptimize(const char* outpath, int asexe) {
     if (!loaded || !_head) {
         if (!CClasterror[0]) seterror("no movie is loaded");
         freeswf();
+        loaded = false;
         return;
     }
     if (!outpath || !*outpath) {
         seterror("no output path");
         freeswf();
+        loaded = false;
         return;
     }
     if (samefile(outpath, sourcepath().c_str())) {
         seterror("the output would overwrite the source file");
         freeswf();
+        loaded = false;
         return;
     }
     unsigned char* stub = nullptr;

@@ -170,12 +170,17 @@ void Tparsefill::GRADIENTfill(const GRADIENT& g, int tagcode) {
 }
 
 void Tparsefill::FOCALGRADIENTparse(FOCALGRADIENT& g, int tagcode) {
-    GRADIENT plain{};
-    GRADIENTparse(plain, tagcode);
+    // The records stay owned by g even when the parse stops half-way.
+    GRADIENT plain{g.SpreadMode, g.InterpolationMode, g.NumGradients, g.GradientRecords};
+    try {
+        GRADIENTparse(plain, tagcode);
+    } catch (...) {
+        g.GradientRecords = plain.GradientRecords;
+        throw;
+    }
     g.SpreadMode = plain.SpreadMode;
     g.InterpolationMode = plain.InterpolationMode;
     g.NumGradients = plain.NumGradients;
-    if (g.GradientRecords) setlength(g.GradientRecords, 1, 0);
     g.GradientRecords = plain.GradientRecords;
     g.FocalPoint = FIXED8parse();
 }

@@ -99,8 +99,8 @@ void Tswftag::dofill(unsigned char*& output) {
     if (!keepraw) {
         try {
             setlength(newbody, 1, 0);
-            fillpos = 0;
-            fillbit = 0;
+            // Still aimed at the previous tag's output otherwise.
+            setfill(newbody, 0, 0);
             fillfromstru();
             fillother();
             built = true;

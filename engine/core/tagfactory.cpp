@@ -1,6 +1,12 @@
 #include "tagfactory.h"
 
 #include "swftag.h"
+#include "../vector/defineshape.h"
+#include "../vector/definebutton.h"
+#include "../vector/placeobject.h"
+#include "../vector/definefont.h"
+#include "../vector/definetext.h"
+#include "../vector/definefontalignzones.h"
 
 namespace {
 
@@ -19,6 +25,22 @@ struct Tfactoryentry {
 // One line per tag code whose class does more than pass the body through.
 const Tfactoryentry factory[] = {
     {0, nullptr},
+    {2, make<Tswftag_defineshape_opt>},
+    {22, make<Tswftag_defineshape_opt>},
+    {32, make<Tswftag_defineshape_opt>},
+    {83, make<Tswftag_defineshape_opt>},
+    {4, make<Tswftag_placeobject_opt>},
+    {26, make<Tswftag_placeobject_opt>},
+    {70, make<Tswftag_placeobject_opt>},
+    {7, make<Tswftag_definebutton_opt>},
+    {34, make<Tswftag_definebutton_opt>},
+    {10, make<Tswftag_definefont_opt>},
+    {48, make<Tswftag_definefont_opt>},
+    {75, make<Tswftag_definefont_opt>},
+    {11, make<Tswftag_definetext_opt>},
+    {33, make<Tswftag_definetext_opt>},
+    {37, make<Tswftag_definetext_opt>},
+    {73, make<Tswftag_definefontalignzones_opt>},
 };
 
 }  // namespace

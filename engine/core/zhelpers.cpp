@@ -146,6 +146,8 @@ bool unlzmaarray(const unsigned char* data, uint32_t datalen, uint32_t size, uns
     filters[0].id = LZMA_FILTER_LZMA1;
     if (lzma_properties_decode(&filters[0], nullptr, data, 5) != LZMA_OK) return false;
     auto* opt = static_cast<lzma_options_lzma*>(filters[0].options);
+    // The window never needs to exceed the output; a damaged header may ask for 4 GiB.
+    if (opt->dict_size > size) opt->dict_size = size < 4096 ? 4096 : size;
     filters[0].id = LZMA_FILTER_LZMA1EXT;
     opt->ext_flags = LZMA_LZMA1EXT_ALLOW_EOPM;
     opt->ext_size_low = sizeunknown ? UINT32_MAX : size;

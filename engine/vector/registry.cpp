@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "../core/pascal_com.h"
+#include "fontplan.h"
 
 using namespace pascal_com;
 
@@ -39,6 +40,7 @@ void clearres() {
     setlength(BITMAPRECS, sizeof(TBITMAPREC), 0);
     for (uint16_t id : touched()) concerned()[id].clear();
     touched().clear();
+    fontplanclear();
 }
 
 TBITMAPREC* bitmaprec(uint16_t id) {

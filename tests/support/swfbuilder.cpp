@@ -213,6 +213,22 @@ Bytes place2(uint16_t id, uint16_t depth, int32_t tx, int32_t ty, int32_t scale)
     return tag(26, w.take());
 }
 
+Bytes placemove(uint16_t depth, int32_t tx, int32_t ty, int32_t scale) {
+    Writer w;
+    w.u8(0x01 | 0x04).u16(depth).matrix(tx, ty, scale, scale);
+    return tag(26, w.take());
+}
+
+Bytes button2(uint16_t id, uint16_t character, uint16_t depth, int32_t tx, int32_t ty, const Bytes& condactions) {
+    Writer rec;
+    rec.u8(0x0F).u16(character).u16(depth).matrix(tx, ty).u8(0);  // no colour transform terms
+    Bytes records = rec.take();
+    Writer w;
+    w.u16(id).u8(0).u16(condactions.empty() ? 0 : uint32_t(2 + records.size() + 1));
+    w.raw(records).u8(0).raw(condactions);
+    return tag(34, w.take());
+}
+
 Bytes doaction(const Bytes& actions) {
     Bytes body = actions;
     body.push_back(0);

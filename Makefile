@@ -1,0 +1,79 @@
+# Front door for building, testing, benchmarking and fuzzing.
+#   make demo    build, write a sample movie and compress it with the command line
+#   make test    release build + tests, then the same tests under ASan and UBSan
+#   make bench   release build + every benchmark
+#   make fuzz    clang build with libFuzzer; FUZZ_SECONDS (default 1800)
+#   make clean
+# CORPUS=/path/to/movies points the corpus test and benchmarks at real movies.
+
+SHELL := /bin/bash
+.SHELLFLAGS := -eu -o pipefail -c
+
+JOBS ?= $(shell nproc)
+BUILD_TYPE ?= RelWithDebInfo
+FUZZ_SECONDS ?= 1800
+CORPUS ?=
+
+RELEASE_DIR := build
+ASAN_DIR := build-asan
+FUZZ_DIR := build-fuzz
+CORPUS_FLAG := $(if $(CORPUS),-DSHRINKWELL_CORPUS_DIR=$(abspath $(CORPUS)))
+
+# A sanitizer report ends the process with a failure, leaks included.
+SANITIZER_ENV := \
+  ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:detect_stack_use_after_return=1:strict_string_checks=1:check_initialization_order=1 \
+  UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1 \
+  LSAN_OPTIONS=exitcode=23
+
+.PHONY: all deps release asan demo test test-release test-asan bench fuzz clean
+
+all: release
+
+deps:
+	@scripts/deps.sh
+
+release: deps
+	@cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DTAGSMITH_SANITIZE=OFF -DTAGSMITH_FUZZ=OFF \
+	  -DTAGSMITH_TESTS=ON -DTAGSMITH_BENCH=ON $(CORPUS_FLAG) >/dev/null
+	cmake --build $(RELEASE_DIR) -j$(JOBS)
+
+asan: deps
+	@cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DTAGSMITH_SANITIZE=ON -DTAGSMITH_FUZZ=OFF \
+	  -DTAGSMITH_TESTS=ON -DTAGSMITH_BENCH=OFF \
+	  $(CORPUS_FLAG) >/dev/null
+	cmake --build $(ASAN_DIR) -j$(JOBS)
+
+demo: release
+	@mkdir -p out
+	$(RELEASE_DIR)/make-sample out/sample.swf
+	$(RELEASE_DIR)/shrinkwell-cli -o out out/sample.swf
+	@for f in out/sample*.swf; do printf '%-32s %8d bytes\n' "$$f" "$$(stat -c %s "$$f")"; done
+
+test: test-release test-asan
+
+test-release: release
+	cd $(RELEASE_DIR) && ctest --output-on-failure -j$(JOBS)
+
+test-asan: asan
+	cd $(ASAN_DIR) && env $(SANITIZER_ENV) ctest --output-on-failure -j$(JOBS)
+
+bench: release
+	cmake --build $(RELEASE_DIR) --target run_benchmarks
+
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DTAGSMITH_FUZZ=ON \
+	  -DTAGSMITH_TESTS=OFF -DTAGSMITH_BENCH=OFF >/dev/null
+	cmake --build $(FUZZ_DIR) -j$(JOBS) --target fuzz_readwrite make_seeds
+	@mkdir -p fuzz/corpus fuzz/crashes $(FUZZ_DIR)/seeds
+	$(FUZZ_DIR)/fuzz/make_seeds $(FUZZ_DIR)/seeds
+	@# Crashes do not end the session: each is kept under fuzz/crashes/ and the run fails at the end.
+	@before=$$(ls fuzz/crashes | wc -l); status=0; \
+	env $(SANITIZER_ENV) $(FUZZ_DIR)/fuzz/fuzz_readwrite -fork=$(JOBS) -ignore_crashes=1 -max_total_time=$(FUZZ_SECONDS) \
+	  -timeout=20 -rss_limit_mb=4096 -max_len=65536 -artifact_prefix=fuzz/crashes/ fuzz/corpus $(FUZZ_DIR)/seeds \
+	  || status=$$?; \
+	new=$$(( $$(ls fuzz/crashes | wc -l) - before )); \
+	if [ $$new -gt 0 ]; then echo "fuzz: $$new new input(s) in fuzz/crashes/"; exit 1; fi; \
+	exit $$status
+
+clean:
+	rm -rf $(RELEASE_DIR) $(ASAN_DIR) $(FUZZ_DIR) out

@@ -1,0 +1,248 @@
+#include "cli/batch.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <vector>
+
+#include <dirent.h>
+#include <unistd.h>
+
+#include "cli/filerun.h"
+#include "cli/jsonout.h"
+#include "cli/outputname.h"
+#include "cli/report.h"
+#include "cli/workers.h"
+#include "core/tagsmith.h"
+
+namespace {
+
+// The engine formats its temporary and tool names into 256-byte buffers.
+constexpr size_t kmaxenginepath = 255 - 16;
+
+void oninterrupt(int sig) {
+    cliinterrupted = 1;
+    CancelProc();
+    // A second interrupt ends the program at once.
+    std::signal(sig, SIG_DFL);
+}
+
+bool makedirs(const std::string& dir, std::string& error) {
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    if (ec) {
+        error = dir + ": " + ec.message();
+        return false;
+    }
+    return true;
+}
+
+// Each process gets its own scratch directory: the engine's temporary file
+// names are fixed, so two processes sharing one would overwrite each other.
+class Tscratch {
+public:
+    explicit Tscratch(std::string base) : base_(std::move(base)) {}
+    std::string dir() {
+        if (pid_ != getpid()) {
+            pid_ = getpid();
+            dir_ = base_ + (base_.back() == '/' ? "" : "/") + "cli-" + std::to_string(pid_) + "/";
+            std::string ignored;
+            makedirs(dir_, ignored);
+        }
+        return dir_;
+    }
+    void remove() {
+        if (dir_.empty() || pid_ != getpid()) return;
+        std::error_code ec;
+        std::filesystem::remove_all(dir_, ec);
+        dir_.clear();
+    }
+
+private:
+    std::string base_, dir_;
+    pid_t pid_ = 0;
+};
+
+// Scratch directories of runs that were killed stay behind; their process is gone.
+void removestalescratch(const std::string& base) {
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator(base, ec)) {
+        const std::string name = e.path().filename().string();
+        if (name.rfind("cli-", 0) != 0 || name.size() == 4 || name.size() > 13) continue;
+        if (name.find_first_not_of("0123456789", 4) != std::string::npos) continue;
+        const pid_t pid = pid_t(std::stol(name.substr(4)));
+        if (kill(pid, 0) != 0 && errno == ESRCH) std::filesystem::remove_all(e.path(), ec);
+    }
+}
+
+// A write that was killed leaves the engine's "NAME.partXXXXXX" beside the output.
+void removepartials(const std::string& output) {
+    const Tsourcename n = splitsource(output);
+    const std::string dir = n.dir.empty() ? "." : n.dir;
+    const std::string prefix = output.substr(n.dir.size()) + ".part";
+    DIR* d = opendir(dir.c_str());
+    if (!d) return;
+    std::vector<std::string> found;
+    while (dirent* e = readdir(d)) {
+        std::string name = e->d_name;
+        if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0) found.push_back(name);
+    }
+    closedir(d);
+    for (const auto& name : found) unlink((n.dir + name).c_str());
+}
+
+std::string basename(const std::string& path) {
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::string describesettings(const Tclioptions& o) {
+    const Tparams& p = o.params;
+    auto n = [](int v) { return std::to_string(v); };
+    std::string s = "settings: preset " + o.preset + "; shape ratio " + n(p.Sha_ForceCCR) + ", font ratio " +
+                    n(p.Sha_FontCCR) + "; image level " + n(p.Img_Aio) + " (JPEG quality " + n(p.Img_CustomPV) +
+                    "), zoom " + n(p.Img_ForceZip) + "%, player " + n(p.ImgPmps_x) + " x " + n(p.ImgPmps_y) +
+                    "; sound level " + n(p.Audio_q) + " (" + n(p.Audio_s) + " kHz, " + n(p.Audio_b) + " kbit/s, " +
+                    (p.Audio_Mono ? "mono" : "stereo") + "); video level " + n(p.Video_q) + " (" + n(p.Video_CB) +
+                    " kbit/s)";
+    std::string skips;
+    if (p.Skip_Image) skips += " image";
+    if (p.Skip_Sound) skips += " sound";
+    if (p.Skip_Font) skips += " font";
+    if (p.Skip_Video) skips += " video";
+    if (!skips.empty()) s += "; kept as they are:" + skips;
+    return s + "\n";
+}
+
+int runbatch(const Tclioptions& o, const Twalkresult& inputs) {
+    Tsummary summary;
+    for (const auto& e : inputs.errors) {
+        std::fprintf(stderr, "shrinkwell-cli: %s\n", e.c_str());
+        summary.addfailure();
+    }
+    summary.setskipped(int(inputs.skipped.size()));
+    if (o.verbose)
+        for (const auto& s : inputs.skipped) std::printf("skipped (earlier output): %s\n", s.c_str());
+    const std::vector<std::string>& files = inputs.files;
+    if (files.empty()) {
+        if (!o.quiet) std::fprintf(stderr, "shrinkwell-cli: no .swf or .exe files found\n");
+        return summary.failed() ? 1 : 0;
+    }
+
+    std::string error;
+    if (o.toolsdir.size() > kmaxenginepath) {
+        std::fprintf(stderr, "shrinkwell-cli: --tools: the path is too long (at most %zu bytes)\n", kmaxenginepath);
+        return 2;
+    }
+    if (o.tmpdir.size() + 20 > kmaxenginepath) {
+        std::fprintf(stderr, "shrinkwell-cli: --tmp: the path is too long (at most %zu bytes)\n",
+                     kmaxenginepath - 20);
+        return 2;
+    }
+    if (!makedirs(o.tmpdir, error) || (!o.info && !o.outdir.empty() && !makedirs(o.outdir, error))) {
+        std::fprintf(stderr, "shrinkwell-cli: cannot create %s\n", error.c_str());
+        return 1;
+    }
+    removestalescratch(o.tmpdir);
+    setfastzip(o.fast ? 1 : 0);
+    setlzmaout(o.lzma ? 1 : 0);
+    if (o.verbose) {
+        std::fputs(describesettings(o).c_str(), stdout);
+        for (const char* tool : {"lame", "ffmpeg"})
+            if (access((o.toolsdir + tool).c_str(), X_OK) != 0)
+                std::printf("note: %s%s not found: %s are kept as they are\n", o.toolsdir.c_str(), tool,
+                            std::strcmp(tool, "lame") == 0 ? "sounds" : "videos");
+    }
+
+    // Outputs are chosen up front, in input order, so that parallel workers
+    // never pick the same name and the names do not depend on timing.
+    std::vector<std::string> outputs(files.size()), planerrors(files.size());
+    if (!o.info) {
+        Toutputnamer namer(o.outdir, o.overwrite);
+        for (const auto& f : files) namer.protect(f);
+        for (size_t i = 0; i < files.size(); ++i) outputs[i] = namer.choose(files[i], planerrors[i]);
+    }
+
+    std::signal(SIGINT, oninterrupt);
+    std::signal(SIGTERM, oninterrupt);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    Tscratch scratch(o.tmpdir);
+    Tprogressbar bar(!o.quiet && isatty(fileno(stderr)), stderr);
+    const size_t total = files.size();
+
+    auto task = [&](size_t i, const Tprogressfn& progress) {
+        if (!planerrors[i].empty()) {
+            Tfileresult r;
+            r.source = files[i];
+            r.error = planerrors[i];
+            return r;
+        }
+        Trunsettings s{o.params, o.toolsdir, scratch.dir()};
+        return o.info ? inspectfile(files[i], s, progress) : compressfile(files[i], outputs[i], s, progress);
+    };
+
+    // Results are printed in input order, whatever order they finish in.
+    std::vector<std::optional<Tfileresult>> pending(total);
+    size_t printed = 0;
+    auto deliver = [&](size_t i, Tfileresult& r) {
+        if (r.source.empty()) r.source = files[i];
+        if (!r.ok && !o.info && !outputs[i].empty()) removepartials(outputs[i]);
+        pending[i] = std::move(r);
+        for (; printed < total && pending[printed]; ++printed) {
+            const Tfileresult& p = *pending[printed];
+            bar.clear();
+            summary.add(p);
+            if (o.json) std::printf("%s\n", resultjson(p).c_str());
+            else if (p.ok && !o.quiet) std::fputs((o.info ? formatinfo(p) : formatresult(p, o.verbose)).c_str(), stdout);
+            std::fflush(stdout);
+            if (!p.ok) std::fputs(formatfailure(p).c_str(), stderr);
+            pending[printed].reset();
+        }
+    };
+
+    if (o.jobs <= 1 || total == 1) {
+        for (size_t i = 0; i < total && !cliinterrupted; ++i) {
+            const std::string label = std::to_string(i + 1) + "/" + std::to_string(total) + " " + basename(files[i]);
+            bar.update(label, 0);
+            Tfileresult r = task(i, [&](int percent) { bar.update(label, percent); });
+            deliver(i, r);
+        }
+        scratch.remove();
+    } else {
+        std::map<size_t, int> running;
+        size_t finished = 0;
+        auto showoverall = [&]() {
+            int64_t sum = int64_t(finished) * 100;
+            for (const auto& [index, percent] : running) sum += percent;
+            bar.update(std::to_string(finished) + "/" + std::to_string(total) + " files", int(sum / int64_t(total)));
+        };
+        Tworkerpool pool(o.jobs, [&]() { scratch.remove(); });
+        pool.run(
+            total, task,
+            [&](size_t i, int percent) {
+                running[i] = percent;
+                showoverall();
+            },
+            [&](size_t i, Tfileresult& r) {
+                running.erase(i);
+                ++finished;
+                deliver(i, r);
+                showoverall();
+            },
+            []() { return cliinterrupted != 0; });
+    }
+    bar.clear();
+
+    if (cliinterrupted) std::fprintf(stderr, "shrinkwell-cli: interrupted\n");
+    if (!o.quiet) std::fputs(summary.text(o.info).c_str(), o.json ? stderr : stdout);
+    std::fflush(stdout);
+    if (cliinterrupted) return 130;
+    return summary.failed() ? 1 : 0;
+}

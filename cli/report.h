@@ -1,0 +1,45 @@
+// What a person reads: per-file lines, the --info block, the summary and the
+// progress bar.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "cli/result.h"
+
+std::string formatsize(int64_t bytes);
+// The line for a compressed file (with the per-kind table when verbose).
+std::string formatresult(const Tfileresult& r, bool verbose);
+// "shrinkwell-cli: SOURCE: reason" for a failed file.
+std::string formatfailure(const Tfileresult& r);
+std::string formatinfo(const Tfileresult& r);
+
+class Tsummary {
+public:
+    void add(const Tfileresult& r);
+    void addfailure() { ++files_, ++failed_; }
+    void setskipped(int n) { skipped_ = n; }
+    int failed() const { return failed_; }
+    int files() const { return files_; }
+    std::string text(bool info) const;
+
+private:
+    int files_ = 0, failed_ = 0, skipped_ = 0;
+    int64_t before_ = 0, after_ = 0;
+};
+
+// One self-overwriting line on a terminal; does nothing when disabled.
+class Tprogressbar {
+public:
+    Tprogressbar(bool enabled, FILE* out);
+    ~Tprogressbar() { clear(); }
+    void update(const std::string& label, int percent);
+    // Removes the bar so that a normal line can be printed.
+    void clear();
+
+private:
+    bool enabled_;
+    FILE* out_;
+    bool shown_ = false;
+    std::string lastline_;
+};

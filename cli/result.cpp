@@ -1,0 +1,95 @@
+#include "cli/result.h"
+
+#include <type_traits>
+
+const char* const clikindnames[KIND_COUNT] = {"Image", "Shape", "Sound", "Video", "Font", "AS"};
+
+namespace {
+
+class Tpacker {
+public:
+    template <typename T>
+    void num(const T& v) {
+        const uint64_t u = uint64_t(int64_t(v));
+        for (int i = 0; i < 8; ++i) out += char(uint8_t(u >> (8 * i)));
+    }
+    void str(const std::string& s) {
+        num(int64_t(s.size()));
+        out += s;
+    }
+    std::string out;
+};
+
+class Tunpacker {
+public:
+    explicit Tunpacker(const std::string& d) : data(d) {}
+    template <typename T>
+    void num(T& v) {
+        if (bad || data.size() - pos < 8) {
+            bad = true;
+            return;
+        }
+        uint64_t u = 0;
+        for (int i = 0; i < 8; ++i) u |= uint64_t(uint8_t(data[pos + i])) << (8 * i);
+        pos += 8;
+        v = T(int64_t(u));
+    }
+    void str(std::string& s) {
+        int64_t n = 0;
+        num(n);
+        if (bad || n < 0 || uint64_t(n) > data.size() - pos) {
+            bad = true;
+            return;
+        }
+        s = data.substr(pos, size_t(n));
+        pos += size_t(n);
+    }
+    const std::string& data;
+    size_t pos = 0;
+    bool bad = false;
+};
+
+// One field list for both directions, so that they cannot disagree.
+template <typename P, typename R>
+void fields(P& p, R& r) {
+    p.str(r.source);
+    p.str(r.output);
+    p.str(r.error);
+    p.str(r.warning);
+    p.num(r.ok);
+    p.num(r.info);
+    p.num(r.exe);
+    p.num(r.srcsize);
+    p.num(r.dstsize);
+    p.num(r.ms);
+    for (auto& k : r.kinds) {
+        p.num(k.srcsize);
+        p.num(k.dstsize);
+        p.num(k.count);
+    }
+    auto& h = r.header;
+    p.str(h.signature);
+    p.num(h.version);
+    p.num(h.filelength);
+    p.num(h.width);
+    p.num(h.height);
+    p.num(h.framerate);
+    p.num(h.framecount);
+    p.num(h.red);
+    p.num(h.green);
+    p.num(h.blue);
+}
+
+}  // namespace
+
+std::string serializeresult(const Tfileresult& r) {
+    Tpacker p;
+    fields(p, r);
+    return p.out;
+}
+
+bool deserializeresult(const std::string& data, Tfileresult& r) {
+    Tunpacker p(data);
+    fields(p, r);
+    return !p.bad && p.pos == data.size();
+}

@@ -1,0 +1,45 @@
+// The outcome of one file, as the reports and the JSON lines show it and as a
+// worker process hands it back to the parent.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "core/enginestate.h"
+
+// The user-facing names of the engine's resource kinds, in kind order.
+extern const char* const clikindnames[KIND_COUNT];
+
+struct Tkindresult {
+    int64_t srcsize = 0;
+    int64_t dstsize = 0;
+    int32_t count = 0;
+};
+
+struct Tmovieheader {
+    std::string signature;  // "FWS", "CWS", "ZWS"; "MZ+CWS" and the like for a projector
+    int32_t version = 0;
+    uint32_t filelength = 0;
+    int32_t width = 0, height = 0;  // pixels
+    int32_t framerate = 0;
+    int32_t framecount = 0;
+    uint8_t red = 0, green = 0, blue = 0;
+};
+
+struct Tfileresult {
+    std::string source;
+    std::string output;  // empty when nothing was written
+    std::string error;   // why the file failed, empty when ok
+    std::string warning;
+    bool ok = false;
+    bool info = false;  // header and resources only, nothing written
+    int32_t exe = 0;
+    int64_t srcsize = 0;
+    int64_t dstsize = 0;
+    int64_t ms = 0;
+    Tkindresult kinds[KIND_COUNT];
+    Tmovieheader header;
+};
+
+std::string serializeresult(const Tfileresult& r);
+// False when data is not a whole record.
+bool deserializeresult(const std::string& data, Tfileresult& r);

@@ -1,0 +1,29 @@
+// Files processed in forked worker processes: the engine serves one file per
+// process, so parallel work needs processes, not threads.
+#pragma once
+#include <cstddef>
+#include <functional>
+
+#include "cli/filerun.h"
+#include "cli/result.h"
+
+class Tworkerpool {
+public:
+    // Runs in a worker: the result of task index.
+    using Ttask = std::function<Tfileresult(size_t index, const Tprogressfn& progress)>;
+    // Run in the parent.
+    using Tprogress = std::function<void(size_t index, int percent)>;
+    using Tdone = std::function<void(size_t index, Tfileresult& result)>;  // in completion order
+    using Tstop = std::function<bool()>;
+
+    // workerexit runs in each worker before it ends (its own clean-up).
+    Tworkerpool(int jobs, std::function<void()> workerexit);
+    // Hands out tasks 0..count-1 until stop() says no more (the busy workers
+    // then get SIGINT); every task handed out gets exactly one done() call,
+    // also when its worker dies.
+    void run(size_t count, const Ttask& task, const Tprogress& progress, const Tdone& done, const Tstop& stop);
+
+private:
+    int jobs_;
+    std::function<void()> workerexit_;
+};

@@ -1,0 +1,189 @@
+#include "defineshape.h"
+
+#include "../core/enginestate.h"
+#include "posarray.h"
+#include "registry.h"
+
+using namespace pascal_com;
+
+// ---- exact reader and writer
+
+Tswftag_defineshape::~Tswftag_defineshape() { SHAPEWITHSTYLEfree(Shapes); }
+
+void Tswftag_defineshape::doparse() {
+    Tswftag_define::doparse();
+    SHAPEWITHSTYLEfree(Shapes);
+    SRECTparse(ShapeBounds);
+    if (tagcode == 83) {
+        SRECTparse(EdgeBounds);
+        Reserved = uint8_t(UBparse(6));
+        UsesNonScalingStrokes = uint8_t(UBparse(1));
+        UsesScalingStrokes = uint8_t(UBparse(1));
+    }
+    SHAPEWITHSTYLEparse(*this, Shapes, int64_t(length(rawbody)) - 1, tagcode, characterid);
+}
+
+void Tswftag_defineshape::fillfromstru() {
+    Tswftag_define::fillfromstru();
+    beginfill(2 * length(rawbody));
+    SRECTfill(ShapeBounds);
+    if (tagcode == 83) {
+        SRECTfill(EdgeBounds);
+        UBfill(6, Reserved);
+        UBfill(1, UsesNonScalingStrokes);
+        UBfill(1, UsesScalingStrokes);
+    }
+    SHAPEWITHSTYLEfill(*this, Shapes, tagcode);
+    endfill();
+}
+
+void Tswftag_defineshape::fillother() {}
+
+// ---- optimizer
+
+void Tswftag_defineshape_opt::doparse() {
+    Tswftag_defineshape::doparse();
+    IDS[characterid].Kind = IDKIND_SHAPE;
+}
+
+void Tswftag_defineshape_opt::fillfromstru() {
+    const int k = CCparams.Sha_ForceCCR < 1 ? 1 : CCparams.Sha_ForceCCR;
+    try {
+        if (divided_) {
+            // Written before: start again from the body as read.
+            setparse(rawbody, 0, 0);
+            Tswftag_defineshape::doparse();
+        }
+        divided_ = true;
+        rectand(ShapeBounds, 1.0 / k);
+        if (tagcode == 83) rectand(EdgeBounds, 1.0 / k);
+        LINESTYLEARRAYchgwidth(Shapes.LineStyles, k, tagcode);
+        LINESTYLEARRAYchgfill(Shapes.LineStyles, k, tagcode);
+        SHAPERECORD* r = Shapes.ShapeRecords;
+        for (uint32_t i = 0; i < length(r); ++i)
+            if (r[i].Kind == SHAPEREC_STYLECHANGE && r[i].StateNewStyles) FILLSTYLEARRAYupdbmp(r[i].FillStyles);
+        FILLSTYLEARRAYupdbmp(Shapes.FillStyles);
+        FILLSTYLEARRAYchgmatrix(Shapes.FillStyles, k, tagcode);
+        SHAPERECORDdiv(Shapes.ShapeRecords, k, tagcode);
+        Tswftag_defineshape::fillfromstru();
+    } catch (...) {
+        // Written as read, so whatever shows it must not enlarge it.
+        IDS[characterid].Kind = IDKIND_NONE;
+        throw;
+    }
+}
+
+void LINESTYLEARRAYchgwidth(LINESTYLEARRAY& a, int k, int tagcode) {
+    auto divide = [k](uint16_t w) -> uint16_t {
+        int v = swf_round(double(w) / k);
+        return uint16_t(v < 1 ? 1 : v);
+    };
+    if (tagcode == 83) {
+        for (uint32_t i = 0; i < a.LineStyleCountExtended && i < length(a.LineStyles2); ++i) {
+            LINESTYLE2& l = a.LineStyles2[i];
+            if (l.NoHScaleFlag || l.NoVScaleFlag) continue;
+            l.Width = divide(l.Width);
+        }
+    } else if (tagcode == 2 || tagcode == 22 || tagcode == 32) {
+        for (uint32_t i = 0; i < a.LineStyleCountExtended && i < length(a.LineStyles); ++i)
+            a.LineStyles[i].Width = divide(a.LineStyles[i].Width);
+    }
+}
+
+void LINESTYLEARRAYchgfill(LINESTYLEARRAY& a, int k, int tagcode) {
+    if (tagcode != 83) return;
+    for (uint32_t i = 0; i < length(a.LineStyles2); ++i) {
+        LINESTYLE2& l = a.LineStyles2[i];
+        if (!l.HasFillFlag) continue;
+        FILLSTYLEupdbmp(l.FillType);
+        FILLSTYLEchgmatrix(l.FillType, k);
+    }
+}
+
+void FILLSTYLEchgmatrix(FILLSTYLE& f, int k) {
+    if (isgradientfill(f.FillStyleType)) matrixand(f.GradientMatrix, 1.0 / k, 1.0 / k, 1, 1, 1);
+    else if (isbitmapfill(f.FillStyleType)) matrixand(f.BitmapMatrix, 1.0 / k, 1.0 / k, 1, 1, 1);
+}
+
+void FILLSTYLEARRAYchgmatrix(FILLSTYLEARRAY& a, int k, int tagcode) {
+    for (uint32_t i = 0; i < length(a.FillStyles); ++i) FILLSTYLEchgmatrix(a.FillStyles[i], k);
+}
+
+void FILLSTYLEupdbmp(FILLSTYLE& f) {
+    if (!isbitmapfill(f.FillStyleType) || IDS[f.BitmapId].Kind != IDKIND_BITMAP) return;
+    const TBITMAPREC* rec = bitmaprec(f.BitmapId);
+    if (!rec || !(rec->ImageScaleX > 0) || !(rec->ImageScaleY > 0)) return;
+    if (rec->ImageScaleX == 1.0 && rec->ImageScaleY == 1.0) return;
+    const double sx = 1.0 / rec->ImageScaleX, sy = 1.0 / rec->ImageScaleY;
+    // The rounding in matrixand clamps what overflows; a clamped scale would
+    // be written as a wrong one, so refuse first.
+    const MATRIX& m = f.BitmapMatrix;
+    const double limit = double(1 << 30);
+    auto over = [limit](double v) { return !(v > -limit && v < limit); };
+    if (over((m.HasScale ? m.ScaleX : 65536.0) * sx) || over((m.HasScale ? m.ScaleY : 65536.0) * sy) ||
+        (m.HasRotate && (over(m.RotateSkew0 * sx) || over(m.RotateSkew1 * sy))))
+        throw Tparseerror("rescaled bitmap fill does not fit its matrix");
+    matrixand(f.BitmapMatrix, sx, sy, 1, 1, 0);
+}
+
+void FILLSTYLEARRAYupdbmp(FILLSTYLEARRAY& a) {
+    for (uint32_t i = 0; i < length(a.FillStyles); ++i) FILLSTYLEupdbmp(a.FillStyles[i]);
+}
+
+void SHAPERECORDdiv(SHAPERECORD*& records, int k, int tagcode) {
+    if (k < 1) k = 1;
+    Tnewposarray map(k);
+    map.reserve(length(records));
+    for (uint32_t i = 0; i < length(records); ++i) {
+        SHAPERECORD& r = records[i];
+        switch (r.Kind) {
+        case SHAPEREC_STYLECHANGE:
+            if (r.StateMoveTo) {
+                int32_t nx, ny;
+                map.newaddpos(r.MoveDeltaX, r.MoveDeltaY, nx, ny);
+                r.MoveDeltaX = nx;
+                r.MoveDeltaY = ny;
+                r.MoveBits = uint8_t(getbytecount(getmaxfromarray(nx, ny, 0, 0), 1));
+            }
+            if (r.StateNewStyles) {
+                LINESTYLEARRAYchgwidth(r.LineStyles, k, tagcode);
+                LINESTYLEARRAYchgfill(r.LineStyles, k, tagcode);
+                FILLSTYLEARRAYchgmatrix(r.FillStyles, k, tagcode);
+            }
+            break;
+        case SHAPEREC_STRAIGHT: {
+            int32_t dx, dy;
+            map.newaddposadd(r.DeltaX, r.DeltaY, dx, dy);
+            if (dx == 0 && dy == 0) {
+                r.Kind = SHAPEREC_DROPPED;
+                break;
+            }
+            r.GeneralLineFlag = dx != 0 && dy != 0;
+            r.VertLineFlag = dx == 0;
+            r.NumBits = uint8_t(getbytecount(getmaxfromarray(dx, dy, 0, 0), 1) - 2);
+            r.DeltaX = dx;
+            r.DeltaY = dy;
+            break;
+        }
+        case SHAPEREC_CURVED: {
+            int32_t cx, cy, ax, ay;
+            map.newaddposadd(r.ControlDeltaX, r.ControlDeltaY, cx, cy);
+            map.newaddposadd(r.AnchorDeltaX, r.AnchorDeltaY, ax, ay);
+            // A curve that comes back to its start still draws a stroke out to
+            // its control point; only one that collapses to a point goes.
+            if (cx == 0 && cy == 0 && ax == 0 && ay == 0) {
+                r.Kind = SHAPEREC_DROPPED;
+                break;
+            }
+            r.NumBits = uint8_t(getbytecount(getmaxfromarray(cx, cy, ax, ay), 1) - 2);
+            r.ControlDeltaX = cx;
+            r.ControlDeltaY = cy;
+            r.AnchorDeltaX = ax;
+            r.AnchorDeltaY = ay;
+            break;
+        }
+        default:
+            break;
+        }
+    }
+}

@@ -1,0 +1,234 @@
+// The built shrinkwell-cli run on movies made here, as a user would run it.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "support/swfbuilder.h"
+#include "tempdir.h"
+
+using namespace swfb;
+
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out, err;
+    std::vector<std::string> lines() const {
+        std::vector<std::string> v;
+        std::istringstream in(out);
+        for (std::string l; std::getline(in, l);) v.push_back(l);
+        return v;
+    }
+};
+
+std::string slurp(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), {});
+}
+
+class CliRun : public ::testing::Test {
+protected:
+    Outcome cli(std::vector<std::string> args) {
+        args.insert(args.begin(), {SHRINKWELL_CLI, "--tmp", t / "scratch"});
+        const std::string out = t / "stdout", err = t / "stderr";
+        pid_t pid = fork();
+        if (pid == 0) {
+            int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            dup2(o, 1);
+            dup2(e, 2);
+            std::vector<char*> argv;
+            for (auto& a : args) argv.push_back(a.data());
+            argv.push_back(nullptr);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        Outcome r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out), slurp(err)};
+        std::filesystem::remove(out);
+        std::filesystem::remove(err);
+        return r;
+    }
+
+    static Bytes movie(int shapes = 3, char signature = 'F') {
+        Movie m;
+        m.tags.push_back(setbackground(0x10, 0x20, 0x30));
+        for (int i = 0; i < shapes; ++i) {
+            m.tags.push_back(rectshape(uint16_t(i + 1), 2000 + 100 * i, 1000, 200, 40, uint8_t(i * 50)));
+            m.tags.push_back(place2(uint16_t(i + 1), uint16_t(i + 1), 300 * i, 200));
+        }
+        m.tags.push_back(showframe());
+        return build(m, signature);
+    }
+
+    static std::vector<int> codes(const Bytes& anymovie) {
+        std::vector<int> v;
+        for (const auto& tag : listtags(inflatemovie(anymovie))) v.push_back(tag.code);
+        return v;
+    }
+
+    // Every file under the test directory but the scratch one.
+    std::vector<std::string> files() const {
+        std::vector<std::string> v;
+        for (const auto& e : std::filesystem::recursive_directory_iterator(t.path())) {
+            const std::string p = e.path().string();
+            if (e.is_regular_file() && p.find("/scratch") == std::string::npos) v.push_back(p.substr(t.path().size() + 1));
+        }
+        std::sort(v.begin(), v.end());
+        return v;
+    }
+
+    Ttempdir t;
+};
+
+}  // namespace
+
+TEST_F(CliRun, GoodMovieBecomesACompressedMovieWithTheSameTags) {
+    const Bytes in = movie();
+    const std::string src = t.put("m.swf", in);
+    Outcome r = cli({src});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const Bytes out = readfile(t / "m_compressed.swf");
+    ASSERT_GT(out.size(), 8u);
+    EXPECT_EQ(std::string(out.begin(), out.begin() + 3), "CWS");
+    EXPECT_EQ(codes(out), codes(in));
+    EXPECT_EQ(readfile(src), in) << "the source is never written";
+    EXPECT_NE(r.out.find("m_compressed.swf"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("1 compressed, 0 failed"), std::string::npos) << r.out;
+}
+
+TEST_F(CliRun, FilesThatAreNotMoviesFailByNameAndLeaveNothing) {
+    Bytes truncated = movie();
+    truncated.resize(11);  // inside the stage rectangle
+    Bytes garbage = {'C', 'W', 'S', 10, 200, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    Bytes projectorwithoutmovie = {'M', 'Z', 0x90, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
+    const std::vector<std::pair<std::string, Bytes>> bad = {
+        {"empty.swf", {}},
+        {"text.swf", {'h', 'e', 'l', 'l', 'o', '\n'}},
+        {"truncated.swf", truncated},
+        {"garbage.swf", garbage},
+        {"stub.exe", projectorwithoutmovie},
+    };
+    for (const auto& [name, data] : bad) {
+        SCOPED_TRACE(name);
+        const std::string src = t.put(name, data);
+        Outcome r = cli({src});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find(src + ": "), std::string::npos) << r.err;
+        EXPECT_NE(r.out.find("0 compressed, 1 failed"), std::string::npos) << r.out;
+        EXPECT_EQ(readfile(src), data);
+        std::filesystem::remove(src);
+        EXPECT_EQ(files(), std::vector<std::string>{}) << "no output, no leftovers";
+    }
+    Outcome missing = cli({t / "nowhere.swf"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("nowhere.swf: No such file"), std::string::npos) << missing.err;
+}
+
+TEST_F(CliRun, OneFailureFailsTheRunButNotTheOtherFiles) {
+    const std::string good = t.put("good.swf", movie());
+    const std::string bad = t.put("bad.swf", {'F', 'W', 'S'});
+    Outcome r = cli({bad, good});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(std::filesystem::exists(t / "good_compressed.swf"));
+    EXPECT_FALSE(std::filesystem::exists(t / "bad_compressed.swf"));
+    EXPECT_NE(r.out.find("2 files: 1 compressed, 1 failed"), std::string::npos) << r.out;
+}
+
+TEST_F(CliRun, DirectoryIsWalkedIntoTheOutputDirectory) {
+    t.put("in/a.swf", movie(1));
+    t.put("in/sub/B.SWF", movie(2, 'C'));
+    t.put("in/sub/c_compressed.swf", movie(1));
+    t.put("in/notes.txt", {'x'});
+    Outcome r = cli({t / "in", "-o", t / "out", "-q"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "") << "quiet";
+    EXPECT_EQ(files(), (std::vector<std::string>{"in/a.swf", "in/notes.txt", "in/sub/B.SWF", "in/sub/c_compressed.swf",
+                                                 "out/B_compressed.SWF", "out/a_compressed.swf"}));
+}
+
+TEST_F(CliRun, SecondRunCountsUnlessToldToOverwrite) {
+    const std::string src = t.put("m.swf", movie());
+    ASSERT_EQ(cli({src}).status, 0);
+    ASSERT_EQ(cli({src}).status, 0);
+    EXPECT_TRUE(std::filesystem::exists(t / "m_compressed0.swf"));
+    t.put("m_compressed.swf", {'o', 'l', 'd'});
+    ASSERT_EQ(cli({src, "--overwrite"}).status, 0);
+    EXPECT_EQ(files(), (std::vector<std::string>{"m.swf", "m_compressed.swf", "m_compressed0.swf"}));
+    EXPECT_EQ(readfile(t / "m_compressed.swf"), readfile(t / "m_compressed0.swf"));
+}
+
+TEST_F(CliRun, ProjectorKeepsItsStubOnlyWhenNotNamedSwf) {
+    const Bytes stub = {'M', 'Z', 'p', 'l', 'a', 'y', 'e', 'r'};
+    const Bytes exe = projector(stub, movie());
+    t.put("game.EXE", exe);
+    t.put("game2.swf", exe);
+    Outcome r = cli({t / "game.EXE", t / "game2.swf"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const Bytes out = readfile(t / "game_compressed.EXE");
+    ASSERT_GT(out.size(), stub.size() + 16);
+    EXPECT_EQ(Bytes(out.begin(), out.begin() + long(stub.size())), stub);
+    EXPECT_EQ(out[stub.size()], 'C');
+    const Bytes plain = readfile(t / "game2_compressed.swf");
+    ASSERT_GT(plain.size(), 8u);
+    EXPECT_EQ(std::string(plain.begin(), plain.begin() + 3), "CWS");
+}
+
+TEST_F(CliRun, ParallelJsonLinesComeInInputOrder) {
+    std::vector<std::string> names = {"a.swf", "b.swf", "c.swf", "d.swf", "e.swf"};
+    for (size_t i = 0; i < names.size(); ++i) t.put("in/" + names[i], i == 1 ? Bytes{'x'} : movie(int(i) + 1));
+    Outcome r = cli({t / "in", "-j", "2", "--json", "-o", t / "out"});
+    EXPECT_EQ(r.status, 1);
+    const auto lines = r.lines();
+    ASSERT_EQ(lines.size(), names.size()) << r.out;
+    for (size_t i = 0; i < names.size(); ++i) {
+        SCOPED_TRACE(lines[i]);
+        EXPECT_EQ(lines[i].rfind("{\"source\":\"" + t.path() + "/in/" + names[i] + "\"", 0), 0u);
+        EXPECT_NE(lines[i].find(i == 1 ? "\"ok\":false" : "\"ok\":true"), std::string::npos);
+        EXPECT_EQ(lines[i].back(), '}');
+    }
+    EXPECT_NE(lines[0].find("\"Shape\":{\"count\":1,"), std::string::npos);
+    EXPECT_NE(r.err.find("b.swf"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("5 files: 4 compressed, 1 failed"), std::string::npos) << "the summary leaves stdout to JSON";
+    EXPECT_EQ(std::filesystem::exists(t / "out/b_compressed.swf"), false);
+    EXPECT_EQ(std::filesystem::exists(t / "out/e_compressed.swf"), true);
+}
+
+TEST_F(CliRun, JsonEscapesPaths) {
+    t.put("we\"ird\\name.swf", movie());
+    Outcome r = cli({t / "we\"ird\\name.swf", "--json"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("we\\\"ird\\\\name_compressed.swf\""), std::string::npos) << r.out;
+}
+
+TEST_F(CliRun, InfoShowsHeaderAndResourcesAndWritesNothing) {
+    const std::string src = t.put("m.swf", movie(2, 'C'));
+    Outcome r = cli({"--info", src});
+    EXPECT_EQ(r.status, 0) << r.err;
+    for (const char* want : {"CWS, version 10", "550 x 400 px", "24 fps", "1 frames", "#102030", "Shape           2",
+                             "Image           0", "AS              0"})
+        EXPECT_NE(r.out.find(want), std::string::npos) << want << "\n" << r.out;
+    Outcome j = cli({"--info", "--json", src});
+    EXPECT_NE(j.out.find("\"width\":550,\"height\":400"), std::string::npos) << j.out;
+    EXPECT_EQ(files(), std::vector<std::string>{"m.swf"});
+    EXPECT_EQ(cli({"--info", t.put("x.swf", {'x', 'y'})}).status, 1);
+}
+
+TEST_F(CliRun, UsageErrorsAndHelp) {
+    Outcome bad = cli({"--zoom", "90", "m.swf"});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(bad.err.find("--zoom"), std::string::npos);
+    Outcome help = cli({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("_compressed"), std::string::npos);
+    EXPECT_EQ(cli({"--version"}).status, 0);
+}

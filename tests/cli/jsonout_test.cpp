@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include "cli/jsonout.h"
+#include "cli/report.h"
+#include "cli/result.h"
+
+TEST(CliJson, EscapesWhatJsonRequires) {
+    EXPECT_EQ(jsonstring("plain/path.swf"), "\"plain/path.swf\"");
+    EXPECT_EQ(jsonstring("a\"b\\c"), "\"a\\\"b\\\\c\"");
+    EXPECT_EQ(jsonstring("tab\there\nnl"), "\"tab\\there\\nnl\"");
+    EXPECT_EQ(jsonstring(std::string("\x01\x1f\x7f", 3)), "\"\\u0001\\u001f\\u007f\"");
+    EXPECT_EQ(jsonstring(std::string("nul\0x", 5)), "\"nul\\u0000x\"");
+}
+
+TEST(CliJson, KeepsUtf8AndEscapesOtherBytes) {
+    EXPECT_EQ(jsonstring("Fl\xc3\xa4" "che/\xe6\x98\xa0\xe7\x94\xbb.swf"), "\"Fl\xc3\xa4" "che/\xe6\x98\xa0\xe7\x94\xbb.swf\"");
+    EXPECT_EQ(jsonstring("\xf0\x9f\x8e\xac"), "\"\xf0\x9f\x8e\xac\"");
+    // Latin-1 bytes, a cut sequence, an overlong '/', an encoded surrogate.
+    EXPECT_EQ(jsonstring("caf\xe9.swf"), "\"caf\\udce9.swf\"");
+    EXPECT_EQ(jsonstring("\xe6\x98"), "\"\\udce6\\udc98\"");
+    EXPECT_EQ(jsonstring("\xc0\xaf"), "\"\\udcc0\\udcaf\"");
+    EXPECT_EQ(jsonstring("\xed\xa0\x80"), "\"\\udced\\udca0\\udc80\"");
+}
+
+namespace {
+Tfileresult sample() {
+    Tfileresult r;
+    r.source = "in/\"odd\".swf";
+    r.output = "out/\"odd\"_compressed.swf";
+    r.ok = true;
+    r.srcsize = 1000;
+    r.dstsize = 750;
+    r.ms = 12;
+    r.kinds[KIND_SHAPE] = {400, 300, 2};
+    r.kinds[KIND_AS] = {10, 10, 1};
+    return r;
+}
+}  // namespace
+
+TEST(CliJson, CompressionLineCarriesSizesKindsAndTime) {
+    const std::string line = resultjson(sample());
+    EXPECT_EQ(line.find('\n'), std::string::npos);
+    EXPECT_EQ(line,
+              "{\"source\":\"in/\\\"odd\\\".swf\",\"output\":\"out/\\\"odd\\\"_compressed.swf\",\"ok\":true,"
+              "\"error\":null,\"exe\":0,\"before\":1000,\"after\":750,\"saved_percent\":25.0,\"kinds\":{"
+              "\"Image\":{\"count\":0,\"source\":0,\"dest\":0},\"Shape\":{\"count\":2,\"source\":400,\"dest\":300},"
+              "\"Sound\":{\"count\":0,\"source\":0,\"dest\":0},\"Video\":{\"count\":0,\"source\":0,\"dest\":0},"
+              "\"Font\":{\"count\":0,\"source\":0,\"dest\":0},\"AS\":{\"count\":1,\"source\":10,\"dest\":10}},"
+              "\"ms\":12}");
+}
+
+TEST(CliJson, FailureHasNoOutputAndSaysWhy) {
+    Tfileresult r;
+    r.source = "x.swf";
+    r.error = "not a Flash movie";
+    r.srcsize = 5;
+    const std::string line = resultjson(r);
+    EXPECT_NE(line.find("\"output\":null,\"ok\":false,\"error\":\"not a Flash movie\""), std::string::npos) << line;
+    EXPECT_NE(line.find("\"saved_percent\":null"), std::string::npos) << line;
+}
+
+TEST(CliJson, InfoLineCarriesTheHeader) {
+    Tfileresult r;
+    r.source = "m.swf";
+    r.info = r.ok = true;
+    r.srcsize = 99;
+    r.header = {"CWS", 10, 1234, 550, 400, 24, 3, 0xF0, 0x0A, 0x00};
+    r.kinds[KIND_IMAGE] = {500, 0, 1};
+    const std::string line = resultjson(r);
+    EXPECT_NE(line.find("\"signature\":\"CWS\",\"version\":10,\"file_length\":1234,\"width\":550,\"height\":400,"
+                        "\"frame_rate\":24,\"frame_count\":3,\"background\":\"#f00a00\""),
+              std::string::npos)
+        << line;
+    EXPECT_NE(line.find("\"Image\":{\"count\":1,\"source\":500}"), std::string::npos) << line;
+    EXPECT_EQ(line.find("\"output\""), std::string::npos) << "--info writes nothing";
+}
+
+TEST(CliResult, RecordSurvivesThePipe) {
+    Tfileresult r = sample();
+    r.warning = std::string("with\0nul", 8);
+    r.header.signature = "MZ+CWS";
+    r.header.filelength = 0xFFFFFFF0u;
+    r.header.blue = 255;
+    r.exe = 1;
+    Tfileresult back;
+    ASSERT_TRUE(deserializeresult(serializeresult(r), back));
+    EXPECT_EQ(resultjson(back), resultjson(r));
+    EXPECT_EQ(back.warning, r.warning);
+    EXPECT_EQ(back.header.filelength, r.header.filelength);
+    EXPECT_EQ(back.header.blue, 255);
+    const std::string data = serializeresult(r);
+    EXPECT_FALSE(deserializeresult(data.substr(0, data.size() - 1), back));
+    EXPECT_FALSE(deserializeresult(data + "x", back));
+    EXPECT_FALSE(deserializeresult(std::string(8, '\xff'), back)) << "a huge string length";
+}
+
+TEST(CliReport, SummaryAddsOnlyWhatWasWritten) {
+    Tsummary s;
+    s.add(sample());
+    Tfileresult bad;
+    bad.srcsize = 5000;
+    s.add(bad);
+    s.setskipped(2);
+    EXPECT_EQ(s.failed(), 1);
+    EXPECT_EQ(s.text(false),
+              "2 files: 1 compressed, 1 failed; 1000 B -> 750 B, saved 25.0% (1000 -> 750 bytes); 2 files named "
+              "*_compressed skipped\n");
+    EXPECT_EQ(formatsize(1023), "1023 B");
+    EXPECT_EQ(formatsize(1536), "1.5 KB");
+    EXPECT_EQ(formatsize(3 << 20), "3.00 MB");
+}

@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "app/settings/presettable.h"
+#include "cli/options.h"
+
+namespace {
+
+struct Parsed {
+    bool ok;
+    Tclioptions o;
+    std::string error;
+};
+
+Parsed parse(std::initializer_list<const char*> args) {
+    std::vector<const char*> argv{"shrinkwell-cli"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    Parsed p;
+    p.ok = parseoptions(int(argv.size()), argv.data(), p.o, p.error);
+    return p;
+}
+
+}  // namespace
+
+TEST(CliOptions, PresetTableMatchesPublishedValues) {
+    int n = 0;
+    const Tpreset* t = presettable(n);
+    ASSERT_EQ(n, 6);
+    const char* names[] = {"Best", "Good", "Basic", "Medium", "Sprite", "Custom"};
+    const int aio[] = {0, 1, 2, 3, 3, 4}, zip[] = {0, 10, 15, 15, 20, 10}, maxccr[] = {32, 32, 22, 32, 32, 32};
+    const int curangle[] = {1, 2, 2, 2, 2, 1}, hifi[] = {1, 1, 0, 0, 0, 1}, audioq[] = {0, 1, 2, 3, 1, 0};
+    const int videoq[] = {0, 1, 2, 3, 2, 2}, videocb[] = {120, 120, 120, 120, 112, 200};
+    for (int i = 0; i < n; ++i) {
+        SCOPED_TRACE(names[i]);
+        const Tparams& p = t[i].params;
+        EXPECT_STREQ(t[i].name, names[i]);
+        EXPECT_EQ(p.Img_Aio, aio[i]);
+        EXPECT_EQ(p.Img_ForceZip, zip[i]);
+        EXPECT_EQ(p.Sha_MaxCCR, maxccr[i]);
+        EXPECT_EQ(p.Sha_PenOpt, i == 0 ? 0 : 1);
+        EXPECT_EQ(p.Sha_ForceStraight, i == 0 ? 0 : 1);
+        EXPECT_EQ(p.Sha_ForceCurAngle, curangle[i]);
+        EXPECT_EQ(p.Sha_Hifi, hifi[i]);
+        EXPECT_EQ(p.Audio_q, audioq[i]);
+        EXPECT_EQ(p.Video_q, videoq[i]);
+        EXPECT_EQ(p.Video_CB, videocb[i]);
+        EXPECT_EQ(p.Img_CustomPV, 70);
+        EXPECT_EQ(p.Sha_ForceCCR, 20);
+        EXPECT_EQ(p.Sha_FontCCR, 20);
+        EXPECT_EQ(p.Audio_s, 11);
+        EXPECT_EQ(p.Audio_b, 16);
+        EXPECT_EQ(p.Audio_Mono, 1);
+        EXPECT_EQ(p.ImgPmps_x + p.ImgPmps_y + p.Sha_IO + p.Sha_AutoCCR + p.VideoPmps_x + p.VideoPmps_y, 0);
+        EXPECT_EQ(p.Skip_Shape + p.Skip_Image + p.Skip_Sound + p.Skip_Font + p.Skip_AS + p.Skip_Video, 0);
+    }
+}
+
+TEST(CliOptions, DefaultsAreBestBesideTheSource) {
+    Parsed p = parse({"a.swf"});
+    ASSERT_TRUE(p.ok) << p.error;
+    EXPECT_EQ(p.o.preset, "Best");
+    EXPECT_EQ(std::memcmp(&p.o.params, &findpreset("Best")->params, sizeof(Tparams)), 0);
+    EXPECT_TRUE(p.o.outdir.empty());
+    EXPECT_EQ(p.o.toolsdir, "/usr/bin/");
+    EXPECT_EQ(p.o.jobs, 1);
+    EXPECT_FALSE(p.o.tmpdir.empty());
+}
+
+TEST(CliOptions, OptionsApplyOnTopOfThePresetInAnyOrder) {
+    Parsed before = parse({"--shape-ratio", "7", "--preset", "sprite", "a.swf"});
+    Parsed after = parse({"--preset=Sprite", "a.swf", "--shape-ratio=7"});
+    ASSERT_TRUE(before.ok && after.ok);
+    for (const Parsed* p : {&before, &after}) {
+        EXPECT_EQ(p->o.preset, "Sprite");
+        EXPECT_EQ(p->o.params.Sha_ForceCCR, 7);
+        EXPECT_EQ(p->o.params.Img_ForceZip, 20);
+        EXPECT_EQ(p->o.params.Video_CB, 112);
+    }
+    EXPECT_EQ(after.o.inputs, std::vector<std::string>{"a.swf"});
+}
+
+TEST(CliOptions, EveryEngineFieldHasAnOption) {
+    Parsed p = parse({"--font-ratio", "32", "--zoom", "50", "--max-width", "640", "--max-height", "480",
+                      "--image-quality", "3", "--sound-quality", "2", "--stereo", "--video-quality", "1",
+                      "--skip-image", "--skip-sound", "--skip-font", "--skip-video", "x"});
+    ASSERT_TRUE(p.ok) << p.error;
+    const Tparams& t = p.o.params;
+    EXPECT_EQ(t.Sha_FontCCR, 32);
+    EXPECT_EQ(t.Img_ForceZip, 50);
+    EXPECT_EQ(t.ImgPmps_x, 640);
+    EXPECT_EQ(t.ImgPmps_y, 480);
+    EXPECT_EQ(t.Img_Aio, 3);
+    EXPECT_EQ(t.Audio_q, 2);
+    EXPECT_EQ(t.Audio_Mono, 0);
+    EXPECT_EQ(t.Video_q, 1);
+    EXPECT_EQ(t.Skip_Image + t.Skip_Sound + t.Skip_Font + t.Skip_Video, 4);
+    EXPECT_EQ(t.Skip_Shape + t.Skip_AS, 0);
+}
+
+TEST(CliOptions, CustomValuesSelectLevelFour) {
+    Parsed p = parse({"--jpeg-quality", "55", "--sound-rate", "22", "--sound-bitrate", "48", "--video-bitrate", "90",
+                      "m.swf"});
+    ASSERT_TRUE(p.ok) << p.error;
+    EXPECT_EQ(p.o.params.Img_CustomPV, 55);
+    EXPECT_EQ(p.o.params.Img_Aio, 4);
+    EXPECT_EQ(p.o.params.Audio_s, 22);
+    EXPECT_EQ(p.o.params.Audio_b, 48);
+    EXPECT_EQ(p.o.params.Audio_q, 4);
+    EXPECT_EQ(p.o.params.Video_CB, 90);
+    EXPECT_EQ(p.o.params.Video_q, 4);
+
+    EXPECT_TRUE(parse({"--image-quality", "4", "--jpeg-quality", "10", "m.swf"}).ok);
+    Parsed clash = parse({"--sound-quality", "1", "--sound-bitrate", "48", "m.swf"});
+    EXPECT_FALSE(clash.ok);
+    EXPECT_NE(clash.error.find("--sound-bitrate"), std::string::npos);
+}
+
+TEST(CliOptions, RangesAreEnforcedAtBothEnds) {
+    struct Case {
+        const char* option;
+        const char* lowbad;
+        const char* lowok;
+        const char* highok;
+        const char* highbad;
+    };
+    const Case cases[] = {
+        {"--shape-ratio", "0", "1", "100", "101"},   {"--font-ratio", "0", "1", "32", "33"},
+        {"--image-quality", "-1", "0", "4", "5"},     {"--jpeg-quality", "-1", "0", "80", "81"},
+        {"--zoom", "-1", "0", "50", "51"},            {"--sound-quality", "-1", "0", "4", "5"},
+        {"--sound-rate", "0", "1", "100", "101"},     {"--sound-bitrate", "0", "1", "250", "251"},
+        {"--video-quality", "-1", "0", "4", "5"},     {"--video-bitrate", "0", "1", "250", "251"},
+        {"--jobs", "0", "1", "64", "65"},             {"--max-width", "-1", "0", "100000", "100001"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.option);
+        EXPECT_FALSE(parse({c.option, c.lowbad, "f"}).ok);
+        EXPECT_TRUE(parse({c.option, c.lowok, "f"}).ok);
+        EXPECT_TRUE(parse({c.option, c.highok, "f"}).ok);
+        Parsed bad = parse({c.option, c.highbad, "f"});
+        EXPECT_FALSE(bad.ok);
+        EXPECT_NE(bad.error.find(c.option), std::string::npos) << bad.error;
+        EXPECT_NE(bad.error.find(c.highbad), std::string::npos) << bad.error;
+    }
+}
+
+TEST(CliOptions, MalformedLinesAreUsageErrors) {
+    EXPECT_FALSE(parse({"--shape-ratio", "12x", "f"}).ok);
+    EXPECT_FALSE(parse({"--shape-ratio", "", "f"}).ok);
+    EXPECT_FALSE(parse({"--shape-ratio", "99999999999999999999", "f"}).ok);
+    EXPECT_FALSE(parse({"f", "--shape-ratio"}).ok);
+    EXPECT_FALSE(parse({"--json=1", "f"}).ok);
+    EXPECT_FALSE(parse({"--nonsense", "f"}).ok);
+    EXPECT_FALSE(parse({"-x", "f"}).ok);
+    EXPECT_FALSE(parse({"-qv", "f"}).ok);
+    EXPECT_FALSE(parse({"-q", "-v", "f"}).ok);
+    EXPECT_FALSE(parse({"-o", "", "f"}).ok);
+    Parsed none = parse({"--json"});
+    EXPECT_FALSE(none.ok);
+    EXPECT_NE(none.error.find("no input"), std::string::npos);
+    Parsed preset = parse({"--preset", "Huge", "f"});
+    EXPECT_FALSE(preset.ok);
+    EXPECT_NE(preset.error.find("Medium"), std::string::npos) << "the error lists the choices";
+}
+
+TEST(CliOptions, ShortFormsAndEndOfOptions) {
+    Parsed p = parse({"-oout", "-j", "3", "-q", "--tools", "/opt/x", "--", "-odd.swf", "--json"});
+    ASSERT_TRUE(p.ok) << p.error;
+    EXPECT_EQ(p.o.outdir, "out");
+    EXPECT_EQ(p.o.jobs, 3);
+    EXPECT_TRUE(p.o.quiet);
+    EXPECT_FALSE(p.o.json);
+    EXPECT_EQ(p.o.toolsdir, "/opt/x/") << "the tools directory is a prefix";
+    EXPECT_EQ(p.o.inputs, (std::vector<std::string>{"-odd.swf", "--json"}));
+    EXPECT_TRUE(parse({"--help"}).ok) << "help needs no input";
+    EXPECT_TRUE(parse({"-V"}).o.version);
+}
+
+TEST(CliOptions, TemporaryDirectoryFollowsTheCacheVariable) {
+    const char* old = std::getenv("XDG_CACHE_HOME");
+    std::string saved = old ? old : "";
+    setenv("XDG_CACHE_HOME", "/var/cachex", 1);
+    EXPECT_EQ(defaulttmpdir(), "/var/cachex/shrinkwell/temp");
+    setenv("XDG_CACHE_HOME", "", 1);
+    const char* home = std::getenv("HOME");
+    if (home && *home) {
+        EXPECT_EQ(defaulttmpdir(), std::string(home) + "/.cache/shrinkwell/temp");
+    }
+    if (old) setenv("XDG_CACHE_HOME", saved.c_str(), 1);
+    else unsetenv("XDG_CACHE_HOME");
+}

@@ -1,0 +1,596 @@
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstring>
+#include <random>
+
+#include "coretest.h"
+
+using swfb::Bytes;
+using namespace pascal_com;
+
+namespace {
+
+Bytes movie(const std::vector<Bytes>& t, uint8_t version = 10, char sig = 'F') {
+    swfb::Movie m;
+    m.version = version;
+    m.tags = t;
+    return swfb::build(m, sig);
+}
+
+uint32_t le32(const Bytes& b, size_t at) {
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24;
+}
+
+// Size of the header from the signature through FrameCount.
+size_t headersize(const Bytes& fws) { return 8 + (5 + 4 * (fws[8] >> 3) + 7) / 8 + 4; }
+
+struct Head {
+    int ok, version = -1, xmin = -1, xmax = -1, ymin = -1, ymax = -1, rate = -1, frames = -1;
+    unsigned int length = 0;
+    unsigned char r = 1, g = 1, b = 1;
+};
+Head head(const std::string& path) {
+    Head h;
+    h.ok = getflashhead(path.c_str(), h.version, h.length, h.xmin, h.xmax, h.ymin, h.ymax, h.rate, h.frames, h.r, h.g,
+                        h.b);
+    return h;
+}
+
+}  // namespace
+
+class Container : public EngineTest {
+protected:
+    // Loads, writes and returns the written file (empty when none).
+    Bytes roundtrip(const Bytes& in, int asexe = 0) {
+        load(in);
+        std::string out = dir.file("out.swf");
+        std::remove(out.c_str());
+        dooptimize(out.c_str(), asexe);
+        return exists(out) ? swfb::readfile(out) : Bytes{};
+    }
+    Head headof(const Bytes& b) {
+        std::string p = dir.file("head.swf");
+        swfb::writefile(p, b);
+        return head(p);
+    }
+};
+
+// ---- getflashhead ----
+
+TEST_F(Container, HeadReportsStageRateFramesAndBackground) {
+    swfb::Movie m;
+    m.version = 8;
+    m.width = 800 * 20;
+    m.height = 1999;  // 99.95 px
+    m.framerate = 30 << 8 | 0x80;
+    m.frames = 7;
+    m.tags = {swfb::setbackground(1, 2, 3), swfb::showframe()};
+    Bytes f = swfb::build(m);
+    Head h = headof(f);
+    EXPECT_EQ(h.ok, 1);
+    EXPECT_EQ(h.version, 8);
+    EXPECT_EQ(h.length, f.size());
+    EXPECT_EQ(h.xmin, 0);
+    EXPECT_EQ(h.xmax, 800);
+    EXPECT_EQ(h.ymax, 99);  // truncated
+    EXPECT_EQ(h.rate, 30);
+    EXPECT_EQ(h.frames, 7);
+    EXPECT_EQ(h.r, 1);
+    EXPECT_EQ(h.g, 2);
+    EXPECT_EQ(h.b, 3);
+    Head c = headof(swfb::build(m, 'C'));
+    EXPECT_EQ(c.ok, 1);
+    EXPECT_EQ(c.length, f.size());
+    EXPECT_EQ(c.b, 3);
+    Head z = headof(swfb::build(m, 'Z'));
+    EXPECT_EQ(z.ok, 1);
+    EXPECT_EQ(z.xmax, 800);
+    EXPECT_EQ(z.b, 3);
+}
+
+TEST_F(Container, HeadTruncatesNegativeStageTowardZero) {
+    swfb::Writer w;
+    w.u8('F').u8('W').u8('S').u8(6).u32(0).rect(-10, 100, -39, 40).u16(12 << 8).u16(1).raw(swfb::end());
+    Head h = headof(w.take());
+    EXPECT_EQ(h.ok, 1);
+    EXPECT_EQ(h.xmin, 0);
+    EXPECT_EQ(h.xmax, 5);
+    EXPECT_EQ(h.ymin, -1);
+    EXPECT_EQ(h.ymax, 2);
+}
+
+TEST_F(Container, HeadFindsBackgroundOnlyNearTheStart) {
+    auto withpad = [](size_t pad, char sig) {
+        return movie({action(1, pad), swfb::setbackground(9, 8, 7), swfb::showframe()}, 10, sig);
+    };
+    // Header 21 bytes, DoAction header 2 or 6, body pad + 1.
+    EXPECT_EQ(headof(withpad(100, 'F')).r, 9);
+    EXPECT_EQ(headof(withpad(300, 'F')).r, 0);
+    EXPECT_EQ(headof(withpad(300, 'F')).ok, 1);
+    EXPECT_EQ(headof(withpad(40, 'C')).r, 9);
+    // Beyond the first 100 decompressed bytes of a file longer than 200 bytes.
+    std::mt19937 rng(5);
+    Bytes noise(400);
+    for (auto& b : noise) b = uint8_t(rng());
+    Bytes far = movie({action(1, 120), swfb::setbackground(9, 8, 7), swfb::doaction(noise)}, 10, 'C');
+    ASSERT_GT(far.size(), 200u);
+    EXPECT_EQ(headof(far).ok, 1);
+    EXPECT_EQ(headof(far).r, 0);
+}
+
+TEST_F(Container, HeadOfProjectorsReadsTheEmbeddedMovie) {
+    Bytes stub(300, 0x90);
+    stub[0] = 'M';
+    stub[1] = 'Z';
+    Bytes m = movie({swfb::setbackground(4, 5, 6)}, 9, 'C');
+    Bytes exe = swfb::projector(stub, m);
+    Head h = headof(exe);
+    EXPECT_EQ(h.ok, 1);
+    EXPECT_EQ(h.version, 9);
+    EXPECT_EQ(h.g, 5);
+    // Trailer damage: magic, a length past the file, a length into the stub, zero.
+    Bytes bad = exe;
+    bad[bad.size() - 8] ^= 1;
+    EXPECT_EQ(headof(bad).ok, 0);
+    for (uint32_t len : {uint32_t(exe.size()), uint32_t(m.size() + 10), 0u, 0xFFFFFFFFu}) {
+        Bytes wrong = exe;
+        for (int i = 0; i < 4; ++i) wrong[wrong.size() - 4 + i] = uint8_t(len >> (8 * i));
+        EXPECT_EQ(headof(wrong).ok, 0) << len;
+    }
+}
+
+TEST_F(Container, HeadRejectsWhatIsNotAMovie) {
+    EXPECT_EQ(headof({}).ok, 0);
+    EXPECT_EQ(headof({'F', 'W', 'S'}).ok, 0);
+    EXPECT_EQ(headof({'F', 'W', 'X', 10, 30, 0, 0, 0, 0x50, 0, 0, 0, 0, 0, 0, 0}).ok, 0);
+    Bytes text(500, 'a');
+    EXPECT_EQ(headof(text).ok, 0);
+    Head missing = head(dir.file("nothing-here.swf"));
+    EXPECT_EQ(missing.ok, 0);
+    EXPECT_EQ(missing.version, -1);  // outputs untouched
+    EXPECT_EQ(head(dir.path()).ok, 0);
+}
+
+TEST_F(Container, HeadOfEveryTruncatedHeaderFails) {
+    Bytes f = movie({swfb::setbackground(1, 1, 1)});
+    const size_t hs = headersize(f);
+    for (size_t n = 0; n < hs; ++n) EXPECT_EQ(headof(Bytes(f.begin(), f.begin() + long(n))).ok, 0) << n;
+    EXPECT_EQ(headof(Bytes(f.begin(), f.begin() + long(hs))).ok, 1);
+    // A FrameSize whose 31-bit fields run past the data.
+    Bytes wide{'F', 'W', 'S', 10, 30, 0, 0, 0, 0xF8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(headof(wide).ok, 0);
+}
+
+// ---- reading and writing ----
+
+TEST_F(Container, UncompressedInputIsWrittenCompressedWithItsVersion) {
+    Bytes in = movie({swfb::setbackground(1, 2, 3), action(7, 80), framelabel("go"), swfb::showframe()}, 7);
+    Bytes out = roundtrip(in);
+    ASSERT_GT(out.size(), 8u);
+    EXPECT_EQ(out[0], 'C');
+    EXPECT_EQ(out[3], 7);
+    EXPECT_EQ(le32(out, 4), in.size());
+    EXPECT_EQ(swfb::inflatemovie(out), in);
+    EXPECT_EQ(Cdstfilesize, int64_t(out.size()));
+    EXPECT_EQ(Csrcfilesize, int64_t(in.size()));
+}
+
+TEST_F(Container, HeadBytesStartWithF) {
+    Bytes in = movie({swfb::showframe()}, 10, 'C');
+    load(in);
+    ASSERT_TRUE(fileloaded());
+    ASSERT_EQ(length(_head), 21u);
+    EXPECT_EQ(_head[0], 'F');
+    EXPECT_EQ(_head[3], 10);
+}
+
+TEST_F(Container, SpriteWithThreeNestedTags) {
+    Bytes sp = swfb::sprite(5, 2, {action(1), swfb::showframe(), swfb::end()});
+    Bytes in = movie({action(9), sp, swfb::showframe()});
+    load(in);
+    ASSERT_EQ(tagcount(), 7);  // action, sprite + 3, showframe, end
+    EXPECT_EQ(loadedcodes(), (std::vector<int>{12, 39, 12, 1, 0, 1, 0}));
+    EXPECT_EQ(tags[0]->spriteref, -1);
+    for (int i = 1; i <= 4; ++i) EXPECT_EQ(tags[i]->spriteref, 1) << i;
+    EXPECT_EQ(tags[5]->spriteref, -1);
+    EXPECT_EQ(length(tags[1]->rawbody), 4u);
+    Bytes out = swfb::inflatemovie(roundtrip(in));
+    EXPECT_EQ(out, in);
+    // The sprite's length: its own 4 bytes plus the three tags with headers.
+    const size_t at = headersize(in) + action(9).size();
+    EXPECT_EQ(le32(out, at + 2), 4 + action(1).size() + 2 + 2);
+}
+
+TEST_F(Container, EmptySpriteAndSpritesBackToBack) {
+    Bytes a = swfb::tag(39, {1, 0, 1, 0}, true);
+    Bytes b = swfb::sprite(2, 1, {action(2)});
+    Bytes c = swfb::sprite(3, 1, {});
+    Bytes in = movie({a, b, c, swfb::showframe()});
+    load(in);
+    EXPECT_EQ(loadedcodes(), (std::vector<int>{39, 39, 12, 0, 39, 0, 1, 0}));
+    EXPECT_EQ(tags[0]->spriteref, 0);
+    EXPECT_EQ(tags[3]->spriteref, 1);
+    EXPECT_EQ(tags[4]->spriteref, 4);
+    EXPECT_EQ(tags[5]->spriteref, 4);
+    EXPECT_EQ(tags[6]->spriteref, -1);
+    EXPECT_EQ(swfb::inflatemovie(roundtrip(in)), in);
+}
+
+TEST_F(Container, SpriteAsTheLastTagOfTheFile) {
+    Bytes in = movie({swfb::sprite(2, 1, {action(2)})});
+    // The builder ends the movie with End; remove it so the sprite closes the file.
+    in.resize(in.size() - 2);
+    Bytes out = swfb::inflatemovie(roundtrip(in));
+    out[4] = in[4];  // FileLength counts what was written
+    EXPECT_EQ(out, in);
+}
+
+TEST_F(Container, BytesAfterEndAreFurtherTags) {
+    Bytes in = movie({swfb::showframe(), swfb::end(), action(3), swfb::end()});
+    load(in);
+    EXPECT_EQ(loadedcodes(), (std::vector<int>{1, 0, 12, 0}));
+    EXPECT_EQ(swfb::inflatemovie(roundtrip(in)), in);
+}
+
+TEST_F(Container, NestedSpriteIsKeptWhole) {
+    Bytes inner = swfb::sprite(3, 1, {action(4), swfb::showframe()});
+    Bytes outer = swfb::sprite(2, 1, {inner, swfb::showframe()});
+    Bytes in = movie({outer, swfb::showframe()});
+    load(in);
+    EXPECT_EQ(loadedcodes(), (std::vector<int>{39, 39, 1, 0, 1, 0}));
+    EXPECT_EQ(length(tags[1]->rawbody), inner.size() - 6);
+    EXPECT_EQ(tags[1]->spriteref, 0);
+    EXPECT_EQ(tags[4]->spriteref, -1);
+    EXPECT_EQ(swfb::inflatemovie(roundtrip(in)), in);
+}
+
+TEST_F(Container, SpriteWhoseTagsOverrunItIsKeptWhole) {
+    // An inner tag claims 20 bytes of a sprite that has 12 after it.
+    Bytes body{5, 0, 1, 0};
+    Bytes inner = swfb::tag(12, Bytes(10, 1));
+    inner[0] = uint8_t(12 << 6 | 20);
+    body.insert(body.end(), inner.begin(), inner.end());
+    Bytes in = movie({swfb::tag(39, body, true), action(6, 30), swfb::showframe()});
+    load(in);
+    EXPECT_EQ(loadedcodes(), (std::vector<int>{39, 12, 1, 0}));
+    EXPECT_EQ(tags[0]->spriteref, -1);
+    EXPECT_EQ(swfb::inflatemovie(roundtrip(in)), in);
+}
+
+TEST_F(Container, InnerSpriteRunningPastItsParentKeepsTheParentWhole) {
+    Bytes inner = swfb::sprite(3, 1, {action(4)});
+    inner[2] += 30;  // reaches 30 bytes past the outer sprite
+    Bytes outer = swfb::sprite(2, 1, {inner});
+    Bytes in = movie({outer, action(6, 60), swfb::showframe()});
+    load(in);
+    EXPECT_EQ(loadedcodes(), (std::vector<int>{39, 12, 1, 0}));
+    EXPECT_EQ(swfb::inflatemovie(roundtrip(in)), in);
+}
+
+TEST_F(Container, SpriteRunningPastTheFileEndsTheReading) {
+    Bytes sp = swfb::sprite(2, 1, {action(4), swfb::showframe()});
+    sp[2] += 50;
+    Bytes in = movie({action(1), sp});
+    in.resize(in.size() - 2);  // no End after the sprite
+    load(in);
+    ASSERT_TRUE(fileloaded());
+    EXPECT_EQ(loadedcodes(), (std::vector<int>{12}));
+    EXPECT_EQ(Ctruncatedtags, 1);
+    Bytes out = swfb::inflatemovie(roundtrip(in));
+    EXPECT_EQ(swfb::listtags(out).size(), 1u);
+}
+
+TEST_F(Container, ShortDefineSpriteIsWrittenAsRead) {
+    Bytes in = movie({swfb::tag(39, {1, 2, 3}, true), action(1)});
+    load(in);
+    EXPECT_EQ(loadedcodes(), (std::vector<int>{39, 12, 0}));
+    EXPECT_EQ(tags[0]->spriteref, -1);
+    EXPECT_EQ(tags[1]->spriteref, -1);
+    EXPECT_EQ(swfb::inflatemovie(roundtrip(in)), in);
+}
+
+TEST_F(Container, TagRunningPastTheEndEndsTheReading) {
+    Bytes in = movie({action(1), action(2, 100)});
+    in.resize(in.size() - 2 - 40);  // drop End and cut into the second DoAction
+    load(in);
+    ASSERT_TRUE(fileloaded());
+    EXPECT_EQ(loadedcodes(), (std::vector<int>{12}));
+    EXPECT_EQ(Ctruncatedtags, 1);
+    // A lone byte where a header should be.
+    Bytes one = movie({action(1)});
+    one.push_back(0x40);
+    load(one, "one.swf");
+    EXPECT_EQ(loadedcodes(), (std::vector<int>{12, 0}));
+    EXPECT_EQ(Ctruncatedtags, 1);
+    // A long header whose length field is cut off.
+    Bytes cut = movie({action(1)});
+    cut.push_back(0x3F);
+    cut.push_back(0x03);
+    cut.push_back(0x01);
+    load(cut, "cut.swf");
+    EXPECT_EQ(loadedcodes(), (std::vector<int>{12, 0}));
+    EXPECT_EQ(Ctruncatedtags, 1);
+}
+
+TEST_F(Container, HugeLengthFieldsDoNotWrapAround) {
+    for (uint32_t len : {0xFFFFFFFFu, 0xFFFFFFFAu, 0x80000000u}) {
+        Bytes t{0x3F, 0x03, uint8_t(len), uint8_t(len >> 8), uint8_t(len >> 16), uint8_t(len >> 24), 1, 2};
+        load(movie({action(1), t}));
+        EXPECT_EQ(loadedcodes(), (std::vector<int>{12})) << len;
+        Bytes sp{0xFF, 0x09, uint8_t(len), uint8_t(len >> 8), uint8_t(len >> 16), uint8_t(len >> 24), 1, 0, 1, 0};
+        load(movie({action(1), sp, action(2)}));
+        EXPECT_EQ(loadedcodes(), (std::vector<int>{12})) << len;
+    }
+}
+
+TEST_F(Container, BrokenHeadersFailWithAReason) {
+    Bytes wide{'F', 'W', 'S', 10, 30, 0, 0, 0, 0xF8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    std::string p = dir.file("wide.swf");
+    swfb::writefile(p, wide);
+    EXPECT_FALSE(fillswftag(p.c_str(), tags, _head));
+    EXPECT_NE(std::string(lasterror()), "");
+    EXPECT_EQ(tagcount(), 0);
+    EXPECT_EQ(_head, nullptr);
+
+    // Passes the quick check (it reads only 100 bytes) but the stream is cut.
+    Bytes c = movie({action(1, 500)}, 10, 'C');
+    c.resize(12);
+    swfb::writefile(p, c);
+    CClasterror[0] = 0;
+    bool ok = fillswftag(p.c_str(), tags, _head);
+    EXPECT_TRUE(!ok || tagcount() == 0);
+    if (!ok) {
+        EXPECT_NE(std::string(lasterror()), "");
+    }
+    freeswf();
+}
+
+TEST_F(Container, ProjectorWithWrongTrailerLoadsNothing) {
+    Bytes stub{'M', 'Z', 1, 2, 3, 4, 5, 6};
+    Bytes m = movie({action(1)});
+    Bytes exe = swfb::projector(stub, m);
+    for (uint32_t len : {uint32_t(m.size() + 1), uint32_t(m.size() - 1), 3u, 0xFFFFFFF0u}) {
+        Bytes bad = exe;
+        for (int i = 0; i < 4; ++i) bad[bad.size() - 4 + i] = uint8_t(len >> (8 * i));
+        std::string p = dir.file("bad.exe");
+        swfb::writefile(p, bad);
+        CClasterror[0] = 0;
+        EXPECT_FALSE(fillswftag(p.c_str(), tags, _head)) << len;
+        EXPECT_NE(std::string(lasterror()), "") << len;
+        EXPECT_EQ(tagcount(), 0);
+        load(bad, "bad2.exe");
+        EXPECT_FALSE(fileloaded());
+        EXPECT_NE(std::string(lasterror()), "");
+    }
+}
+
+TEST_F(Container, CompressedLengthUsesAllFourBytes) {
+    // FileLength 16 MiB + 16: the top byte is 1.
+    const size_t total = (16u << 20) + 16;
+    Bytes probe = movie({});
+    const size_t hs = headersize(probe);
+    Bytes big = swfb::tag(12, Bytes(total - hs - 6 - 2, 0), true);
+    Bytes in = movie({big}, 10, 'C');
+    ASSERT_EQ(le32(in, 4), total);
+    ASSERT_EQ(in[7], 1);
+    load(in);
+    ASSERT_TRUE(fileloaded());
+    ASSERT_EQ(tagcount(), 2);
+    EXPECT_EQ(length(tags[0]->rawbody), total - hs - 8);
+    EXPECT_EQ(tags[1]->tagcode, 0);
+}
+
+TEST_F(Container, DecompressionStopsAtTheLimitOrTheDeclaredLength) {
+    Bytes in = movie({action(1, 500)}, 10, 'C');
+    unsigned char* a = nullptr;
+    bytearrayappendraw(a, in.data(), in.size());
+    EXPECT_EQ(unzipfile(a, 100), 1);
+    EXPECT_EQ(length(a), 100u);
+    EXPECT_EQ(a[0], 'F');
+    EXPECT_EQ(unzipfile(a, -1), 0);  // already plain
+    EXPECT_EQ(zipfile(a), 1);
+    EXPECT_EQ(a[0], 'C');
+    EXPECT_EQ(zipfile(a), 0);
+    freearray(a);
+    // A declared length shorter than the stream cuts the movie there.
+    Bytes shortlen = in;
+    shortlen[4] = 40;
+    shortlen[5] = shortlen[6] = shortlen[7] = 0;
+    bytearrayappendraw(a, shortlen.data(), shortlen.size());
+    unzipfile(a, -1);
+    EXPECT_EQ(length(a), 40u);
+    freearray(a);
+}
+
+TEST_F(Container, ZlibHelpersRoundTripAndSurviveDamage) {
+    Bytes data(5000);
+    for (size_t i = 0; i < data.size(); ++i) data[i] = uint8_t(i * i);
+    unsigned char* a = nullptr;
+    bytearrayappendraw(a, data.data(), data.size());
+    ziparray(a);
+    Bytes packed(a, a + length(a));
+    EXPECT_TRUE(unziparray(a, 5000));
+    EXPECT_EQ(Bytes(a, a + length(a)), data);
+    freearray(a);
+    // Cut short: what was decoded stands and the failure is reported.
+    bytearrayappendraw(a, packed.data(), packed.size() / 2);
+    EXPECT_FALSE(unziparray(a, 5000));
+    EXPECT_LT(length(a), 5000u);
+    EXPECT_EQ(Bytes(a, a + length(a)), Bytes(data.begin(), data.begin() + length(a)));
+    freearray(a);
+    // Garbage and empty input.
+    bytearrayappendraw(a, "not zlib at all", 15);
+    EXPECT_FALSE(unziparray(a, 100));
+    freearray(a);
+    EXPECT_FALSE(unziparray(a, 100));
+    freearray(a);
+    ziparray(a);  // an empty array compresses to a valid empty stream
+    EXPECT_GT(length(a), 0u);
+    EXPECT_TRUE(unziparray(a, 100));
+    EXPECT_EQ(length(a), 0u);
+}
+
+TEST_F(Container, LzmaMoviesAreRead) {
+    Bytes plain = movie({swfb::setbackground(1, 2, 3), action(4, 300), swfb::showframe()}, 13);
+    Bytes z = movie({swfb::setbackground(1, 2, 3), action(4, 300), swfb::showframe()}, 13, 'Z');
+    ASSERT_EQ(z[0], 'Z');
+    load(z);
+    ASSERT_TRUE(fileloaded());
+    EXPECT_EQ(loadedcodes(), (std::vector<int>{9, 12, 1, 0}));
+    Bytes out = roundtrip(z);
+    EXPECT_EQ(out[0], 'C');  // zlib unless asked for LZMA
+    EXPECT_EQ(swfb::inflatemovie(out), plain);
+}
+
+namespace {
+// Far-apart repeats that zlib's 32 KiB window cannot see and LZMA can.
+Bytes lzmafriendly(uint8_t version) {
+    std::mt19937 rng(11);
+    Bytes block(40000);
+    for (auto& b : block) b = uint8_t(rng());
+    return movie({swfb::tag(77, block), swfb::tag(77, block), swfb::showframe()}, version);
+}
+}  // namespace
+
+TEST_F(Container, LzmaOutputForVersionThirteenReadsBack) {
+    Bytes in = lzmafriendly(13);
+    setlzmaout(1);
+    Bytes out = roundtrip(in);
+    ASSERT_GT(out.size(), 17u);
+    EXPECT_EQ(out[0], 'Z');
+    EXPECT_EQ(le32(out, 4), in.size());
+    EXPECT_EQ(le32(out, 8), out.size() - 17);  // LZMA data without its 5 property bytes
+    EXPECT_LT(out.size(), 45000u);
+    // Read back through the engine: the same tags.
+    load(out, "again.swf");
+    ASSERT_TRUE(fileloaded());
+    Bytes again = roundtrip(out);
+    EXPECT_EQ(again[0], 'Z');
+    setlzmaout(0);
+    Bytes zlibbed = roundtrip(out);
+    EXPECT_EQ(swfb::inflatemovie(zlibbed), in);
+}
+
+TEST_F(Container, LzmaOutputNeverForOlderVersions) {
+    setlzmaout(1);
+    Bytes out = roundtrip(lzmafriendly(12));
+    EXPECT_EQ(out[0], 'C');
+    EXPECT_EQ(out[3], 12);
+}
+
+TEST_F(Container, FastZipWritesTheSameMovie) {
+    Bytes text(20000);
+    for (size_t i = 0; i < text.size(); ++i) text[i] = uint8_t('a' + (i * i / 7) % 13);
+    Bytes in = movie({swfb::tag(77, text)});
+    Bytes best = roundtrip(in);
+    setfastzip(1);
+    Bytes fast = roundtrip(in);
+    EXPECT_EQ(swfb::inflatemovie(fast), in);
+    EXPECT_EQ(swfb::inflatemovie(best), in);
+    EXPECT_LE(best.size(), fast.size());
+}
+
+TEST_F(Container, ProjectorRoundTripKeepsTheStub) {
+    Bytes stub(1000);
+    for (size_t i = 0; i < stub.size(); ++i) stub[i] = uint8_t(i * 31);
+    stub[0] = 'M';
+    stub[1] = 'Z';
+    Bytes m = movie({swfb::setbackground(3, 3, 3), action(1, 100)}, 8);
+    Bytes exe = swfb::projector(stub, movie({swfb::setbackground(3, 3, 3), action(1, 100)}, 8, 'C'));
+    load(exe, "in.exe");
+    ASSERT_TRUE(fileloaded());
+    EXPECT_EQ(Bytes(ExeHead, ExeHead + length(ExeHead)), stub);
+    Bytes out = roundtrip(exe, 1);
+    ASSERT_GT(out.size(), stub.size() + 8);
+    EXPECT_EQ(Bytes(out.begin(), out.begin() + long(stub.size())), stub);
+    EXPECT_EQ(le32(out, out.size() - 8), 0xFA123456u);
+    const uint32_t swflen = le32(out, out.size() - 4);
+    EXPECT_EQ(swflen, out.size() - 8 - stub.size());
+    Bytes embedded(out.begin() + long(stub.size()), out.end() - 8);
+    EXPECT_EQ(embedded[0], 'C');
+    EXPECT_EQ(swfb::inflatemovie(embedded), m);
+    // Written as a plain movie when not asked for a projector.
+    Bytes plain = roundtrip(exe, 0);
+    EXPECT_EQ(swfb::inflatemovie(plain), m);
+}
+
+TEST_F(Container, PlainMovieAfterAProjectorIsWrittenPlain) {
+    Bytes stub{'M', 'Z', 9, 9, 9};
+    roundtrip(swfb::projector(stub, movie({action(1)})), 1);
+    Bytes in = movie({action(2)});
+    Bytes out = roundtrip(in, 1);
+    EXPECT_EQ(out[0], 'C');
+    EXPECT_EQ(swfb::inflatemovie(out), in);
+    EXPECT_EQ(length(ExeHead), 0u);
+}
+
+TEST_F(Container, HostStubFileIsUsedForProjectors) {
+    Bytes hoststub{'M', 'Z', 'h', 'o', 's', 't'};
+    std::string sp = dir.file("stub.bin");
+    swfb::writefile(sp, hoststub);
+    std::snprintf(CCexefile, sizeof CCexefile, "%s", sp.c_str());
+    Bytes in = movie({action(2)});
+    Bytes out = roundtrip(in, 1);
+    ASSERT_GT(out.size(), hoststub.size() + 8);
+    EXPECT_EQ(Bytes(out.begin(), out.begin() + 6), hoststub);
+    EXPECT_EQ(le32(out, out.size() - 4), out.size() - 8 - hoststub.size());
+    // A named stub that does not exist falls back to the projector read (none here).
+    std::snprintf(CCexefile, sizeof CCexefile, "%s", dir.file("gone.bin").c_str());
+    Bytes plain = roundtrip(in, 1);
+    EXPECT_EQ(plain[0], 'C');
+}
+
+TEST_F(Container, EveryPrefixOfAMovieIsHandled) {
+    Bytes stub{'M', 'Z', 0, 0};
+    const std::vector<Bytes> t = {swfb::setbackground(1, 2, 3), swfb::sprite(4, 1, {action(1), swfb::showframe()}),
+                                  action(2, 70), swfb::showframe()};
+    const Bytes f = movie(t);
+    std::vector<Bytes> sources = {f, movie(t, 13, 'C'), movie(t, 13, 'Z'), swfb::projector(stub, movie(t, 9, 'C'))};
+    for (const Bytes& src : sources) {
+        for (size_t n = 0; n <= src.size(); ++n) {
+            Bytes cut(src.begin(), src.begin() + long(n));
+            load(cut);
+            std::string out = dir.file("out.swf");
+            std::remove(out.c_str());
+            const bool wasloaded = fileloaded();
+            dooptimize(out.c_str(), 1);
+            if (!wasloaded) {
+                EXPECT_FALSE(exists(out)) << n;
+                EXPECT_NE(std::string(lasterror()), "") << n;
+                continue;
+            }
+            ASSERT_TRUE(exists(out)) << src[0] << " " << n << " " << lasterror();
+            // What was written is a readable movie whose tags are the input's first ones.
+            Bytes o = swfb::readfile(out);
+            if (o[0] == 'M') continue;
+            Bytes back = swfb::inflatemovie(o);
+            auto got = swfb::listtags(back);
+            auto want = swfb::listtags(f);
+            ASSERT_LE(got.size(), want.size());
+            for (size_t i = 0; i < got.size(); ++i) {
+                EXPECT_EQ(got[i].code, want[i].code);
+                EXPECT_EQ(got[i].body, want[i].body);
+            }
+        }
+    }
+}
+
+TEST_F(Container, CorruptedMoviesNeverCrash) {
+    const std::vector<Bytes> t = {swfb::setbackground(1, 2, 3), swfb::sprite(4, 1, {action(1), swfb::showframe()}),
+                                  swfb::sprite(5, 1, {swfb::sprite(6, 1, {action(3)})}), action(2, 70)};
+    std::vector<Bytes> sources = {movie(t), movie(t, 13, 'C'), movie(t, 13, 'Z')};
+    std::mt19937 rng(1234);
+    for (int round = 0; round < 300; ++round) {
+        Bytes b = sources[size_t(round) % sources.size()];
+        int flips = 1 + int(rng() % 4);
+        for (int k = 0; k < flips; ++k) b[rng() % b.size()] = uint8_t(rng());
+        load(b);
+        std::string out = dir.file("out.swf");
+        dooptimize(out.c_str(), 0);
+        if (!exists(out)) {
+            EXPECT_NE(std::string(lasterror()), "");
+        }
+        std::remove(out.c_str());
+    }
+}

@@ -1,0 +1,364 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "coretest.h"
+
+using swfb::Bytes;
+using namespace pascal_com;
+
+namespace {
+
+struct Call {
+    int kind, code, index, position;
+    void *a, *b;
+};
+std::vector<Call> calls;
+int cancelat = -1;  // list index at whose tag report the callback cancels
+
+void recorder(int kind, int code, void* a, void* b) {
+    calls.push_back({kind, code, CCthisindex, position(), a, b});
+    if (CCthisindex == cancelat && position() < 100) CancelProc();
+}
+
+Bytes movie(const std::vector<Bytes>& t) {
+    swfb::Movie m;
+    m.tags = t;
+    return swfb::build(m);
+}
+
+uint32_t le32(const Bytes& b, size_t at) {
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24;
+}
+
+}  // namespace
+
+class EngineState : public EngineTest {
+protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        calls.clear();
+        cancelat = -1;
+        setslproc(recorder);
+        setslobject(&calls, &cancelat);
+    }
+    Bytes write(int asexe = 0) {
+        std::string out = dir.file("out.swf");
+        std::remove(out.c_str());
+        dooptimize(out.c_str(), asexe);
+        return exists(out) ? swfb::readfile(out) : Bytes{};
+    }
+};
+
+TEST_F(EngineState, ReportsWithoutCallbackOnlySetTheIndex) {
+    setslproc(nullptr);
+    updatedis("Image", 42, 1, 8);
+    EXPECT_EQ(CCthisindex, 42);
+    EXPECT_TRUE(calls.empty());
+    setslproc(recorder);
+    updatedis("Font", 7, 16, 8);
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].kind, 16);
+    EXPECT_EQ(calls[0].code, 8);
+    EXPECT_EQ(calls[0].index, 7);
+    EXPECT_EQ(calls[0].a, &calls);
+    EXPECT_EQ(calls[0].b, &cancelat);
+}
+
+TEST_F(EngineState, KindsOfTagCodes) {
+    const std::vector<std::pair<int, std::vector<int>>> table = {
+        {KIND_IMAGE, {6, 8, 20, 21, 35, 36}}, {KIND_SHAPE, {2, 22, 32, 83}},
+        {KIND_SOUND, {14, 15, 18, 19, 45}},   {KIND_FLV, {60, 61}},
+        {KIND_FONT, {10, 11, 33, 37, 48, 74, 75}}, {KIND_AS, {12, 82}}};
+    int counted = 0;
+    for (const auto& [kind, codes] : table)
+        for (int c : codes) {
+            EXPECT_EQ(tagkind(c), kind) << c;
+            ++counted;
+        }
+    for (int c = 0; c < 1024; ++c) counted -= tagkind(c) >= 0;
+    EXPECT_EQ(counted, 0);  // no other code has a kind
+    EXPECT_EQ(tagkind(39), -1);
+    EXPECT_EQ(tagkind(76), -1);
+    EXPECT_STREQ(kindnames[KIND_FLV], "Flv");
+}
+
+TEST_F(EngineState, ResourceListCountsBodiesByKind) {
+    Bytes s1(100, 0), s2(50, 0);
+    s1[0] = 1;
+    s2[0] = 2;
+    load(movie({swfb::tag(2, s1), swfb::tag(2, s2), swfb::showframe()}));
+    const Trlist* r = getresourcelist();
+    EXPECT_EQ(r, CCresource_list);
+    EXPECT_EQ(r[KIND_SHAPE].srcsize, 150);
+    EXPECT_EQ(r[KIND_SHAPE].count, 2);
+    EXPECT_EQ(r[KIND_SHAPE].dstsize, 0);
+    for (int k : {KIND_IMAGE, KIND_SOUND, KIND_FLV, KIND_FONT, KIND_AS}) EXPECT_EQ(r[k].count, 0) << k;
+    // A new file starts from zero.
+    load(movie({action(1, 10)}), "two.swf");
+    EXPECT_EQ(r[KIND_SHAPE].count, 0);
+    EXPECT_EQ(r[KIND_AS].srcsize, 11);
+}
+
+TEST_F(EngineState, EveryKindIsCountedEvenWhenItsTagIsDamaged) {
+    // Bodies too short for any tag class: each is kept as read.
+    std::vector<Bytes> t;
+    const int codes[] = {6, 8, 20, 21, 35, 36, 2, 22, 32, 83, 14, 15, 18, 19, 45,
+                         60, 61, 10, 11, 33, 37, 48, 74, 75, 12, 82, 9, 76};
+    for (int c : codes) t.push_back(swfb::tag(c, {1, 0, 7}));
+    Bytes in = movie(t);
+    load(in);
+    ASSERT_TRUE(fileloaded());
+    // Media and font tags as read; the shapes fail their parse and stay as read too.
+    CCparams.Skip_Image = CCparams.Skip_Sound = CCparams.Skip_Font = CCparams.Skip_Video = 1;
+    const Trlist* r = getresourcelist();
+    const int want[KIND_COUNT] = {6, 4, 5, 2, 7, 2};
+    for (int k = 0; k < KIND_COUNT; ++k) {
+        EXPECT_EQ(r[k].count, want[k]) << k;
+        EXPECT_EQ(r[k].srcsize, 3 * want[k]) << k;
+    }
+    EXPECT_EQ(int(calls.size()), 26 + 1);  // one per counted tag, one at the end
+    Bytes out = write();
+    EXPECT_EQ(swfb::inflatemovie(out), in);
+}
+
+TEST_F(EngineState, ReadProgressFollowsTheOffset) {
+    Bytes in = movie({action(1), action(2), swfb::showframe(), action(3)});
+    load(in);
+    ASSERT_EQ(calls.size(), 4u);
+    const size_t h = 21, a = action(1).size();
+    const size_t offsets[] = {h, h + a, h + 2 * a + 2};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(calls[i].kind, 32);
+        EXPECT_EQ(calls[i].position, int(offsets[i] * 100 / (in.size() - 1))) << i;
+    }
+    EXPECT_EQ(calls[0].index, 0);
+    EXPECT_EQ(calls[2].index, 3);
+    EXPECT_EQ(calls[3].kind, 2);  // the closing report
+    EXPECT_EQ(calls[3].index, 4);
+    EXPECT_EQ(calls[3].position, 100);
+    EXPECT_EQ(position(), 100);
+}
+
+TEST_F(EngineState, WriteProgressFollowsTheIndexAndSkipsCountNothing) {
+    Bytes jt = swfb::tag(8, {0xFF, 0xD8, 0xFF, 0xD9});
+    Bytes in = movie({action(1), jt, swfb::showframe(), action(2)});
+    load(in);
+    CCparams.Skip_Image = 1;
+    calls.clear();
+    Bytes out = write();
+    EXPECT_EQ(swfb::inflatemovie(out), in);
+    ASSERT_EQ(calls.size(), 3u);  // two DoActions, the closing report; not the skipped tables
+    EXPECT_EQ(calls[0].position, 0);
+    EXPECT_EQ(calls[1].index, 3);
+    EXPECT_EQ(calls[1].position, 3 * 100 / 4);
+    EXPECT_EQ(calls[2].kind, 2);
+    EXPECT_EQ(calls[2].index, 4);
+    EXPECT_EQ(calls[2].position, 100);
+    const Trlist* r = getresourcelist();
+    EXPECT_EQ(r[KIND_AS].dstsize, int(2 * (action(1).size() - 2)));
+    EXPECT_EQ(r[KIND_IMAGE].dstsize, 0);
+    EXPECT_EQ(r[KIND_IMAGE].srcsize, 4);
+    sourceoutclear();
+    EXPECT_EQ(r[KIND_AS].dstsize, 0);
+    EXPECT_EQ(r[KIND_AS].count, 2);
+    sourceclear();
+    EXPECT_EQ(r[KIND_AS].count, 0);
+}
+
+TEST_F(EngineState, CancelBeforeReadingStopsAtTheFirstTag) {
+    CancelProc();
+    EXPECT_EQ(CCancelProc, 1);
+    load(movie({action(1), action(2)}));
+    EXPECT_EQ(tagcount(), 0);
+    EXPECT_EQ(CCancelProc, 0);
+    EXPECT_EQ(position(), 100);
+}
+
+TEST_F(EngineState, CancelFromTheCallbackKeepsTheTagsRead) {
+    cancelat = 1;
+    load(movie({action(1), action(2), action(3), action(4)}));
+    EXPECT_EQ(tagcount(), 2);
+    EXPECT_EQ(CCancelProc, 0);
+    // The next file reads in full.
+    cancelat = -1;
+    load(movie({action(1), action(2), action(3), action(4)}), "again.swf");
+    EXPECT_EQ(tagcount(), 5);
+}
+
+TEST_F(EngineState, CancelledWriteSavesAConsistentShorterMovie) {
+    Bytes in = movie({action(1), action(2), action(3), action(4)});
+    load(in);
+    cancelat = 1;
+    Bytes out = swfb::inflatemovie(write());
+    EXPECT_EQ(CCancelProc, 0);
+    ASSERT_FALSE(out.empty());
+    EXPECT_EQ(le32(out, 4), out.size());
+    auto t = swfb::listtags(out);
+    ASSERT_EQ(t.size(), 2u);
+    EXPECT_EQ(t[1].body, swfb::listtags(in)[1].body);
+}
+
+TEST_F(EngineState, CancelledWriteInsideASpriteClosesTheSprite) {
+    Bytes sp = swfb::sprite(3, 1, {action(1), action(2), action(3), swfb::showframe()});
+    Bytes in = movie({sp, action(9)});
+    load(in);
+    cancelat = 2;  // the second DoAction inside the sprite
+    Bytes out = swfb::inflatemovie(write());
+    ASSERT_FALSE(out.empty());
+    EXPECT_EQ(le32(out, 4), out.size());
+    // The sprite's length reaches exactly to the end of what was written.
+    EXPECT_EQ(le32(out, 21 + 2), out.size() - 21 - 6);
+    auto t = swfb::listtags(out);
+    ASSERT_EQ(t.size(), 3u);
+    EXPECT_EQ(t[2].depth, 1);
+}
+
+TEST_F(EngineState, SingleTagWriteReportsOneHundred) {
+    load(movie({}));
+    ASSERT_EQ(tagcount(), 1);
+    write();
+    EXPECT_EQ(position(), 100);
+}
+
+TEST_F(EngineState, DefaultParametersOverwriteEveryField) {
+    Tparams p;
+    std::memset(&p, 0x7B, sizeof p);
+    paramssetdef(p);
+    EXPECT_EQ(p.Audio_q, 3);
+    EXPECT_EQ(p.Sha_ForceCCR, 20);
+    EXPECT_EQ(p.Sha_FontCCR, 20);
+    EXPECT_EQ(p.Video_q, 2);
+    EXPECT_EQ(p.Img_CustomPV, 75);
+    const int32_t* f = reinterpret_cast<const int32_t*>(&p);
+    int nonzero = 0;
+    for (int i = 0; i < 40; ++i) nonzero += f[i] != 0;
+    EXPECT_EQ(nonzero, 5);
+    EXPECT_EQ(offsetof(Tparams, Img_Aio), 8 * 4u);
+    EXPECT_EQ(offsetof(Tparams, Sha_ForceCCR), 14 * 4u);
+    EXPECT_EQ(offsetof(Tparams, Audio_Mono), 29 * 4u);
+    EXPECT_EQ(offsetof(Tparams, Skip_Image), 35 * 4u);
+    EXPECT_EQ(offsetof(Tparams, Skip_Video), 39 * 4u);
+}
+
+// ---- file utilities ----
+
+class FileUtil : public ::testing::Test {
+protected:
+    TempDir dir;
+    static Bytes bytes(const char* s) { return Bytes(s, s + std::strlen(s)); }
+    static unsigned char* arr(const Bytes& b) {
+        unsigned char* a = nullptr;
+        bytearrayappendraw(a, b.data(), b.size());
+        return a;
+    }
+};
+
+TEST_F(FileUtil, SizesAndExistence) {
+    std::string p = dir.file("f");
+    swfb::writefile(p, bytes("hello"));
+    EXPECT_EQ(filesize(p.c_str()), 5);
+    EXPECT_TRUE(fileexists(p.c_str()));
+    EXPECT_FALSE(fileexists(dir.file("missing").c_str()));
+    EXPECT_EQ(filesize(dir.file("missing").c_str()), 0);
+    EXPECT_EQ(filesize(dir.path().c_str()), 0);  // a directory has no size to read
+    int fd = openexistfile(p.c_str());
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(filesize(fd), 5);
+    close(fd);
+    EXPECT_LT(openexistfile(dir.file("missing").c_str()), 0);
+    EXPECT_LT(openwritefile(dir.file("missing").c_str()), 0);
+}
+
+TEST_F(FileUtil, RemoveAndCreate) {
+    std::string p = dir.file("ro");
+    swfb::writefile(p, bytes("data"));
+    chmod(p.c_str(), 0444);
+    EXPECT_EQ(rmfile(p.c_str()), 1);
+    EXPECT_FALSE(fileexists(p.c_str()));
+    EXPECT_EQ(rmfile(p.c_str()), 1);  // missing: still 1
+    swfb::writefile(p, bytes("old content"));
+    int fd = createnewfile(p.c_str());
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(filesize(fd), 0);
+    close(fd);
+}
+
+TEST_F(FileUtil, Dump2FileReadsARange) {
+    std::string p = dir.file("f");
+    swfb::writefile(p, bytes("0123456789"));
+    unsigned char* a = nullptr;
+    ASSERT_TRUE(dump2file(p.c_str(), a, 0, 0));
+    EXPECT_EQ(Bytes(a, a + length(a)), bytes("0123456789"));
+    ASSERT_TRUE(dump2file(p.c_str(), a, 3, 0));
+    EXPECT_EQ(Bytes(a, a + length(a)), bytes("3456789"));
+    ASSERT_TRUE(dump2file(p.c_str(), a, 2, 4));
+    EXPECT_EQ(Bytes(a, a + length(a)), bytes("2345"));
+    EXPECT_FALSE(dump2file(p.c_str(), a, 8, 4));  // past the end
+    EXPECT_FALSE(dump2file(dir.file("missing").c_str(), a, 0, 0));
+    EXPECT_FALSE(dump2file(dir.path().c_str(), a, 0, 0));
+    int fd = open(p.c_str(), O_RDONLY);
+    ASSERT_TRUE(dump2file(nullptr, a, 9, 0, fd));
+    EXPECT_EQ(Bytes(a, a + length(a)), bytes("9"));
+    EXPECT_EQ(fcntl(fd, F_GETFD), 0);  // a given descriptor stays open
+    close(fd);
+    std::string empty = dir.file("empty");
+    swfb::writefile(empty, {});
+    EXPECT_TRUE(dump2file(empty.c_str(), a, 0, 0));
+    EXPECT_EQ(length(a), 0u);
+    freearray(a);
+}
+
+TEST_F(FileUtil, Dump2ToFileCreatesAppendsAndReplaces) {
+    std::string p = dir.file("w");
+    unsigned char* a = arr(bytes("abcdef"));
+    ASSERT_TRUE(dump2tofile(false, p.c_str(), a));
+    EXPECT_EQ(swfb::readfile(p), bytes("abcdef"));
+    ASSERT_TRUE(dump2tofile(true, p.c_str(), a, -1, 2, 3));
+    EXPECT_EQ(swfb::readfile(p), bytes("abcdefcd"));
+    ASSERT_TRUE(dump2tofile(false, p.c_str(), a, -1, 4, -1));
+    EXPECT_EQ(swfb::readfile(p), bytes("ef"));
+    int fd = open(p.c_str(), O_RDWR);
+    ASSERT_TRUE(dump2tofile(true, nullptr, a, fd, 0, 0));
+    close(fd);
+    EXPECT_EQ(swfb::readfile(p), bytes("efa"));
+    ASSERT_TRUE(dump2tofile(true, p.c_str(), nullptr));  // nothing to write
+    EXPECT_EQ(swfb::readfile(p), bytes("efa"));
+    EXPECT_FALSE(dump2tofile(false, dir.file("no/such/dir").c_str(), a));
+    freearray(a);
+}
+
+TEST_F(FileUtil, AtomicWriteLeavesNoPartialFiles) {
+    const unsigned char one[] = {1, 2, 3}, two[] = {4, 5};
+    const unsigned char* pieces[] = {one, two};
+    const uint32_t sizes[] = {3, 2};
+    std::string p = dir.file("out");
+    swfb::writefile(p, bytes("previous"));
+    ASSERT_TRUE(writefileatomic(p.c_str(), pieces, sizes, 2));
+    EXPECT_EQ(swfb::readfile(p), (Bytes{1, 2, 3, 4, 5}));
+    EXPECT_FALSE(writefileatomic(dir.file("missing/out").c_str(), pieces, sizes, 2));
+    EXPECT_NE(std::string(lasterror()), "");
+    int entries = 0;
+    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir.path())) ++entries;
+    EXPECT_EQ(entries, 1);  // no temporary left beside it
+    EXPECT_TRUE(samefile(p.c_str(), (dir.path() + "/./out").c_str()));
+    EXPECT_FALSE(samefile(p.c_str(), dir.file("missing").c_str()));
+}
+
+TEST_F(FileUtil, FifoDoesNotBlock) {
+    std::string p = dir.file("fifo");
+    ASSERT_EQ(mkfifo(p.c_str(), 0600), 0);
+    EXPECT_EQ(filesize(p.c_str()), 0);
+    unsigned char* a = nullptr;
+    EXPECT_FALSE(dump2file(p.c_str(), a, 0, 0));
+    int v, fr, fc, x0, x1, y0, y1;
+    unsigned int len;
+    unsigned char cr, cg, cb;
+    EXPECT_EQ(getflashhead(p.c_str(), v, len, x0, x1, y0, y1, fr, fc, cr, cg, cb), 0);
+    freearray(a);
+}

@@ -1,0 +1,218 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "core/parsefill.h"
+#include "support/swfbuilder.h"
+
+using namespace pascal_com;
+
+namespace {
+
+// A dynamic byte array holding the given bytes, freed with the object.
+struct Arr {
+    unsigned char* p = nullptr;
+    explicit Arr(const std::vector<uint8_t>& b = {}) {
+        if (!b.empty()) bytearrayappendraw(p, b.data(), b.size());
+    }
+    ~Arr() { freearray(p); }
+    std::vector<uint8_t> bytes() const { return std::vector<uint8_t>(p, p + length(p)); }
+};
+
+}  // namespace
+
+TEST(BitReader, UnsignedAndSignedFields) {
+    Arr a({0b10110011, 0b01011100, 0xFF});
+    Tparsefill r(a.p, 0, 0);
+    EXPECT_EQ(r.UBparse(0), 0u);  // no bits: the cursor stays
+    EXPECT_EQ(r.parsepos, 0u);
+    EXPECT_EQ(r.parsebit, 0u);
+    EXPECT_EQ(r.UBparse(3), 0b101u);
+    EXPECT_EQ(r.SBparse(2), 0b10 - 4);  // SB[2] "10" is -2
+    EXPECT_EQ(r.parsebit, 5u);
+    EXPECT_EQ(r.UBparse(6), 0b011010u);  // crosses the byte boundary
+    EXPECT_EQ(r.parsepos, 1u);
+    EXPECT_EQ(r.parsebit, 3u);
+    int v = 0;
+    r.SBparse(2, v);
+    EXPECT_EQ(v, -1);
+    r.truncbitparse();
+    EXPECT_EQ(r.parsepos, 2u);
+    EXPECT_EQ(r.parsebit, 0u);
+    EXPECT_EQ(r.SBparse(2), -1);  // SB[2] over "11"
+}
+
+TEST(BitReader, FieldsWiderThanTheFourByteWindow) {
+    // 32 bits starting at bit 5: five bytes are touched.
+    Arr a({0x07, 0xFF, 0x00, 0xFF, 0x00, 0xE0});
+    Tparsefill r(a.p, 0, 5);
+    EXPECT_EQ(r.getbitvalue(32), 0xFFE01FE0u);
+    EXPECT_EQ(r.parsepos, 4u);
+    EXPECT_EQ(r.parsebit, 5u);
+    // A 40-bit read keeps the low 32 bits.
+    Arr b({0x12, 0x34, 0x56, 0x78, 0x9A});
+    Tparsefill r2(b.p, 0, 0);
+    EXPECT_EQ(r2.getbitvalue(40), 0x3456789Au);
+    EXPECT_EQ(r2.parsepos, 5u);
+}
+
+TEST(BitReader, ReadsPastTheEndThrowAndDoNotMove) {
+    Arr a({0xAB, 0xCD});
+    Tparsefill r(a.p, 0, 4);
+    EXPECT_THROW(r.getbitvalue(13), Tparseerror);
+    EXPECT_EQ(r.parsepos, 0u);
+    EXPECT_EQ(r.getbitvalue(12), 0xBCDu);
+    EXPECT_THROW(r.U8parse(), Tparseerror);
+    EXPECT_THROW(r.getsbitvalue(1), Tparseerror);
+
+    Tparsefill e(nullptr, 0, 0);  // an empty array
+    EXPECT_THROW(e.U8parse(), Tparseerror);
+    EXPECT_EQ(e.getbitvalue(0), 0u);
+
+    Tparsefill w(a.p, 1, 0);
+    EXPECT_THROW(w.U16parse(), Tparseerror);
+    EXPECT_THROW(w.U32parse(), Tparseerror);
+    EXPECT_THROW(w.U24parse_moto(), Tparseerror);
+    EXPECT_EQ(w.U8parse(), 0xCD);
+    // A cursor already beyond the array (as a corrupt offset would leave it).
+    Tparsefill far(a.p, 100, 0);
+    EXPECT_EQ(far.parseleft(), 0u);
+    EXPECT_THROW(far.U8parse(), Tparseerror);
+    unsigned char* s = nullptr;
+    EXPECT_THROW(far.Stringparse(s), Tparseerror);
+    EXPECT_THROW(far.Tbitarrayparse(s, 1), Tparseerror);
+    EXPECT_EQ(s, nullptr);
+}
+
+TEST(ByteReader, LittleAndBigEndianIntegers) {
+    Arr a({0x01, 0x02, 0x03, 0x04, 0xFF, 0xFE, 0x80, 0x01, 0x02, 0x03, 0x04});
+    Tparsefill r(a.p, 0, 0);
+    EXPECT_EQ(r.U32parse(), 0x04030201u);
+    EXPECT_EQ(r.S16parse(), int16_t(0xFEFF));
+    EXPECT_EQ(r.S8parse(), -128);
+    EXPECT_EQ(r.U24parse_moto(), 0x010203u);
+    r.parsepos = 0;
+    EXPECT_EQ(r.U32parse_moto(), 0x01020304u);
+    r.parsepos = 4;
+    int32_t s = 0;
+    r.S16parse(s);
+    EXPECT_EQ(s, -257);
+}
+
+TEST(BitWriter, SixBitsAtBitFiveSpillIntoANextByteThatIsCleared) {
+    unsigned char* out = nullptr;
+    setlength(out, 1, 2);
+    out[0] = 0xFF;
+    out[1] = 0xFF;  // stale bytes: the writer must clear what follows its bits
+    Tparsefill w;
+    w.setfill(out, 0, 5);
+    w.setbitvalue(6, 0b101011);
+    EXPECT_EQ(out[0], 0xF8 | 0b101);
+    EXPECT_EQ(out[1], 0b01100000);
+    EXPECT_EQ(w.fillpos, 1u);
+    EXPECT_EQ(w.fillbit, 3u);
+    freearray(out);
+}
+
+TEST(BitWriter, SignedValuesWriteTheirLowBitsAndZeroWidthWritesNothing) {
+    unsigned char* out = nullptr;
+    Tparsefill w;
+    w.setfill(out);
+    w.setsbitvalue(0, -1);
+    EXPECT_EQ(w.fillpos, 0u);
+    EXPECT_EQ(out, nullptr);
+    w.SBfill(3, -3);  // 101
+    w.UBfill(5, 0xFFFFFFE1u);  // only the low five bits: 00001
+    w.truncbitfill();
+    ASSERT_EQ(w.fillpos, 1u);
+    EXPECT_EQ(out[0], 0b10100001);
+    freearray(out);
+}
+
+TEST(BitWriter, WritersGrowTheOwnersArray) {
+    unsigned char* out = nullptr;
+    Tparsefill w;
+    w.setfill(out);
+    for (int i = 0; i < 1000; ++i) w.U32fill(uint32_t(i));
+    w.UBfill(3, 5);
+    w.truncbitfill();
+    w.U24fill_moto(0x0A0B0C);
+    w.U32fill_moto(0x01020304);
+    w.S16fill(-2);
+    ASSERT_GE(length(out), w.fillpos);
+    setlength(out, 1, w.fillpos);
+    Tparsefill r(out, 0, 0);
+    for (int i = 0; i < 1000; ++i) ASSERT_EQ(r.U32parse(), uint32_t(i));
+    EXPECT_EQ(r.UBparse(3), 5u);
+    r.truncbitparse();
+    EXPECT_EQ(r.U24parse_moto(), 0x0A0B0Cu);
+    EXPECT_EQ(r.U32parse_moto(), 0x01020304u);
+    EXPECT_EQ(r.S16parse(), -2);
+    EXPECT_EQ(r.parseleft(), 0u);
+    freearray(out);
+}
+
+TEST(BitWriter, RoundTripsAgainstTheReaderForEveryWidthAndOffset) {
+    for (uint32_t start = 0; start < 8; ++start) {
+        for (uint32_t n = 1; n <= 32; ++n) {
+            unsigned char* out = nullptr;
+            Tparsefill w;
+            w.setfill(out, 0, start);
+            const uint32_t v = n == 32 ? 0xDEADBEEFu : (0xDEADBEEFu & ((1u << n) - 1u));
+            w.setbitvalue(n, v);
+            w.setbitvalue(7, 0x55);
+            Tparsefill r(out, 0, start);
+            ASSERT_EQ(r.getbitvalue(n), v) << start << " " << n;
+            ASSERT_EQ(r.getbitvalue(7), 0x55u);
+            freearray(out);
+        }
+    }
+}
+
+TEST(BitWriter, AgreesWithTheTestBuilder) {
+    swfb::Writer b;
+    b.ub(5, 17).sb(9, -200).ub(1, 1).sb(17, 65535).u16(0xBEEF);
+    unsigned char* out = nullptr;
+    Tparsefill w;
+    w.setfill(out);
+    w.UBfill(5, 17);
+    w.SBfill(9, -200);
+    w.UBfill(1, 1);
+    w.SBfill(17, 65535);
+    w.truncbitfill();
+    w.U16fill(0xBEEF);
+    setlength(out, 1, w.fillpos);
+    EXPECT_EQ(std::vector<uint8_t>(out, out + length(out)), b.data());
+    freearray(out);
+}
+
+TEST(Strings, KeepTheTerminatorAndRuns) {
+    Arr a({'a', 'b', 0, 'x'});
+    Tparsefill r(a.p, 0, 0);
+    unsigned char* s = nullptr;
+    r.Stringparse(s);
+    ASSERT_EQ(length(s), 3u);
+    EXPECT_EQ(std::memcmp(s, "ab", 3), 0);
+    EXPECT_EQ(r.parsepos, 3u);
+    EXPECT_THROW(r.Stringparse(s), Tparseerror);  // no terminator before the end
+
+    unsigned char* out = nullptr;
+    Tparsefill w;
+    w.setfill(out);
+    w.Stringfill(s);
+    w.Tbitarrayfill(nullptr);
+    EXPECT_EQ(w.fillpos, 3u);
+    EXPECT_EQ(std::memcmp(out, "ab", 3), 0);
+
+    unsigned char* run = nullptr;
+    r.parsepos = 1;
+    r.Tbitarrayparse(run, 3);
+    EXPECT_EQ(length(run), 3u);
+    EXPECT_EQ(run[2], 'x');
+    r.parsepos = 1;
+    r.Tbitarrayparse(run, 0);
+    EXPECT_EQ(run, nullptr);
+    freearray(s);
+    freearray(out);
+}

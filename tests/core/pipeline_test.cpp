@@ -1,0 +1,315 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "coretest.h"
+
+using swfb::Bytes;
+using namespace pascal_com;
+
+namespace {
+
+Bytes movie(const std::vector<Bytes>& t, int32_t w = 550 * 20, int32_t h = 400 * 20) {
+    swfb::Movie m;
+    m.width = w;
+    m.height = h;
+    m.tags = t;
+    return swfb::build(m);
+}
+
+std::string slurp(const std::string& p) {
+    std::ifstream f(p);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+}  // namespace
+
+class Pipeline : public EngineTest {
+protected:
+    std::string out() const { return dir.file("out.swf"); }
+    std::string err() const { return lasterror(); }
+};
+
+TEST_F(Pipeline, InitSetsToolPathsAndClearsState) {
+    addbmpid(5);
+    CCresource_list[KIND_AS].count = 9;
+    one_initdata("/opt/tools/", "/var/tmp/x");
+    EXPECT_STREQ(CClame, "/opt/tools/lame");
+    EXPECT_STREQ(CCffmpeg, "/opt/tools/ffmpeg");
+    EXPECT_STREQ(CCtmpdir, "/var/tmp/x");
+    EXPECT_EQ(IDS[5].Kind, 0);
+    EXPECT_EQ(length(BITMAPRECS), 0u);
+    EXPECT_EQ(CCresource_list[KIND_AS].count, 0);
+    appinit("", "");
+    EXPECT_STREQ(CClame, "lame");
+}
+
+TEST_F(Pipeline, StageRatios) {
+    load(movie({swfb::showframe()}, 800 * 20, 600 * 20));
+    EXPECT_EQ(Csrcx, 800);
+    EXPECT_EQ(Csrcy, 600);
+    five_allimgsetratodef(0, 0);
+    EXPECT_EQ(RatoImageSizeX, 1.0);
+    EXPECT_EQ(RatoImageSizeY, 1.0);
+    five_allimgsetratodef(400, 0);
+    EXPECT_EQ(RatoImageSizeX, 0.5);
+    EXPECT_EQ(RatoImageSizeY, 1.0);
+    five_allimgsetratodef(0, 900);
+    EXPECT_EQ(RatoImageSizeY, 1.5);
+    // A stage without width gives nothing to divide by.
+    load(movie({swfb::showframe()}, 0, 10), "flat.swf");
+    EXPECT_EQ(Csrcx, 0);
+    five_allimgsetratodef(400, 0);
+    EXPECT_EQ(RatoImageSizeX, 1.0);
+}
+
+TEST_F(Pipeline, ParamsAreCopiedWhole) {
+    Tparams p;
+    for (int i = 0; i < 40; ++i) reinterpret_cast<int32_t*>(&p)[i] = i * 3 - 7;
+    six_allparamset(p);
+    EXPECT_EQ(std::memcmp(&CCparams, &p, sizeof p), 0);
+}
+
+TEST_F(Pipeline, FullRunInTheApplicationsOrder) {
+    Bytes in = movie({swfb::setbackground(1, 2, 3), action(1, 40), swfb::showframe()});
+    std::string src = dir.file("in.swf");
+    swfb::writefile(src, in);
+    one_initdata("/tools/", dir.path().c_str());
+    two_readfile(src.c_str());
+    three_getflashdata();
+    four_getexistsparam();
+    five_allimgsetratodef(0, 0);
+    Tparams p;
+    paramssetdef(p);
+    six_allparamset(p);
+    seven_prepareopt();
+    dooptimize(out().c_str(), 1);  // a plain movie stays plain
+    appfina();
+    ASSERT_TRUE(exists(out()));
+    Bytes o = swfb::readfile(out());
+    EXPECT_EQ(o[0], 'C');
+    EXPECT_EQ(swfb::inflatemovie(o), in);
+    EXPECT_EQ(srcfilesize(), int64_t(in.size()));
+    EXPECT_EQ(dstfilesize(), int64_t(o.size()));
+    EXPECT_EQ(swfb::readfile(src), in);
+    EXPECT_EQ(tagcount(), 0);
+    EXPECT_FALSE(fileloaded());
+    EXPECT_EQ(err(), "");
+}
+
+TEST_F(Pipeline, NeverWritesOverTheSource) {
+    Bytes in = movie({action(1)});
+    std::string src = load(in);
+    dooptimize(src.c_str(), 0);
+    EXPECT_EQ(swfb::readfile(src), in);
+    EXPECT_EQ(Cdstfilesize, 0);
+    EXPECT_NE(err(), "");
+    EXPECT_FALSE(fileloaded());
+    // The same file under another name.
+    std::string link = dir.file("link.swf");
+    ASSERT_EQ(::link(src.c_str(), link.c_str()), 0);
+    load(in);
+    dooptimize((dir.path() + "/./link.swf").c_str(), 0);
+    EXPECT_EQ(swfb::readfile(src), in);
+    EXPECT_NE(err(), "");
+    // optfile refuses the same way.
+    optfile(src.c_str(), src.c_str());
+    EXPECT_EQ(swfb::readfile(src), in);
+}
+
+TEST_F(Pipeline, UnwritableOutputFailsCleanly) {
+    Bytes in = movie({action(1)});
+    std::string src = load(in);
+    std::string bad = dir.file("no/such/dir/out.swf");
+    dooptimize(bad.c_str(), 0);
+    EXPECT_FALSE(exists(bad));
+    EXPECT_EQ(Cdstfilesize, 0);
+    EXPECT_NE(err(), "");
+    EXPECT_EQ(swfb::readfile(src), in);
+    // A directory in the way of the output name.
+    std::string d = dir.file("adir");
+    ASSERT_EQ(mkdir(d.c_str(), 0700), 0);
+    load(in);
+    dooptimize(d.c_str(), 0);
+    EXPECT_TRUE(std::filesystem::is_directory(d));
+    EXPECT_EQ(Cdstfilesize, 0);
+    EXPECT_NE(err(), "");
+    int entries = 0;
+    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir.path())) ++entries;
+    EXPECT_EQ(entries, 2);  // in.swf and adir: no temporary left
+}
+
+TEST_F(Pipeline, ExistingOutputIsReplaced) {
+    swfb::writefile(out(), Bytes(10000, 'x'));
+    Bytes in = movie({action(1)});
+    load(in);
+    dooptimize(out().c_str(), 0);
+    EXPECT_EQ(swfb::inflatemovie(swfb::readfile(out())), in);
+}
+
+TEST_F(Pipeline, FilesThatCannotBeReadSayWhy) {
+    two_readfile(dir.file("missing.swf").c_str());
+    EXPECT_FALSE(fileloaded());
+    EXPECT_EQ(err(), "cannot open the file");
+    two_readfile(dir.path().c_str());
+    EXPECT_FALSE(fileloaded());
+    EXPECT_EQ(err(), "not a regular file");
+    load({}, "empty.swf");
+    EXPECT_FALSE(fileloaded());
+    EXPECT_EQ(err(), "the file is empty");
+    load(Bytes(300, 'z'), "junk.swf");
+    EXPECT_FALSE(fileloaded());
+    EXPECT_EQ(err(), "not a Flash movie");
+    EXPECT_EQ(tagcount(), 0);
+    dooptimize(out().c_str(), 0);
+    EXPECT_FALSE(exists(out()));
+    EXPECT_EQ(err(), "not a Flash movie");  // the first reason stays
+    two_readfile(nullptr);
+    EXPECT_FALSE(fileloaded());
+    // A good file clears the reason.
+    load(movie({action(1)}));
+    EXPECT_TRUE(fileloaded());
+    EXPECT_EQ(err(), "");
+}
+
+TEST_F(Pipeline, WriteWithoutAReadFails) {
+    dooptimize(out().c_str(), 0);
+    EXPECT_FALSE(exists(out()));
+    EXPECT_NE(err(), "");
+    load(movie({action(1)}));
+    dooptimize(nullptr, 0);
+    EXPECT_NE(err(), "");
+    dooptimize(out().c_str(), 0);  // the file was released by the failed call
+    EXPECT_FALSE(exists(out()));
+}
+
+TEST_F(Pipeline, OptfileWritesAPlainMovieWithDefaults) {
+    CCparams.Img_Aio = 3;
+    CCparams.Img_ForceZip = 30;
+    CCparams.Skip_Sound = 1;
+    Csrcfilesize = 12345;
+    Cdstfilesize = 678;
+    Bytes stub{'M', 'Z', 1};
+    Bytes m = movie({action(2)});
+    std::string src = dir.file("in.exe");
+    swfb::writefile(src, swfb::projector(stub, m));
+    optfile(src.c_str(), out().c_str());
+    EXPECT_EQ(CCparams.Img_Aio, 0);
+    EXPECT_EQ(CCparams.Img_ForceZip, 0);
+    EXPECT_EQ(CCparams.Sha_ForceCCR, 20);
+    EXPECT_EQ(CCparams.Img_CustomPV, 75);
+    EXPECT_EQ(CCparams.Skip_Sound, 1);  // left as it was
+    EXPECT_EQ(Csrcfilesize, 12345);
+    EXPECT_EQ(Cdstfilesize, 678);
+    ASSERT_TRUE(exists(out()));
+    EXPECT_EQ(swfb::inflatemovie(swfb::readfile(out())), m);
+    EXPECT_EQ(tagcount(), 0);
+    postmsg(nullptr);
+    doopt(nullptr);
+    optimizeswftag();
+}
+
+// ---- outside programs ----
+
+class Launcher : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::string args() const { return dir.file("args.txt"); }
+    // A script that writes one argument per line and exits with 3.
+    std::string script() {
+        std::string p = dir.file("echoargs.sh");
+        std::ofstream f(p);
+        f << "#!/bin/sh\n: > '" << args() << "'\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> '" << args()
+          << "'; done\nexit 3\n";
+        f.close();
+        chmod(p.c_str(), 0755);
+        return p;
+    }
+};
+
+TEST_F(Launcher, SpacesSplitArgumentsWithoutEmptyOnes) {
+    std::string s = script();
+    EXPECT_EQ(shellexecute_wait(s.c_str(), "  -a  b "), 3);
+    EXPECT_EQ(slurp(args()), "-a\nb\n");
+    EXPECT_EQ(shellexecute_wait(s.c_str(), ""), 3);
+    EXPECT_EQ(slurp(args()), "");
+    EXPECT_EQ(shellexecute_wait(s.c_str(), nullptr), 3);
+    EXPECT_EQ(shellexecute_wait(s.c_str(), "--quiet -b 32 in.wav 'out file.mp3'"), 3);
+    EXPECT_EQ(slurp(args()), "--quiet\n-b\n32\nin.wav\n'out\nfile.mp3'\n");
+}
+
+TEST_F(Launcher, ArgumentCountAndLineLengthAreBounded) {
+    std::string s = script();
+    std::string many;
+    for (int i = 0; i < 300; ++i) many += "w" + std::to_string(i) + " ";
+    shellexecute_wait(s.c_str(), many.c_str());
+    std::string got = slurp(args());
+    const long lines = std::count(got.begin(), got.end(), '\n');
+    EXPECT_GT(lines, 100);
+    EXPECT_LE(lines, 255);
+    EXPECT_EQ(got.substr(0, 6), "w0\nw1\n");
+    std::string longword(3000, 'q');
+    shellexecute_wait(s.c_str(), longword.c_str());
+    got = slurp(args());
+    EXPECT_LE(got.size(), 1024u);
+    EXPECT_GT(got.size(), 100u);
+}
+
+TEST_F(Launcher, SearchPathAndMissingPrograms) {
+    EXPECT_EQ(shellexecute_wait("true", ""), 0);
+    EXPECT_EQ(shellexecute_wait("false", ""), 1);
+    EXPECT_EQ(shellexecute_wait("sh", "-c exit"), 0);
+    auto t0 = std::chrono::steady_clock::now();
+    int r = shellexecute_wait(dir.file("no-such-program").c_str(), "-x");
+    EXPECT_TRUE(r == 127 || r == -1) << r;
+    r = shellexecute_wait("no-such-program-anywhere-xyz", "");
+    EXPECT_TRUE(r == 127 || r == -1) << r;
+    EXPECT_EQ(shellexecute_wait(nullptr, "x"), -1);
+    // Not a program at all.
+    EXPECT_NE(shellexecute_wait(dir.path().c_str(), ""), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(20));
+}
+
+// ---- real movies ----
+
+TEST_F(Pipeline, CorpusMoviesLoadAndWrite) {
+    const std::string corpus = SHRINKWELL_CORPUS;
+    if (!std::filesystem::is_directory(corpus)) GTEST_SKIP() << "no corpus";
+    setfastzip(1);
+    int loaded = 0, files = 0;
+    for (const auto& e : std::filesystem::directory_iterator(corpus)) {
+        const std::string p = e.path().string();
+        if (e.path().extension() != ".swf" && e.path().extension() != ".exe") continue;
+        ++files;
+        one_initdata("/nonexistent/", dir.path().c_str());
+        two_readfile(p.c_str());
+        if (!fileloaded()) {
+            EXPECT_NE(err(), "") << p;
+            continue;
+        }
+        ++loaded;
+        const std::vector<int> codes = loadedcodes();
+        Tparams prm;
+        paramssetdef(prm);
+        // The container is under test here, not the media optimizers.
+        prm.Skip_Image = prm.Skip_Sound = prm.Skip_Font = prm.Skip_Video = 1;
+        six_allparamset(prm);
+        std::remove(out().c_str());
+        dooptimize(out().c_str(), 1);
+        ASSERT_TRUE(exists(out())) << p << ": " << err();
+        two_readfile(out().c_str());
+        ASSERT_TRUE(fileloaded()) << p << ": " << err();
+        EXPECT_EQ(loadedcodes(), codes) << p;
+        appfina();
+    }
+    EXPECT_GT(files, 100);
+    EXPECT_GT(loaded, files * 9 / 10);
+}

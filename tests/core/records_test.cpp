@@ -1,0 +1,274 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "core/parsefill.h"
+#include "support/swfbuilder.h"
+
+using namespace pascal_com;
+using Bytes = std::vector<uint8_t>;
+
+namespace {
+
+// Runs a writer on a fresh array and returns the bytes written.
+template <typename F>
+Bytes written(F f) {
+    unsigned char* out = nullptr;
+    Tparsefill w;
+    w.setfill(out);
+    f(w);
+    Bytes b(out, out + w.fillpos);
+    freearray(out);
+    return b;
+}
+
+struct Reader {
+    unsigned char* buf = nullptr;
+    Tparsefill r;
+    explicit Reader(const Bytes& b) {
+        bytearrayappendraw(buf, b.data(), b.size());
+        r.setparse(buf);
+    }
+    ~Reader() { freearray(buf); }
+};
+
+}  // namespace
+
+TEST(Rect, ZeroRectIsTwoBytesAndBitsAreRecomputed) {
+    EXPECT_EQ(written([](Tparsefill& w) { w.SRECTfill(SRECT{31, 0, 0, 0, 0}); }), (Bytes{0x08, 0x00}));
+    SRECT r{0, -10, 11000, 0, 8000};
+    Bytes b = written([&](Tparsefill& w) { w.SRECTfill(r); });
+    swfb::Writer ref;
+    ref.rect(-10, 11000, 0, 8000);
+    EXPECT_EQ(b, ref.data());
+    Reader in(b);
+    SRECT back{};
+    in.r.SRECTparse(back);
+    EXPECT_EQ(back.Nbits, 15);
+    EXPECT_EQ(back.Xmin, -10);
+    EXPECT_EQ(back.Xmax, 11000);
+    EXPECT_EQ(back.Ymax, 8000);
+    EXPECT_EQ(in.r.parsepos, b.size());
+}
+
+TEST(Rect, TruncatedOrUnwritableRectsThrow) {
+    Reader in({0xF8, 0x00, 0x00});  // 31-bit fields in three bytes
+    SRECT r{};
+    EXPECT_THROW(in.r.SRECTparse(r), Tparseerror);
+    EXPECT_THROW(written([](Tparsefill& w) { w.SRECTfill(SRECT{0, INT32_MIN, 0, 0, 0}); }), Tparseerror);
+}
+
+TEST(Matrix, IdentityIsOneZeroByte) {
+    MATRIX m{};
+    m.HasScale = 1;
+    m.ScaleX = m.ScaleY = 0x10000;
+    m.HasRotate = 1;  // zero skews count as no rotation
+    EXPECT_EQ(written([&](Tparsefill& w) { w.Matrixfill(m); }), (Bytes{0x00}));
+}
+
+TEST(Matrix, TranslationOnlyLayout) {
+    MATRIX m{};
+    m.TranslateX = 1;
+    EXPECT_EQ(written([&](Tparsefill& w) { w.Matrixfill(m); }), (Bytes{0x04, 0x80}));
+}
+
+TEST(Matrix, ParseFillsIntegerPartsTruncatedTowardZero) {
+    swfb::Writer b;
+    b.matrix(-300, 45, 0x2C000 /*2.75*/, -0x18000 /*-1.5*/, 0x8000, -0x14000);
+    Reader in(b.data());
+    MATRIX m;
+    std::memset(&m, 0x5A, sizeof m);  // every field is set by the parse
+    in.r.Matrixparse(m);
+    EXPECT_EQ(in.r.parsepos, b.data().size());
+    EXPECT_EQ(m.HasScale, 1);
+    EXPECT_EQ(m.ScaleX, 0x2C000);
+    EXPECT_EQ(m.ScaleXInt, 2);
+    EXPECT_EQ(m.ScaleYInt, -1);
+    EXPECT_EQ(m.HasRotate, 1);
+    EXPECT_EQ(m.RotateSkew0Int, 0);
+    EXPECT_EQ(m.RotateSkew1Int, -1);
+    EXPECT_EQ(m.TranslateX, -300);
+    EXPECT_EQ(m.TranslateY, 45);
+    // Written back with minimal widths: the builder's layout.
+    m.NScaleBits = m.NRotateBits = m.NTranslateBits = 31;  // ignored
+    EXPECT_EQ(written([&](Tparsefill& w) { w.Matrixfill(m); }), b.data());
+}
+
+TEST(Matrix, TruncatedMatrixThrows) {
+    Reader in({0xFC});  // has scale, 31-bit scales, nothing more
+    MATRIX m{};
+    EXPECT_THROW(in.r.Matrixparse(m), Tparseerror);
+}
+
+TEST(ColorTransform, StoredBitsAreWrittenAndAbsentTermsUntouched) {
+    CXFORM c{};
+    c.HasMultTerms = 1;
+    c.Nbits = 10;
+    c.RedMultTerm = 256;
+    c.GreenMultTerm = -3;
+    c.BlueMultTerm = 0;
+    c.RedAddTerm = 99;  // not present: not written
+    Bytes b = written([&](Tparsefill& w) { w.CXFORMfill(c); });
+    EXPECT_EQ(b.size(), size_t((6 + 30 + 7) / 8));
+    Reader in(b);
+    CXFORM back{};
+    back.RedAddTerm = 77;
+    in.r.CXFORMparse(back);
+    EXPECT_EQ(back.Nbits, 10);
+    EXPECT_EQ(back.RedMultTerm, 256);
+    EXPECT_EQ(back.GreenMultTerm, -3);
+    EXPECT_EQ(back.RedAddTerm, 77);
+
+    CXFORMWITHALPHA a{};
+    a.HasAddTerms = a.HasMultTerms = 1;
+    a.Nbits = 10;
+    a.AlphaMultTerm = 128;
+    a.AlphaAddTerm = -255;
+    a.RedAddTerm = 5;
+    Bytes ab = written([&](Tparsefill& w) { w.CXFORMWITHALPHAfill(a); });
+    EXPECT_EQ(ab.size(), size_t((6 + 80 + 7) / 8));
+    Reader ain(ab);
+    CXFORMWITHALPHA aback{};
+    ain.r.CXFORMWITHALPHAparse(aback);
+    EXPECT_EQ(aback.AlphaMultTerm, 128);
+    EXPECT_EQ(aback.AlphaAddTerm, -255);
+    EXPECT_EQ(aback.RedAddTerm, 5);
+    EXPECT_EQ(ain.r.parsepos, ab.size());
+}
+
+TEST(Gradient, StopSizeFollowsTheTagCode) {
+    Bytes two{0x02, 10, 1, 2, 3, 20, 4, 5, 6, 99};
+    Reader in(two);
+    GRADIENT g{};
+    in.r.GRADIENTparse(g, 22);
+    EXPECT_EQ(in.r.parsepos, 9u);  // 1 + 2 stops of ratio and RGB
+    ASSERT_EQ(length(g.GradientRecords), 2u);
+    EXPECT_EQ(g.GradientRecords[1].Color.B, 6);
+    EXPECT_EQ(written([&](Tparsefill& w) { w.GRADIENTfill(g, 22); }), Bytes(two.begin(), two.begin() + 9));
+
+    Reader in3({0x42, 10, 1, 2, 3, 4, 20, 5, 6, 7, 8});
+    GRADIENT g3{};
+    in3.r.GRADIENTparse(g3, 32);
+    EXPECT_EQ(in3.r.parsepos, 11u);  // ratio and RGBA
+    EXPECT_EQ(g3.SpreadMode, 1);
+    EXPECT_EQ(g3.GradientRecords[1].ColorAlpha.A, 8);
+    GRADIENTfree(g);
+    GRADIENTfree(g3);
+    EXPECT_EQ(g.GradientRecords, nullptr);
+}
+
+TEST(Gradient, FocalPointRoundTripsAndTruncationDoesNotLeak) {
+    Bytes b{0x01, 0, 1, 2, 3, 4, 0x80, 0xFF};
+    Reader in(b);
+    FOCALGRADIENT f{};
+    in.r.FOCALGRADIENTparse(f, 83);
+    EXPECT_EQ(f.FocalPoint, 0xFF80);
+    EXPECT_EQ(written([&](Tparsefill& w) { w.FOCALGRADIENTfill(f, 83); }), b);
+    // A second parse into the same record, cut off inside its stops: the
+    // records allocated stay with f (freed below, checked by the sanitizer).
+    Reader cut({0x03, 0, 1, 2, 3, 4, 9});
+    EXPECT_THROW(cut.r.FOCALGRADIENTparse(f, 83), Tparseerror);
+    FOCALGRADIENTfree(f);
+    EXPECT_EQ(f.GradientRecords, nullptr);
+}
+
+TEST(Gradient, MoreThanFifteenStopsCannotBeWritten) {
+    GRADIENT g{};
+    setlength(g.GradientRecords, sizeof(GRADRECORD), 16);
+    EXPECT_THROW(written([&](Tparsefill& w) { w.GRADIENTfill(g, 32); }), Tparseerror);
+    GRADIENTfree(g);
+}
+
+namespace {
+
+Bytes allfilters() {
+    swfb::Writer w;
+    w.u8(9);
+    // drop shadow
+    w.u8(0).raw({1, 2, 3, 4}).u32(0x10000).u32(0x20000).u32(0x30000).u32(0x40000).u16(0x180);
+    w.ub(1, 1).ub(1, 0).ub(1, 1).ub(5, 3);
+    // blur
+    w.u8(1).u32(0x50000).u32(0x60000).ub(5, 2).ub(3, 0);
+    // glow
+    w.u8(2).raw({5, 6, 7, 8}).u32(1).u32(2).u16(3).ub(1, 0).ub(1, 1).ub(1, 0).ub(5, 1);
+    // bevel
+    w.u8(3).raw({9, 9, 9, 9, 8, 8, 8, 8}).u32(1).u32(2).u32(3).u32(4).u16(5).ub(1, 1).ub(1, 1).ub(1, 0).ub(1, 1).ub(4, 2);
+    // gradient glow, two colours
+    w.u8(4).u8(2).raw({1, 1, 1, 1, 2, 2, 2, 2}).raw({0, 255}).u32(1).u32(2).u32(3).u32(4).u16(5);
+    w.ub(1, 0).ub(1, 0).ub(1, 1).ub(1, 1).ub(4, 1);
+    // convolution 2 x 3
+    w.u8(5).u8(2).u8(3).u32(0x3F800000).u32(0);
+    for (int i = 0; i < 6; ++i) w.u32(uint32_t(i));
+    w.raw({4, 3, 2, 1}).ub(6, 0).ub(1, 1).ub(1, 0);
+    // colour matrix
+    w.u8(6);
+    for (int i = 0; i < 20; ++i) w.u32(uint32_t(i * 3));
+    // gradient bevel, one colour
+    w.u8(7).u8(1).raw({7, 7, 7, 7}).raw({128}).u32(9).u32(8).u32(7).u32(6).u16(5).ub(1, 1).ub(1, 0).ub(1, 0).ub(1, 0).ub(4, 15);
+    // unknown filter: its id byte alone
+    w.u8(200);
+    return w.take();
+}
+
+}  // namespace
+
+TEST(Filters, EveryKindRoundTrips) {
+    Bytes b = allfilters();
+    Reader in(b);
+    FILTERLIST list{};
+    in.r.FILTERLISTparse(list);
+    EXPECT_EQ(in.r.parsepos, b.size());
+    ASSERT_EQ(list.NumberOfFilters, 9);
+    EXPECT_EQ(list.Filters[0].DropShadow.Strength, 0x180);
+    EXPECT_EQ(list.Filters[0].DropShadow.Passes, 3);
+    EXPECT_EQ(list.Filters[3].Bevel.HighlightColor.R, 8);
+    EXPECT_EQ(list.Filters[4].Gradient.GradientRatio[1], 255);
+    EXPECT_EQ(list.Filters[5].Convolution.Matrix[5], 5u);
+    EXPECT_EQ(list.Filters[5].Convolution.Clamp, 1);
+    EXPECT_EQ(list.Filters[6].ColorMatrix.Matrix[19], 57u);
+    EXPECT_EQ(list.Filters[7].Gradient.Passes, 15);
+    EXPECT_EQ(written([&](Tparsefill& w) { w.FILTERLISTfill(list); }), b);
+    FILTERLISTfree(list);
+    EXPECT_EQ(list.Filters, nullptr);
+    EXPECT_EQ(list.NumberOfFilters, 0);
+}
+
+TEST(Filters, UnknownIdKeepsFieldsZeroAndNextEntryFollows) {
+    Reader in({2, 9, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0x08});
+    FILTERLIST list{};
+    in.r.FILTERLISTparse(list);
+    ASSERT_EQ(length(list.Filters), 2u);
+    EXPECT_EQ(list.Filters[0].FilterID, 9);
+    FILTER zero;
+    std::memset(&zero, 0, sizeof zero);
+    zero.FilterID = 9;
+    EXPECT_EQ(std::memcmp(&list.Filters[0], &zero, sizeof zero), 0);
+    EXPECT_EQ(list.Filters[1].FilterID, 1);
+    EXPECT_EQ(list.Filters[1].Blur.Passes, 1);
+    EXPECT_EQ(written([&](Tparsefill& w) { w.FILTERLISTfill(list); }).size(), 12u);
+    FILTERLISTfree(list);
+}
+
+TEST(Filters, EveryTruncationThrowsAndFreesCleanly) {
+    Bytes b = allfilters();
+    for (size_t n = 0; n < b.size(); ++n) {
+        Reader in(Bytes(b.begin(), b.begin() + long(n)));
+        FILTERLIST list{};
+        EXPECT_THROW(in.r.FILTERLISTparse(list), Tparseerror) << n;
+        FILTERLISTfree(list);  // what was allocated stays in the list
+    }
+    // A convolution whose matrix count runs far past the data.
+    Reader huge({1, 5, 255, 255, 0, 0, 0, 0, 0, 0, 0, 0});
+    FILTERLIST list{};
+    EXPECT_THROW(huge.r.FILTERLISTparse(list), Tparseerror);
+    FILTERLISTfree(list);
+}
+
+TEST(Colors, RgbAndRgbaBytes) {
+    EXPECT_EQ(written([](Tparsefill& w) { w.RGBfill(RGB{1, 2, 3}); }), (Bytes{1, 2, 3}));
+    EXPECT_EQ(written([](Tparsefill& w) { w.RGBAfill(RGBA{1, 2, 3, 4}); }), (Bytes{1, 2, 3, 4}));
+    Reader in({1, 2});
+    RGB c{};
+    EXPECT_THROW(in.r.RGBparse(c), Tparseerror);
+}

@@ -1,0 +1,259 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "core/swftag.h"
+#include "support/swfbuilder.h"
+
+using namespace pascal_com;
+using Bytes = std::vector<uint8_t>;
+
+namespace {
+
+// The bytes of a file held as a dynamic array, as the container hands them over.
+struct Data {
+    unsigned char* p = nullptr;
+    explicit Data(const Bytes& b) { bytearrayappendraw(p, b.data(), b.size()); }
+    ~Data() { freearray(p); }
+};
+
+Bytes body(const Tswftag& t) { return Bytes(t.rawbody, t.rawbody + length(t.rawbody)); }
+
+Bytes filled(Tswftag& t) {
+    unsigned char* out = nullptr;
+    bytearrayappendraw(out, "xy", 2);  // output already holding earlier tags
+    t.dofill(out);
+    Bytes b(out + 2, out + length(out));
+    freearray(out);
+    return b;
+}
+
+Bytes seq(size_t n, uint8_t start = 0) {
+    Bytes b(n);
+    for (size_t i = 0; i < n; ++i) b[i] = uint8_t(start + i);
+    return b;
+}
+
+// Reads a u16 and a u32 after the character id; writes them back swapped.
+class Tswapper : public Tswftag_define {
+public:
+    using Tswftag_define::Tswftag_define;
+    uint16_t a = 0;
+    uint32_t b = 0;
+    void doparse() override {
+        Tswftag_define::doparse();
+        a = U16parse();
+        b = U32parse();
+    }
+    void fillfromstru() override {
+        Tswftag_define::fillfromstru();
+        beginfill(length(rawbody) * 2);
+        U32fill(b);
+        U16fill(a);
+        endfill();
+    }
+    void fillother() override { bytearrayappend(newbody, rawbody, 8, -1); }
+};
+
+// Rebuilds nothing and drops its body.
+class Tdropper : public Tswftag {
+public:
+    using Tswftag::Tswftag;
+    void fillother() override { setlength(newbody, 1, 0); }
+};
+
+// Starts writing, then meets a value it cannot write.
+class Tfailingwriter : public Tswftag_define {
+public:
+    using Tswftag_define::Tswftag_define;
+    void fillfromstru() override {
+        Tswftag_define::fillfromstru();
+        beginfill(16);
+        U32fill(0xDEADBEEF);
+        throw Tparseerror("cannot write");
+    }
+};
+
+}  // namespace
+
+TEST(TagHeader, ShortAndLongFormsAsRead) {
+    Bytes file = swfb::tag(9, {1, 2, 3});
+    Bytes longer = swfb::tag(12, seq(10), true);
+    file.insert(file.end(), longer.begin(), longer.end());
+    Data d(file);
+    Tswftag a(d.p, 0);
+    EXPECT_EQ(a.tagcode, 9);
+    EXPECT_EQ(a.headlen, 2u);
+    EXPECT_EQ(a.taglen, 5u);
+    EXPECT_EQ(a.spriteref, -1);
+    EXPECT_EQ(a.keepraw, 0);
+    EXPECT_EQ(body(a), (Bytes{1, 2, 3}));
+    EXPECT_EQ(a.parsebuf, a.rawbody);
+    EXPECT_EQ(a.parsepos, 0u);
+    Tswftag b(d.p, 5);
+    EXPECT_EQ(b.tagcode, 12);
+    EXPECT_EQ(b.headlen, 6u);
+    EXPECT_EQ(b.taglen, 16u);
+    EXPECT_EQ(body(b), seq(10));
+}
+
+TEST(TagHeader, LongHeaderWithShortBodyIsWrittenShort) {
+    Data d(swfb::tag(12, seq(10), true));
+    Tswftag t(d.p, 0);
+    EXPECT_EQ(filled(t), swfb::tag(12, seq(10)));
+    EXPECT_EQ(filled(t).size(), 12u);
+}
+
+TEST(TagHeader, SixtyTwoBytesShortSixtyThreeLong) {
+    Data d62(swfb::tag(12, seq(62), true));
+    Tswftag t62(d62.p, 0);
+    Bytes w62 = filled(t62);
+    EXPECT_EQ(w62.size(), 64u);
+    EXPECT_EQ(w62[0], uint8_t((12 << 6 | 62) & 0xFF));
+    Data d63(swfb::tag(12, seq(63)));
+    Tswftag t63(d63.p, 0);
+    Bytes w63 = filled(t63);
+    EXPECT_EQ(w63, swfb::tag(12, seq(63), true));
+    EXPECT_EQ(w63.size(), 69u);
+}
+
+TEST(TagHeader, EmptyBodyIsATwoByteHeader) {
+    Data d(swfb::tag(1, {}));
+    Tswftag t(d.p, 0);
+    EXPECT_EQ(t.rawbody, nullptr);
+    EXPECT_EQ(filled(t), (Bytes{0x40, 0x00}));
+}
+
+TEST(TagHeader, PlainTagKeepsCodeAndBody) {
+    Bytes file = swfb::setbackground(10, 20, 30);
+    Data d(file);
+    Tswftag t(d.p, 0);
+    t.safeparse();
+    EXPECT_EQ(filled(t), file);
+    EXPECT_EQ(filled(t), file);  // writing twice gives the same bytes
+}
+
+TEST(TagHeader, DefineSpriteKeepsOnlyIdAndFrameCount) {
+    Bytes inner = swfb::showframe();
+    Bytes sp = swfb::sprite(7, 3, {inner});
+    Data d(sp);
+    Tswftag t(d.p, 0);
+    EXPECT_EQ(t.tagcode, 39);
+    EXPECT_EQ(t.headlen, 6u);
+    EXPECT_EQ(t.taglen, 10u);
+    EXPECT_EQ(t.spriteref, int32_t(sp.size()));
+    EXPECT_EQ(body(t), (Bytes{7, 0, 3, 0}));
+    // Always the long form, with the length of its own four bytes.
+    EXPECT_EQ(filled(t), (Bytes{0xFF, 0x09, 4, 0, 0, 0, 7, 0, 3, 0}));
+}
+
+TEST(TagHeader, ShortDefineSpriteIsAnOrdinaryTag) {
+    Data d(swfb::tag(39, {1, 2}));
+    Tswftag t(d.p, 0);
+    EXPECT_EQ(t.spriteref, -1);
+    EXPECT_EQ(t.taglen, 4u);
+    EXPECT_EQ(body(t), (Bytes{1, 2}));
+    EXPECT_EQ(filled(t), (Bytes{0xFF, 0x09, 2, 0, 0, 0, 1, 2}));
+}
+
+TEST(TagHeader, HeaderOrBodyBeyondTheDataGivesAKeptTag) {
+    Bytes file = swfb::tag(12, seq(20));
+    file.resize(10);
+    Data d(file);
+    Tswftag cut(d.p, 0);
+    EXPECT_EQ(cut.keepraw, 1);
+    EXPECT_EQ(length(cut.rawbody), 8u);
+    Tswftag beyond(d.p, 9);
+    EXPECT_EQ(beyond.keepraw, 1);
+    EXPECT_EQ(beyond.rawbody, nullptr);
+    Tswftag null(nullptr, 0);
+    EXPECT_EQ(null.keepraw, 1);
+    uint16_t code;
+    uint32_t len, head;
+    EXPECT_FALSE(Tswftag::peekheader(d.p, 10, 9, code, len, head));
+    ASSERT_TRUE(Tswftag::peekheader(d.p, 10, 0, code, len, head));
+    EXPECT_EQ(len, 20u);
+}
+
+TEST(SoundBlock, EmptiedBlockIsDroppedOtherTagsAreNot) {
+    Data blk(swfb::tag(19, {1, 2, 3}));
+    Tdropper b(blk.p, 0);
+    unsigned char* out = nullptr;
+    b.dofill(out);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(b.taglen, 0u);
+    Data other(swfb::tag(12, {1, 2, 3}));
+    Tdropper o(other.p, 0);
+    EXPECT_EQ(filled(o), (Bytes{0x00, 0x03}));
+}
+
+TEST(Subclass, ConventionRebuildsFieldsAndKeepsTheRest) {
+    Bytes raw{0x34, 0x12, 0xAA, 0xBB, 1, 2, 3, 4, 9, 9};
+    Data d(swfb::tag(900, raw));
+    Tswapper t(d.p, 0);
+    t.safeparse();
+    ASSERT_EQ(t.keepraw, 0);
+    EXPECT_EQ(t.characterid, 0x1234);
+    EXPECT_EQ(t.a, 0xBBAA);
+    t.characterid = 0x5678;
+    EXPECT_EQ(filled(t), swfb::tag(900, {0x78, 0x56, 1, 2, 3, 4, 0xAA, 0xBB, 9, 9}));
+}
+
+TEST(Subclass, ReadPastTheBodyFailsOnlyThatTag) {
+    Bytes file = swfb::tag(900, {0x01, 0x00, 0xAA, 0xBB, 1});  // u32 cut short
+    Bytes next = swfb::tag(900, {0x02, 0x00, 0xAA, 0xBB, 1, 2, 3, 4});
+    file.insert(file.end(), next.begin(), next.end());
+    Data d(file);
+    Tswapper bad(d.p, 0);
+    bad.safeparse();
+    EXPECT_EQ(bad.keepraw, 1);
+    bad.characterid = 99;  // ignored: the tag goes out as read
+    EXPECT_EQ(filled(bad), swfb::tag(900, {0x01, 0x00, 0xAA, 0xBB, 1}));
+    Tswapper good(d.p, bad.taglen);
+    good.safeparse();
+    EXPECT_EQ(good.keepraw, 0);
+    EXPECT_EQ(good.characterid, 2);
+}
+
+TEST(Subclass, KeeprawWinsOverTheRebuild) {
+    Bytes raw{0x34, 0x12, 0xAA, 0xBB, 1, 2, 3, 4};
+    Data d(swfb::tag(900, raw));
+    Tswapper t(d.p, 0);
+    t.safeparse();
+    t.keepraw = 1;
+    EXPECT_EQ(filled(t), swfb::tag(900, raw));
+}
+
+TEST(Subclass, FailedWriteGoesOutAsRead) {
+    Bytes raw{0x34, 0x12, 0xAA, 0xBB, 1, 2, 3, 4};
+    Data d(swfb::tag(900, raw));
+    Tfailingwriter t(d.p, 0);
+    t.safeparse();
+    EXPECT_EQ(filled(t), swfb::tag(900, raw));
+    EXPECT_EQ(t.keepraw, 1);
+}
+
+TEST(Subclass, DefineBaseWritesItsBodyUnchanged) {
+    Bytes raw = seq(100, 3);
+    Data d(swfb::tag(901, raw));
+    Tswftag_define t(d.p, 0);
+    t.safeparse();
+    EXPECT_EQ(t.characterid, 3 | 4 << 8);
+    EXPECT_EQ(filled(t), swfb::tag(901, raw));
+    Data one(swfb::tag(901, {7}));
+    Tswftag_define s(one.p, 0);
+    s.safeparse();
+    EXPECT_EQ(s.keepraw, 1);
+    EXPECT_EQ(filled(s), swfb::tag(901, {7}));
+}
+
+TEST(Subclass, RawWriterIgnoresTheSubclass) {
+    Bytes raw{0x34, 0x12, 0xAA, 0xBB, 1, 2, 3, 4};
+    Data d(swfb::tag(900, raw));
+    Tswapper t(d.p, 0);
+    t.safeparse();
+    unsigned char* out = nullptr;
+    t.dofillraw(out);
+    EXPECT_EQ(Bytes(out, out + length(out)), swfb::tag(900, raw));
+    freearray(out);
+}

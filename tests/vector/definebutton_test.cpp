@@ -1,0 +1,203 @@
+#include <vector>
+
+#include "placetest.h"
+#include "vector/definebutton.h"
+
+using namespace placetest;
+using swfb::Writer;
+
+namespace {
+
+struct Rec {
+    uint8_t flags = 0x0F;
+    uint16_t id = 1;
+    uint16_t depth = 1;
+    Bytes matrix = Writer().matrix(100, 200).take();
+    Bytes cxform = Writer().ub(1, 0).ub(1, 1).ub(4, 9).sb(9, 256).sb(9, 128).sb(9, 200).sb(9, 255).take();
+    Bytes filters;
+    uint8_t blend = 0;
+};
+
+Bytes records(int code, const std::vector<Rec>& recs) {
+    Writer w;
+    for (const Rec& r : recs) {
+        w.u8(r.flags).u16(r.id).u16(r.depth).raw(r.matrix);
+        if (code == 34) {
+            w.raw(r.cxform);
+            if (r.flags & 16) w.raw(r.filters);
+            if (r.flags & 32) w.u8(r.blend);
+        }
+    }
+    return w.take();
+}
+
+// Two condition actions: on release, stop; on roll over, play.
+Bytes condactions() { return {0x06, 0x00, 0x08, 0x00, 0x07, 0x00, 0x00, 0x00, 0x01, 0x00, 0x06, 0x00}; }
+
+// A DefineButton2 whose ActionOffset points `gap` bytes past the end flag.
+Bytes button2(uint16_t id, const std::vector<Rec>& recs, const Bytes& actions, uint32_t gap = 0, uint8_t menu = 1) {
+    Bytes recbytes = records(34, recs);
+    uint32_t offset = actions.empty() ? 0 : uint32_t(2 + recbytes.size() + 1 + gap);
+    Writer w;
+    w.u16(id).u8(menu).u16(offset).raw(recbytes).u8(0).raw(Bytes(gap, 0xEE)).raw(actions);
+    return swfb::tag(34, w.take());
+}
+
+Bytes button1(uint16_t id, const std::vector<Rec>& recs, const Bytes& actions) {
+    return swfb::tag(7, Writer().u16(id).raw(records(7, recs)).u8(0).raw(actions).take());
+}
+
+Bytes dropshadow() {
+    Writer w;
+    w.u8(1).u8(0).u8(0).u8(0).u8(0).u8(128).u32(0x40000).u32(0x40000).u32(0xC90F).u32(0x40000).u16(0x100).u8(0x21);
+    return w.take();
+}
+
+Bytes actionbytes(const Tswftag_definebutton& b) {
+    return Bytes(b.Actions, b.Actions + pascal_com::length(b.Actions));
+}
+
+}  // namespace
+
+TEST_F(PlaceTest, DefineButtonRoundTripsRecordsAndActions) {
+    Rec up, hit;
+    hit.flags = 0x08 | 0x30;  // blend and filter bits mean nothing before DefineButton2
+    hit.id = 2;
+    hit.depth = 2;
+    hit.matrix = Writer().matrix(-40, 0, 3 * kOne, 3 * kOne).take();
+    Bytes in = button1(20, {up, hit}, {0x06, 0x00});
+    auto b = parse<Tswftag_definebutton>(in);
+    ASSERT_EQ(b->keepraw, 0);
+    ASSERT_EQ(pascal_com::length(b->Records), 2u);
+    EXPECT_EQ(b->characterid, 20);
+    EXPECT_EQ(b->Records[1].ButtonStateHitTest, 8);
+    EXPECT_EQ(b->Records[1].ButtonHasFilterList, 16);
+    EXPECT_EQ(b->Records[1].PlaceMatrix.ScaleX, 3 * kOne);
+    EXPECT_EQ(actionbytes(*b), (Bytes{0x06, 0x00}));
+    EXPECT_EQ(write(*b), in);
+}
+
+TEST_F(PlaceTest, DefineButton2RoundTripsFiltersBlendModesAndActionOffset) {
+    Rec a, f;
+    a.flags = 0xC0 | 0x20 | 0x01;
+    a.blend = 3;
+    f.flags = 0x10 | 0x02 | 0x04;
+    f.id = 5;
+    f.depth = 3;
+    f.filters = dropshadow();
+    Bytes in = button2(21, {a, f}, condactions());
+    auto b = parse<Tswftag_definebutton>(in);
+    ASSERT_EQ(b->keepraw, 0);
+    EXPECT_EQ(b->TrackAsMenu, 1);
+    EXPECT_EQ(b->ActionOffset, 2 + records(34, {a, f}).size() + 1);
+    EXPECT_EQ(b->Records[0].ButtonReserved, 0xC0);
+    EXPECT_EQ(b->Records[0].BlendMode, 3);
+    EXPECT_EQ(b->Records[1].FilterList.NumberOfFilters, 1);
+    EXPECT_EQ(b->Records[1].ColorTransform.BlueMultTerm, 200);
+    EXPECT_EQ(actionbytes(*b), condactions());
+    EXPECT_EQ(write(*b), in);
+
+    // No actions: the offset stays 0.
+    Bytes none = button2(22, {a}, {});
+    auto n = parse<Tswftag_definebutton>(none);
+    EXPECT_EQ(n->ActionOffset, 0);
+    EXPECT_EQ(write(*n), none);
+}
+
+TEST_F(PlaceTest, DividedShapeRecordsAreScaledAndActionOffsetFollows) {
+    IDS[1].Kind = IDKIND_SHAPE;
+    Rec shape, other;
+    other.id = 2;
+    other.matrix = Writer().matrix(7, 7, 2 * kOne, 2 * kOne, kOne / 8, kOne / 8).take();
+    Rec rotated = shape;
+    rotated.matrix = Writer().matrix(7, 7, kOne / 2, kOne / 2, kOne / 8, -kOne / 8).take();
+    Bytes in = button2(30, {shape, other, rotated}, condactions());
+    auto b = parse<Tswftag_definebutton_opt>(in);
+    Bytes out = write(*b);
+    auto back = parse<Tswftag_definebutton>(out);
+    ASSERT_EQ(back->keepraw, 0);
+    EXPECT_EQ(back->Records[0].PlaceMatrix.ScaleX, 20 * kOne);
+    EXPECT_EQ(back->Records[0].PlaceMatrix.TranslateX, 100);
+    EXPECT_EQ(back->Records[1].PlaceMatrix.ScaleX, 2 * kOne);
+    EXPECT_EQ(back->Records[1].PlaceMatrix.RotateSkew0, kOne / 8);
+    EXPECT_EQ(back->Records[2].PlaceMatrix.ScaleY, 10 * kOne);
+    EXPECT_EQ(back->Records[2].PlaceMatrix.RotateSkew1, -20 * kOne / 8);
+    // The records grew; the offset still lands on the first condition action.
+    EXPECT_GT(out.size(), in.size());
+    EXPECT_EQ(actionbytes(*back), condactions());
+    EXPECT_EQ(back->ActionGap, 0u);
+    // The tag keeps the movie's matrices: a second write is the same.
+    EXPECT_EQ(b->Records[0].PlaceMatrix.HasScale, 0);
+    EXPECT_EQ(write(*b), out);
+}
+
+TEST_F(PlaceTest, BytesBetweenRecordsAndActionsStayBetweenThem) {
+    IDS[1].Kind = IDKIND_SHAPE;
+    Bytes in = button2(31, {Rec{}}, condactions(), 3);
+    auto b = parse<Tswftag_definebutton_opt>(in);
+    ASSERT_EQ(b->keepraw, 0);
+    EXPECT_EQ(b->ActionGap, 3u);
+    auto back = parse<Tswftag_definebutton>(write(*b));
+    ASSERT_EQ(back->keepraw, 0);
+    EXPECT_EQ(back->ActionGap, 3u);
+    Bytes expect = {0xEE, 0xEE, 0xEE};
+    const Bytes actions = condactions();
+    expect.insert(expect.end(), actions.begin(), actions.end());
+    EXPECT_EQ(actionbytes(*back), expect);
+}
+
+TEST_F(PlaceTest, ButtonThatCannotBeReadIsWrittenAsRead) {
+    IDS[1].Kind = IDKIND_SHAPE;
+    // An action offset that points back into the records.
+    Bytes in = button2(32, {Rec{}, Rec{}}, condactions());
+    Bytes bad = in;
+    bad[5] = 5;  // body: id, flags, then the offset
+    bad[6] = 0;
+    auto b = parse<Tswftag_definebutton_opt>(bad);
+    EXPECT_EQ(b->keepraw, 1);
+    EXPECT_EQ(write(*b), bad);
+
+    // Every cut of a body: written exactly as read, whether or not it parses.
+    IDS[1].Kind = IDKIND_NONE;
+    for (int code : {7, 34}) {
+        Rec r;
+        r.flags = 0x1F;
+        r.filters = dropshadow();
+        const Bytes full = body(code == 34 ? button2(33, {r, r}, condactions()) : button1(33, {r, r}, {0x07, 0x00}));
+        for (size_t n = 0; n <= full.size(); ++n) {
+            Bytes cut = swfb::tag(code, Bytes(full.begin(), full.begin() + long(n)));
+            EXPECT_EQ(write(*parse<Tswftag_definebutton_opt>(cut)), cut) << "code " << code << " cut at " << n;
+        }
+    }
+}
+
+TEST_F(PlaceTest, ButtonWithoutEndFlagKeepsItsRecords) {
+    IDS[1].Kind = IDKIND_SHAPE;
+    Bytes in = swfb::tag(7, Writer().u16(40).raw(records(7, {Rec{}})).take());
+    auto b = parse<Tswftag_definebutton_opt>(in);
+    ASSERT_EQ(b->keepraw, 0);
+    EXPECT_EQ(b->EndFlagAbsent, 1);
+    auto back = parse<Tswftag_definebutton>(write(*b));
+    EXPECT_EQ(back->EndFlagAbsent, 1);
+    EXPECT_EQ(back->Records[0].PlaceMatrix.ScaleX, 20 * kOne);
+}
+
+TEST_F(PlaceTest, ButtonRecordsRegisterTheirScaleUnderTheButton) {
+    const uint16_t bitmap = 7, shape = 10, button = 30;
+    addbmpid(bitmap);
+    addusedmatrix(bitmap, shape, scalematrix(20 * kOne));
+    Rec r;
+    r.id = shape;
+    r.matrix = Writer().matrix(0, 0, 2 * kOne, 2 * kOne).take();
+    parse<Tswftag_definebutton_opt>(button2(button, {r}, {}));
+    parse<Tswftag_placeobject_opt>(swfb::place2(button, 1, 0, 0, 3 * kOne / 2));
+    EXPECT_DOUBLE_EQ(bitmaprec(bitmap)->MaxScaleX, 3.0);
+
+    // The plain class only reads.
+    clearres();
+    addbmpid(bitmap);
+    addusedmatrix(bitmap, shape, scalematrix(20 * kOne));
+    parse<Tswftag_definebutton>(button2(button, {r}, {}));
+    parse<Tswftag_placeobject_opt>(swfb::place2(button, 1, 0, 0, 3 * kOne / 2));
+    EXPECT_DOUBLE_EQ(bitmaprec(bitmap)->MaxScaleX, 1.0);
+}

@@ -1,0 +1,343 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "vector/posarray.h"
+#include "vector/shapetest.h"
+
+using namespace swfb;
+
+namespace {
+
+// One solid fill, one line of the given width, then the caller's records.
+ShapeWriter plain(int code, uint16_t width = 20) {
+    ShapeWriter s(code);
+    s.fillcount(1).solid(1, 2, 3).linecount(1).line(width, 4, 5, 6).bits(1, 1);
+    return s;
+}
+
+Bytes shape(int code, ShapeWriter& s, uint16_t id = 1) { return shapetag(code, id, 0, 2000, 0, 2000, s.take()); }
+
+struct Point {
+    int64_t x, y;
+    bool operator==(const Point&) const = default;
+};
+// What the outline draws: move targets and the absolute points each edge
+// passes through; edges that go nowhere are left out.
+std::vector<Point> outline(const SHAPERECORD* r) {
+    std::vector<Point> out;
+    int64_t x = 0, y = 0;
+    for (uint32_t i = 0; i < pascal_com::length(r); ++i) {
+        switch (r[i].Kind) {
+        case SHAPEREC_STYLECHANGE:
+            if (r[i].StateMoveTo) {
+                x = r[i].MoveDeltaX;
+                y = r[i].MoveDeltaY;
+                out.push_back({-1, -1});
+                out.push_back({x, y});
+            }
+            break;
+        case SHAPEREC_STRAIGHT:
+            if (r[i].DeltaX || r[i].DeltaY) {
+                x += r[i].DeltaX;
+                y += r[i].DeltaY;
+                out.push_back({x, y});
+            }
+            break;
+        case SHAPEREC_CURVED:
+            if (r[i].ControlDeltaX || r[i].ControlDeltaY || r[i].AnchorDeltaX || r[i].AnchorDeltaY) {
+                out.push_back({x + r[i].ControlDeltaX, y + r[i].ControlDeltaY});
+                x += r[i].ControlDeltaX + r[i].AnchorDeltaX;
+                y += r[i].ControlDeltaY + r[i].AnchorDeltaY;
+                out.push_back({x, y});
+            }
+            break;
+        }
+    }
+    return out;
+}
+
+// Closed random paths with zero-length edges, curves that come back to their
+// start, style changes and new styles.
+Bytes randomshape(int code, uint32_t seed, int paths) {
+    std::mt19937 rnd(seed);
+    auto v = [&rnd](int range) { return int32_t(rnd() % uint32_t(2 * range + 1)) - range; };
+    ShapeWriter s = plain(code, 0);
+    for (int p = 0; p < paths; ++p) {
+        if (p == paths / 2) {
+            s.change({.newstyles = true});
+            s.fillcount(1).solid(7, 7, 7).linecount(2).line(33, 1, 1, 1).line(0, 2, 2, 2).bits(1, 2);
+        }
+        s.change({.movex = v(5000), .movey = v(5000), .move = true, .fill0 = 1, .line = 1});
+        int64_t sx = 0, sy = 0;
+        for (int e = 0; e < 40; ++e) {
+            int kind = int(rnd() % 6);
+            if (kind == 0) {
+                s.straight(0, 0);
+            } else if (kind == 1) {
+                int32_t cx = v(300), cy = v(300);
+                s.curve(cx, cy, -cx, -cy);
+            } else if (kind == 2) {
+                int32_t cx = v(300), cy = v(300), ax = v(300), ay = v(300);
+                s.curve(cx, cy, ax, ay);
+                sx += cx + ax;
+                sy += cy + ay;
+            } else {
+                int32_t dx = kind == 3 ? 0 : v(400), dy = kind == 4 ? 0 : v(400);
+                s.straight(dx, dy);
+                sx += dx;
+                sy += dy;
+            }
+        }
+        s.straight(int32_t(-sx), int32_t(-sy));
+    }
+    s.endshape();
+    return shapetag(code, 9, -6000, 6000, -6000, 6000, s.take());
+}
+
+}  // namespace
+
+TEST_F(ShapeTest, EdgesAreMappedThroughAbsolutePoints) {
+    // A move to (10,10) and an edge of (15,3) both land on (1,1): the edge goes.
+    ShapeWriter s = plain(2);
+    s.change({.movex = 10, .movey = 10, .move = true}).straight(15, 3).endshape();
+    Shaperun<> run(shape(2, s));
+    Bytes out = run.write();
+    ASSERT_FALSE(run.tag->keepraw);
+    EXPECT_EQ(run.records()[0].MoveDeltaX, 1);
+    EXPECT_EQ(run.records()[0].MoveDeltaY, 1);
+    EXPECT_EQ(run.records()[0].MoveBits, 2);
+    EXPECT_EQ(run.records()[1].Kind, SHAPEREC_DROPPED);
+    EXPECT_EQ(Shaperun<Tswftag_defineshape>(out).count(), 2u);
+
+    // Two 10-twip steps reach 10 and 20, that is 1 and 1: the total stays round(20/20).
+    ShapeWriter t = plain(2);
+    t.change({.move = true}).straight(10, 0).straight(10, 0).endshape();
+    Shaperun<> two(shape(2, t));
+    two.write();
+    const SHAPERECORD* r = two.records();
+    EXPECT_EQ(r[1].DeltaX, 1);
+    EXPECT_EQ(r[1].GeneralLineFlag, 0);
+    EXPECT_EQ(r[1].VertLineFlag, 0);
+    EXPECT_EQ(r[1].NumBits, 0);
+    EXPECT_EQ(r[2].Kind, SHAPEREC_DROPPED);
+}
+
+TEST_F(ShapeTest, EdgeFlagsFollowTheMappedDeltas) {
+    ShapeWriter s = plain(22);
+    s.change({.move = true}).straight(100, 5).straight(5, 100).straight(-400, 300).curve(10, 0, -10, 0);
+    s.curve(0, 0, 0, 0).endshape();
+    Shaperun<> run(shape(22, s));
+    Bytes out = run.write();
+    const SHAPERECORD* r = run.records();
+    EXPECT_EQ(r[1].GeneralLineFlag, 0);  // dy rounds away
+    EXPECT_EQ(r[1].VertLineFlag, 0);
+    EXPECT_EQ(r[1].DeltaX, 5);
+    EXPECT_EQ(r[2].GeneralLineFlag, 0);
+    EXPECT_EQ(r[2].VertLineFlag, 1);
+    EXPECT_EQ(r[2].DeltaY, 5);
+    EXPECT_EQ(r[3].GeneralLineFlag, 1);
+    EXPECT_EQ(r[3].NumBits, 4);  // -20 needs 6 bits
+    // Out and back still strokes out to its control point; a point curve goes.
+    EXPECT_EQ(r[4].Kind, SHAPEREC_CURVED);
+    EXPECT_EQ(r[4].ControlDeltaX, 1);
+    EXPECT_EQ(r[5].Kind, SHAPEREC_DROPPED);
+    Shaperun<Tswftag_defineshape> back(out);
+    EXPECT_EQ(outline(back.records()), outline(run.records()));
+}
+
+TEST_F(ShapeTest, LineWidthsAreDividedUnlessTheyDoNotScale) {
+    ShapeWriter s(32);
+    s.fillcount(0).linecount(3).line(30, 0, 0, 0).line(9, 0, 0, 0).line(0, 0, 0, 0).bits(0, 2);
+    s.change({.move = true}).endshape();
+    Shaperun<> run(shape(32, s));
+    run.write();
+    const LINESTYLE* l = run.tag->Shapes.LineStyles.LineStyles;
+    EXPECT_EQ(l[0].Width, 2);  // round(1.5)
+    EXPECT_EQ(l[1].Width, 1);  // round(0.45) raised to 1
+    EXPECT_EQ(l[2].Width, 1);  // hairline
+
+    ShapeWriter f(83);
+    Line2 noh, nov;
+    noh.nohscale = true;
+    nov.novscale = true;
+    f.fillcount(0).linecount(3).line2(30, noh).line2(30, nov).line(30, 0, 0, 0).bits(0, 2);
+    f.change({.move = true}).endshape();
+    Shaperun<> v4(shape(83, f));
+    v4.write();
+    const LINESTYLE2* l2 = v4.tag->Shapes.LineStyles.LineStyles2;
+    EXPECT_EQ(l2[0].Width, 30);
+    EXPECT_EQ(l2[1].Width, 30);
+    EXPECT_EQ(l2[2].Width, 2);
+}
+
+TEST_F(ShapeTest, FillMatricesAreDividedAndCorrectedForRescaledBitmaps) {
+    addbmpid(7);
+    BITMAPRECS[IDS[7].BitmapIndex].ImageScaleX = 0.5;  // written at half width
+    ShapeWriter s(83);
+    s.fillcount(2).bitmap(0x40, 7, Mat{400, -200, 20 << 16, 20 << 16, 3 << 16, 5 << 16});
+    s.gradient(0x10, Mat{200, 100}, {{0, 0, 0, 0, 0}, {255, 1, 1, 1, 1}});
+    Line2 lf;
+    lf.hasfill = true;
+    s.linecount(1).line2(40, lf).gradient(0x12, Mat{60, 0, 40 << 16, 40 << 16}, {{0, 0, 0, 0, 0}});
+    s.bits(2, 1).change({.move = true, .fill0 = 1}).straight(400, 0).endshape();
+    Shaperun<> run(shape(83, s));
+    Bytes out = run.write();
+    ASSERT_FALSE(run.tag->keepraw);
+    Shaperun<Tswftag_defineshape> back(out);
+    const FILLSTYLE* f = back.tag->Shapes.FillStyles.FillStyles;
+    // x terms doubled for the narrower image, then all divided by 20.
+    EXPECT_EQ(f[0].BitmapMatrix.ScaleX, 2 << 16);
+    EXPECT_EQ(f[0].BitmapMatrix.ScaleY, 1 << 16);
+    EXPECT_EQ(f[0].BitmapMatrix.RotateSkew0, 19661);  // 6/20
+    EXPECT_EQ(f[0].BitmapMatrix.RotateSkew1, 16384);  // 5/20
+    EXPECT_EQ(f[0].BitmapMatrix.TranslateX, 20);
+    EXPECT_EQ(f[0].BitmapMatrix.TranslateY, -10);
+    // No scale before: an explicit one of 1/20.
+    EXPECT_EQ(f[1].GradientMatrix.HasScale, 1);
+    EXPECT_EQ(f[1].GradientMatrix.ScaleX, 3277);
+    EXPECT_EQ(f[1].GradientMatrix.TranslateX, 10);
+    // The line's own fill is in shape coordinates as well.
+    const LINESTYLE2& l = back.tag->Shapes.LineStyles.LineStyles2[0];
+    EXPECT_EQ(l.Width, 2);
+    EXPECT_EQ(l.FillType.GradientMatrix.ScaleX, 2 << 16);
+    EXPECT_EQ(l.FillType.GradientMatrix.TranslateX, 3);
+}
+
+TEST_F(ShapeTest, BoundsAndVersionFourFlags) {
+    ShapeWriter s = plain(83);
+    s.change({.move = true}).straight(2000, 2000).endshape();
+    Shaperun<> run(shapetag(83, 2, -30, 2010, 10, 1990, s.take(), 0xA5));
+    Bytes out = run.write();
+    Shaperun<Tswftag_defineshape> back(out);
+    EXPECT_EQ(back.tag->ShapeBounds.Xmin, -2);  // round(-1.5)
+    EXPECT_EQ(back.tag->ShapeBounds.Xmax, 101);
+    EXPECT_EQ(back.tag->EdgeBounds.Ymin, 1);
+    EXPECT_EQ(back.tag->Reserved, 0xA5 >> 2);
+    EXPECT_EQ(back.tag->UsesNonScalingStrokes, 0);
+    EXPECT_EQ(back.tag->UsesScalingStrokes, 1);
+    EXPECT_EQ(IDS[2].Kind, IDKIND_SHAPE);
+}
+
+class ShapeRatioOne : public ShapeTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(ShapeRatioOne, GeometryIsUnchanged) {
+    const int code = GetParam();
+    CCparams.Sha_ForceCCR = 1;
+    for (uint32_t seed = 1; seed <= 5; ++seed) {
+        Bytes in = randomshape(code, seed, 6);
+        Shaperun<Tswftag_defineshape> orig(in);
+        Shaperun<> opt(in);
+        Bytes out = opt.write();
+        ASSERT_FALSE(opt.tag->keepraw);
+        Shaperun<Tswftag_defineshape> back(out);
+        ASSERT_FALSE(back.tag->keepraw);
+        EXPECT_EQ(outline(back.records()), outline(orig.records()));
+        EXPECT_LE(out.size(), in.size());
+        EXPECT_EQ(back.tag->ShapeBounds.Xmax, 6000);
+        // Only hairlines change: they become one twip wide.
+        const LINESTYLEARRAY& ol = orig.tag->Shapes.LineStyles;
+        const LINESTYLEARRAY& bl = back.tag->Shapes.LineStyles;
+        uint16_t w = code == 83 ? bl.LineStyles2[0].Width : bl.LineStyles[0].Width;
+        EXPECT_EQ(code == 83 ? ol.LineStyles2[0].Width : ol.LineStyles[0].Width, 0);
+        EXPECT_EQ(w, 1);
+    }
+}
+
+TEST_P(ShapeRatioOne, ClosedPathsStayClosedAtAnyRatio) {
+    const int code = GetParam();
+    for (int k : {3, 20, 100}) {
+        CCparams.Sha_ForceCCR = k;
+        Shaperun<> opt(randomshape(code, uint32_t(k), 4));
+        Shaperun<Tswftag_defineshape> back(opt.write());
+        ASSERT_FALSE(back.tag->keepraw);
+        // Each path returns to its move target.
+        std::vector<Point> pts = outline(back.records());
+        Point start{0, 0};
+        for (size_t i = 0; i < pts.size(); ++i) {
+            if (pts[i] == Point{-1, -1}) {
+                if (i > 0) {
+                    EXPECT_EQ(pts[i - 1], start) << "k " << k;
+                }
+                start = pts[i + 1];
+            }
+        }
+        EXPECT_EQ(pts.back(), start);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(AllVersions, ShapeRatioOne, ::testing::Values(2, 22, 32, 83));
+
+TEST_F(ShapeTest, BodyThatOutgrowsTwiceItsInputIsWrittenWhole) {
+    // Bare bitmap matrices gain a scale of 4.0 each: the body grows 2.5 times.
+    addbmpid(7);
+    BITMAPRECS[IDS[7].BitmapIndex].ImageScaleX = 0.25;
+    BITMAPRECS[IDS[7].BitmapIndex].ImageScaleY = 0.25;
+    CCparams.Sha_ForceCCR = 1;
+    ShapeWriter s(32);
+    s.fillcount(300);
+    for (int i = 0; i < 300; ++i) s.bitmap(0x41, 7, Mat{});
+    s.linecount(0).bits(9, 0).change({.move = true, .fill0 = 299}).straight(50, 50).endshape();
+    Bytes in = shape(32, s);
+    Shaperun<> run(in);
+    Bytes out = run.write();
+    ASSERT_FALSE(run.tag->keepraw);
+    EXPECT_GT(out.size(), 2 * in.size());
+    Shaperun<Tswftag_defineshape> back(out);
+    ASSERT_FALSE(back.tag->keepraw);
+    ASSERT_EQ(back.tag->Shapes.FillStyles.FillStyleCountExtended, 300);
+    EXPECT_EQ(back.tag->Shapes.FillStyles.FillStyles[299].BitmapMatrix.ScaleY, 4 << 16);
+    EXPECT_EQ(back.records()[1].DeltaX, 50);
+}
+
+TEST_F(ShapeTest, ValuesThatNoLongerFitLeaveTheShapeAsRead) {
+    addbmpid(7);
+    BITMAPRECS[IDS[7].BitmapIndex].ImageScaleX = 1e-9;
+    ShapeWriter s(2);
+    s.fillcount(1).bitmap(0x40, 7, Mat{0, 0, 20 << 16, 20 << 16}).linecount(0).bits(1, 0);
+    s.change({.move = true, .fill0 = 1}).straight(20, 20).endshape();
+    Bytes in = shape(2, s, 6);
+    Shaperun<> run(in);
+    EXPECT_EQ(IDS[6].Kind, IDKIND_SHAPE);
+    EXPECT_EQ(run.write(), in);
+    EXPECT_TRUE(run.tag->keepraw);
+    // Shown at its own size, so placements must not enlarge it.
+    EXPECT_EQ(IDS[6].Kind, IDKIND_NONE);
+}
+
+TEST(ShapePointTable, MapsEachPointOnceAndRemembersRepeats) {
+    Tnewposarray m(20);
+    int32_t nx, ny;
+    EXPECT_EQ(m.newaddpos(10, 10, nx, ny), 0);
+    EXPECT_EQ(m.lastrepeat, -1);
+    EXPECT_EQ(nx, 1);
+    EXPECT_EQ(m.newaddpos(-30, 50, nx, ny), 1);
+    EXPECT_EQ(nx, -2);  // round(-1.5)
+    EXPECT_EQ(ny, 3);   // round(2.5)
+    EXPECT_EQ(m.newaddpos(10, 10, nx, ny), 0);
+    EXPECT_EQ(m.lastrepeat, 0);
+    EXPECT_EQ(m.querypos(-30, 50, false), 1);
+    EXPECT_EQ(m.querypos(1, 1, false), -1);
+    EXPECT_EQ(m.positions().size(), 2u);
+
+    // A long walk over few distinct points: deltas are differences of rounded
+    // absolute points, whatever the order of visits.
+    std::mt19937 rnd(5);
+    Tnewposarray w(7);
+    int64_t x = 0, y = 0, px = 0, py = 0;
+    for (int i = 0; i < 20000; ++i) {
+        int32_t dx = int32_t(rnd() % 41) - 20, dy = int32_t(rnd() % 41) - 20;
+        if (std::abs(x + dx) > 100) dx = -dx;
+        if (std::abs(y + dy) > 100) dy = -dy;
+        x += dx;
+        y += dy;
+        int32_t ndx, ndy;
+        w.newaddposadd(dx, dy, ndx, ndy);
+        px += ndx;
+        py += ndy;
+        ASSERT_EQ(px, pascal_com::swf_round(double(x) / 7));
+        ASSERT_EQ(py, pascal_com::swf_round(double(y) / 7));
+    }
+    EXPECT_LE(w.positions().size(), 201u * 201u);
+}

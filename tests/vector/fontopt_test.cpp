@@ -1,0 +1,285 @@
+// Fonts divided and the texts that draw with them enlarged by the same ratio.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "support/shapebuilder.h"
+#include "vector/definefontalignzones.h"
+#include "vector/fontplan.h"
+#include "vector/fonttest.h"
+#include "vector/htmlsize.h"
+
+using namespace swfb;
+using namespace fonttest;
+
+namespace {
+
+FontSpec font(uint16_t id, const std::string& name = "Arial", int code = 48) {
+    FontSpec f;
+    f.code = code;
+    f.id = id;
+    f.name = name;
+    f.glyphs = {glyphsquare(512, -700, 300), glyphsquare(0, 0, 10)};
+    f.layout = true;
+    f.ascent = 1000;
+    f.descent = 255;
+    f.leading = -30;
+    f.advances = {1000, 10};
+    f.bounds = {{-100, 1000, -700, -400}, {0, 10, 0, 10}};
+    f.kerning = {{'A', 'B', -60}};
+    return f;
+}
+
+TextRec rec(int fontid, uint16_t height) {
+    TextRec r;
+    r.fontid = fontid;
+    r.height = height;
+    r.glyphs = {{0, 200}, {1, 150}};
+    return r;
+}
+
+EditText edit(int fontid, uint16_t height, const std::string& text = "", bool html = false) {
+    EditText e;
+    e.id = 50;
+    e.fontid = fontid;
+    e.height = height;
+    e.text = text;
+    e.html = html;
+    return e;
+}
+
+// The glyph outline after writing: its move and the first edge.
+SHAPERECORD* glyph(Tswftag_definefont& f, uint32_t i, SHAPE& s) {
+    Tparsefill reader(f.Glyphs[i].Bytes, 0, 0);
+    SHAPEparse(reader, s, int64_t(pascal_com::length(f.Glyphs[i].Bytes)) - 1, f.tagcode, f.characterid);
+    return s.ShapeRecords;
+}
+
+std::string text(const unsigned char* s) { return std::string(reinterpret_cast<const char*>(s)); }
+
+std::string sized(const std::string& html, uint32_t f) {
+    unsigned char* s = nullptr;
+    bytearrayappendraw(s, html.c_str(), html.size() + 1);
+    strprocsize(s, f);
+    std::string out = text(s);
+    pascal_com::setlength(s, 1, 0);
+    return out;
+}
+
+}  // namespace
+
+TEST_F(FontTest, GlyphsMetricsAndKerningAreDividedAndTextsEnlarged) {
+    TextRec plain = rec(-1, 0);  // keeps the height of the record before
+    Fontrun<> run({definefont(font(3)), definetext(11, 5, {rec(3, 240), plain})});
+    run.write();
+    auto& f = run.as<Tswftag_definefont>(0);
+    EXPECT_EQ(IDS[3].Kind, IDKIND_FONT);
+    SHAPE s{};
+    SHAPERECORD* r = glyph(f, 0, s);
+    EXPECT_EQ(r[0].MoveDeltaX, 26);
+    EXPECT_EQ(r[0].MoveDeltaY, -35);
+    SHAPEfree(s);
+    EXPECT_EQ(f.FontAscent, 50);
+    EXPECT_EQ(f.FontDescent, 13);
+    EXPECT_EQ(f.FontLeading, -2);  // -1.5 rounds away from zero
+    EXPECT_EQ(f.FontAdvanceTable[0], 50);
+    EXPECT_EQ(f.FontBoundsTable[0].Xmin, -5);
+    EXPECT_EQ(f.FontBoundsTable[0].Xmax, 50);
+    EXPECT_EQ(f.FontKerningTable[0].FontKerningAdjustment, -3);
+    auto& t = run.as<Tswftag_definetext>(1);
+    EXPECT_EQ(t.TextRecords[0].TextHeight, 4800);
+    EXPECT_EQ(t.TextRecords[1].TextHeight, 0);
+    // Written offsets match the new glyph sizes.
+    Fontrun<Tswftag_definefont> reread({run.write()[0]});
+    EXPECT_EQ(reread.tags[0]->keepraw, 0);
+}
+
+TEST_F(FontTest, RatioOneOnlyTidiesGlyphs) {
+    CCparams.Sha_FontCCR = 1;
+    FontSpec f = font(3, "Arial", 10);
+    ShapeWriter g(10);
+    Change c;
+    c.move = true;
+    c.movex = 5;
+    c.movey = 5;
+    c.movebits = 20;  // wider than it needs
+    g.bits(1, 0).change(c).straight(100, 0).straight(0, 0).straight(0, 100).endshape();
+    f.glyphs = {g.take()};
+    Fontrun<> run({definefont(f), definetext(11, 5, {rec(3, 240)})});
+    auto out = run.write();
+    SHAPE s{};
+    SHAPERECORD* r = glyph(run.as<Tswftag_definefont>(0), 0, s);
+    ASSERT_EQ(pascal_com::length(r), 4u);  // the zero-length edge is gone
+    EXPECT_EQ(r[0].MoveDeltaX, 5);
+    EXPECT_EQ(r[0].MoveBits, 4);
+    EXPECT_EQ(r[2].DeltaY, 100);
+    SHAPEfree(s);
+    EXPECT_EQ(run.as<Tswftag_definetext>(1).TextRecords[0].TextHeight, 240);
+}
+
+TEST_F(FontTest, HeightsThatWouldOverflowLowerTheFontsRatio) {
+    // 4000 x 20 does not fit 16 bits; 4000 x 16 does.
+    Fontrun<> run({definefont(font(3)), definetext(11, 5, {rec(3, 240)}), definetext(33, 6, {rec(3, 4000)}),
+               defineedittext(edit(3, 200))});
+    run.write();
+    EXPECT_EQ(run.as<Tswftag_definefont>(0).FontDescent, 16);  // 255 / 16
+    EXPECT_EQ(run.as<Tswftag_definetext>(1).TextRecords[0].TextHeight, 240 * 16);
+    EXPECT_EQ(run.as<Tswftag_definetext>(2).TextRecords[0].TextHeight, 64000);
+    EXPECT_EQ(run.as<Tswftag_definetext>(3).FontHeight, 200 * 16);
+}
+
+TEST_F(FontTest, TextsBeforeTheirFontAreEnlargedToo) {
+    Fontrun<> run({definetext(11, 5, {rec(3, 240)}), definefont(font(3))});
+    run.write();
+    EXPECT_EQ(run.as<Tswftag_definetext>(0).TextRecords[0].TextHeight, 4800);
+    EXPECT_EQ(IDS[3].Kind, IDKIND_FONT);
+}
+
+TEST_F(FontTest, OnlyTextsOfDividedFontsChange) {
+    FontSpec device = font(4, "Courier");
+    device.glyphs.clear();  // a device font: nothing to divide
+    FontSpec broken = font(6, "Broken");
+    broken.glyphs[1] = {0x10, 0xFF};
+    FontSpec twice = font(7, "Twice");
+    EditText deviceedit = edit(3, 240, "abc");
+    deviceedit.useoutlines = false;
+    Fontrun<> run({definefont(font(3)), definefont(device), definefont(broken), definefont(twice), definefont(twice),
+               definetext(11, 5, {rec(4, 240), rec(6, 240), rec(7, 240)}), defineedittext(deviceedit)});
+    auto out = run.write();
+    EXPECT_EQ(IDS[4].Kind, IDKIND_NONE);
+    EXPECT_EQ(IDS[6].Kind, IDKIND_NONE);
+    EXPECT_EQ(IDS[7].Kind, IDKIND_NONE);
+    EXPECT_EQ(IDS[3].Kind, IDKIND_NONE);  // only a device text uses it
+    auto& t = run.as<Tswftag_definetext>(5);
+    for (uint32_t i = 0; i < 3; ++i) EXPECT_EQ(t.TextRecords[i].TextHeight, 240) << i;
+    EXPECT_EQ(run.as<Tswftag_definetext>(6).FontHeight, 240);
+    EXPECT_EQ(out[1], definefont(device));
+}
+
+TEST_F(FontTest, HtmlSizesAreMultipliedWithinWhatPlayersAccept) {
+    // 12 x 10 = 120 stays under 127, 12 x 11 would not.
+    const std::string html = "<p><FONT FACE=\"Arial\" SIZE='12'>a<font size=-2 color=\"#FF0000\">b</font></FONT>"
+                             "<font size=\"9px\">c</font> size=12</p>";
+    Fontrun<> run({definefont(font(3)), defineedittext(edit(3, 240, html, true)), definetext(11, 5, {rec(3, 240)})});
+    run.write();
+    auto& e = run.as<Tswftag_definetext>(1);
+    EXPECT_EQ(e.FontHeight, 2400);
+    EXPECT_EQ(text(e.InitialText), "<p><FONT FACE=\"Arial\" SIZE='120'>a<font size=-20 color=\"#FF0000\">b</font>"
+                                   "</FONT><font size=\"90px\">c</font> size=12</p>");
+    EXPECT_EQ(run.as<Tswftag_definetext>(2).TextRecords[0].TextHeight, 2400);
+}
+
+TEST_F(FontTest, HtmlSizesFromSwf13OnAreNotClamped) {
+    setmovieversion(13);
+    Fontrun<> run({definefont(font(3)), defineedittext(edit(3, 240, "<font size=\"40\">a</font>", true))});
+    run.write();
+    EXPECT_EQ(run.as<Tswftag_definetext>(1).FontHeight, 4800);
+    EXPECT_EQ(text(run.as<Tswftag_definetext>(1).InitialText), "<font size=\"800\">a</font>");
+}
+
+TEST_F(FontTest, HtmlThatCannotKeepItsSizeLeavesItsFontsUndivided) {
+    const char* cases[] = {
+        "<font size=\"100\">a</font>",              // 200 would be clamped to 127
+        "<font size=\"1\">a<font size=\"-1\">b",    // 0 is raised to 1
+        "<font face=\"Times\">a</font>",           // a face that is not embedded
+        "<font face=\"arial\">a</font>",           // names match exactly
+        "<font size=\"12\">a < b</font>",          // markup players stop reading at
+    };
+    for (const char* html : cases) {
+        clearres();
+        EditText e = edit(3, 240, html, true);
+        Bytes in = defineedittext(e);
+        Fontrun<> run({definefont(font(3)), in, definetext(11, 5, {rec(3, 240)})});
+        auto out = run.write();
+        EXPECT_EQ(out[1], in) << html;
+        EXPECT_EQ(run.as<Tswftag_definetext>(2).TextRecords[0].TextHeight, 240) << html;
+        EXPECT_EQ(run.as<Tswftag_definefont>(0).FontDescent, 255) << html;
+    }
+}
+
+TEST_F(FontTest, FontsAnHtmlTextNamesShareOneRatio) {
+    // Bold Arial is found by name for the <b> run; Verdana by its face. The
+    // static text of Verdana allows 16 at most, so all three get 16.
+    FontSpec bold = font(4);
+    bold.bold = true;
+    const std::string html = "<b>x</b><font face=\"Verdana\">y</font>";
+    Fontrun<> run({definefont(font(3)), definefont(bold), definefont(font(8, "Verdana")),
+               defineedittext(edit(3, 240, html, true)), definetext(11, 5, {rec(8, 4000)})});
+    run.write();
+    for (uint16_t id : {3, 4, 8}) EXPECT_EQ(fontplandivisor(id), 16u) << id;
+    EXPECT_EQ(run.as<Tswftag_definetext>(3).FontHeight, 240 * 16);
+}
+
+TEST_F(FontTest, SizeRewritingWritesTheWholeProduct) {
+    EXPECT_EQ(sized("<font size=\"600\">", 20), "<font size=\"12000\">");
+    EXPECT_EQ(sized("<font size=007>x", 20), "<font size=140>x");
+    EXPECT_EQ(sized("<font size=\"-3\"><font size=\"1.5\">", 20), "<font size=\"-60\"><font size=\"20.5\">");
+    EXPECT_EQ(sized("<font size=\"big\" face=\"size=3\">size=12<p size=12>", 20),
+              "<font size=\"big\" face=\"size=3\">size=12<p size=12>");
+    EXPECT_EQ(sized("<font size = 3/>", 20), "<font size = 60/>");
+    EXPECT_EQ(sized("<!-- <font size=3> --><font size=0>", 20), "<!-- <font size=3> --><font size=0>");
+}
+
+TEST_F(FontTest, HtmlSizesFollowTheEnclosingSize) {
+    auto cap = [](const char* html, double base, int version = 10) {
+        return htmlsizes(reinterpret_cast<const unsigned char*>(html), uint32_t(strlen(html)), base, version).cap;
+    };
+    EXPECT_EQ(cap("<font size=\"+3\">a</font>", 12), 8u);                       // 15
+    EXPECT_EQ(cap("<font size=\"20\"><font size=\"+5\">a</font></font>", 12), 5u);  // 25
+    EXPECT_EQ(cap("<font size=\"20\"></font><font size=\"+5\">a</font>", 12), 6u);  // 20, then 17
+    EXPECT_EQ(cap("<font size=\"20\"></b><font size=\"+5\">", 12), 5u);  // a stray end tag closes nothing
+    EXPECT_EQ(cap("<p>plain</p>", 12), UINT32_MAX);
+    EXPECT_EQ(cap("<font size=\"12\"", 12), 1u);
+}
+
+TEST_F(FontTest, EditTextsFindFontsByClassName) {
+    // SymbolClass: font 3 is the class "Fonts.Main".
+    Writer sc;
+    sc.u16(1).u16(3).str("Fonts.Main");
+    EditText e = edit(-1, 240);
+    e.fontclass = "Fonts.Main";
+    EditText unknown = edit(-1, 240);
+    unknown.fontclass = "Elsewhere";
+    Fontrun<> run({definefont(font(3)), defineedittext(e), defineedittext(unknown), tag(76, sc.take())});
+    // The class table is read from the loaded movie's tag list.
+    pascal_com::setlength(tags, sizeof(Tswftag*), run.tags.size());
+    for (size_t i = 0; i < run.tags.size(); ++i) tags[i] = run.tags[i].get();
+    run.write();
+    pascal_com::setlength(tags, sizeof(Tswftag*), 0);
+    EXPECT_EQ(run.as<Tswftag_definetext>(1).FontHeight, 4800);
+    EXPECT_EQ(run.as<Tswftag_definetext>(2).FontHeight, 240);
+}
+
+TEST_F(FontTest, HintingZonesFollowTheirDividedFont) {
+    auto zones = [](uint16_t fontid) {
+        Writer w;
+        w.u16(fontid).u8(0x40);  // CSMTableHint 1
+        for (int glyph = 0; glyph < 2; ++glyph) {
+            w.u8(2).u16(floattofloat16(0.48f)).u16(0).u16(0).u16(floattofloat16(3.326f));
+            w.u8(3);  // both masks
+        }
+        return tag(73, w.take());
+    };
+    Bytes unused = zones(4);
+    Fontrun<> run({definefont(font(3, "Arial", 75)), zones(3), definefont(font(4, "Other", 75)), unused,
+                   definetext(33, 5, {rec(3, 240)})});
+    auto out = run.write();
+    auto& z = run.as<Tswftag_definefontalignzones>(1);
+    EXPECT_NEAR(float16tofloat(z.ZoneTable[1].ZoneData[0].AlignmentCoordinate), 0.024f, 0.0001f);
+    EXPECT_NEAR(float16tofloat(z.ZoneTable[1].ZoneData[1].Range), 0.1663f, 0.0002f);
+    EXPECT_EQ(z.ZoneTable[1].ZoneMaskX, 1);
+    EXPECT_EQ(out[3], unused);
+}
+
+TEST_F(FontTest, Float16ValuesSurviveTheRoundTrip) {
+    for (uint32_t h = 0; h < 0x10000; ++h) {
+        float f = float16tofloat(uint16_t(h));
+        if (std::isnan(f)) continue;
+        ASSERT_EQ(floattofloat16(f), h) << h;
+    }
+    EXPECT_EQ(floattofloat16(1.0f), 0x3C00);
+    EXPECT_EQ(floattofloat16(-2.5f), 0xC100);
+    EXPECT_EQ(floattofloat16(1e-7f), 0x0002);      // subnormal, rounded
+    EXPECT_EQ(floattofloat16(70000.0f), 0x7C00);   // too large: infinity
+}

@@ -1,0 +1,78 @@
+// Font and text tags parsed and written the way the container does it: every
+// tag parsed first, then every tag written in order.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "core/container.h"
+#include "core/enginestate.h"
+#include "core/tagfactory.h"
+#include "support/fontbuilder.h"
+#include "vector/definefont.h"
+#include "vector/definetext.h"
+#include "vector/registry.h"
+
+namespace fonttest {
+
+using swfb::Bytes;
+
+inline Bytes body(const Bytes& tagbytes) {
+    size_t head = (tagbytes[0] & 63) == 63 ? 6 : 2;
+    return Bytes(tagbytes.begin() + long(head), tagbytes.end());
+}
+
+// One tag object of class T (or the factory's class when T is Tswftag) per tag.
+template <class T = Tswftag>
+struct Fontrun {
+    explicit Fontrun(const std::vector<Bytes>& input) {
+        for (const Bytes& b : input) {
+            unsigned char* data = nullptr;
+            bytearrayappendraw(data, b.data(), b.size());
+            uint16_t code = uint16_t((b[0] | b[1] << 8) >> 6);
+            Tswftag* t = std::is_same_v<T, Tswftag> ? createtag(data, 0, code) : new T(data, 0);
+            pascal_com::setlength(data, 1, 0);
+            t->safeparse();
+            tags.emplace_back(t);
+        }
+    }
+    std::vector<Bytes> write() {
+        std::vector<Bytes> out;
+        for (auto& t : tags) {
+            unsigned char* o = nullptr;
+            t->dofill(o);
+            out.emplace_back(o, o + pascal_com::length(o));
+            pascal_com::setlength(o, 1, 0);
+        }
+        return out;
+    }
+    template <class C>
+    C& as(size_t i) {
+        return dynamic_cast<C&>(*tags[i]);
+    }
+    std::vector<std::unique_ptr<Tswftag>> tags;
+};
+
+inline void setmovieversion(int version) {
+    pascal_com::setlength(_head, 1, 0);
+    const uint8_t h[] = {'F', 'W', 'S', uint8_t(version), 0, 0, 0, 0};
+    bytearrayappendraw(_head, h, sizeof h);
+}
+
+class FontTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        clearres();
+        CCparams = Tparams{};
+        CCparams.Sha_FontCCR = 20;
+        setmovieversion(10);
+    }
+    void TearDown() override {
+        clearres();
+        pascal_com::setlength(_head, 1, 0);
+    }
+};
+
+}  // namespace fonttest
