@@ -25,16 +25,18 @@ SANITIZER_ENV := \
   UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1 \
   LSAN_OPTIONS=exitcode=23
 
-.PHONY: all deps release asan demo test test-release test-asan bench fuzz clean
+.PHONY: all deps configure-release release asan demo test test-release test-asan bench fuzz clean
 
 all: release
 
 deps:
 	@scripts/deps.sh
 
-release: deps
+configure-release: deps
 	@cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DTAGSMITH_SANITIZE=OFF -DTAGSMITH_FUZZ=OFF \
 	  -DTAGSMITH_TESTS=ON -DTAGSMITH_BENCH=ON $(CORPUS_FLAG) >/dev/null
+
+release: configure-release
 	cmake --build $(RELEASE_DIR) -j$(JOBS)
 
 asan: deps
@@ -43,11 +45,11 @@ asan: deps
 	  $(CORPUS_FLAG) >/dev/null
 	cmake --build $(ASAN_DIR) -j$(JOBS)
 
-demo: release
+demo: configure-release
+	cmake --build $(RELEASE_DIR) -j$(JOBS) --target make-sample shrinkwell-cli
 	@mkdir -p out
 	$(RELEASE_DIR)/make-sample out/sample.swf
 	$(RELEASE_DIR)/shrinkwell-cli -o out out/sample.swf
-	@for f in out/sample*.swf; do printf '%-32s %8d bytes\n' "$$f" "$$(stat -c %s "$$f")"; done
 
 test: test-release test-asan
 
@@ -57,7 +59,8 @@ test-release: release
 test-asan: asan
 	cd $(ASAN_DIR) && env $(SANITIZER_ENV) ctest --output-on-failure -j$(JOBS)
 
-bench: release
+bench: configure-release
+	cmake --build $(RELEASE_DIR) -j$(JOBS) --target bench_programs
 	cmake --build $(RELEASE_DIR) --target run_benchmarks
 
 fuzz: deps

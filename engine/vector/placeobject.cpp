@@ -1,6 +1,5 @@
 #include "placeobject.h"
 
-#include <cstring>
 #include <vector>
 
 #include "../core/container.h"

@@ -347,7 +347,7 @@ void SHAPERECORDparse(Tparsefill& pf, SHAPERECORD*& records, int numfillbits, in
                 pf.truncbitparse();
                 break;
             }
-            if (count == length(records)) setlength(records, sizeof(SHAPERECORD), count + 1000);
+            if (count == length(records)) setlength(records, sizeof(SHAPERECORD), count + 16 + count / 2);
             SHAPERECORD& r = records[count++];
             SHAPERECORDparseone(pf, r, fillbits, linebits, tagcode, ownerid);
             if (r.Kind == SHAPEREC_END) {

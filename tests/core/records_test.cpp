@@ -14,13 +14,14 @@ namespace {
 // Runs a writer on a fresh array and returns the bytes written.
 template <typename F>
 Bytes written(F f) {
-    unsigned char* out = nullptr;
+    struct Owned {
+        unsigned char* p = nullptr;
+        ~Owned() { freearray(p); }
+    } out;
     Tparsefill w;
-    w.setfill(out);
+    w.setfill(out.p);
     f(w);
-    Bytes b(out, out + w.fillpos);
-    freearray(out);
-    return b;
+    return Bytes(out.p, out.p + w.fillpos);
 }
 
 struct Reader {

@@ -102,7 +102,6 @@ EngineRun runengine(const std::string& in, const std::string& out, const Tparams
     int version = 0, xmin = 0, xmax = 0, ymin = 0, ymax = 0, rate = 0, frames = 0;
     unsigned int filelength = 0;
     unsigned char red = 0, green = 0, blue = 0;
-    one_initdata(toolsdir.c_str(), tmpdir.c_str());
     if (getflashhead(out.c_str(), version, filelength, xmin, xmax, ymin, ymax, rate, frames, red, green, blue)) {
         two_readfile(out.c_str());
         r.reread = fileloaded() != 0;

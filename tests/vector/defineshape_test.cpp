@@ -220,6 +220,15 @@ TEST_F(ShapeTest, BoundsAndVersionFourFlags) {
     EXPECT_EQ(IDS[2].Kind, IDKIND_SHAPE);
 }
 
+TEST_F(ShapeTest, WritingAgainDividesTheShapeAsReadNotTheDividedOne) {
+    ShapeWriter s = plain(32, 400);
+    s.change({.movex = 400, .movey = 400, .move = true}).straight(800, 0).curve(400, 400, -400, 400).endshape();
+    Shaperun<> run(shape(32, s));
+    Bytes first = run.write();
+    EXPECT_EQ(run.write(), first);
+    EXPECT_EQ(run.records()[1].DeltaX, 40);
+}
+
 class ShapeRatioOne : public ShapeTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(ShapeRatioOne, GeometryIsUnchanged) {
