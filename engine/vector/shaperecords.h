@@ -4,9 +4,10 @@
 // The readers take the tag code (it decides RGB or RGBA colours and the line
 // style layout) and the character id of the tag being read (bitmap fills are
 // reported to the registry as used by it). Every reader throws Tparseerror on
-// damaged data; whatever it had allocated stays in the structure, so the
-// matching ...free releases it. Writers grow the output through the write
-// cursor's handle and throw Tparseerror for a value that does not fit its field.
+// damaged data; the array and shape readers then leave their structure empty,
+// a single fill style keeps what it had allocated for its owner to free.
+// Writers grow the output through the write cursor's handle and throw
+// Tparseerror for a value that does not fit its field.
 #pragma once
 #include <cstdint>
 
