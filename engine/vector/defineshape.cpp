@@ -81,7 +81,9 @@ void LINESTYLEARRAYchgwidth(LINESTYLEARRAY& a, int k, int tagcode) {
     if (tagcode == 83) {
         for (uint32_t i = 0; i < a.LineStyleCountExtended && i < length(a.LineStyles2); ++i) {
             LINESTYLE2& l = a.LineStyles2[i];
-            if (l.NoHScaleFlag || l.NoVScaleFlag) continue;
+            // Strokes that scale with neither axis keep their width; one flag
+            // alone still lets a uniform placement scale stretch them.
+            if (l.NoHScaleFlag && l.NoVScaleFlag) continue;
             l.Width = divide(l.Width);
         }
     } else if (tagcode == 2 || tagcode == 22 || tagcode == 32) {

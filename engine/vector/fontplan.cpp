@@ -149,7 +149,11 @@ void makeplan() {
         int32_t first = -1;
         for (uint16_t id : ids) {
             if (!dividable(id)) continue;
-            limit(id, bad ? 1 : use.cap);
+            // HTML text keeps its size only if every size in it takes the
+            // whole ratio; a font it uses is otherwise left as it is.
+            uint32_t c = bad ? 1 : use.cap;
+            if (use.html && c < uint32_t(ratio)) c = 1;
+            limit(id, c);
             if (first < 0) first = id;
             else groups.join(uint16_t(first), id);
         }

@@ -1,5 +1,7 @@
 #include "registry.h"
 
+#include "placeobject.h"
+
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -41,6 +43,7 @@ void clearres() {
     for (uint16_t id : touched()) concerned()[id].clear();
     touched().clear();
     fontplanclear();
+    placeclearparsedepths();
 }
 
 TBITMAPREC* bitmaprec(uint16_t id) {

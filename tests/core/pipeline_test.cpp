@@ -277,39 +277,3 @@ TEST_F(Launcher, SearchPathAndMissingPrograms) {
     EXPECT_NE(shellexecute_wait(dir.path().c_str(), ""), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(20));
 }
-
-// ---- real movies ----
-
-TEST_F(Pipeline, CorpusMoviesLoadAndWrite) {
-    const std::string corpus = SHRINKWELL_CORPUS;
-    if (!std::filesystem::is_directory(corpus)) GTEST_SKIP() << "no corpus";
-    setfastzip(1);
-    int loaded = 0, files = 0;
-    for (const auto& e : std::filesystem::directory_iterator(corpus)) {
-        const std::string p = e.path().string();
-        if (e.path().extension() != ".swf" && e.path().extension() != ".exe") continue;
-        ++files;
-        one_initdata("/nonexistent/", dir.path().c_str());
-        two_readfile(p.c_str());
-        if (!fileloaded()) {
-            EXPECT_NE(err(), "") << p;
-            continue;
-        }
-        ++loaded;
-        const std::vector<int> codes = loadedcodes();
-        Tparams prm;
-        paramssetdef(prm);
-        // The container is under test here, not the media optimizers.
-        prm.Skip_Image = prm.Skip_Sound = prm.Skip_Font = prm.Skip_Video = 1;
-        six_allparamset(prm);
-        std::remove(out().c_str());
-        dooptimize(out().c_str(), 1);
-        ASSERT_TRUE(exists(out())) << p << ": " << err();
-        two_readfile(out().c_str());
-        ASSERT_TRUE(fileloaded()) << p << ": " << err();
-        EXPECT_EQ(loadedcodes(), codes) << p;
-        appfina();
-    }
-    EXPECT_GT(files, 100);
-    EXPECT_GT(loaded, files * 9 / 10);
-}

@@ -159,17 +159,21 @@ TEST_F(ShapeTest, LineWidthsAreDividedUnlessTheyDoNotScale) {
     EXPECT_EQ(l[2].Width, 1);  // hairline
 
     ShapeWriter f(83);
-    Line2 noh, nov;
+    // A stroke that resists only one axis still grows with the other one
+    // when the placement scales both, so only "scale none" keeps its width.
+    Line2 noh, nov, none;
     noh.nohscale = true;
     nov.novscale = true;
-    f.fillcount(0).linecount(3).line2(30, noh).line2(30, nov).line(30, 0, 0, 0).bits(0, 2);
+    none.nohscale = none.novscale = true;
+    f.fillcount(0).linecount(4).line2(30, noh).line2(30, nov).line2(30, none).line(30, 0, 0, 0).bits(0, 3);
     f.change({.move = true}).endshape();
     Shaperun<> v4(shape(83, f));
     v4.write();
     const LINESTYLE2* l2 = v4.tag->Shapes.LineStyles.LineStyles2;
-    EXPECT_EQ(l2[0].Width, 30);
-    EXPECT_EQ(l2[1].Width, 30);
-    EXPECT_EQ(l2[2].Width, 2);
+    EXPECT_EQ(l2[0].Width, 2);
+    EXPECT_EQ(l2[1].Width, 2);
+    EXPECT_EQ(l2[2].Width, 30);
+    EXPECT_EQ(l2[3].Width, 2);
 }
 
 TEST_F(ShapeTest, FillMatricesAreDividedAndCorrectedForRescaledBitmaps) {

@@ -161,6 +161,15 @@ TEST_F(FontTest, HtmlSizesAreMultipliedWithinWhatPlayersAccept) {
     // 12 x 10 = 120 stays under 127, 12 x 11 would not.
     const std::string html = "<p><FONT FACE=\"Arial\" SIZE='12'>a<font size=-2 color=\"#FF0000\">b</font></FONT>"
                              "<font size=\"9px\">c</font> size=12</p>";
+    {
+        CCparams.Sha_FontCCR = 11;
+        Bytes in = defineedittext(edit(3, 240, html, true));
+        Fontrun<> run({definefont(font(3)), in, definetext(11, 5, {rec(3, 240)})});
+        EXPECT_EQ(run.write()[1], in);
+        EXPECT_EQ(run.as<Tswftag_definetext>(2).TextRecords[0].TextHeight, 240);
+        clearres();
+    }
+    CCparams.Sha_FontCCR = 10;
     Fontrun<> run({definefont(font(3)), defineedittext(edit(3, 240, html, true)), definetext(11, 5, {rec(3, 240)})});
     run.write();
     auto& e = run.as<Tswftag_definetext>(1);
