@@ -11,6 +11,7 @@
 #include "enginestate.h"
 #include "fileutil.h"
 #include "pascal_com.h"
+#include "shellexec.h"
 
 using namespace pascal_com;
 
@@ -35,8 +36,9 @@ bool loaded = false;
 
 void appinit(const char* toolsdir, const char* tmpdir) {
     std::snprintf(CCtmpdir, sizeof CCtmpdir, "%s", tmpdir ? tmpdir : "");
-    std::snprintf(CClame, sizeof CClame, "%slame", toolsdir ? toolsdir : "");
-    std::snprintf(CCffmpeg, sizeof CCffmpeg, "%sffmpeg", toolsdir ? toolsdir : "");
+    // A tools folder without the programs falls back to PATH.
+    std::snprintf(CClame, sizeof CClame, "%s", toolpath(toolsdir, "lame").c_str());
+    std::snprintf(CCffmpeg, sizeof CCffmpeg, "%s", toolpath(toolsdir, "ffmpeg").c_str());
 }
 
 void one_initdata(const char* toolsdir, const char* tmpdir) {

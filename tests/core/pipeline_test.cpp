@@ -1,9 +1,11 @@
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -41,15 +43,33 @@ protected:
 TEST_F(Pipeline, InitSetsToolPathsAndClearsState) {
     addbmpid(5);
     CCresource_list[KIND_AS].count = 9;
-    one_initdata("/opt/tools/", "/var/tmp/x");
-    EXPECT_STREQ(CClame, "/opt/tools/lame");
-    EXPECT_STREQ(CCffmpeg, "/opt/tools/ffmpeg");
+    // A tools folder that lacks the programs falls back to a PATH search.
+    one_initdata("/opt/no-such-tools/", "/var/tmp/x");
+    EXPECT_STREQ(CClame, "lame");
+    EXPECT_STREQ(CCffmpeg, "ffmpeg");
     EXPECT_STREQ(CCtmpdir, "/var/tmp/x");
     EXPECT_EQ(IDS[5].Kind, 0);
     EXPECT_EQ(length(BITMAPRECS), 0u);
     EXPECT_EQ(CCresource_list[KIND_AS].count, 0);
     appinit("", "");
     EXPECT_STREQ(CClame, "lame");
+}
+
+TEST_F(Pipeline, ToolsFolderHoldingTheProgramsIsUsed) {
+    for (const char* name : {"lame", "ffmpeg"}) {
+        std::ofstream(dir.file(name)) << "#!/bin/sh\n";
+        chmod(dir.file(name).c_str(), 0755);
+    }
+    std::string tools = dir.path();  // no trailing slash: one is added
+    appinit(tools.c_str(), "");
+    EXPECT_EQ(std::string(CClame), tools + "/lame");
+    EXPECT_EQ(std::string(CCffmpeg), tools + "/ffmpeg");
+    EXPECT_TRUE(toolavailable(CClame));
+    EXPECT_TRUE(toolavailable("sh"));
+    EXPECT_FALSE(toolavailable("no-such-program-anywhere-xyz"));
+    EXPECT_FALSE(toolavailable(dir.path().c_str()));
+    EXPECT_FALSE(toolavailable(""));
+    appinit("", "");
 }
 
 TEST_F(Pipeline, StageRatios) {
@@ -276,4 +296,37 @@ TEST_F(Launcher, SearchPathAndMissingPrograms) {
     // Not a program at all.
     EXPECT_NE(shellexecute_wait(dir.path().c_str(), ""), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(20));
+}
+
+TEST_F(Launcher, ArgumentListKeepsSpacesAndQuotes) {
+    std::string s = script();
+    EXPECT_EQ(shellexecute_argv(s, {"-b", "32", "in file.wav", "", "it's \"x\""}, 0), 3);
+    EXPECT_EQ(slurp(args()), "-b\n32\nin file.wav\n\nit's \"x\"\n");
+    EXPECT_EQ(shellexecute_argv("", {}, 0), -1);
+}
+
+TEST_F(Launcher, HangingProgramIsStoppedWithItsChildren) {
+    std::string pidfile = dir.file("child.pid");
+    auto t0 = std::chrono::steady_clock::now();
+    int r = shellexecute_argv("sh", {"-c", "sleep 30 & echo $! > '" + pidfile + "'; wait"}, 500);
+    EXPECT_EQ(r, -2);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(10));
+    // What the tool started is stopped as well.
+    pid_t child = std::atoi(slurp(pidfile).c_str());
+    ASSERT_GT(child, 0);
+    bool gone = false;
+    for (int i = 0; i < 200 && !gone; ++i) {
+        gone = kill(child, 0) != 0;
+        if (!gone) usleep(10000);
+    }
+    EXPECT_TRUE(gone);
+    EXPECT_EQ(shellexecute_argv("sh", {"-c", "exit 4"}, 5000), 4);
+    EXPECT_EQ(shellexecute_argv("sh", {"-c", "kill -9 $$"}, 5000), -1);
+}
+
+TEST_F(Launcher, ProgramGetsNoInput) {
+    // A tool that waits for input must see end of file at once, not hang.
+    auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(shellexecute_argv("sh", {"-c", "read x; exit 5"}, 20000), 5);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(10));
 }
