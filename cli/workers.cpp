@@ -1,5 +1,7 @@
 #include "cli/workers.h"
 
+#include "core/fileutil.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -17,18 +19,6 @@ namespace {
 // Messages from a worker: 'P' index(4) percent(1), or 'R' index(4) length(4) record.
 constexpr char kprogress = 'P';
 constexpr char kresult = 'R';
-
-bool writeall(int fd, const void* data, size_t n) {
-    const char* p = static_cast<const char*>(data);
-    while (n > 0) {
-        ssize_t w = write(fd, p, n);
-        if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) return false;
-        p += w;
-        n -= size_t(w);
-    }
-    return true;
-}
 
 bool readall(int fd, void* data, size_t n) {
     char* p = static_cast<char*>(data);

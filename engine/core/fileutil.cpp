@@ -66,7 +66,8 @@ static bool readall(int fd, unsigned char* p, size_t n, int64_t offset) {
     return true;
 }
 
-static bool writeall(int fd, const unsigned char* p, size_t n) {
+bool writeall(int fd, const void* data, size_t n) {
+    const unsigned char* p = static_cast<const unsigned char*>(data);
     while (n > 0) {
         ssize_t put = write(fd, p, n);
         if (put < 0 && errno == EINTR) continue;

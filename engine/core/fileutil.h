@@ -1,5 +1,6 @@
 // Whole-file helpers over POSIX calls.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 int64_t filesize(const char* path);
@@ -16,3 +17,6 @@ bool dump2tofile(bool append, const char* path, const unsigned char* array, int 
 // so that path never holds a partial file. False (with the reason set) on failure.
 bool writefileatomic(const char* path, const unsigned char* const* pieces, const uint32_t* sizes, int count);
 bool samefile(const char* a, const char* b);
+
+// Writes all n bytes to fd, retrying short and interrupted writes.
+bool writeall(int fd, const void* data, size_t n);

@@ -61,8 +61,10 @@ void ziparray(unsigned char*& array) {
             throw std::bad_alloc();
         setlength(out, 1, bound);
     } else {
-        std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)> c(libdeflate_alloc_compressor(12),
-                                                                                   libdeflate_free_compressor);
+        // Setting a level-12 compressor up costs more than compressing most
+        // tags, so each thread keeps one (bitmaps may be packed on several).
+        thread_local std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)> c(
+            libdeflate_alloc_compressor(12), libdeflate_free_compressor);
         if (!c) throw std::bad_alloc();
         size_t bound = libdeflate_zlib_compress_bound(c.get(), n);
         setlength(out, 1, bound);
