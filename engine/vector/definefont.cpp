@@ -1,5 +1,7 @@
 #include "definefont.h"
 
+#include <algorithm>
+
 #include <cstring>
 
 #include "defineshape.h"
@@ -238,6 +240,8 @@ void Tswftag_definefont_opt::doparse() {
         SHAPEfree(s);
     }
     fontplanaddfont(characterid, tagcode, NumGlyphs > 0, fontname());
+    if (tagcode != 10 && FontFlagsHasLayout)
+        fontplanaddlayout(characterid, uint16_t(FontAscent), uint16_t(FontDescent), FontLeading);
 }
 
 void Tswftag_definefont_opt::divide(uint32_t d) {
@@ -268,8 +272,12 @@ void Tswftag_definefont_opt::divide(uint32_t d) {
     }
     if (tagcode == 10 || !FontFlagsHasLayout) return;
     // Ascent and descent are unsigned in the file, leading and advances signed.
-    FontAscent = int16_t(swf_round(double(uint16_t(FontAscent)) / d));
-    FontDescent = int16_t(swf_round(double(uint16_t(FontDescent)) / d));
+    // The descent is what is left of the rounded line height, so that lines
+    // laid out one under another do not drift by the sum of two roundings.
+    const double ascent = uint16_t(FontAscent), descent = uint16_t(FontDescent);
+    const int64_t newascent = swf_round(ascent / d);
+    FontAscent = int16_t(newascent);
+    FontDescent = int16_t(std::max<int64_t>(0, swf_round((ascent + descent) / d) - newascent));
     FontLeading = int16_t(swf_round(double(FontLeading) / d));
     for (uint32_t i = 0; i < length(FontAdvanceTable); ++i)
         FontAdvanceTable[i] = int16_t(swf_round(double(FontAdvanceTable[i]) / d));

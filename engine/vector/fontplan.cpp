@@ -17,6 +17,9 @@ struct Tfontrec {
     bool hasglyphs = false;
     int definitions = 0;
     std::string name;
+    bool haslayout = false;
+    uint32_t lineheight = 0;  // ascent + descent
+    int32_t leading = 0;
 };
 
 struct Tplanstate {
@@ -107,6 +110,7 @@ void makeplan() {
 
     Tfontgroups groups;
     std::unordered_map<uint16_t, uint32_t> cap;
+    std::vector<uint16_t> laidout;  // fonts that edit texts lay lines out with
     auto limit = [&cap](uint16_t id, uint32_t c) {
         auto it = cap.find(id);
         if (it == cap.end()) cap.emplace(id, c);
@@ -146,6 +150,7 @@ void makeplan() {
             if (!named(face)) bad = true;
         for (uint16_t id : ids)
             if (!dividable(id)) bad = true;
+        for (uint16_t id : ids) laidout.push_back(id);
         int32_t first = -1;
         for (uint16_t id : ids) {
             if (!dividable(id)) continue;
@@ -166,8 +171,28 @@ void makeplan() {
         if (it == groupcap.end()) groupcap.emplace(r, c);
         else it->second = std::min(it->second, c);
     }
+    // The ratio of a group must divide the line height of every font in it
+    // that edit texts lay out with.
+    std::unordered_map<uint16_t, std::vector<uint16_t>> grouplaidout;
+    for (uint16_t id : laidout)
+        if (cap.count(id)) grouplaidout[groups.root(id)].push_back(id);
+    for (auto& [root, c] : groupcap) {
+        uint32_t d = std::min<uint32_t>(uint32_t(ratio), c);
+        auto it = grouplaidout.find(root);
+        if (it != grouplaidout.end()) {
+            auto exact = [&](uint32_t r) {
+                for (uint16_t id : it->second) {
+                    const Tfontrec& f = s.fonts[id];
+                    if (f.haslayout && (f.lineheight % r != 0 || f.leading % int32_t(r) != 0)) return false;
+                }
+                return true;
+            };
+            while (d > 1 && !exact(d)) --d;
+        }
+        c = d;
+    }
     for (const auto& [id, c] : cap) {
-        uint32_t d = std::min<uint32_t>(uint32_t(ratio), groupcap[groups.root(id)]);
+        uint32_t d = groupcap[groups.root(id)];
         s.divisor[id] = d < 1 ? 1 : d;
     }
     s.planned = true;
@@ -183,6 +208,15 @@ void fontplanaddfont(uint16_t fontid, int tagcode, bool hasglyphs, const std::st
     f.hasglyphs = hasglyphs;
     f.definitions += 1;
     f.name = name;
+    s.planned = false;
+}
+
+void fontplanaddlayout(uint16_t fontid, uint32_t ascent, uint32_t descent, int32_t leading) {
+    Tplanstate& s = state();
+    Tfontrec& f = s.fonts[fontid];
+    f.haslayout = true;
+    f.lineheight = ascent + descent;
+    f.leading = leading;
     s.planned = false;
 }
 

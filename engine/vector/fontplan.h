@@ -8,7 +8,9 @@
 // bits, HTML font sizes within what players accept. The ratio of such a font
 // is the largest one up to the font ratio that every user allows. Fonts that
 // an edit text reaches by name (its own font's name, HTML faces) share one
-// ratio; a font that no text uses is left as it is, since only scripts could
+// ratio, and that ratio divides their line height exactly, since an edit
+// text stacks its lines by it and any rounding would add up line after line;
+// a font that no text uses is left as it is, since only scripts could
 // draw with it and their sizes cannot be adjusted.
 #pragma once
 #include <cstdint>
@@ -17,6 +19,8 @@
 
 // A font tag as parsed. name: the font name up to its first zero byte.
 void fontplanaddfont(uint16_t fontid, int tagcode, bool hasglyphs, const std::string& name);
+// The layout metrics of a font that has them (font units).
+void fontplanaddlayout(uint16_t fontid, uint32_t ascent, uint32_t descent, int32_t leading);
 // A DefineText or DefineText2 record drawing with fontid at height (twips).
 void fontplanaddheight(uint16_t fontid, uint32_t height);
 

@@ -120,13 +120,46 @@ TEST_F(FontTest, RatioOneOnlyTidiesGlyphs) {
 
 TEST_F(FontTest, HeightsThatWouldOverflowLowerTheFontsRatio) {
     // 4000 x 20 does not fit 16 bits; 4000 x 16 does.
-    Fontrun<> run({definefont(font(3)), definetext(11, 5, {rec(3, 240)}), definetext(33, 6, {rec(3, 4000)}),
+    FontSpec f = font(3);
+    f.descent = 280;  // a line height of 1280 that 16 divides
+    f.leading = -32;
+    Fontrun<> run({definefont(f), definetext(11, 5, {rec(3, 240)}), definetext(33, 6, {rec(3, 4000)}),
                defineedittext(edit(3, 200))});
     run.write();
-    EXPECT_EQ(run.as<Tswftag_definefont>(0).FontDescent, 16);  // 255 / 16
+    EXPECT_EQ(run.as<Tswftag_definefont>(0).FontDescent, 18);  // 1280 / 16 - round(1000 / 16)
     EXPECT_EQ(run.as<Tswftag_definetext>(1).TextRecords[0].TextHeight, 240 * 16);
     EXPECT_EQ(run.as<Tswftag_definetext>(2).TextRecords[0].TextHeight, 64000);
     EXPECT_EQ(run.as<Tswftag_definetext>(3).FontHeight, 200 * 16);
+}
+
+TEST_F(FontTest, EditTextFontsKeepTheirLinePitchExact) {
+    // Lines of an edit text are stacked by ascent + descent (+ leading): a
+    // ratio that does not divide them would shift every line a little more.
+    Fontrun<> run({definefont(font(3)), definefont(font(4, "Other")), defineedittext(edit(3, 240)),
+                   definetext(11, 5, {rec(4, 240)})});
+    run.write();
+    auto& f = run.as<Tswftag_definefont>(0);
+    EXPECT_EQ(fontplandivisor(3), 5u);  // the largest up to 20 dividing 1255 and -30
+    EXPECT_EQ(f.FontAscent + f.FontDescent, 1255 / 5);
+    EXPECT_EQ(f.FontLeading, -6);
+    EXPECT_EQ(run.as<Tswftag_definetext>(2).FontHeight, 240 * 5);
+    // A font only static texts draw with keeps the whole ratio.
+    EXPECT_EQ(fontplandivisor(4), 20u);
+    auto& g = run.as<Tswftag_definefont>(1);
+    // Rounded separately, 50 + 13 would be one more than the rounded 62.75.
+    EXPECT_EQ(g.FontAscent, 50);
+    EXPECT_EQ(g.FontDescent, 13);
+}
+
+TEST_F(FontTest, LineHeightRoundsAsAWhole) {
+    FontSpec f = font(3);
+    f.ascent = 1010;  // 50.5 and 12.5 would both round up
+    f.descent = 250;
+    Fontrun<> run({definefont(f), definetext(11, 5, {rec(3, 240)})});
+    run.write();
+    auto& g = run.as<Tswftag_definefont>(0);
+    EXPECT_EQ(g.FontAscent, 51);
+    EXPECT_EQ(g.FontDescent, 12);  // 1260 / 20 - 51
 }
 
 TEST_F(FontTest, TextsBeforeTheirFontAreEnlargedToo) {
