@@ -23,8 +23,8 @@ FontSpec font(uint16_t id, const std::string& name = "Arial", int code = 48) {
     f.glyphs = {glyphsquare(512, -700, 300), glyphsquare(0, 0, 10)};
     f.layout = true;
     f.ascent = 1000;
-    f.descent = 255;
-    f.leading = -30;
+    f.descent = 280;  // a line height that every ratio up to 20 but 3, 6, 7, 9... divides
+    f.leading = -80;
     f.advances = {1000, 10};
     f.bounds = {{-100, 1000, -700, -400}, {0, 10, 0, 10}};
     f.kerning = {{'A', 'B', -60}};
@@ -71,7 +71,10 @@ std::string sized(const std::string& html, uint32_t f) {
 
 TEST_F(FontTest, GlyphsMetricsAndKerningAreDividedAndTextsEnlarged) {
     TextRec plain = rec(-1, 0);  // keeps the height of the record before
-    Fontrun<> run({definefont(font(3)), definetext(11, 5, {rec(3, 240), plain})});
+    FontSpec spec = font(3);
+    spec.descent = 255;
+    spec.leading = -30;
+    Fontrun<> run({definefont(spec), definetext(11, 5, {rec(3, 240), plain})});
     run.write();
     auto& f = run.as<Tswftag_definefont>(0);
     EXPECT_EQ(IDS[3].Kind, IDKIND_FONT);
@@ -120,13 +123,10 @@ TEST_F(FontTest, RatioOneOnlyTidiesGlyphs) {
 
 TEST_F(FontTest, HeightsThatWouldOverflowLowerTheFontsRatio) {
     // 4000 x 20 does not fit 16 bits; 4000 x 16 does.
-    FontSpec f = font(3);
-    f.descent = 280;  // a line height of 1280 that 16 divides
-    f.leading = -32;
-    Fontrun<> run({definefont(f), definetext(11, 5, {rec(3, 240)}), definetext(33, 6, {rec(3, 4000)}),
+    Fontrun<> run({definefont(font(3)), definetext(11, 5, {rec(3, 240)}), definetext(33, 6, {rec(3, 4000)}),
                defineedittext(edit(3, 200))});
     run.write();
-    EXPECT_EQ(run.as<Tswftag_definefont>(0).FontDescent, 18);  // 1280 / 16 - round(1000 / 16)
+    EXPECT_EQ(run.as<Tswftag_definefont>(0).FontDescent, 17);  // 1280 / 16 - round(1000 / 16)
     EXPECT_EQ(run.as<Tswftag_definetext>(1).TextRecords[0].TextHeight, 240 * 16);
     EXPECT_EQ(run.as<Tswftag_definetext>(2).TextRecords[0].TextHeight, 64000);
     EXPECT_EQ(run.as<Tswftag_definetext>(3).FontHeight, 200 * 16);
@@ -135,8 +135,10 @@ TEST_F(FontTest, HeightsThatWouldOverflowLowerTheFontsRatio) {
 TEST_F(FontTest, EditTextFontsKeepTheirLinePitchExact) {
     // Lines of an edit text are stacked by ascent + descent (+ leading): a
     // ratio that does not divide them would shift every line a little more.
-    Fontrun<> run({definefont(font(3)), definefont(font(4, "Other")), defineedittext(edit(3, 240)),
-                   definetext(11, 5, {rec(4, 240)})});
+    FontSpec f3 = font(3), f4 = font(4, "Other");
+    f3.descent = f4.descent = 255;
+    f3.leading = f4.leading = -30;
+    Fontrun<> run({definefont(f3), definefont(f4), defineedittext(edit(3, 240)), definetext(11, 5, {rec(4, 240)})});
     run.write();
     auto& f = run.as<Tswftag_definefont>(0);
     EXPECT_EQ(fontplandivisor(3), 5u);  // the largest up to 20 dividing 1255 and -30
@@ -236,7 +238,7 @@ TEST_F(FontTest, HtmlThatCannotKeepItsSizeLeavesItsFontsUndivided) {
         auto out = run.write();
         EXPECT_EQ(out[1], in) << html;
         EXPECT_EQ(run.as<Tswftag_definetext>(2).TextRecords[0].TextHeight, 240) << html;
-        EXPECT_EQ(run.as<Tswftag_definefont>(0).FontDescent, 255) << html;
+        EXPECT_EQ(run.as<Tswftag_definefont>(0).FontDescent, 280) << html;
     }
 }
 
