@@ -3,6 +3,7 @@
 #   make test    release build + tests, then the same tests under ASan and UBSan
 #   make bench   release build + every benchmark
 #   make fuzz    clang build with libFuzzer; FUZZ_SECONDS (default 1800)
+#   make screenshots  PNGs of every state of the desktop window, under out/screenshots/ (Xvfb)
 #   make clean
 # CORPUS=/path/to/movies points the corpus test and benchmarks at real movies.
 
@@ -25,7 +26,7 @@ SANITIZER_ENV := \
   UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1 \
   LSAN_OPTIONS=exitcode=23
 
-.PHONY: all deps configure-release release asan demo test test-release test-asan bench fuzz clean
+.PHONY: all deps configure-release release asan demo test test-release test-asan bench fuzz screenshots clean
 
 all: release
 
@@ -77,6 +78,9 @@ fuzz: deps
 	new=$$(( $$(ls fuzz/crashes | wc -l) - before )); \
 	if [ $$new -gt 0 ]; then echo "fuzz: $$new new input(s) in fuzz/crashes/"; exit 1; fi; \
 	exit $$status
+
+screenshots: configure-release
+	BUILD_DIR=$(RELEASE_DIR) scripts/screenshots.sh
 
 clean:
 	rm -rf $(RELEASE_DIR) $(ASAN_DIR) $(FUZZ_DIR) out

@@ -1,0 +1,47 @@
+#include "main/constants.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+const QString CUSTOM_FILE_NAME = QStringLiteral("custom.xml");
+const QString CONFIG_FILE_NAME = QStringLiteral("config.xml");
+const QString WINDOW_TITLE = QStringLiteral("Tarvik Shrinkwell");
+const QString APP_NAME = QStringLiteral("Shrinkwell");
+const QString ORG_NAME = QStringLiteral("tarvik");
+const QString ORG_DOMAIN = QStringLiteral("shrinkwell.org");
+const QString APP_ICON = QStringLiteral(":/res/image/myapp.png");
+const QString OPEN_FILE_FILTER = QStringLiteral("SWF Files(*.swf;*.exe);All Files(*.*)");
+const QString DEFAULT_VERSION = QStringLiteral("1.0.0");
+const QString DEFAULT_BUNDLE_ID = QStringLiteral("org.shrinkwell.Shrinkwell");
+const QString lamePath = QStringLiteral("/usr/local/bin");
+
+const QStringList RES_KIND_NAMES = {QStringLiteral("Image"), QStringLiteral("Shape"), QStringLiteral("Sound"),
+                                    QStringLiteral("Video"), QStringLiteral("Font"),  QStringLiteral("As")};
+
+QString g_strBundleId = DEFAULT_BUNDLE_ID;
+QString g_strVersion = DEFAULT_VERSION;
+
+std::atomic<int> RESTYPE{-1};
+std::atomic<bool> g_bExitRequested{false};
+
+QString dataDirectory() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QLatin1Char('/') + g_strBundleId;
+}
+
+QString tempDirectory() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QLatin1Char('/') + g_strBundleId +
+           QStringLiteral("/temp");
+}
+
+bool resetTempDirectory(const QString& dir) {
+    if (dir.isEmpty()) return false;
+    QDir d(dir);
+    if (d.exists()) d.removeRecursively();
+    return QDir().mkpath(dir);
+}
+
+QString toolsDirectory() {
+    QFileInfo lame(lamePath + QStringLiteral("/lame"));
+    return lame.isFile() && lame.isExecutable() ? lamePath + QLatin1Char('/') : QString();
+}

@@ -1,0 +1,258 @@
+// The engine bridge: resource lists on the GUI thread, compression on a
+// worker thread with its progress carried back to the GUI thread.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <algorithm>
+
+#include "app/settings/presettable.h"
+#include "core/tagsmith.h"
+#include "main/bridge.h"
+#include "main/constants.h"
+#include "main/taskthread.h"
+#include "support/swfbuilder.h"
+
+namespace {
+
+// Several shapes so that reading and writing report progress more than once.
+swfb::Bytes movie() {
+    swfb::Movie m;
+    m.tags.push_back(swfb::setbackground(255, 255, 255));
+    for (uint16_t id = 1; id <= 6; ++id) {
+        m.tags.push_back(swfb::rectshape(id, 400 * id, 300, uint8_t(40 * id), 10, 200));
+        m.tags.push_back(swfb::place2(id, id, 100 * id, 100));
+    }
+    m.tags.push_back(swfb::showframe());
+    return swfb::build(m, 'F');
+}
+
+struct Seen {
+    void* window;
+    void* item;
+    int value;
+    bool guiThread;
+};
+
+}  // namespace
+
+class BridgeTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    QString tmp;
+    QString src;
+    QList<Seen> seen;
+    QList<int> loading;
+    int windowTag = 0, itemTag = 0;
+
+    Tparams bestParams() {
+        int n = 0;
+        const Tpreset* t = presettable(n);
+        return t[0].params;
+    }
+
+    // One compression on the worker, waited for through the event loop.
+    QTaskThread* runWorker(const QString& out, Tparams p) {
+        auto* worker = new QTaskThread(src, tmp, p, SWFinfoCallBack, out, &windowTag, &itemTag, isExeSource(src), this);
+        QSignalSpy done(worker, &QThread::finished);
+        worker->start(QThread::InheritPriority);
+        if (!done.wait(30000)) return worker;
+        // Values queued before finished() are delivered next.
+        QCoreApplication::processEvents();
+        return worker;
+    }
+
+private slots:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        tmp = dir.filePath(QStringLiteral("temp"));
+        QVERIFY(resetTempDirectory(tmp));
+        src = dir.filePath(QStringLiteral("movie.swf"));
+        QVERIFY(swfb::writefile(QFile::encodeName(src).toStdString(), movie()));
+        QProgressRelay* relay = QProgressRelay::instance();
+        connect(relay, &QProgressRelay::itemProgress, this, [this](void* w, void* i, int v) {
+            seen.append({w, i, v, QThread::currentThread() == qApp->thread()});
+        });
+        connect(relay, &QProgressRelay::loadingProgress, this, [this](int v) {
+            QVERIFY(QThread::currentThread() == qApp->thread());
+            loading.append(v);
+        });
+    }
+
+    void init() {
+        seen.clear();
+        loading.clear();
+    }
+
+    void recognisesFlashFiles() {
+        QVERIFY(isFlashFile(src, tmp) != 0);
+        const QString text = dir.filePath(QStringLiteral("notes.swf"));
+        QFile f(text);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("not a movie at all");
+        f.close();
+        QCOMPARE(isFlashFile(text, tmp), 0u);
+        QCOMPARE(isFlashFile(dir.filePath(QStringLiteral("missing.swf")), tmp), 0u);
+
+        QByteArray path = QFile::encodeName(src);
+        int version = 0, xmin = 0, xmax = 0, ymin = 0, ymax = 0, rate = 0, frames = 0;
+        unsigned length = 0;
+        unsigned char r = 0, g = 0, b = 0;
+        QVERIFY(getSrcFlashHead(path.data(), version, length, xmin, xmax, ymin, ymax, rate, frames, r, g, b));
+        QCOMPARE(xmax, 550);
+        QCOMPARE(ymax, 400);
+    }
+
+    void resourceListOnGuiThread() {
+        Trlist* list = nullptr;
+        getResourceList(src, tmp, SWFinfoCallBack, &list);
+        QVERIFY(list);
+        QCOMPARE(list[RES_SHAPE].count, 6);
+        QVERIFY(list[RES_SHAPE].srcsize > 0);
+        QCOMPARE(list[RES_IMAGE].count, 0);
+        QCOMPARE(RESTYPE.load(), 0);
+        // Delivered during the call, not queued for later.
+        QVERIFY(!loading.isEmpty());
+        QCOMPARE(loading.last(), 100);
+        QVERIFY(std::is_sorted(loading.begin(), loading.end()));
+        QVERIFY(seen.isEmpty());
+        QCOMPARE(progressHighWaterMark(), 0);
+    }
+
+    void compressOnWorker() {
+        const QString out = dir.filePath(QStringLiteral("movie_compressed.swf"));
+        QTaskThread* worker = runWorker(out, bestParams());
+        QVERIFY(worker->isFinished());
+        QVERIFY(worker->outputWritten());
+        QVERIFY(worker->errorText().isEmpty());
+        QVERIFY(QFileInfo(out).size() > 0);
+        QCOMPARE(isFlashFile(out, tmp), 1u);
+        QCOMPARE(RESTYPE.load(), 2);
+
+        QVERIFY(seen.size() >= 3);
+        QList<int> values;
+        for (const Seen& s : seen) {
+            QVERIFY(s.guiThread);
+            QCOMPARE(s.window, static_cast<void*>(&windowTag));
+            QCOMPARE(s.item, static_cast<void*>(&itemTag));
+            values << s.value;
+        }
+        QVERIFY2(std::is_sorted(values.begin(), values.end()), qPrintable(QDebug::toString(values)));
+        QVERIFY(values.first() <= 50);   // reading fills the first half
+        QVERIFY(values.contains(50));
+        QCOMPARE(values.last(), 100);    // writing the second
+        QVERIFY(std::any_of(values.begin(), values.end(), [](int v) { return v > 50 && v < 100; }));
+        delete worker;
+    }
+
+    // 100 resets the mark, so the next file's bar starts from zero again.
+    void twoRunsInARow() {
+        QTaskThread* first = runWorker(dir.filePath(QStringLiteral("one.swf")), bestParams());
+        QCOMPARE(seen.last().value, 100);
+        QCOMPARE(progressHighWaterMark(), 0);
+        delete first;
+        seen.clear();
+        QTaskThread* second = runWorker(dir.filePath(QStringLiteral("two.swf")), bestParams());
+        QVERIFY(second->outputWritten());
+        QVERIFY(!seen.isEmpty());
+        QVERIFY(seen.first().value < 50);
+        QCOMPARE(seen.last().value, 100);
+        delete second;
+    }
+
+    void onlyIncreasesAreShown() {
+        resetProgressHighWaterMark();
+        RESTYPE = 2;
+        _thisrato = 60;
+        SWFinfoCallBack(1, 8, &windowTag, &itemTag);
+        _thisrato = 40;  // a run that stopped short: lower values stay hidden
+        SWFinfoCallBack(1, 8, &windowTag, &itemTag);
+        _thisrato = 60;
+        SWFinfoCallBack(1, 8, &windowTag, &itemTag);
+        QCOMPARE(progressHighWaterMark(), 60);
+        _thisrato = 100;
+        SWFinfoCallBack(1, 8, &windowTag, &itemTag);
+        QCOMPARE(progressHighWaterMark(), 0);
+        RESTYPE = -1;
+        _thisrato = 30;
+        SWFinfoCallBack(1, 8, &windowTag, &itemTag);
+        QCOMPARE(progressHighWaterMark(), 30);
+        resetProgressHighWaterMark();
+        _thisrato = 0;
+        QList<int> values;
+        for (const Seen& s : seen) values << s.value;
+        QCOMPARE(values, (QList<int>{80, 100}));
+        QVERIFY(loading.isEmpty());
+    }
+
+    // The stage size goes to the image scaling; the engine's record never
+    // sees it, and the caller's record comes back with it zeroed.
+    void playerSizeIsZeroed() {
+        Tparams p = bestParams();
+        p.ImgPmps_x = 275;
+        p.ImgPmps_y = 800;
+        CompressSWF(src, tmp, p, SWFinfoCallBack, dir.filePath(QStringLiteral("sized.swf")), nullptr, nullptr, 0);
+        QCOMPARE(p.ImgPmps_x, 0);
+        QCOMPARE(p.ImgPmps_y, 0);
+        QCOMPARE(CCparams.ImgPmps_x, 0);
+        QCOMPARE(CCparams.ImgPmps_y, 0);
+        QCOMPARE(RatoImageSizeX, 0.5);
+        QCOMPARE(RatoImageSizeY, 2.0);
+        QCOMPARE(CCparams.Audio_q, p.Audio_q);
+
+        Tparams mine = bestParams();
+        mine.ImgPmps_x = 640;
+        QTaskThread* worker = runWorker(dir.filePath(QStringLiteral("sized2.swf")), mine);
+        QCOMPARE(worker->params().ImgPmps_x, 0);
+        QCOMPARE(mine.ImgPmps_x, 640);  // the thread works on its own copy
+        delete worker;
+    }
+
+    void swfExtensionInAnyCase() {
+        QCOMPARE(isExeSource(QStringLiteral("/a/movie.swf")), 0);
+        QCOMPARE(isExeSource(QStringLiteral("/a/movie.SWF")), 0);
+        QCOMPARE(isExeSource(QStringLiteral("/a/movie.sWf")), 0);
+        QCOMPARE(isExeSource(QStringLiteral("/a/game.exe")), 1);
+        QCOMPARE(isExeSource(QStringLiteral("/a/movie.swf.bak")), 1);
+        QCOMPARE(isExeSource(QStringLiteral("/a.swf/movie")), 1);
+    }
+
+    // The engine's verdict reaches the caller, so a file that could not be
+    // written is never reported as done.
+    void unwritableOutputIsReported() {
+        const QString out = dir.filePath(QStringLiteral("no/such/folder/movie_compressed.swf"));
+        QTaskThread* worker = runWorker(out, bestParams());
+        QVERIFY(!worker->outputWritten());
+        QVERIFY(!worker->errorText().isEmpty());
+        QVERIFY(!QFileInfo::exists(out));
+        delete worker;
+
+        QString error;
+        Tparams p = bestParams();
+        CompressSWF(dir.filePath(QStringLiteral("missing.swf")), tmp, p, nullptr, dir.filePath(QStringLiteral("m.swf")),
+                    nullptr, nullptr, 0, &error);
+        QVERIFY(!error.isEmpty());
+    }
+
+    void corpusMovieCompresses() {
+        const QString corpus = QStringLiteral(SHRINKWELL_CORPUS);
+        const QString file = corpus + QStringLiteral("/gameswf__extensions__lib3ds__test.swf");
+        if (!QFileInfo::exists(file)) QSKIP("corpus not present");
+        QVERIFY(isFlashFile(file, tmp));
+        src = file;
+        QTaskThread* worker = runWorker(dir.filePath(QStringLiteral("lib3ds_compressed.swf")), bestParams());
+        src = dir.filePath(QStringLiteral("movie.swf"));
+        QVERIFY(worker->outputWritten());
+        QCOMPARE(seen.last().value, 100);
+        delete worker;
+    }
+};
+
+QTEST_GUILESS_MAIN(BridgeTest)
+#include "bridge_test.moc"

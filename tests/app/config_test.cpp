@@ -1,0 +1,212 @@
+// "config.xml": defaults, the reset for a new login name, the history and the
+// file's permissions.
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+
+#include "main/constants.h"
+#include "settings/config.h"
+
+class ConfigTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+    static int mode(const QString& file) {
+        struct stat st {};
+        return ::stat(QFile::encodeName(file).constData(), &st) == 0 ? int(st.st_mode & 0777) : -1;
+    }
+    // A file last reset for someone else, with every preference off the defaults.
+    void writeForeign(const QString& file, const QString& user) {
+        QSettings s(file, QSettings::IniFormat);
+        s.setValue(QStringLiteral("UserName"), user);
+        s.setValue(QStringLiteral("useProxy"), 1);
+        s.setValue(QStringLiteral("proxyType"), 2);
+        s.setValue(QStringLiteral("host"), QStringLiteral("proxy.lan"));
+        s.setValue(QStringLiteral("port"), QStringLiteral("3128"));
+        s.setValue(QStringLiteral("ProxyUserName"), QStringLiteral("bob"));
+        s.setValue(QStringLiteral("password"), QStringLiteral("secret"));
+        s.setValue(QStringLiteral("ShowOutputDlg"), 1);
+        s.setValue(QStringLiteral("Days"), 14);
+        s.setValue(QStringLiteral("RunTimes"), 1);
+        s.setValue(QStringLiteral("VideoSavePath"), dir.path());
+        s.setValue(QStringLiteral("WindowWidth"), QStringLiteral("wide"));
+        s.setValue(QStringLiteral("WindowHeight"), 480);
+    }
+
+private slots:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        // The login rule needs a name to compare with.
+        if (Config::loginName().isEmpty()) qputenv("USER", "tester");
+        QVERIFY(!Config::loginName().isEmpty());
+    }
+
+    void freshFile() {
+        const QString file = path("fresh.xml");
+        Config c(file);
+        QCOMPARE(c.GetShowOutputDlg(), 0);
+        QCOMPARE(c.GetAutoUpdate(), 1);
+        QCOMPARE(c.GetAutoDays(), 3);
+        QCOMPARE(c.GetUpdateShow(), 1);
+        QCOMPARE(c.GetRunTimes(), 0);
+        QCOMPARE(c.GetUseProxy(), 0);
+        QVERIFY(c.GetProxyHost().isEmpty() && c.GetProxyPassword().isEmpty());
+        QCOMPARE(c.GetDate(), QDate::currentDate());
+        QCOMPARE(c.GetUserName(), Config::loginName());
+        const QString movies = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
+        QCOMPARE(c.GetSavePath(), movies + QDir::separator() + g_strBundleId);
+        QVERIFY(QFileInfo(c.GetSavePath()).isDir());
+        // Saved at once, for the user alone.
+        QSettings s(file, QSettings::IniFormat);
+        QCOMPARE(s.value(QStringLiteral("UserName")).toString(), Config::loginName());
+        QCOMPARE(s.value(QStringLiteral("Days")).toInt(), 3);
+        QCOMPARE(mode(file), 0600);
+    }
+
+    void otherUserIsReset() {
+        const QString file = path("foreign.xml");
+        writeForeign(file, Config::loginName() + QStringLiteral("-else"));
+        Config c(file);
+        QCOMPARE(c.GetUseProxy(), 0);
+        QCOMPARE(c.GetProxyType(), 0);
+        QVERIFY(c.GetProxyHost().isEmpty());
+        QVERIFY(c.GetProxyPort().isEmpty());
+        QVERIFY(c.GetProxyUserName().isEmpty());
+        QVERIFY(c.GetProxyPassword().isEmpty());
+        QCOMPARE(c.GetShowOutputDlg(), 0);
+        QCOMPARE(c.GetAutoDays(), 3);
+        // Not part of the reset.
+        QCOMPARE(c.GetRunTimes(), 1);
+        QCOMPARE(c.GetSavePath(), dir.path());
+        QSettings s(file, QSettings::IniFormat);
+        QCOMPARE(s.value(QStringLiteral("UserName")).toString(), Config::loginName());
+        QVERIFY(s.value(QStringLiteral("password")).toString().isEmpty());
+    }
+
+    void sameUserKeepsValues() {
+        const QString file = path("mine.xml");
+        writeForeign(file, Config::loginName().toUpper());
+        Config c(file);
+        QCOMPARE(c.GetUseProxy(), 1);
+        QCOMPARE(c.GetProxyType(), 2);
+        QCOMPARE(c.GetProxyHost(), QStringLiteral("proxy.lan"));
+        QCOMPARE(c.GetProxyPassword(), QStringLiteral("secret"));
+        QCOMPARE(c.GetShowOutputDlg(), 1);
+        QCOMPARE(c.GetAutoDays(), 14);
+        QCOMPARE(c.GetWindowWidth(), 0);  // not a number
+        QCOMPARE(c.GetWindowHeight(), 480);
+    }
+
+    void missingKeys() {
+        const QString file = path("sparse.xml");
+        {
+            QSettings s(file, QSettings::IniFormat);
+            s.setValue(QStringLiteral("UserName"), Config::loginName());
+        }
+        Config c(file);
+        QCOMPARE(c.GetShowOutputDlg(), 1);
+        QCOMPARE(c.GetAutoUpdate(), 1);
+        QCOMPARE(c.GetAutoDays(), 0);
+        QCOMPARE(c.GetUpdateShow(), 0);
+        QCOMPARE(c.GetWindowWidth(), 0);
+        QCOMPARE(c.GetDate(), QDate::currentDate());
+    }
+
+    // The file holds a proxy password: never readable by others, even when
+    // it was before.
+    void passwordFileIsPrivate() {
+        const QString file = path("private.xml");
+        {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        QVERIFY(QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                                                QFileDevice::ReadOther));
+        Config c(file);
+        c.SetProxyPassword(QStringLiteral("hunter2"));
+        c.SetUseProxy(1);
+        c.Save();
+        QCOMPARE(mode(file), 0600);
+        Config again(file);
+        QCOMPARE(again.GetProxyPassword(), QStringLiteral("hunter2"));
+        QCOMPARE(mode(file), 0600);
+        // A file in a folder that does not exist yet is created private too.
+        const QString nested = dir.filePath(QStringLiteral("new/data/config.xml"));
+        Config n(nested);
+        QCOMPARE(mode(nested), 0600);
+    }
+
+    void outputHistory() {
+        const QString file = path("history.xml");
+        QTemporaryDir folders;
+        QStringList list;
+        for (int i = 0; i < 12; ++i) {
+            const QString f = folders.filePath(QStringLiteral("f%1").arg(i));
+            QDir().mkpath(f);
+            list << f;
+        }
+        list[3] = folders.filePath(QStringLiteral("gone"));
+        list[5].clear();
+        {
+            Config c(file);
+            c.SetOutPutPathList(&list);
+            c.Save();
+            QStringList kept;
+            c.GetOutputPathList(&kept);
+            QStringList expected = list.mid(0, 10);
+            expected.removeAt(5);
+            expected.removeAt(3);
+            QCOMPARE(kept, expected);
+        }
+        QSettings s(file, QSettings::IniFormat);
+        QCOMPARE(s.value(QStringLiteral("OutputPath9")).toString(), list[9]);
+        QVERIFY(!s.contains(QStringLiteral("OutputPath10")));
+        // Read back at the next start.
+        Config c(file);
+        QStringList kept;
+        c.GetOutputPathList(&kept);
+        QCOMPARE(kept.size(), 8);
+        QCOMPARE(kept.first(), list[0]);
+    }
+
+    void roundTripOfEveryKey() {
+        const QString file = path("all.xml");
+        {
+            Config c(file);
+            c.SetSavePath(dir.path());
+            c.SetShowOutputDlg(1);
+            c.SetRunTimes(1);
+            c.SetAutoUpdate(0);
+            c.SetAutoDays(7);
+            c.SetDate(QDate(2020, 2, 29));
+            c.SetUseProxy(1);
+            c.SetProxyType(3);
+            c.SetProxyHost(QStringLiteral("h"));
+            c.SetProxyPort(QStringLiteral("8080"));
+            c.SetProxyUserName(QStringLiteral("u"));
+            c.SetProxyPassword(QStringLiteral("p w"));
+            c.Save();
+        }
+        Config c(file);
+        QCOMPARE(c.GetSavePath(), dir.path());
+        QCOMPARE(c.GetShowOutputDlg(), 1);
+        QCOMPARE(c.GetRunTimes(), 1);
+        QCOMPARE(c.GetAutoUpdate(), 0);
+        QCOMPARE(c.GetAutoDays(), 7);
+        QCOMPARE(c.GetDate(), QDate(2020, 2, 29));
+        QCOMPARE(c.GetProxyType(), 3);
+        QCOMPARE(c.GetProxyHost(), QStringLiteral("h"));
+        QCOMPARE(c.GetProxyPort(), QStringLiteral("8080"));
+        QCOMPARE(c.GetProxyUserName(), QStringLiteral("u"));
+        QCOMPARE(c.GetProxyPassword(), QStringLiteral("p w"));
+    }
+};
+
+QTEST_GUILESS_MAIN(ConfigTest)
+#include "config_test.moc"

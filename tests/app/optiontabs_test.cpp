@@ -1,0 +1,343 @@
+// The option tabs: loading and reading records, the paired size selectors, the
+// custom controls that follow their radio, and the coupling with the resource
+// list and the preset selector of the main window.
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QSpinBox>
+
+#include "settings/shrinkwell.h"
+#include "settings/swfinfo.h"
+#include "ui/fonttab.h"
+#include "ui/imagetab.h"
+#include "ui/playersize.h"
+#include "ui/resourcelist.h"
+#include "ui/shapetab.h"
+#include "ui/sliderspin.h"
+#include "ui/soundtab.h"
+#include "ui/swfwindow.h"
+#include "ui/videotab.h"
+#include "uitest.h"
+#include "widgets/imagebutton.h"
+
+namespace {
+// Moves a resource-list slider the way a mouse drag ends.
+void release(QSlider* s, int value) {
+    s->setSliderDown(true);
+    s->setValue(value);
+    s->setSliderDown(false);
+}
+}  // namespace
+
+class OptionTabsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void sizeSelectorsPairByPosition() {
+        QWidget host;
+        CPlayerSizeSelector sel(&host);
+        sel.widthBox()->setCurrentIndex(2);
+        QCOMPARE(sel.heightBox()->currentText(), QString("1024"));
+        sel.heightBox()->setCurrentIndex(5);
+        QCOMPARE(sel.widthBox()->currentText(), QString("640"));
+        int w = -1, h = -1;
+        sel.size(w, h);
+        QCOMPARE(w, 640);
+        QCOMPARE(h, 480);
+        sel.widthBox()->setCurrentIndex(0);
+        QCOMPARE(sel.heightBox()->currentIndex(), 0);
+        sel.size(w, h);
+        QCOMPARE(w, 0);
+        QCOMPARE(h, 0);
+    }
+
+    void sizeSelectorsLoadRecords() {
+        QWidget host;
+        CPlayerSizeSelector sel(&host);
+        int w = 0, h = 0;
+        sel.setSize(1280, 1024);
+        QCOMPARE(sel.widthBox()->currentIndex(), 2);
+        QCOMPARE(sel.heightBox()->currentIndex(), 2);
+        // Loading does not pair: 1400 x 1024 stays as stored.
+        sel.setSize(1400, 1024);
+        QCOMPARE(sel.widthBox()->currentText(), QString("1400"));
+        QCOMPARE(sel.heightBox()->currentText(), QString("1024"));
+        // Off the lists: the values stand as edit text and read back.
+        sel.setSize(1000, 700);
+        QCOMPARE(sel.widthBox()->currentText(), QString("1000"));
+        QCOMPARE(sel.heightBox()->currentText(), QString("700"));
+        sel.size(w, h);
+        QCOMPARE(w, 1000);
+        QCOMPARE(h, 700);
+        QVERIFY(!sel.widthIsStageSize());
+        // Stage size shown by the width alone gives 0 x 0.
+        sel.setSize(0, 0);
+        sel.heightBox()->setEditText("768");
+        sel.size(w, h);
+        QCOMPARE(w, 0);
+        QCOMPARE(h, 0);
+        QVERIFY(sel.widthIsStageSize());
+    }
+
+    void imageTabRoundTrip() {
+        QImageTab tab;
+        QSWFInfo in;
+        in.ImgPmps_x = 800;
+        in.ImgPmps_y = 600;
+        in.Img_Dm = 1;
+        in.Img_Ftoj = 0;
+        in.Img_Diia = 1;
+        in.Img_Icso = 0;
+        in.Img_Iaco = 1;
+        in.Img_ForceZip = 33;
+        in.Img_Aio = 4;
+        in.Img_CustomPV = 55;
+        QSignalSpy changed(&tab, &QOptionTab::CustomChanged);
+        QSignalSpy slider(&tab, &QImageTab::SliderChanged);
+        tab.setImageInfo(&in);
+        QCOMPARE(changed.count(), 0);
+        QCOMPARE(slider.count(), 0);
+        QVERIFY(tab.customQuality()->isEnabled());
+        QSWFInfo out;
+        tab.getImageInfo(&out);
+        QCOMPARE(out.ImgPmps_x, 800);
+        QCOMPARE(out.ImgPmps_y, 600);
+        QCOMPARE(out.Img_Dm, 1);
+        QCOMPARE(out.Img_Ftoj, 0);
+        QCOMPARE(out.Img_Diia, 1);
+        QCOMPARE(out.Img_Icso, 0);
+        QCOMPARE(out.Img_Iaco, 1);
+        QCOMPARE(out.Img_ForceZip, 33);
+        QCOMPARE(out.Img_Aio, 4);
+        QCOMPARE(out.Img_CustomPV, 55);
+
+        // Without the custom radio the custom value is neither loaded nor read.
+        in.Img_Aio = 1;
+        in.Img_CustomPV = 5;
+        tab.setImageInfo(&in);
+        QVERIFY(!tab.customQuality()->isEnabled());
+        QCOMPARE(tab.customQuality()->value(), 55);
+        out.Img_CustomPV = 70;
+        tab.getImageInfo(&out);
+        QCOMPARE(out.Img_Aio, 1);
+        QCOMPARE(out.Img_CustomPV, 70);
+
+        // A user change announces itself once and moves the quality slider.
+        tab.qualityGroup()->button(3)->click();
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(slider.count(), 1);
+        QCOMPARE(slider.at(0).at(0).toInt(), 3);
+    }
+
+    void imageTabRadioSetter() {
+        QImageTab tab;
+        QSignalSpy slider(&tab, &QImageTab::SliderChanged);
+        QCOMPARE(tab.getRadioBtnChecked(), -1);
+        tab.setRadioBtnChecked(2);
+        QCOMPARE(tab.getRadioBtnChecked(), 2);
+        tab.setRadioBtnChecked(2);  // already checked: still tells the slider
+        tab.setRadioBtnChecked(7);  // no such radio: nothing
+        QCOMPARE(slider.count(), 2);
+        QCOMPARE(tab.getRadioBtnChecked(), 2);
+        // A record with an index out of range checks none.
+        QSWFInfo r;
+        r.Img_Aio = 9;
+        tab.setImageInfo(&r);
+        QCOMPARE(tab.getRadioBtnChecked(), -1);
+    }
+
+    void soundTabKeepsCustomRatesOutsideCustom() {
+        QSoundTab tab;
+        QSWFInfo r;
+        r.Audio_e = 2;
+        r.Audio_q = 4;
+        r.Audio_s = 22;
+        r.Audio_b = 96;
+        r.Audio_Mono = 0;
+        tab.setSoundInfo(&r);
+        QCOMPARE(tab.rateBox()->value(), 22);
+        QCOMPARE(tab.bitrateBox()->value(), 96);
+        QVERIFY(tab.rateBox()->isEnabled());
+        r.Audio_q = 2;
+        r.Audio_s = 44;
+        r.Audio_b = 128;
+        tab.setSoundInfo(&r);
+        QCOMPARE(tab.rateBox()->value(), 22);
+        QCOMPARE(tab.bitrateBox()->value(), 96);
+        QVERIFY(!tab.rateBox()->isEnabled());
+        QVERIFY(!tab.bitrateBox()->isEnabled());
+        QSWFInfo out;
+        out.Audio_s = 11;
+        out.Audio_b = 16;
+        tab.getSoundInfo(&out);
+        QCOMPARE(out.Audio_e, 2);
+        QCOMPARE(out.Audio_q, 2);
+        QCOMPARE(out.Audio_s, 11);
+        QCOMPARE(out.Audio_b, 16);
+        QCOMPARE(out.Audio_Mono, 0);
+        tab.setRadioBtnEncodeChecked(0);
+        tab.setRadioBtnQualityChecked(4);
+        QVERIFY(tab.bitrateBox()->isEnabled());
+        tab.getSoundInfo(&out);
+        QCOMPARE(out.Audio_e, 0);
+        QCOMPARE(out.Audio_s, 22);
+        QCOMPARE(out.Audio_b, 96);
+    }
+
+    void videoShapeFontTabs() {
+        QVideoTab video;
+        QSWFInfo r;
+        r.VideoPmps_x = 1024;
+        r.VideoPmps_y = 768;
+        r.Video_q = 4;
+        r.Video_CB = 200;
+        video.setVideoInfo(&r);
+        QSWFInfo out;
+        video.getVideoInfo(&out);
+        QCOMPARE(out.VideoPmps_x, 1024);
+        QCOMPARE(out.VideoPmps_y, 768);
+        QCOMPARE(out.Video_CB, 200);
+        video.sizeSelector()->widthBox()->setCurrentIndex(0);
+        QVERIFY(video.widthIsStageSize());
+
+        QShapeTab shape;
+        r.Sha_ForceCCR = 64;
+        r.Sha_Imo = true;
+        r.Sha_Idup = false;
+        r.Sha_Hifi = 0;
+        r.Sha_PenOpt = 1;
+        r.Sha_ForceStraight = 1;
+        shape.setShapeInfo(&r);
+        QCOMPARE(shape.ratio()->spin()->value(), 64);
+        shape.ratio()->spin()->setValue(12);  // the spin box drives the slider
+        shape.getShapeInfo(&out);
+        QCOMPARE(out.Sha_ForceCCR, 12);
+        QVERIFY(out.Sha_Imo);
+        QVERIFY(!out.Sha_Idup);
+        QCOMPARE(out.Sha_Hifi, 0);
+        QCOMPARE(out.Sha_PenOpt, 1);
+        QCOMPARE(out.Sha_ForceStraight, 1);
+
+        QFontTab font;
+        r.Sha_FontCCR = 8;
+        r.Sha_FontHifi = 0;
+        font.setFontInfo(&r);
+        QCOMPARE(font.ratio()->spin()->value(), 8);
+        font.getFontInfo(&out);
+        QCOMPARE(out.Sha_FontCCR, 8);
+        QCOMPARE(out.Sha_FontHifi, 0);
+        QCOMPARE(font.ratio()->slider()->maximum(), 32);
+    }
+
+    void resourceBands() {
+        QCOMPARE(QResourceList::bandOf(1), 0);
+        QCOMPARE(QResourceList::bandOf(20), 0);
+        QCOMPARE(QResourceList::bandOf(21), 1);
+        QCOMPARE(QResourceList::bandOf(60), 2);
+        QCOMPARE(QResourceList::bandOf(61), 3);
+        QCOMPARE(QResourceList::bandOf(100), 4);
+        QCOMPARE(QResourceList::valueOfRadio(RES_SOUND, 2), 54);
+        QCOMPARE(QResourceList::valueOfRadio(RES_VIDEO, 4), 96);
+        QCOMPARE(QResourceList::percentText(20, 32), QString(" 62%"));
+        QCOMPARE(QResourceList::percentText(100, 100), QString(" 100%"));
+    }
+
+    void windowSliderRadioCoupling() {
+        QSWFWindow w;
+        QResourceList* res = w.resourceList();
+        // Tabs wait for a movie with such resources; these clicks stand for the user's.
+        for (QWidget* tab : std::initializer_list<QWidget*>{w.imageTab(), w.soundTab(), w.videoTab()}) tab->setEnabled(true);
+        release(res->slider(RES_IMAGE), 20);
+        QCOMPARE(w.imageTab()->getRadioBtnChecked(), 0);  // "Best quality"
+        release(res->slider(RES_IMAGE), 21);
+        QCOMPARE(w.imageTab()->getRadioBtnChecked(), 1);  // "Good quality"
+        QCOMPARE(res->slider(RES_IMAGE)->value(), 40);
+        w.soundTab()->qualityGroup()->button(2)->click();  // "Normal quality"
+        QCOMPARE(res->slider(RES_SOUND)->value(), 54);
+        release(res->slider(RES_SOUND), 90);
+        QCOMPARE(w.soundTab()->getRadioBtnQualityChecked(), 4);
+        w.videoTab()->qualityGroup()->button(3)->click();
+        QCOMPARE(res->slider(RES_VIDEO)->value(), 75);
+        release(res->slider(RES_VIDEO), 45);
+        QCOMPARE(w.videoTab()->getRadioBtnChecked(), 2);
+        QCOMPARE(res->row(RES_IMAGE)->label()->text(), QString(" 40%"));
+
+        // Shape and font ratios are mirrored both ways.
+        res->slider(RES_SHAPE)->setValue(35);
+        QCOMPARE(w.shapeTab()->ratio()->value(), 35);
+        w.shapeTab()->ratio()->spin()->setValue(77);
+        QCOMPARE(res->slider(RES_SHAPE)->value(), 77);
+        w.fontTab()->ratio()->setValue(9);
+        QCOMPARE(res->slider(RES_FONT)->value(), 9);
+        res->slider(RES_FONT)->setValue(30);
+        QCOMPARE(w.fontTab()->ratio()->spin()->value(), 30);
+    }
+
+    void tabEditsSelectCustomWithoutLoadingIt() {
+        QSWFWindow w;
+        QComboBox* presets = w.presetSelector();
+        QCOMPARE(presets->count(), 6);
+        QCOMPARE(presets->itemText(0), QString("Best"));
+        QCOMPARE(presets->itemText(5), QString("Custom"));
+        presets->setCurrentIndex(1);  // "Good": image quality radio 1
+        QCOMPARE(w.imageTab()->getRadioBtnChecked(), 1);
+        QVERIFY(!w.saveButton()->isEnabled());
+        QVERIFY(!presets->isEditable());
+        w.shapeTab()->ratio()->setValue(55);
+        QCOMPARE(presets->currentIndex(), 5);
+        // The tabs keep the user's values, not the Custom record's.
+        QCOMPARE(w.shapeTab()->ratio()->value(), 55);
+        QCOMPARE(w.imageTab()->getRadioBtnChecked(), 1);
+        QVERIFY(w.saveButton()->isEnabled());
+        QVERIFY(!w.removeButton()->isEnabled());
+        QVERIFY(presets->isEditable());
+        // Loading a preset into the tabs is not an edit.
+        presets->setCurrentIndex(2);
+        QCOMPARE(presets->currentIndex(), 2);
+    }
+
+    void savingAndRemovingUserSettings() {
+        QSWFWindow w;
+        QComboBox* presets = w.presetSelector();
+        presets->setCurrentIndex(5);
+        w.shapeTab()->ratio()->setValue(42);
+        presets->setEditText("My small <files>");
+        w.pbtnSaveClicked();
+        QCOMPARE(presets->count(), 7);
+        QCOMPARE(presets->currentIndex(), 6);
+        QCOMPARE(presets->currentText(), QString("My small <files>"));
+        QCOMPARE(w.settings()->CustomCount(), 1);
+        QCOMPARE(w.settings()->getCustomItem(0)->Sha_ForceCCR, 42);
+        QCOMPARE(w.settings()->getCustomItem(0)->isDelete, 1);
+        QVERIFY(w.removeButton()->isEnabled());
+
+        // Same name again: asked, and "Overwrite" stores the new values.
+        w.shapeTab()->ratio()->setValue(43);
+        uitest::whenModal<QMessageBox>([](QMessageBox* box) {
+            for (QAbstractButton* b : box->buttons())
+                if (b->text() == "Overwrite") b->click();
+        });
+        w.pbtnSaveClicked();
+        QCOMPARE(w.settings()->CustomCount(), 1);
+        QCOMPARE(w.settings()->getCustomItem(0)->Sha_ForceCCR, 43);
+
+        // A built-in name is refused.
+        presets->setEditText("Best");
+        uitest::answerNextBox(QMessageBox::Ok);
+        w.pbtnSaveClicked();
+        QCOMPARE(presets->count(), 7);
+        QCOMPARE(w.settings()->getBuiltinItem(0)->isDelete, 0);
+
+        presets->setCurrentIndex(6);
+        uitest::answerNextBox(QMessageBox::Yes);
+        w.pbtnRemoveClicked();
+        QCOMPARE(presets->count(), 6);
+        QCOMPARE(w.settings()->CustomCount(), 0);
+    }
+};
+
+UITEST_MAIN(OptionTabsTest)
+#include "optiontabs_test.moc"

@@ -1,0 +1,74 @@
+// Who the program is and where it keeps its files.
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstring>
+
+#include "main/constants.h"
+#include "platform/platform.h"
+
+class PlatformTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void identity() {
+        char buf[200];
+        std::memset(buf, 0x41, sizeof buf);
+        QCOMPARE(GetBundleIdentifier(buf, sizeof buf), 0);
+        QCOMPARE(QByteArray(buf), DEFAULT_BUNDLE_ID.toUtf8());
+        QCOMPARE(buf[sizeof buf - 1], '\0');
+        std::memset(buf, 0, sizeof buf);
+        QCOMPARE(GetInfoAttribute(buf, sizeof buf, "CFBundleVersion"), 0);
+        QCOMPARE(QByteArray(buf), QByteArray(SHRINKWELL_APP_VERSION));
+        QVERIFY(GetInfoAttribute(buf, sizeof buf, "CFBundleName") != 0);
+        // Too small a buffer fails rather than cutting the name.
+        char tiny[4];
+        QVERIFY(GetBundleIdentifier(tiny, sizeof tiny) != 0);
+        QVERIFY(GetBundleIdentifier(nullptr, 10) != 0);
+    }
+
+    void folders() {
+        const QString data = dataDirectory();
+        const QString temp = tempDirectory();
+        QVERIFY(data.endsWith(QLatin1Char('/') + g_strBundleId));
+        QVERIFY(data.startsWith(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)));
+        QVERIFY(temp.endsWith(QLatin1Char('/') + g_strBundleId + QStringLiteral("/temp")));
+        QVERIFY(temp.startsWith(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)));
+        QVERIFY(data != temp);
+    }
+
+    void tempFolderStartsEmpty() {
+        QTemporaryDir root;
+        const QString temp = root.filePath(QStringLiteral("cache/temp"));
+        QVERIFY(resetTempDirectory(temp));
+        QDir().mkpath(temp + QStringLiteral("/left/over"));
+        QFile f(temp + QStringLiteral("/old.wav"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        QVERIFY(resetTempDirectory(temp));
+        QVERIFY(QDir(temp).exists());
+        QVERIFY(QDir(temp).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+        QVERIFY(!resetTempDirectory(QString()));
+    }
+
+    void toolsPrefix() {
+        const QString tools = toolsDirectory();
+        QVERIFY(tools.isEmpty() || tools == lamePath + QLatin1Char('/'));
+        QCOMPARE(tools.isEmpty(), !QFileInfo(lamePath + QStringLiteral("/lame")).isExecutable());
+    }
+
+    void openFolderIgnoresNothing() {
+        // No text, no folder: nothing is opened and nothing breaks.
+        OpenFolderFun(nullptr, 5);
+        const unsigned short none[1] = {0};
+        OpenFolderFun(none, 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(PlatformTest)
+#include "platform_test.moc"

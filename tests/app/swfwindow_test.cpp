@@ -1,0 +1,321 @@
+// The main window end to end: adding movies, the run loop on the worker
+// thread, the output list (including outputs that could not be written) and
+// closing while a run is going.
+#include <algorithm>
+
+#include <QComboBox>
+#include <QDir>
+#include <QDirIterator>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QThread>
+#include <QTreeWidget>
+#include <QUrl>
+
+#include "core/enginestate.h"
+#include "settings/config.h"
+#include "settings/swfinfo.h"
+#include "ui/displaywnd.h"
+#include "ui/loadfaildlg.h"
+#include "ui/outputdlg.h"
+#include "ui/resourcelist.h"
+#include "ui/swfwindow.h"
+#include "ui/tasklist.h"
+#include "uitest.h"
+#include "widgets/imagebutton.h"
+
+namespace {
+struct Outcome {
+    QString srcpath, outpath;
+    bool failed;
+};
+
+// Runs the checked rows and returns the output list as the window showed it.
+QList<Outcome> compressAll(QSWFWindow& w, int timeoutms = 60000) {
+    QList<Outcome> seen;
+    QObject::connect(&w, &QSWFWindow::outputListReady, &w, [&seen](const QList<tagOutList*>& list) {
+        for (const tagOutList* e : list) seen.append({e->srcpath, e->outpath, e->failed});
+        uitest::whenModal<Qshowdlg>([](Qshowdlg* dialog) { dialog->close(); });
+    });
+    QSignalSpy done(&w, &QSWFWindow::runFinished);
+    w.pbtnCompressClicked();
+    if (done.isEmpty()) done.wait(timeoutms);
+    QCoreApplication::processEvents();
+    QObject::disconnect(&w, &QSWFWindow::outputListReady, &w, nullptr);
+    return seen;
+}
+}  // namespace
+
+class SWFWindowTest : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    QString m_out;
+
+    void useOutputFolder(QSWFWindow& w, const QString& folder) {
+        w.config()->SetSavePath(folder);
+        w.config()->SetShowOutputDlg(1);
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_dir.isValid());
+        m_out = m_dir.path() + "/out";
+        QDir().mkpath(m_out);
+    }
+
+    void init() {
+        // Leftovers of one case must not decide the next.
+        CCancelProc.store(0);
+    }
+
+    void startsOnTheStartPanel() {
+        QSWFWindow w;
+        QVERIFY(w.startPanelShown());
+        QCOMPARE(w.width(), 1000);
+        QCOMPARE(w.windowTitle(), QString("Tarvik Shrinkwell"));
+    }
+
+    void addingAndCompressingAMovie() {
+        QString src = uitest::writeMovie(m_dir.path() + "/boxes.swf", 40);
+        QSWFWindow w;
+        useOutputFolder(w, m_out);
+        QStringList files{src};
+        w.AddFiles(files);
+        QVERIFY(files.isEmpty());
+        QCOMPARE(w.taskList()->topLevelItemCount(), 1);
+        auto* row = w.taskList()->task(0);
+        QCOMPARE(row->text(0), QString("boxes.swf"));
+        QCOMPARE(row->stageWidth, 550);
+        QCOMPARE(row->stageHeight, 400);
+        QVERIFY(row->isChecked());
+        // Shapes are found and checked; kinds the movie lacks stay unchecked.
+        QTWResourceItem* shapes = w.resourceList()->row(RES_SHAPE);
+        QVERIFY(shapes->isChecked());
+        QVERIFY(!shapes->text(1).isEmpty());
+        QVERIFY(!w.resourceList()->row(RES_SOUND)->isChecked());
+        QVERIFY(row->info()->isKindChecked(RES_SHAPE));
+        QVERIFY(row->info()->kinds[RES_SHAPE].srcsize > 0);
+
+        // The engine reports from the worker; the bar must only ever move on the GUI thread.
+        QList<int> values;
+        bool offThread = false;
+        QThread* gui = QThread::currentThread();
+        connect(row->progressBar(), &QProgressBar::valueChanged, this, [&](int v) {
+            values.append(v);
+            offThread |= QThread::currentThread() != gui;
+        }, Qt::DirectConnection);
+        QList<Outcome> out = compressAll(w);
+        QVERIFY(!offThread);
+        QVERIFY(values.size() >= 2);
+        QVERIFY(std::is_sorted(values.begin(), values.end()));
+        QCOMPARE(out.size(), 1);
+        QVERIFY(!out[0].failed);
+        QCOMPARE(out[0].outpath, m_out + "/boxes_compressed.swf");
+        QVERIFY(QFileInfo(out[0].outpath).size() > 0);
+        QCOMPARE(row->progressBar()->value(), 100);
+        QVERIFY(w.compressButton()->isEnabled());
+        QVERIFY(w.outputList().isEmpty());  // emptied once shown
+        QVERIFY(QFile::exists(src));
+    }
+
+    void sameFileTwiceIsOneOutput() {
+        QString src = uitest::writeMovie(m_dir.path() + "/twice.swf", 5);
+        QSWFWindow w;
+        useOutputFolder(w, m_out);
+        QStringList files{src, src};
+        w.AddFiles(files);
+        QCOMPARE(w.taskList()->topLevelItemCount(), 2);
+        QList<Outcome> out = compressAll(w);
+        QCOMPARE(out.size(), 1);
+        QVERIFY(!out[0].failed);
+    }
+
+    void unwritableOutputIsListedAsFailed() {
+        QString src = uitest::writeMovie(m_dir.path() + "/nowhere.swf", 5);
+        QFile blocker(m_dir.path() + "/blocker");
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        QSWFWindow w;
+        useOutputFolder(w, blocker.fileName() + "/sub");
+        QStringList files{src};
+        w.AddFiles(files);
+        QList<Outcome> out = compressAll(w);
+        QCOMPARE(out.size(), 1);
+        QVERIFY(out[0].failed);
+        QCOMPARE(w.taskList()->task(0)->progressBar()->format(), QString("Failed"));
+    }
+
+    void sourceSpoiledBeforeTheRunFails() {
+        QString src = uitest::writeMovie(m_dir.path() + "/spoiled.swf", 5);
+        QSWFWindow w;
+        useOutputFolder(w, m_out);
+        QStringList files{src};
+        w.AddFiles(files);
+        QFile f(src);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("not a movie at all");
+        f.close();
+        QList<Outcome> out = compressAll(w);
+        QCOMPARE(out.size(), 1);
+        QVERIFY(out[0].failed);
+        // The placeholder claimed for it is not left behind as an empty "result".
+        QVERIFY(!QFile::exists(m_out + "/spoiled_compressed.swf"));
+    }
+
+    void vanishedAndUncheckedFilesAreSkipped() {
+        QString a = uitest::writeMovie(m_dir.path() + "/gone.swf", 3);
+        QString b = uitest::writeMovie(m_dir.path() + "/kept.swf", 3);
+        QString c = uitest::writeMovie(m_dir.path() + "/unchecked.swf", 3);
+        QSWFWindow w;
+        useOutputFolder(w, m_out);
+        QStringList files{a, b, c};
+        w.AddFiles(files);
+        QCOMPARE(w.taskList()->topLevelItemCount(), 3);
+        w.taskList()->task(2)->setCheckState(0, Qt::Unchecked);
+        QFile::remove(a);
+        QList<Outcome> out = compressAll(w);
+        QCOMPARE(out.size(), 1);
+        QCOMPARE(out[0].srcpath, b);
+    }
+
+    void rejectedFilesAreListedNotAdded() {
+        QString junk = m_dir.path() + "/junk.swf";
+        QFile f(junk);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("this is plain text, not a movie");
+        f.close();
+        QString good = uitest::writeMovie(m_dir.path() + "/good.swf", 2);
+        QSWFWindow w;
+        int listed = -1;
+        uitest::whenModal<CLoadSWFVideoFail>([&listed](CLoadSWFVideoFail* dialog) {
+            if (auto* tree = dialog->findChild<QTreeWidget*>()) listed = tree->topLevelItemCount();
+            dialog->close();
+        });
+        QStringList files{junk, m_dir.path() + "/missing.swf", good};
+        w.AddFiles(files);
+        QCOMPARE(listed, 2);
+        QCOMPARE(w.taskList()->topLevelItemCount(), 1);
+    }
+
+    void deletingRowsResetsTheResourceList() {
+        QString a = uitest::writeMovie(m_dir.path() + "/d1.swf", 3);
+        QSWFWindow w;
+        QStringList files{a, a};
+        w.AddFiles(files);
+        w.pbtnMoreOptionsClicked();
+        QVERIFY(w.optionsShown());
+        w.taskList()->clearSelection();
+        w.taskList()->task(0)->setSelected(true);
+        w.pbtnDeleteClicked();
+        QCOMPARE(w.taskList()->topLevelItemCount(), 1);
+        QVERIFY(w.optionsShown());
+        w.pbtnClearClicked();
+        QCOMPARE(w.taskList()->topLevelItemCount(), 0);
+        QVERIFY(!w.resourceList()->row(RES_SHAPE)->isChecked());
+        // Empty list: back to the small window.
+        QVERIFY(!w.optionsShown());
+        QCOMPARE(w.moreOptionsButton()->text(), QString("Show More Options"));
+    }
+
+    void droppingOnTheStartPanelKeepsEverythingInside() {
+        QString a = uitest::writeMovie(m_dir.path() + "/dropped.swf", 3);
+        QSWFWindow w;
+        w.show();
+        QVERIFY(w.startPanel()->dropFiles({QUrl::fromLocalFile(a), QUrl::fromLocalFile(m_dir.path() + "/none.swf")}));
+        QVERIFY(!w.startPanelShown());
+        QCOMPARE(w.taskList()->topLevelItemCount(), 1);
+        for (bool options : {false, true}) {
+            if (options) w.pbtnMoreOptionsClicked();
+            QCoreApplication::processEvents();
+            QWidget* lowest = options ? static_cast<QWidget*>(w.tabs()) : w.compressButton();
+            QPoint bottom = lowest->mapTo(&w, QPoint(0, lowest->height()));
+            QVERIFY2(bottom.y() <= w.height(), qPrintable(QString("%1 > %2").arg(bottom.y()).arg(w.height())));
+            QCOMPARE(w.width(), 1000);
+        }
+    }
+
+    void dropsOnTheMainWindow() {
+        QString a = uitest::writeMovie(m_dir.path() + "/drop1.swf", 3);
+        QString b = uitest::writeMovie(m_dir.path() + "/drop2.swf", 3);
+        QSWFWindow w;
+        auto drop = [&w](const QList<QUrl>& urls) {
+            QMimeData data;
+            data.setUrls(urls);
+            QDragEnterEvent enter(QPoint(500, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(&w, &enter);
+            if (!enter.isAccepted()) return false;
+            QDropEvent dropped(QPointF(500, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(&w, &dropped);
+            return true;
+        };
+        QVERIFY(drop({QUrl::fromLocalFile(a), QUrl::fromLocalFile(b), QUrl("https://example.invalid/x.swf")}));
+        QCOMPARE(w.taskList()->topLevelItemCount(), 2);
+        QVERIFY(!w.startPanelShown());
+        // Nothing local that exists: nothing happens, and drops still work afterwards.
+        QVERIFY(drop({QUrl::fromLocalFile(m_dir.path() + "/absent.swf")}));
+        QVERIFY(drop({QUrl::fromLocalFile(a)}));
+        QCOMPARE(w.taskList()->topLevelItemCount(), 3);
+        // No drops while a run is going.
+        w.setButtonEnabled(false);
+        QVERIFY(!drop({QUrl::fromLocalFile(b)}));
+        w.setButtonEnabled(true);
+        QCOMPARE(w.taskList()->topLevelItemCount(), 3);
+    }
+
+    void closingDuringARun() {
+        // Large enough that the run is still going when the window is closed.
+        QString src = uitest::writeMovie(m_dir.path() + "/big.swf", 30000);
+        auto* w = new QSWFWindow;
+        useOutputFolder(*w, m_out);
+        w->show();
+        QStringList files{src};
+        w->AddFiles(files);
+        QSignalSpy done(w, &QSWFWindow::runFinished);
+        w->pbtnCompressClicked();
+        QVERIFY(w->isRunning());
+        QVERIFY(!w->compressButton()->isEnabled());
+
+        // "No" keeps the window and the run.
+        uitest::answerNextBox(QMessageBox::No);
+        QVERIFY(!w->close());
+        QVERIFY(w->isVisible());
+        if (!w->isRunning()) QSKIP("the run ended before the window could be closed");
+
+        uitest::answerNextBox(QMessageBox::Yes);
+        QVERIFY(w->close());
+        QVERIFY(!w->isVisible());
+        delete w;  // waits for the engine to stop at its next tag
+        QCOMPARE(done.count(), 0);
+        QVERIFY(!QFile::exists(m_out + "/big_compressed.swf"));
+        QCOMPARE(CCancelProc.load(), 0);
+        QVERIFY(QFile::exists(src));
+    }
+
+    void corpusMovie() {
+        QDir corpus(SHRINKWELL_CORPUS);
+        if (!corpus.exists()) QSKIP("no corpus");
+        QString src = corpus.filePath("gameswf__samples__test_nested_mask.swf");
+        if (!QFile::exists(src)) QSKIP("corpus movie missing");
+        QSWFWindow w;
+        useOutputFolder(w, m_out);
+        w.presetSelector()->setCurrentIndex(0);  // "Best"
+        QStringList files{src};
+        w.AddFiles(files);
+        QCOMPARE(w.taskList()->topLevelItemCount(), 1);
+        QVERIFY(w.resourceList()->row(RES_IMAGE)->isChecked());
+        QList<Outcome> out = compressAll(w);
+        QCOMPARE(out.size(), 1);
+        QVERIFY(!out[0].failed);
+        qint64 before = QFileInfo(src).size(), after = QFileInfo(out[0].outpath).size();
+        QVERIFY(after > 0);
+        QVERIFY2(after <= before, qPrintable(QString("%1 -> %2").arg(before).arg(after)));
+    }
+};
+
+UITEST_MAIN(SWFWindowTest)
+#include "swfwindow_test.moc"
