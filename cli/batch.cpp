@@ -152,13 +152,7 @@ int runbatch(const Tclioptions& o, const Twalkresult& inputs) {
     removestalescratch(o.tmpdir);
     setfastzip(o.fast ? 1 : 0);
     setlzmaout(o.lzma ? 1 : 0);
-    if (o.verbose) {
-        std::fputs(describesettings(o).c_str(), stdout);
-        for (const char* tool : {"lame", "ffmpeg"})
-            if (access((o.toolsdir + tool).c_str(), X_OK) != 0)
-                std::printf("note: %s%s not found: %s are kept as they are\n", o.toolsdir.c_str(), tool,
-                            std::strcmp(tool, "lame") == 0 ? "sounds" : "videos");
-    }
+    if (o.verbose) std::fputs(describesettings(o).c_str(), stdout);
 
     // Outputs are chosen up front, in input order, so that parallel workers
     // never pick the same name and the names do not depend on timing.
@@ -241,7 +235,16 @@ int runbatch(const Tclioptions& o, const Twalkresult& inputs) {
     bar.clear();
 
     if (cliinterrupted) std::fprintf(stderr, "shrinkwell-cli: interrupted\n");
-    if (!o.quiet) std::fputs(summary.text(o.info).c_str(), o.json ? stderr : stdout);
+    if (!o.quiet) {
+        // The engine falls back to PATH when the tools folder lacks a program;
+        // a kind that is kept anyway needs no program.
+        auto found = [&](const char* tool, bool skipped) {
+            return skipped || toolavailable(toolpath(o.toolsdir.c_str(), tool).c_str());
+        };
+        std::fputs(summary.toolnotes(found("lame", o.params.Skip_Sound), found("ffmpeg", o.params.Skip_Video)).c_str(),
+                   o.json ? stderr : stdout);
+        std::fputs(summary.text(o.info).c_str(), o.json ? stderr : stdout);
+    }
     std::fflush(stdout);
     if (cliinterrupted) return 130;
     return summary.failed() ? 1 : 0;

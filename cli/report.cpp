@@ -92,6 +92,19 @@ void Tsummary::add(const Tfileresult& r) {
     }
     before_ += r.srcsize;
     after_ += r.dstsize;
+    if (!r.info && r.kinds[KIND_SOUND].count > 0) ++withsound_;
+    if (!r.info && r.kinds[KIND_FLV].count > 0) ++withvideo_;
+}
+
+std::string Tsummary::toolnotes(bool lamefound, bool ffmpegfound) const {
+    auto note = [](const char* tool, const char* what, int movies) {
+        return std::string("note: ") + tool + " was not found (in the tools folder or on PATH): the " + what +
+               " of " + std::to_string(movies) + (movies == 1 ? " movie" : " movies") + " kept as they are\n";
+    };
+    std::string s;
+    if (!lamefound && withsound_ > 0) s += note("lame", "sounds", withsound_);
+    if (!ffmpegfound && withvideo_ > 0) s += note("ffmpeg", "videos", withvideo_);
+    return s;
 }
 
 std::string Tsummary::text(bool info) const {

@@ -22,9 +22,13 @@ public:
     int failed() const { return failed_; }
     int files() const { return files_; }
     std::string text(bool info) const;
+    // One line for each outside program that some compressed movie needed
+    // but that was not found: its sounds or videos were kept as they are.
+    std::string toolnotes(bool lamefound, bool ffmpegfound) const;
 
 private:
     int files_ = 0, failed_ = 0, skipped_ = 0;
+    int withsound_ = 0, withvideo_ = 0;
     int64_t before_ = 0, after_ = 0;
 };
 

@@ -7,6 +7,12 @@
 #include "../vector/definefont.h"
 #include "../vector/definetext.h"
 #include "../vector/definefontalignzones.h"
+#include "../media/definejpeg.h"
+#include "../media/jpgtable.h"
+#include "../media/definevideostream.h"
+#include "../media/videoframe.h"
+#include "../media/definesound.h"
+#include "../media/soundstream.h"
 
 namespace {
 
@@ -41,6 +47,18 @@ const Tfactoryentry factory[] = {
     {33, make<Tswftag_definetext_opt>},
     {37, make<Tswftag_definetext_opt>},
     {73, make<Tswftag_definefontalignzones_opt>},
+    {6, make<Tswftag_definejpeg>},
+    {20, make<Tswftag_definejpeg>},
+    {21, make<Tswftag_definejpeg>},
+    {35, make<Tswftag_definejpeg>},
+    {36, make<Tswftag_definejpeg>},
+    {8, make<Tswftag_jpgtable>},
+    {60, make<Tswftag_definevideostream_opt>},
+    {61, make<Tswftag_videoframe>},
+    {14, make<Tswftag_definesound_opt>},
+    {18, make<Tswftag_soundstream_opt>},
+    {45, make<Tswftag_soundstream_opt>},
+    {19, make<Tswftag_soundblock>},
 };
 
 }  // namespace

@@ -104,7 +104,10 @@ TEST_P(Corpus, WritesBackEveryTag) {
     const auto b = swfb::listtags(after);
     size_t i = 0, j = 0, dropped = 0;
     while (i < a.size() && j < b.size()) {
-        if (a[i].code != b[j].code) {
+        // Every re-encoded bitmap is written as a DefineBitsJPEG2, or a 3 when it has alpha.
+        const bool reencoded = (a[i].code == 6 || a[i].code == 20 || a[i].code == 21 || a[i].code == 35 ||
+                                a[i].code == 36) && (b[j].code == 21 || b[j].code == 35);
+        if (a[i].code != b[j].code && !reencoded) {
             // An emptied SoundStreamBlock is left out of the output.
             if (a[i].code == 19) {
                 ++i;

@@ -1,0 +1,46 @@
+// The re-encoding of one bitmap as a self-contained piece of work: decode,
+// scale and encode from data copied out of the tag, so that it can run on
+// any thread without touching the engine's state.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+struct Tbitmapinput {
+    int readcode = 0;   // 6, 20, 21, 35 or 36
+    uint16_t id = 0;
+    int width = 0;      // as the tag or the JPEG header gives it
+    int height = 0;
+    int format = 0;     // lossless tags
+    std::vector<uint8_t> stream;     // repaired, self-contained JPEG stream (6, 21, 35)
+    std::vector<uint8_t> alphadata;  // DefineBitsJPEG3: the zlib-compressed alpha plane
+    std::vector<uint8_t> packed;     // lossless tags: the zlib-compressed pixels
+    int newwidth = 0;
+    int newheight = 0;
+    int quality = 90;
+};
+
+struct Tbitmapresult {
+    bool ok = false;
+    int outcode = 0;              // 21 or 35
+    // Why ok is false.
+    enum Tfailure { NONE = 0, DECODE, ALPHA, PIXELS, ENCODE, MEMORY } failure = NONE;
+    std::vector<uint8_t> body;    // the whole new tag body, character id first
+};
+
+// Never throws; a failure of any step gives ok = false.
+Tbitmapresult encodebitmap(const Tbitmapinput& in);
+
+struct Tsizerule {
+    double stageratiox = 1.0, stageratioy = 1.0;  // maximum player size / stage
+    double maxscalex = 0.0, maxscaley = 0.0;      // largest display scale, 1.0 = natural size
+    int forcezip = 0;                             // further reduction in percent
+    bool keepsize = false;                        // the pixel size must not change
+};
+
+// The size a bitmap of width x height is re-encoded at: the largest at which
+// it is shown, then reduced by the percentage; a side that would fall below 6
+// pixels keeps its size, and nothing is enlarged.
+void imagetarget(int width, int height, const Tsizerule& rule, int& newwidth, int& newheight);
+
+// JPEG quality of an image quality level (0..3), else the custom quality.
+int imagequality(int level, int custom);

@@ -1,0 +1,228 @@
+#include "definejpeg.h"
+
+#include <cstring>
+
+#include "../core/container.h"
+#include "../core/enginestate.h"
+#include "../core/pipeline.h"
+#include "../vector/registry.h"
+#include "bitmapuse.h"
+#include "imagebatch.h"
+#include "jpegcodec.h"
+#include "jpgtable.h"
+
+using namespace pascal_com;
+
+Timagestats CCimagestats;
+void imagestatsclear() { CCimagestats = Timagestats{}; }
+
+namespace {
+// Bitmaps above this many pixels are passed through: no player shows them,
+// and decoding them would cost gigabytes.
+constexpr uint64_t kmaxpixels = uint64_t(1) << 26;
+
+void assign(bytes_t& array, const unsigned char* data, uint32_t n) {
+    setlength(array, 1, n);
+    if (n) std::memcpy(array, data, n);
+}
+}  // namespace
+
+Tswftag_definejpeg::~Tswftag_definejpeg() {
+    freearray(jpegstream);
+    freearray(alphadata);
+}
+
+void Tswftag_definejpeg::doparse() {
+    readcode = tagcode;
+    Tswftag_define::doparse();
+    const uint32_t rest = parseleft();
+    if (readcode == 20 || readcode == 36) {
+        bitmapformat = U8parse();
+        bitmapwidth = U16parse();
+        bitmapheight = U16parse();
+        if (bitmapformat == 3) {
+            colortablesize = U8parse();
+            colormapped = true;
+            ++CCimagestats.colormapped;
+            return;
+        }
+        if ((bitmapformat != 4 && bitmapformat != 5) || !bitmapwidth || !bitmapheight ||
+            uint64_t(bitmapwidth) * bitmapheight > kmaxpixels) {
+            keepraw = 1;
+            ++CCimagestats.badheader;
+            return;
+        }
+        packedfrom_ = parsepos;
+        canvaswidth = bitmapwidth;
+        canvasheight = bitmapheight;
+        addbmpid(characterid);
+        return;
+    }
+    const unsigned char* body = rawbody + parsepos;
+    setlength(jpegstream, 1, 0);
+    setlength(alphadata, 1, 0);
+    if (readcode == 6) {
+        bytearrayappend(jpegstream, JPGTABLE, 0, -1);
+        bytearrayappendraw(jpegstream, body, rest);
+    } else if (readcode == 21) {
+        assign(jpegstream, body, rest);
+    } else if (readcode == 35) {
+        const uint32_t offset = U32parse();
+        if (offset > parseleft()) {
+            keepraw = 1;
+            ++CCimagestats.badheader;
+            return;
+        }
+        assign(jpegstream, rawbody + parsepos, offset);
+        assign(alphadata, rawbody + parsepos + offset, parseleft() - offset);
+    } else {
+        keepraw = 1;
+        return;
+    }
+    if (!FormatJpegData(jpegstream)) {
+        keepraw = 1;
+        ++CCimagestats.notjpeg;
+        return;
+    }
+    Tjpeginfo info;
+    if (!JpegHeader(jpegstream, length(jpegstream), info) || info.components != 3 || info.width <= 0 ||
+        info.height <= 0 || uint64_t(info.width) * uint64_t(info.height) > kmaxpixels) {
+        keepraw = 1;
+        ++CCimagestats.notrgb;
+        return;
+    }
+    canvaswidth = info.width;
+    canvasheight = info.height;
+    addbmpid(characterid);
+}
+
+Tbitmapinput Tswftag_definejpeg::makeinput(const std::vector<uint8_t>& keepsize) {
+    Tbitmapinput in;
+    in.readcode = readcode;
+    in.id = characterid;
+    in.width = canvaswidth;
+    in.height = canvasheight;
+    in.format = bitmapformat;
+    if (readcode == 20 || readcode == 36) {
+        const uint32_t n = length(rawbody);
+        if (packedfrom_ < n) in.packed.assign(rawbody + packedfrom_, rawbody + n);
+    } else {
+        in.stream.assign(jpegstream, jpegstream + length(jpegstream));
+        in.alphadata.assign(alphadata, alphadata + length(alphadata));
+    }
+    Tsizerule rule;
+    rule.stageratiox = RatoImageSizeX;
+    rule.stageratioy = RatoImageSizeY;
+    if (const TBITMAPREC* rec = bitmaprec(characterid)) {
+        rule.maxscalex = rec->MaxScaleX;
+        rule.maxscaley = rec->MaxScaleY;
+    }
+    rule.forcezip = CCparams.Img_ForceZip;
+    rule.keepsize = keepsize[characterid] != KEEPSIZE_NO;
+    if (rule.keepsize) ++CCimagestats.keepsize[keepsize[characterid] & 7];
+    imagetarget(canvaswidth, canvasheight, rule, in.newwidth, in.newheight);
+    in.quality = imagequality(CCparams.Img_Aio, CCparams.Img_CustomPV);
+    targetwidth_ = in.newwidth;
+    targetheight_ = in.newheight;
+    return in;
+}
+
+int64_t loadedtagindex(const Tswftag* t) {
+    static uint32_t hint = 0;
+    const uint32_t n = length(tags);
+    if (hint >= n) hint = 0;
+    for (uint32_t i = hint; i < n; ++i)
+        if (tags[i] == t) return hint = i;
+    for (uint32_t i = 0; i < hint && i < n; ++i)
+        if (tags[i] == t) return hint = i;
+    return -1;
+}
+
+void startimagebatch(uint32_t fromindex) {
+    const uint32_t n = length(tags);
+    const std::vector<uint8_t> keep = bitmapkeepsize(tags, n);
+    std::vector<Tbitmapinput> inputs;
+    std::vector<Tswftag_definejpeg*> owners;
+    for (uint32_t i = fromindex; i < n; ++i) {
+        auto* b = dynamic_cast<Tswftag_definejpeg*>(tags[i]);
+        if (!b || !b->encodable() || b->encoded_ || b->batch_) continue;
+        inputs.push_back(b->makeinput(keep));
+        owners.push_back(b);
+    }
+    if (owners.empty()) return;
+    auto batch = std::make_shared<Timagebatch>(std::move(inputs), CCimagethreads);
+    for (size_t k = 0; k < owners.size(); ++k) {
+        owners[k]->batch_ = batch;
+        owners[k]->slot_ = k;
+    }
+}
+
+void Tswftag_definejpeg::ensureresult() {
+    if (encoded_) return;
+    if (!batch_) {
+        const int64_t at = loadedtagindex(this);
+        if (at >= 0) {
+            startimagebatch(uint32_t(at));
+        } else {
+            // Not part of the loaded movie: on its own, with nothing known
+            // about names or other users.
+            Tswftag* self = this;
+            const std::vector<uint8_t> keep = bitmapkeepsize(&self, 1);
+            std::vector<Tbitmapinput> one;
+            one.push_back(makeinput(keep));
+            batch_ = std::make_shared<Timagebatch>(std::move(one), 1);
+            slot_ = 0;
+        }
+    }
+    if (batch_) result_ = batch_->take(slot_);
+    else result_ = Tbitmapresult{};
+    batch_.reset();
+    encoded_ = true;
+}
+
+bool Tswftag_definejpeg::writtenasread() {
+    if (keepraw) return true;
+    if (colormapped) return false;
+    ensureresult();
+    return !result_.ok || result_.body.size() > length(rawbody);
+}
+
+void Tswftag_definejpeg::fillfromstru() {
+    tagcode = uint16_t(readcode);
+    scaleratiox = scaleratioy = 1.0;
+    Tswftag_define::fillfromstru();
+    if (colormapped) return;
+    ensureresult();
+    if (!result_.ok) {
+        ++CCimagestats.keptfailed;
+        encoded_ = false;
+        result_ = Tbitmapresult{};
+        throw Tparseerror("the bitmap could not be re-encoded");
+    }
+    setlength(newbody, 1, result_.body.size());
+    std::memcpy(newbody, result_.body.data(), result_.body.size());
+}
+
+void Tswftag_definejpeg::fillother() {
+    if (colormapped) {
+        Tswftag_define::fillother();
+        return;
+    }
+    const int outcode = result_.outcode;
+    encoded_ = false;
+    result_ = Tbitmapresult{};
+    if (length(newbody) > length(rawbody)) {
+        bytearrayreplace(newbody, rawbody, 0, -1);
+        ++CCimagestats.keptlonger;
+    } else {
+        tagcode = uint16_t(outcode);
+        scaleratiox = double(targetwidth_) / canvaswidth;
+        scaleratioy = double(targetheight_) / canvasheight;
+        ++CCimagestats.reencoded;
+        if (targetwidth_ != canvaswidth || targetheight_ != canvasheight) ++CCimagestats.shrunk;
+    }
+    if (TBITMAPREC* rec = bitmaprec(characterid)) {
+        rec->ImageScaleX = scaleratiox;
+        rec->ImageScaleY = scaleratioy;
+    }
+}

@@ -1,0 +1,93 @@
+#include "definesound.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+
+#include "../core/fileutil.h"
+
+#include "adpcm.h"
+#include "soundencode.h"
+#include "wavwriter.h"
+
+using namespace pascal_com;
+
+Tswftag_definesound::~Tswftag_definesound() { setlength(sounddata, 1, 0); }
+
+void Tswftag_definesound::doparse() {
+    Tswftag_define::doparse();
+    UBparse(4, SoundFormat);
+    UBparse(2, SoundRate);
+    UBparse(1, SoundSize);
+    UBparse(1, SoundType);
+    U32parse(SoundSampleCount);
+    Tbitarrayparse(sounddata, parseleft());
+    seeksamples = 0;
+}
+
+void Tswftag_definesound::fillfromstru() {
+    Tswftag_define::fillfromstru();
+    procsound();
+    UBfill(4, SoundFormat);
+    UBfill(2, SoundRate);
+    UBfill(1, SoundSize);
+    UBfill(1, SoundType);
+    U32fill(SoundSampleCount);
+    Tbitarrayfill(sounddata);
+    endfill();
+}
+
+void Tswftag_definesound::savetofile(const std::string& base) {
+    filename.clear();
+    fileseconds = 0;
+    const uint32_t n = length(sounddata);
+    if (SoundFormat == 1) {
+        unsigned char* pcm = nullptr;
+        const uint32_t frames = adpcmtopcm(sounddata, n, SoundType, SoundSampleCount, pcm);
+        const std::string name = base + ".wav";
+        const uint32_t rate = CCintrate[SoundRate & 3];
+        // Decoded ADPCM is 16-bit whatever SoundSize says.
+        if (frames && wavesave(name, pcmformat(SoundType + 1, rate, 16), pcm, length(pcm))) {
+            filename = name;
+            fileseconds = double(frames) / rate;
+        }
+        setlength(pcm, 1, 0);
+    } else if (SoundFormat == 2 && n > 2) {
+        seeksamples = int16_t(sounddata[0] | sounddata[1] << 8);
+        Tmp3enc_dec walk;
+        walk.loadfrombuf(sounddata + 2, n - 2);
+        const std::string name = base + ".mp3";
+        if (walk.framecount && dump2tofile(false, name.c_str(), sounddata, -1, 2, int(n) - 1)) {
+            filename = name;
+            fileseconds = walk.seconds();
+        }
+    }
+}
+
+void Tswftag_definesound::loadfrommp3(const Tmp3enc_dec& mp3) {
+    int64_t seek = 0;
+    // The old encoder latency, scaled to the new length.
+    if (SoundFormat == 2 && SoundSampleCount)
+        seek = std::llabs(int64_t(double(mp3.totalsamples) * seeksamples / SoundSampleCount));
+    if (seek > INT16_MAX) seek = INT16_MAX;
+    seeksamples = int16_t(seek);
+    SoundFormat = 2;
+    SoundRate = swfrateindex(mp3.samplingrate);
+    SoundSize = 1;
+    SoundType = mp3.last.channelmode == 3 ? 0 : 1;
+    SoundSampleCount = mp3.totalsamples;
+    setlength(sounddata, 1, mp3datalength(mp3));
+    sounddata[0] = uint8_t(uint16_t(seeksamples));
+    sounddata[1] = uint8_t(uint16_t(seeksamples) >> 8);
+    std::copy(mp3.mp3data.begin(), mp3.mp3data.end(), sounddata + 2);
+}
+
+void Tswftag_definesound_opt::procsound() {
+    if (SoundFormat != 1 && SoundFormat != 2) return;
+    Tsoundencoder encoder;
+    if (!encoder.ready()) return;
+    savetofile(encoder.base());
+    Tmp3enc_dec mp3;
+    if (filename.empty() || !encoder.encode(filename, fileseconds, mp3)) return;
+    if (soundsmaller(sounddata, length(sounddata), mp3.mp3data, 2)) loadfrommp3(mp3);
+}

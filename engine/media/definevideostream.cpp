@@ -1,0 +1,200 @@
+#include "definevideostream.h"
+
+#include <climits>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "../core/enginestate.h"
+#include "../core/fileutil.h"
+#include "../core/pipeline.h"
+#include "../core/shellexec.h"
+
+using namespace pascal_com;
+
+const int32_t CCflv_ar[4] = {250, 150, 100, 80};
+int32_t Cflvtimeoutbase_ms = 30000;
+
+namespace {
+
+// Streams by character id, and every stream tag that exists: a VideoFrame
+// keeps the stream it was collected into and must not use it once the tag
+// list that held it is gone.
+std::unordered_map<uint16_t, Tswftag_definevideostream*>& streamsbyid() {
+    static std::unordered_map<uint16_t, Tswftag_definevideostream*> m;
+    return m;
+}
+std::unordered_set<const Tswftag_definevideostream*>& livestreams() {
+    static std::unordered_set<const Tswftag_definevideostream*> s;
+    return s;
+}
+
+std::unordered_map<uint16_t, int32_t>& orphanframes() {
+    static std::unordered_map<uint16_t, int32_t> m;
+    return m;
+}
+
+bool hasalpha(uint8_t codec) { return codec == 5; }
+
+}  // namespace
+
+bool swfvideocodec(uint8_t codec) { return codec >= 2 && codec <= 5; }
+
+// Sorenson H.263, screen video, VP6, VP6 with alpha, screen video 2.
+bool flvdecodable(uint8_t codec) { return codec >= 2 && codec <= 6; }
+
+int32_t flvbitrate() {
+    const int32_t q = CCparams.Video_q;
+    if (q >= 0 && q <= 3) return CCflv_ar[q];
+    return CCparams.Video_CB > 0 ? CCparams.Video_CB : 0;
+}
+
+std::vector<std::string> getcmdparam_flv(const std::string& input, const std::string& output, uint8_t codec,
+                                         uint16_t width, uint16_t height) {
+    const int64_t rate = flvbitrate();
+    std::vector<std::string> a = {"-nostdin", "-hide_banner", "-loglevel", "error", "-y", "-f", "flv", "-i", "file:" + input,
+                                  "-map", "0:v:0", "-an", "-sn", "-dn",
+                                  // One picture out for every picture in, at its own timestamp: the
+                                  // pictures go back into VideoFrame tags one for one.
+                                  "-fps_mode", "passthrough", "-c:v", "flv", "-b", std::to_string(rate) + "k",
+                                  // Without a buffer limit the rate control spends several times the
+                                  // rate on the first key frames, which is all a short stream has.
+                                  "-maxrate", std::to_string(rate) + "k", "-bufsize", std::to_string(2 * rate) + "k"};
+    if (flv::hasadjustbyte(codec) && width && height) {
+        // VP6 codes whole macroblocks; players show only the declared size
+        // from the top left, and the new codec must not show the padding.
+        const std::string w = std::to_string(width), h = std::to_string(height);
+        a.insert(a.end(), {"-vf", "crop=w='min(iw," + w + ")':h='min(ih," + h + ")':x=0:y=0"});
+    }
+    // "file:" keeps a name beginning with '-' or holding ':' a plain file name.
+    a.insert(a.end(), {"-f", "flv", "file:" + output});
+    return a;
+}
+
+int flvtimeout_ms(uint32_t frames, uint64_t bytes) {
+    const uint64_t t = uint64_t(Cflvtimeoutbase_ms > 0 ? Cflvtimeoutbase_ms : 0) + uint64_t(frames) * 250 + bytes / 1000;
+    return t > uint64_t(INT_MAX) ? INT_MAX : int(t);
+}
+
+Tswftag_definevideostream* Tswftag_definevideostream::find(uint16_t id) {
+    auto it = streamsbyid().find(id);
+    return it == streamsbyid().end() ? nullptr : it->second;
+}
+
+bool Tswftag_definevideostream::alive(const Tswftag_definevideostream* stream) {
+    return stream && livestreams().count(stream);
+}
+
+void Tswftag_definevideostream::countorphanframe(uint16_t id, int delta) {
+    auto& m = orphanframes();
+    if ((m[id] += delta) <= 0) m.erase(id);
+}
+
+Tswftag_definevideostream::~Tswftag_definevideostream() {
+    livestreams().erase(this);
+    auto it = streamsbyid().find(characterid);
+    if (it != streamsbyid().end() && it->second == this) streamsbyid().erase(it);
+}
+
+void Tswftag_definevideostream::doparse() {
+    Tswftag_define::doparse();
+    NumFrames = U16parse();
+    Width = U16parse();
+    Height = U16parse();
+    VideoFlagsReserved = uint8_t(UBparse(4));
+    VideoFlagsDeblocking = uint8_t(UBparse(3));
+    VideoFlagsSmoothing = uint8_t(UBparse(1));
+    CodecID = U8parse();
+    codecasread_ = CodecID;
+    if (orphanframes().count(characterid)) uncollected_ = true;
+    livestreams().insert(this);
+    streamsbyid()[characterid] = this;
+}
+
+void Tswftag_definevideostream::fillfromstru() {
+    Tswftag_define::fillfromstru();
+    fileproc();
+    try {
+        beginfill(8);
+        U16fill(NumFrames);
+        U16fill(Width);
+        U16fill(Height);
+        UBfill(4, VideoFlagsReserved);
+        UBfill(3, VideoFlagsDeblocking);
+        UBfill(1, VideoFlagsSmoothing);
+        U8fill(CodecID);
+        endfill();
+    } catch (...) {
+        // Written as read, so its frames must be too.
+        unload();
+        throw;
+    }
+}
+
+int32_t Tswftag_definevideostream::putdata(const unsigned char* data, uint32_t n) {
+    // Spaced as at 20 frames a second, whatever the movie's rate: the
+    // bitrate is spread over the frames evenly either way.
+    collected_.putvideo(uint32_t(framecounter) * 50, 1, codecasread_, data, n);
+    collectedbytes_ += n;
+    return framecounter++;
+}
+
+bool Tswftag_definevideostream::savetofile(const char* path) {
+    if (!collected_.size()) return false;
+    filename = path;
+    return collected_.savetofile(path);
+}
+
+bool Tswftag_definevideostream::loadfromfile(const char* path) {
+    Tflvfile file;
+    std::vector<Tflvvideo> pictures;
+    if (!file.loadfromfile(path) || !file.videotags(pictures)) return false;
+    // One picture per frame, or the frames would show the wrong pictures
+    // or old pictures under the new codec.
+    if (pictures.empty() || pictures.size() != size_t(framecounter)) return false;
+    const uint8_t codec = pictures[0].codec;
+    if (!swfvideocodec(codec) || (hasalpha(codecasread_) && !hasalpha(codec))) return false;
+    uint64_t sum = 0;
+    for (const Tflvvideo& v : pictures) {
+        if (v.codec != codec || v.size == 0) return false;
+        sum += v.size;
+    }
+    if (sum >= collectedbytes_) return false;
+    std::swap(transcoded_.tagdata, file.tagdata);
+    pictures_ = std::move(pictures);
+    loaded = 1;
+    CodecID = codec;
+    return true;
+}
+
+uint8_t Tswftag_definevideostream::getdata(int32_t index, unsigned char*& out) const {
+    if (!loaded || index < 0 || size_t(index) >= pictures_.size()) return 0;
+    const Tflvvideo& v = pictures_[size_t(index)];
+    bytearrayappendraw(out, transcoded_.tagdata + v.offset, v.size);
+    return v.codec;
+}
+
+void Tswftag_definevideostream::unload() {
+    loaded = 0;
+    CodecID = codecasread_;
+    transcoded_.clear();
+    pictures_.clear();
+}
+
+void Tswftag_definevideostream_opt::fileproc() {
+    unload();
+    const std::string in = std::string(CCtmpdir) + "tmpflv.flv";
+    const std::string out = std::string(CCtmpdir) + "tmpflvout.flv";
+    rmfile(in.c_str());
+    rmfile(out.c_str());
+    if (!framecounter || uncollected_ || !flvdecodable(codecasread_)) return;
+    // No codec the transcoder writes has alpha: transparency would be lost.
+    if (hasalpha(codecasread_) && !hasalpha(kflvoutcodec)) return;
+    if (flvbitrate() <= 0) return;
+    if (savetofile(in.c_str())) {
+        const int status = shellexecute_argv(CCffmpeg, getcmdparam_flv(in, out, codecasread_, Width, Height),
+                                             flvtimeout_ms(uint32_t(framecounter), collected_.size()));
+        if (status == 0) loadfromfile(out.c_str());
+    }
+    rmfile(in.c_str());
+    rmfile(out.c_str());
+}

@@ -1,0 +1,190 @@
+#include "jpegcodec.h"
+
+// clang-format off
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <jpeglib.h>
+// clang-format on
+
+#include "../core/pascal_com.h"
+
+using namespace pascal_com;
+
+namespace {
+
+// libjpeg's default error handler exits the process; this one jumps back to
+// the call that started the work instead.
+struct Terrmgr {
+    jpeg_error_mgr pub;
+    std::jmp_buf back;
+};
+
+[[noreturn]] void errorexit(j_common_ptr cinfo) {
+    Terrmgr* e = reinterpret_cast<Terrmgr*>(cinfo->err);
+    std::longjmp(e->back, 1);
+}
+
+void silent(j_common_ptr) {}
+
+// Corrupt data makes libjpeg warn once per bad marker or scan; a stream
+// that warns this often is garbage not worth decoding any further.
+constexpr long kmaxwarnings = 1000;
+
+void warning(j_common_ptr cinfo, int level) {
+    if (level < 0 && cinfo->err->num_warnings++ > kmaxwarnings) errorexit(cinfo);
+}
+
+void seterrmgr(Terrmgr& e) {
+    jpeg_std_error(&e.pub);
+    e.pub.error_exit = errorexit;
+    e.pub.output_message = silent;
+    e.pub.emit_message = warning;
+}
+
+bool isrgb3(const jpeg_decompress_struct& d) {
+    return d.num_components == 3 && (d.jpeg_color_space == JCS_YCbCr || d.jpeg_color_space == JCS_RGB);
+}
+
+template <typename Stream>
+int repair(Stream& s, size_t n) {
+    auto at = [&s](size_t i) -> unsigned char& { return s[i]; };
+    if (n > 4 && at(1) == 'P' && at(2) == 'N' && at(3) == 'G') return 0;
+    if (n > 4 && at(0) == 'G' && at(1) == 'I' && at(2) == 'F') return 0;
+    if (n < 4) {
+        // Too short to hold both markers; the decoder refuses it anyway.
+        return 1;
+    }
+    // Every change turns a marker byte into 0xFF, so a pass can only repeat a
+    // bounded number of times; in practice one pass changes all there is.
+    bool changed = true;
+    while (changed) {
+        changed = false;
+        for (size_t i = 0; i + 4 < n; ++i) {
+            if (at(i) != 0xFF || at(i + 2) != 0xFF) continue;
+            unsigned char b1 = at(i + 1), b3 = at(i + 3);
+            if ((b1 == 0xFF || b1 == 0xD8 || b1 == 0xD9) && (b3 == 0xD8 || b3 == 0xD9) && !(b1 == 0xFF && b3 == 0xFF)) {
+                at(i + 1) = 0xFF;
+                at(i + 3) = 0xFF;
+                changed = true;
+            }
+        }
+    }
+    at(0) = 0xFF;
+    at(1) = 0xD8;
+    at(n - 2) = 0xFF;
+    at(n - 1) = 0xD9;
+    return 1;
+}
+
+}  // namespace
+
+int FormatJpegData(unsigned char*& stream) { return repair(stream, length(stream)); }
+int FormatJpegData(std::vector<uint8_t>& stream) { return repair(stream, stream.size()); }
+
+bool JpegHeader(const uint8_t* data, size_t size, Tjpeginfo& info) {
+    info = Tjpeginfo{};
+    if (!data || size < 4 || size > 0xFFFFFFFFu) return false;
+    jpeg_decompress_struct d{};
+    Terrmgr e{};
+    seterrmgr(e);
+    d.err = &e.pub;
+    if (setjmp(e.back)) {
+        jpeg_destroy_decompress(&d);
+        return false;
+    }
+    jpeg_create_decompress(&d);
+    jpeg_mem_src(&d, data, static_cast<unsigned long>(size));
+    if (jpeg_read_header(&d, TRUE) != JPEG_HEADER_OK) {
+        jpeg_destroy_decompress(&d);
+        return false;
+    }
+    info.width = int(d.image_width);
+    info.height = int(d.image_height);
+    info.components = isrgb3(d) ? 3 : d.num_components;
+    jpeg_destroy_decompress(&d);
+    return true;
+}
+
+bool JpegtoCanvas24(const uint8_t* data, size_t size, std::vector<uint8_t>& canvas, int& width, int& height,
+                    int& components) {
+    canvas.clear();
+    width = height = components = 0;
+    if (!data || size < 4 || size > 0xFFFFFFFFu) return false;
+    jpeg_decompress_struct d{};
+    Terrmgr e{};
+    seterrmgr(e);
+    d.err = &e.pub;
+    if (setjmp(e.back)) {
+        jpeg_destroy_decompress(&d);
+        canvas.clear();
+        canvas.shrink_to_fit();
+        width = height = components = 0;
+        return false;
+    }
+    jpeg_create_decompress(&d);
+    jpeg_mem_src(&d, data, static_cast<unsigned long>(size));
+    if (jpeg_read_header(&d, TRUE) != JPEG_HEADER_OK || !isrgb3(d)) {
+        jpeg_destroy_decompress(&d);
+        return false;
+    }
+    d.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&d);
+    if (d.output_components != 3 || d.output_width == 0 || d.output_height == 0) {
+        jpeg_destroy_decompress(&d);
+        return false;
+    }
+    const size_t stride = size_t(d.output_width) * 3;
+    canvas.resize(stride * d.output_height);
+    while (d.output_scanline < d.output_height) {
+        JSAMPROW row = canvas.data() + stride * d.output_scanline;
+        jpeg_read_scanlines(&d, &row, 1);
+    }
+    width = int(d.output_width);
+    height = int(d.output_height);
+    components = 3;
+    jpeg_finish_decompress(&d);
+    jpeg_destroy_decompress(&d);
+    return true;
+}
+
+bool Canvas24toJpeg(const uint8_t* canvas, int width, int height, std::vector<uint8_t>& out, int quality) {
+    out.clear();
+    if (!canvas || width <= 0 || height <= 0 || width > 65500 || height > 65500) return false;
+    jpeg_compress_struct c{};
+    Terrmgr e{};
+    seterrmgr(e);
+    c.err = &e.pub;
+    // Owned by the library until freed here, also after a jump.
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    if (setjmp(e.back)) {
+        jpeg_destroy_compress(&c);
+        std::free(buffer);
+        out.clear();
+        return false;
+    }
+    jpeg_create_compress(&c);
+    jpeg_mem_dest(&c, &buffer, &size);
+    c.image_width = JDIMENSION(width);
+    c.image_height = JDIMENSION(height);
+    c.input_components = 3;
+    c.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&c);
+    c.comp_info[0].h_samp_factor = 1;
+    c.comp_info[0].v_samp_factor = 1;
+    // Huffman tables fitted to the image: smaller, and the same pixels.
+    c.optimize_coding = TRUE;
+    jpeg_set_quality(&c, quality < 1 ? 1 : quality > 100 ? 100 : quality, TRUE);
+    jpeg_start_compress(&c, TRUE);
+    const size_t stride = size_t(width) * 3;
+    while (c.next_scanline < c.image_height) {
+        JSAMPROW row = const_cast<uint8_t*>(canvas) + stride * c.next_scanline;
+        jpeg_write_scanlines(&c, &row, 1);
+    }
+    jpeg_finish_compress(&c);
+    out.assign(buffer, buffer + size);
+    jpeg_destroy_compress(&c);
+    std::free(buffer);
+    return true;
+}

@@ -1,0 +1,31 @@
+// JPEG streams of SWF bitmaps: repair, decoding into a 24-bit canvas and
+// encoding a canvas, all in memory. Safe to call from several threads.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// Turns the end/start-of-image pairs that SWF streams carry inside them into
+// fill bytes and forces the outer markers; 0 when the data is PNG or GIF, not
+// JPEG (then nothing is changed), 1 otherwise.
+int FormatJpegData(unsigned char*& stream);
+int FormatJpegData(std::vector<uint8_t>& stream);
+
+struct Tjpeginfo {
+    int width = 0;
+    int height = 0;
+    int components = 0;  // of the decoder's output with default settings
+};
+
+// Reads only the header; false when the library refuses the stream.
+bool JpegHeader(const uint8_t* data, size_t size, Tjpeginfo& info);
+
+// Decodes into width x height x 3 bytes of RGB, rows top to bottom. False,
+// with the canvas left empty, when the stream cannot be decoded or its output
+// does not have exactly 3 components (greyscale, CMYK).
+bool JpegtoCanvas24(const uint8_t* data, size_t size, std::vector<uint8_t>& canvas, int& width, int& height,
+                    int& components);
+
+// Encodes an RGB canvas at quality 1..100, colour not subsampled; false on a
+// library error.
+bool Canvas24toJpeg(const uint8_t* canvas, int width, int height, std::vector<uint8_t>& out, int quality);

@@ -1,0 +1,113 @@
+#include "soundencode.h"
+
+#include <climits>
+
+#include <zlib.h>
+
+#include "../core/enginestate.h"
+#include "../core/fileutil.h"
+#include "../core/pipeline.h"
+#include "../core/shellexec.h"
+
+const int CCsound_q[4][2] = {{44, 256}, {32, 128}, {16, 40}, {11, 16}};
+
+int CCsoundtimeout_base_ms = 30000;
+
+uint32_t snaprate(int khz) {
+    const int64_t hz = int64_t(khz) * 1000;
+    if (hz <= 11025) return 11025;
+    if (hz <= 22050) return 22050;
+    return 44100;
+}
+
+bool swfmp3rate(uint32_t hz) { return hz == 11025 || hz == 22050 || hz == 44100; }
+
+uint8_t swfrateindex(uint32_t hz) { return hz == 11025 ? 1 : hz == 22050 ? 2 : 3; }
+
+bool soundsettings(const Tparams& p, Tsoundsettings& s) {
+    int khz, kbps;
+    if (p.Audio_q >= 0 && p.Audio_q <= 3) {
+        khz = CCsound_q[p.Audio_q][0];
+        kbps = CCsound_q[p.Audio_q][1];
+    } else {
+        khz = p.Audio_s;
+        kbps = p.Audio_b;
+    }
+    if (khz <= 0 || kbps <= 0 || kbps > 320) return false;
+    s.ratehz = snaprate(khz);
+    s.kbps = kbps;
+    s.mono = p.Audio_Mono == 1;
+    return true;
+}
+
+std::vector<std::string> getcmdparam_snd(const std::string& input, const std::string& output) {
+    Tsoundsettings s;
+    if (!soundsettings(CCparams, s)) return {};
+    // The encoder takes the rate in kHz; written out here, since printf would
+    // use the decimal comma of the desktop program's locale.
+    const char* rate = s.ratehz == 11025 ? "11.025" : s.ratehz == 22050 ? "22.05" : "44.1";
+    std::vector<std::string> args = {"--resample", rate, "-b", std::to_string(s.kbps)};
+    if (s.mono) args.push_back("-mm");
+    // No LAME/Xing information frame: a player would play it as a frame of silence.
+    args.push_back("-t");
+    args.push_back(input);
+    args.push_back(output);
+    return args;
+}
+
+int soundtimeout_ms(double seconds) {
+    if (!(seconds > 0)) seconds = 0;
+    // The encoder runs many times faster than real time; twice the length of
+    // the sound only stops one that hangs.
+    const double ms = CCsoundtimeout_base_ms + 2000.0 * seconds;
+    return ms > INT_MAX ? INT_MAX : int(ms);
+}
+
+namespace {
+uint64_t deflatedsize(const unsigned char* data, uint32_t n) {
+    if (!n) return 0;
+    std::vector<unsigned char> out(compressBound(n));
+    uLongf got = out.size();
+    // Failure reads as incompressible.
+    if (compress2(out.data(), &got, data, n, Z_DEFAULT_COMPRESSION) != Z_OK) return n;
+    return got;
+}
+}  // namespace
+
+bool soundsmaller(const unsigned char* before, uint32_t beforelen, const std::vector<uint8_t>& after, uint32_t extra) {
+    if (uint64_t(after.size()) + extra >= beforelen) return false;
+    return deflatedsize(after.data(), uint32_t(after.size())) + extra < deflatedsize(before, beforelen);
+}
+
+Tsoundencoder::Tsoundencoder() {
+    std::string dir = CCtmpdir;
+    if (dir.empty()) return;  // no place for the files: the sound stays as read
+    if (dir.back() != '/') dir += '/';
+    base_ = dir + "tmpsound";
+    wav_ = base_ + ".wav";
+    mp3_ = base_ + ".mp3";
+    out_ = dir + "tmpsoundout.mp3";
+    removeall();
+    ready_ = toolavailable(CClame);
+}
+
+Tsoundencoder::~Tsoundencoder() {
+    if (!base_.empty()) removeall();
+}
+
+void Tsoundencoder::removeall() {
+    for (const std::string* name : {&wav_, &mp3_, &out_}) rmfile(name->c_str());
+}
+
+bool Tsoundencoder::encode(const std::string& input, double seconds, Tmp3enc_dec& result) {
+    result.loadfrombuf(nullptr, 0);
+    if (!ready_ || input.empty() || !(seconds > 0)) return false;
+    std::vector<std::string> args = getcmdparam_snd(input, out_);
+    if (args.empty()) return false;
+    rmfile(out_.c_str());
+    if (shellexecute_argv(CClame, args, soundtimeout_ms(seconds)) != 0) return false;
+    if (!fileexists(out_.c_str()) || filesize(out_.c_str()) <= 0) return false;
+    if (result.loadfromfile(out_) == 0 || result.mixed || !swfmp3rate(result.samplingrate)) return false;
+    // An encoder that gave up part-way through must not shorten the sound.
+    return result.seconds() >= seconds * 0.98 - 0.05;
+}

@@ -1,0 +1,67 @@
+// Re-encoding a sound with the outside MP3 encoder: its settings, its
+// arguments, its time limit and the temporary files it reads and writes.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "../core/params.h"
+#include "mp3frames.h"
+
+// (resampling rate in kHz, bitrate in kbit/s) by sound quality level 0 to 3.
+extern const int CCsound_q[4][2];
+
+struct Tsoundsettings {
+    uint32_t ratehz = 0;  // always 11025, 22050 or 44100
+    int kbps = 0;
+    bool mono = false;
+};
+
+// The rate an MP3 in a SWF can have that is nearest to khz at or above it,
+// 44100 at most: SoundRate cannot declare any other, and frames at another
+// rate play at the wrong speed.
+uint32_t snaprate(int khz);
+// Whether an MP3 at this rate can be declared by SoundRate.
+bool swfmp3rate(uint32_t hz);
+// SoundRate of 11025, 22050 or 44100 Hz.
+uint8_t swfrateindex(uint32_t hz);
+// Settings chosen by the parameters; false when the custom rate or bitrate is unusable.
+bool soundsettings(const Tparams& p, Tsoundsettings& s);
+// The encoder's arguments for the current parameters, one word each, so that
+// paths may hold spaces; empty when the parameters are unusable.
+std::vector<std::string> getcmdparam_snd(const std::string& input, const std::string& output);
+// Time the encoder may take for a sound of this many seconds.
+int soundtimeout_ms(double seconds);
+// The fixed part of that time; lowered by the tests.
+extern int CCsoundtimeout_base_ms;
+// Whether `after` (plus `extra` bytes of headers) is strictly smaller than
+// `before`, both as they are and once zlib has compressed them as the output
+// movie will be: a sound that compresses well (silence, test tones) must not
+// make the movie grow.
+bool soundsmaller(const unsigned char* before, uint32_t beforelen, const std::vector<uint8_t>& after, uint32_t extra);
+
+// One re-encoding: the temporary file names in the engine's temporary
+// directory, all removed before the encoder runs and again when done.
+class Tsoundencoder {
+public:
+    Tsoundencoder();
+    ~Tsoundencoder();
+    Tsoundencoder(const Tsoundencoder&) = delete;
+    Tsoundencoder& operator=(const Tsoundencoder&) = delete;
+
+    // A temporary directory is set and the encoder can be found.
+    bool ready() const { return ready_; }
+    // Base name for the input file ("%s.wav" or "%s.mp3" is made from it).
+    const std::string& base() const { return base_; }
+    const std::string& output() const { return out_; }
+
+    // Runs the encoder on input, which holds `seconds` of sound. True when it
+    // ended in time and wrote MP3 frames, all at one rate that SWF can
+    // declare and together about as long as the input; result then holds them.
+    bool encode(const std::string& input, double seconds, Tmp3enc_dec& result);
+
+private:
+    void removeall();
+    bool ready_ = false;
+    std::string base_, wav_, mp3_, out_;
+};

@@ -1,0 +1,286 @@
+// Bitmap tags of whole movies: layouts written, sizes chosen, the keep rule,
+// what passes through, and the factors the shapes are corrected with.
+#include <cstring>
+
+#include "imagetest.h"
+#include "media/bitmapuse.h"
+#include "media/canvas.h"
+#include "media/jpegcodec.h"
+#include "vector/defineshape.h"
+
+using namespace imagetest;
+
+namespace {
+
+// A detailed 64 x 48 JPEG that shrinks when re-encoded at half size.
+Bytes photo(int quality = 95, uint32_t seed = 1) { return swfb::jpegimage(64, 48, quality, 3, seed); }
+
+// The bitmap fill matrix of the first fill style of a written DefineShape.
+MATRIX fillmatrix(const swfb::ParsedTag& t) {
+    unsigned char* file = nullptr;
+    const Bytes whole = swfb::tag(t.code, t.body);
+    pascal_com::setlength(file, 1, whole.size());
+    std::memcpy(file, whole.data(), whole.size());
+    Tswftag_defineshape s(file, 0);
+    pascal_com::setlength(file, 1, 0);
+    s.safeparse();
+    EXPECT_FALSE(s.keepraw);
+    EXPECT_EQ(pascal_com::length(s.Shapes.FillStyles.FillStyles), 1u);
+    MATRIX m = pascal_com::length(s.Shapes.FillStyles.FillStyles) ? s.Shapes.FillStyles.FillStyles[0].BitmapMatrix
+                                                                   : MATRIX{};
+    clearres();
+    return m;
+}
+
+class ImageMovie : public ::testing::Test {
+protected:
+    void SetUp() override { CCimagethreads = 1; }
+    void TearDown() override { CCimagethreads = 0; }
+};
+
+TEST_F(ImageMovie, ShrinksToTheDisplayedSizeAndCorrectsTheFill) {
+    // Filled at half its natural size (10 instead of 20 twips per pixel).
+    const Imagerun r = runimages({swfb::definebitsjpeg2(1, photo()), swfb::bitmapshape(2, 1, 640, 480, 10 * kOne, 10 * kOne),
+                                  swfb::place2(2, 1, 0, 0), swfb::showframe()});
+    const swfb::ParsedTag* b = r.find(21, 1);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(jpegdims(*b), std::make_pair(32, 24));
+    EXPECT_DOUBLE_EQ(r.factors.at(1).first, 0.5);
+    EXPECT_DOUBLE_EQ(r.factors.at(1).second, 0.5);
+    // Doubled for the smaller bitmap, then divided by the shape ratio of 20.
+    const MATRIX m = fillmatrix(*r.find(2, 2));
+    // A scale of exactly 1 may be written as no scale.
+    EXPECT_EQ(m.HasScale ? m.ScaleX : kOne, kOne);
+    EXPECT_EQ(m.HasScale ? m.ScaleY : kOne, kOne);
+    EXPECT_EQ(r.stats.shrunk, 1);
+}
+
+TEST_F(ImageMovie, RotatedMirroredAndFractionalUsesCountAtTheirRealSize) {
+    // Rotated by 90 degrees at 0.75, and mirrored at 0.5: the larger use wins.
+    const int32_t q = 15 * kOne;  // 0.75 x 20
+    const Imagerun r = runimages({swfb::definebitsjpeg2(1, photo()), swfb::bitmapshape(2, 1, 640, 480, 0, 0, q, -q, true),
+                                  swfb::bitmapshape(3, 1, 640, 480, -10 * kOne, 10 * kOne), swfb::place2(2, 1, 0, 0),
+                                  swfb::place2(3, 2, 0, 0), swfb::showframe()});
+    ASSERT_NE(r.find(21, 1), nullptr);
+    EXPECT_EQ(jpegdims(*r.find(21, 1)), std::make_pair(48, 36));
+    const Imagerun mirrored = runimages({swfb::definebitsjpeg2(1, photo()),
+                                         swfb::bitmapshape(3, 1, 640, 480, -10 * kOne, -10 * kOne),
+                                         swfb::place2(3, 2, 0, 0), swfb::showframe()});
+    EXPECT_EQ(jpegdims(*mirrored.find(21, 1)), std::make_pair(32, 24));
+}
+
+TEST_F(ImageMovie, PlayerLimitAndZoomShrinkFurther) {
+    // Stage 550 x 400; a limit of 275 x 400 halves the width only.
+    const std::vector<Bytes> tags = {swfb::definebitsjpeg2(1, photo()),
+                                     swfb::bitmapshape(2, 1, 1280, 960, 20 * kOne, 20 * kOne), swfb::place2(2, 1, 0, 0),
+                                     swfb::showframe()};
+    Imagerun r = runimages(tags, imageparams(), 275, 0);
+    EXPECT_EQ(jpegdims(*r.find(21, 1)), std::make_pair(32, 48));
+    EXPECT_DOUBLE_EQ(r.factors.at(1).first, 0.5);
+    EXPECT_DOUBLE_EQ(r.factors.at(1).second, 1.0);
+    Tparams p = imageparams(4);
+    p.Img_ForceZip = 25;
+    p.Img_CustomPV = 30;
+    r = runimages(tags, p);
+    EXPECT_EQ(jpegdims(*r.find(21, 1)), std::make_pair(48, 36));
+}
+
+TEST_F(ImageMovie, LongerReEncodingKeepsTheTagAsRead) {
+    // A flat, strongly compressed image shown at natural size grows at quality 90.
+    const Bytes tag = swfb::definebitsjpeg2(1, photo(30));
+    const Imagerun r = runimages({tag, swfb::bitmapshape(2, 1, 320, 320, 20 * kOne, 20 * kOne), swfb::place2(2, 1, 0, 0)});
+    const swfb::ParsedTag* b = r.find(21, 1);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(swfb::tag(21, b->body, true), tag);
+    EXPECT_DOUBLE_EQ(r.factors.at(1).first, 1.0);
+    EXPECT_EQ(r.stats.keptlonger, 1);
+}
+
+TEST_F(ImageMovie, WhatCannotBeReEncodedPassesThroughByteForByte) {
+    const Bytes png = swfb::definebitsjpeg2(1, {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 0});
+    const Bytes grey = swfb::definebitsjpeg2(2, swfb::jpegimage(32, 32, 90, 1));
+    const Bytes cmyk = swfb::definebitsjpeg2(3, swfb::jpegimage(32, 32, 90, 4));
+    Bytes indexed = {0, 0, 0, 255, 255, 255};
+    indexed.resize(6 + 8 * 4, 1);  // two colours, 4 x 4 pixels with rows padded to 4... plus slack
+    const Bytes mapped = swfb::definebitslossless(4, 3, 4, 4, indexed, 1);
+    const Bytes mapped2 = swfb::definebitslossless2(5, 3, 4, 4, indexed, 1);
+    const Bytes badalpha = swfb::definebitsjpeg3(6, photo(), Bytes(64 * 48 - 1, 200));
+    const Bytes overrun = swfb::tag(35, swfb::Writer().u16(7).u32(100000).raw(photo()).take(), true);
+    const std::vector<Bytes> tags = {png, grey, cmyk, mapped, mapped2, badalpha, overrun};
+    std::vector<Bytes> withshapes = tags;
+    for (uint16_t id = 1; id <= 7; ++id) withshapes.push_back(swfb::bitmapshape(uint16_t(10 + id), id, 100, 100, kOne, kOne));
+    const Imagerun r = runimages(withshapes);
+    std::vector<Bytes> written;
+    for (const auto& t : r.tags)
+        if (t.code != 2 && t.code != 0) written.push_back(swfb::tag(t.code, t.body, true));
+    ASSERT_EQ(written.size(), tags.size());
+    for (size_t i = 0; i < tags.size(); ++i) EXPECT_EQ(written[i], tags[i]) << "tag " << i;
+    EXPECT_EQ(r.stats.notjpeg, 1);
+    EXPECT_EQ(r.stats.notrgb, 2);
+    EXPECT_EQ(r.stats.colormapped, 2);
+    EXPECT_EQ(r.stats.keptfailed, 1);
+    EXPECT_EQ(r.factors.count(4), 0u) << "colour-mapped bitmaps are not registered";
+    EXPECT_DOUBLE_EQ(r.factors.at(6).first, 1.0);
+}
+
+TEST_F(ImageMovie, DefineBitsKeepsItsTablesWheneverItIsWrittenAsRead) {
+    Bytes tables, image;
+    swfb::splitjpeg(photo(), tables, image);
+    const Bytes jt = swfb::jpegtables(tables);
+    // Re-encoded: self-contained DefineBitsJPEG2, tables no longer needed.
+    Imagerun r = runimages({jt, swfb::definebits(1, image), swfb::bitmapshape(2, 1, 640, 480, 10 * kOne, 10 * kOne)});
+    ASSERT_NE(r.find(8), nullptr);
+    EXPECT_TRUE(r.find(8)->body.empty());
+    ASSERT_NE(r.find(21, 1), nullptr);
+    EXPECT_EQ(jpegdims(*r.find(21, 1)), std::make_pair(32, 24));
+    // Kept as read because its re-encoding is longer: code 6 and the tables stay.
+    Bytes lt, li;
+    swfb::splitjpeg(photo(30), lt, li);
+    r = runimages({swfb::jpegtables(lt), swfb::definebits(1, li), swfb::definebits(3, li)});
+    ASSERT_NE(r.find(6, 1), nullptr);
+    EXPECT_EQ(r.find(8)->body, lt);
+    // Kept because it cannot be decoded as colour: the tables stay too.
+    Bytes gt, gi;
+    swfb::splitjpeg(swfb::jpegimage(16, 16, 80, 1), gt, gi);
+    r = runimages({swfb::jpegtables(gt), swfb::definebits(1, gi)});
+    EXPECT_EQ(r.find(8)->body, gt);
+    EXPECT_EQ(r.find(6, 1)->body.size(), gi.size() + 2);
+    // Without any tables read, the image body alone is decoded.
+    r = runimages({swfb::definebits(1, photo())});
+    EXPECT_NE(r.find(21, 1), nullptr);
+}
+
+TEST_F(ImageMovie, BitmapsWhoseSizeOthersDependOnKeepTheirPixels) {
+    const Bytes half = swfb::bitmapshape(9, 1, 640, 480, 10 * kOne, 10 * kOne);
+    auto width = [&half](std::vector<Bytes> extra) {
+        std::vector<Bytes> tags = {swfb::definebitsjpeg2(1, photo()), half};
+        tags.insert(tags.end(), extra.begin(), extra.end());
+        const Imagerun r = runimages(tags);
+        const swfb::ParsedTag* b = r.find(21, 1);
+        return b ? jpegdims(*b).first : -1;
+    };
+    EXPECT_EQ(width({}), 32);
+    EXPECT_EQ(width({swfb::tag(56, swfb::Writer().u16(1).u16(1).str("pic").take())}), 64) << "exported";
+    EXPECT_EQ(width({swfb::tag(76, swfb::Writer().u16(1).u16(1).str("Pic").take())}), 64) << "bound to a class";
+    EXPECT_EQ(width({swfb::place2(1, 1, 0, 0)}), 64) << "placed directly";
+    // A morph shape's bitmap fill: type, id, two matrices (passed through uncorrected).
+    const Bytes morph = swfb::tag(46, swfb::Writer().u16(20).rect(0, 10, 0, 10).rect(0, 10, 0, 10).u32(0).u8(1).u8(0x41)
+                                          .u16(1).matrix().matrix().u8(0).take());
+    EXPECT_EQ(width({morph}), 64) << "morph shape";
+    // A shape whose parse fails after its bitmap fill is written as read.
+    const Bytes broken = swfb::tag(2, swfb::Writer().u16(21).rect(0, 10, 0, 10).u8(1).u8(0x41).u16(1).take());
+    EXPECT_EQ(width({broken}), 64) << "shape written as read";
+}
+
+TEST_F(ImageMovie, ShapeBeforeItsBitmapKeepsTheSize) {
+    // The later shape alone would let it shrink to half.
+    const Imagerun r = runimages({swfb::bitmapshape(9, 1, 640, 480, 10 * kOne, 10 * kOne), swfb::definebitsjpeg2(1, photo()),
+                                  swfb::bitmapshape(8, 1, 640, 480, 10 * kOne, 10 * kOne)});
+    EXPECT_EQ(jpegdims(*r.find(21, 1)).first, 64);
+    EXPECT_EQ(r.stats.keepsize[KEEPSIZE_EARLY], 1);
+}
+
+TEST_F(ImageMovie, AlphaIsRescaledWithTheColour) {
+    Bytes alpha(64 * 48);
+    for (size_t i = 0; i < alpha.size(); ++i) alpha[i] = uint8_t((i % 64) * 4);
+    const Imagerun r = runimages({swfb::definebitsjpeg3(1, photo(), alpha), swfb::bitmapshape(2, 1, 640, 480, 10 * kOne, 10 * kOne)});
+    const swfb::ParsedTag* b = r.find(35, 1);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(jpegdims(*b), std::make_pair(32, 24));
+    const uint32_t n = b->body[2] | b->body[3] << 8 | b->body[4] << 16 | uint32_t(b->body[5]) << 24;
+    std::vector<uint8_t> plane;
+    ASSERT_TRUE(inflateblock(b->body.data() + 6 + n, b->body.size() - 6 - n, 32 * 24, plane, true));
+    // Each new pixel is the mean of a 2 x 2 cell: columns 2x and 2x + 1.
+    for (int x = 0; x < 32; ++x) EXPECT_EQ(plane[size_t(5 * 32 + x)], uint8_t(8 * x + 2)) << x;
+}
+
+TEST_F(ImageMovie, LosslessBitmapsBecomeJpegs) {
+    const int W = 40, H = 30;
+    const Bytes rgb = swfb::testcanvas(W, H);
+    Bytes xrgb, argb, rgb15;
+    for (int i = 0; i < W * H; ++i) {
+        const uint8_t a = i == 0 ? 0 : 255;
+        xrgb.insert(xrgb.end(), {0xFF, rgb[i * 3], rgb[i * 3 + 1], rgb[i * 3 + 2]});
+        argb.insert(argb.end(), {a, uint8_t(a ? rgb[i * 3] : 0), uint8_t(a ? rgb[i * 3 + 1] : 0), uint8_t(a ? rgb[i * 3 + 2] : 0)});
+        const unsigned w = unsigned(rgb[i * 3] >> 3) << 10 | unsigned(rgb[i * 3 + 1] >> 3) << 5 | (rgb[i * 3 + 2] >> 3);
+        rgb15.insert(rgb15.end(), {uint8_t(w >> 8), uint8_t(w)});
+    }
+    const Imagerun r = runimages({swfb::definebitslossless(1, 5, W, H, xrgb), swfb::definebitslossless(2, 4, W, H, rgb15),
+                                  swfb::definebitslossless2(3, 5, W, H, argb),
+                                  swfb::definebitslossless(4, 5, W, H, Bytes(100, 0))});
+    ASSERT_NE(r.find(21, 1), nullptr);
+    EXPECT_EQ(jpegdims(*r.find(21, 1)), std::make_pair(W, H));
+    ASSERT_NE(r.find(21, 2), nullptr);
+    const swfb::ParsedTag* b = r.find(35, 3);
+    ASSERT_NE(b, nullptr);
+    const uint32_t n = b->body[2] | b->body[3] << 8 | b->body[4] << 16 | uint32_t(b->body[5]) << 24;
+    std::vector<uint8_t> plane;
+    ASSERT_TRUE(inflateblock(b->body.data() + 6 + n, b->body.size() - 6 - n, size_t(W * H), plane, true));
+    EXPECT_EQ(plane[0], 0);
+    EXPECT_EQ(plane[1], 255);
+    // Pixels shorter than the header says: written as read.
+    ASSERT_NE(r.find(20, 4), nullptr);
+    EXPECT_EQ(r.stats.keptfailed, 1);
+}
+
+TEST_F(ImageMovie, ColourAboveItsAlphaIsClampedAsPlayersShowIt) {
+    // Alpha 64 everywhere; red and blue stored above it, green below.
+    const Bytes rgb = swfb::testcanvas(32, 32);
+    Bytes argb;
+    for (int i = 0; i < 32 * 32; ++i)
+        argb.insert(argb.end(), {64, uint8_t(128 + (rgb[i * 3 + 2] & 127)), uint8_t(rgb[i * 3] >> 2), 255});
+    const Imagerun r = runimages({swfb::definebitslossless2(1, 5, 32, 32, argb)});
+    const swfb::ParsedTag* b = r.find(35, 1);
+    ASSERT_NE(b, nullptr);
+    const uint32_t n = b->body[2] | b->body[3] << 8 | b->body[4] << 16 | uint32_t(b->body[5]) << 24;
+    std::vector<uint8_t> canvas;
+    int w, h, c;
+    ASSERT_TRUE(JpegtoCanvas24(b->body.data() + 6, n, canvas, w, h, c));
+    int maxred = 0, maxblue = 0;
+    for (size_t i = 0; i < canvas.size(); i += 3) {
+        maxred = std::max(maxred, int(canvas[i]));
+        maxblue = std::max(maxblue, int(canvas[i + 2]));
+    }
+    EXPECT_LE(maxred, 72);
+    EXPECT_LE(maxblue, 72);
+}
+
+TEST_F(ImageMovie, SkippedImagesAreWrittenAsRead) {
+    Tparams p = imageparams();
+    p.Skip_Image = 1;
+    Bytes tables, image;
+    swfb::splitjpeg(photo(), tables, image);
+    const Imagerun r = runimages({swfb::jpegtables(tables), swfb::definebits(1, image)}, p);
+    EXPECT_EQ(r.find(8)->body, tables);
+    EXPECT_NE(r.find(6, 1), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ImageMovie, DamagedBitmapsNeverBreakTheWrite) {
+    // Every kind of bitmap tag, then bytes of their bodies flipped at random.
+    Bytes tables, image;
+    swfb::splitjpeg(swfb::jpegimage(24, 16, 90), tables, image);
+    Bytes argb(16 * 8 * 4, 0x80);
+    const std::vector<Bytes> good = {swfb::jpegtables(tables), swfb::definebits(1, image),
+                                     swfb::definebitsjpeg2(2, swfb::jpegimage(20, 20, 90)),
+                                     swfb::definebitsjpeg3(3, swfb::jpegimage(8, 8, 90), Bytes(64, 7)),
+                                     swfb::definebitslossless(4, 5, 16, 8, argb), swfb::definebitslossless2(5, 5, 16, 8, argb),
+                                     swfb::bitmapshape(9, 2, 400, 400, 10 * kOne, 10 * kOne)};
+    uint32_t seed = 12345;
+    auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+    for (int round = 0; round < 25; ++round) {
+        std::vector<Bytes> tags = good;
+        for (int k = 0; k < 6; ++k) {
+            Bytes& t = tags[next() % 6];
+            const size_t at = 6 + next() % (t.size() - 6);  // past the long header
+            t[at] = uint8_t(next() >> 24);
+        }
+        const Imagerun r = runimages(tags);
+        EXPECT_FALSE(r.tags.empty()) << round;
+    }
+}
+
+}  // namespace

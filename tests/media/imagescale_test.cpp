@@ -1,0 +1,159 @@
+// Sizes chosen for re-encoded bitmaps, scaling, and lossless pixels into the canvas.
+#include <gtest/gtest.h>
+
+#include "media/bitmapjob.h"
+#include "media/canvas.h"
+#include "media/imagescale.h"
+#include "support/bitmapbuilder.h"
+
+namespace {
+
+void target(int w, int h, const Tsizerule& r, int ew, int eh) {
+    int nw = -1, nh = -1;
+    imagetarget(w, h, r, nw, nh);
+    EXPECT_EQ(nw, ew) << w << "x" << h;
+    EXPECT_EQ(nh, eh) << w << "x" << h;
+}
+
+TEST(ImageTarget, FollowsDisplayScaleLimitsAndZoom) {
+    Tsizerule r;
+    r.maxscalex = r.maxscaley = 1.0;
+    target(101, 40, r, 101, 40);
+    r.stageratiox = r.stageratioy = 0.5;
+    target(101, 40, r, 51, 20);  // 50.5 rounds away from zero
+    r.stageratioy = 1.0;
+    target(101, 40, r, 51, 40);
+    r.stageratiox = 1.0;
+    // Fractional display scales count in full: 0.75 is not 0.
+    r.maxscalex = 0.75;
+    r.maxscaley = 0.3;
+    target(100, 100, r, 75, 30);
+    // Never enlarged.
+    r.maxscalex = r.maxscaley = 3.0;
+    target(100, 100, r, 100, 100);
+    r.maxscalex = r.maxscaley = 1.0;
+    r.forcezip = 50;
+    target(10, 10, r, 10, 10);   // 5 x 5 would be below 6
+    target(100, 4, r, 50, 4);    // each side on its own
+    r.forcezip = 0;
+    // Nothing draws it: keeps its size.
+    r.maxscalex = r.maxscaley = 0.0;
+    target(64, 64, r, 64, 64);
+    r.maxscalex = r.maxscaley = 0.25;
+    r.keepsize = true;
+    target(64, 64, r, 64, 64);
+    r.keepsize = false;
+    r.stageratiox = std::numeric_limits<double>::infinity();
+    target(64, 64, r, 64, 64);
+}
+
+TEST(ImageTarget, QualityByLevel) {
+    EXPECT_EQ(imagequality(0, 30), 90);
+    EXPECT_EQ(imagequality(1, 30), 70);
+    EXPECT_EQ(imagequality(2, 30), 60);
+    EXPECT_EQ(imagequality(3, 30), 50);
+    EXPECT_EQ(imagequality(4, 30), 30);
+    EXPECT_EQ(imagequality(4, 0), 1);
+}
+
+TEST(ImageScale, NearestSourceRoundsHalfAwayAndStaysInside) {
+    EXPECT_EQ(scaleindex(10, 4), (std::vector<uint32_t>{0, 3, 5, 8}));  // 2.5 -> 3, 7.5 -> 8
+    EXPECT_EQ(scaleindex(3, 3), (std::vector<uint32_t>{0, 1, 2}));
+    for (int from : {1, 2, 7, 1000})
+        for (int n = 1; n <= from; n += 3)
+            for (uint32_t v : scaleindex(from, n)) ASSERT_LT(v, uint32_t(from));
+}
+
+TEST(ImageScale, CanvasAndAlphaTakeTheSamePixels) {
+    const int W = 13, H = 7, w = 5, h = 3;
+    std::vector<uint8_t> canvas(W * H * 3), alpha(W * H);
+    for (int i = 0; i < W * H; ++i) {
+        canvas[i * 3] = uint8_t(i);
+        canvas[i * 3 + 1] = uint8_t(i >> 8);
+        canvas[i * 3 + 2] = 7;
+        alpha[i] = uint8_t(i);
+    }
+    int cw = W, ch = H;
+    Canvas24Scale(canvas, cw, ch, w, h);
+    ASSERT_EQ(cw, w);
+    ASSERT_EQ(ch, h);
+    std::vector<uint8_t> small;
+    AlphaResize(alpha, small, W, H, w, h);
+    ASSERT_EQ(small.size(), size_t(w * h));
+    for (int i = 0; i < w * h; ++i) EXPECT_EQ(canvas[i * 3], small[i]) << i;
+    // round(13 * 2 / 5) = 5, round(7 * 1 / 3) = 2
+    EXPECT_EQ(small[1 * w + 2], uint8_t(2 * W + 5));
+    int zw = cw, zh = ch;
+    Canvas24Scale(canvas, zw, zh, 0, 3);
+    EXPECT_EQ(zw, w);
+}
+
+TEST(ImageScale, AveragingCoversEverySourcePixelOnce) {
+    // 5 x 2 into 2 x 1: cells of columns {0, 1} and {2, 3, 4}.
+    std::vector<uint8_t> canvas, alpha;
+    for (int i = 0; i < 10; ++i) {
+        canvas.insert(canvas.end(), {uint8_t(i * 10), uint8_t(255 - i), 9});
+        alpha.push_back(uint8_t(i * 10));
+    }
+    int w = 5, h = 2;
+    Canvas24Scale_HalfTone(canvas, w, h, 2, 1);
+    ASSERT_EQ(w, 2);
+    ASSERT_EQ(canvas.size(), 6u);
+    // (0 + 10 + 50 + 60) / 4 = 30; (20 + 30 + 40 + 70 + 80 + 90) / 6 = 55
+    EXPECT_EQ(canvas[0], 30);
+    EXPECT_EQ(canvas[3], 55);
+    EXPECT_EQ(canvas[5], 9);
+    std::vector<uint8_t> a;
+    AlphaResize_HalfTone(alpha, a, 5, 2, 2, 1);
+    EXPECT_EQ(a, (std::vector<uint8_t>{30, 55}));
+    // Same size: unchanged; larger: picked, never averaged.
+    AlphaResize_HalfTone(alpha, a, 5, 2, 5, 2);
+    EXPECT_EQ(a, alpha);
+    std::vector<uint8_t> one = {1, 2, 3};
+    int ow = 1, oh = 1;
+    Canvas24Scale_HalfTone(one, ow, oh, 2, 2);
+    EXPECT_EQ(one, (std::vector<uint8_t>{1, 2, 3, 1, 2, 3, 1, 2, 3, 1, 2, 3}));
+}
+
+TEST(LosslessPixels, FifteenBitWidensAndSkipsRowPadding) {
+    // 3 x 2 at 2 bytes per pixel: rows of 6 bytes padded to 8.
+    const std::vector<uint8_t> px = {0x7C, 0x00, 0x03, 0xE0, 0x00, 0x1F, 0xAA, 0xBB,
+                                     0x7F, 0xFF, 0x00, 0x00, 0x42, 0x10, 0xCC, 0xDD};
+    std::vector<uint8_t> c;
+    losslesstocanvas(4, px.data(), 3, 2, c);
+    const std::vector<uint8_t> want = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255, 0, 0, 0, 132, 132, 132};
+    EXPECT_EQ(c, want);
+    EXPECT_EQ(losslessbytes(20, 4, 3, 2), 16u);
+    EXPECT_EQ(losslessbytes(20, 5, 3, 2), 24u);
+    EXPECT_EQ(losslessbytes(36, 4, 3, 2), 24u);
+    EXPECT_EQ(losslessbytes(20, 3, 3, 2), 0u);
+}
+
+TEST(LosslessPixels, ArgbKeepsStoredColourAndAlpha) {
+    const std::vector<uint8_t> px = {0, 9, 8, 7, 128, 100, 50, 25, 255, 1, 2, 3};
+    std::vector<uint8_t> c, a;
+    lossless2tocanvas(px.data(), 3, 1, c, a);
+    EXPECT_EQ(a, (std::vector<uint8_t>{0, 128, 255}));
+    EXPECT_EQ(c, (std::vector<uint8_t>{9, 8, 7, 100, 50, 25, 1, 2, 3}));
+    std::vector<uint8_t> x;
+    losslesstocanvas(5, px.data(), 3, 1, x);
+    EXPECT_EQ(x, c);
+}
+
+TEST(LosslessPixels, InflateExactOrAtLeast) {
+    const swfb::Bytes data(100, 7);
+    const swfb::Bytes z = swfb::zlibbytes(data);
+    std::vector<uint8_t> out;
+    EXPECT_TRUE(inflateblock(z.data(), z.size(), 100, out, true));
+    EXPECT_FALSE(inflateblock(z.data(), z.size(), 99, out, true));
+    EXPECT_FALSE(inflateblock(z.data(), z.size(), 101, out, true));
+    EXPECT_TRUE(inflateblock(z.data(), z.size(), 99, out, false));
+    EXPECT_EQ(out.size(), 99u);
+    EXPECT_FALSE(inflateblock(z.data(), z.size(), 101, out, false));
+    EXPECT_FALSE(inflateblock(z.data(), z.size() / 2, 100, out, false));
+    const std::vector<uint8_t> junk(20, 0x33);
+    EXPECT_FALSE(inflateblock(junk.data(), junk.size(), 10, out, false));
+    EXPECT_EQ(deflateblock(std::vector<uint8_t>(data.begin(), data.end())).size(), z.size());
+}
+
+}  // namespace

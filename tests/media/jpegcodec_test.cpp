@@ -1,0 +1,122 @@
+// Repair of SWF JPEG streams and the in-memory codec.
+#include <gtest/gtest.h>
+
+#include "media/jpegcodec.h"
+#include "support/bitmapbuilder.h"
+
+using swfb::Bytes;
+
+namespace {
+
+int repaired(Bytes& b) {
+    std::vector<uint8_t> v(b.begin(), b.end());
+    int r = FormatJpegData(v);
+    b.assign(v.begin(), v.end());
+    return r;
+}
+
+TEST(JpegRepair, PngAndGifAreNotJpegAndStayUntouched) {
+    Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0xFF, 0xD9};
+    Bytes gif = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0};
+    const Bytes p0 = png, g0 = gif;
+    EXPECT_EQ(repaired(png), 0);
+    EXPECT_EQ(repaired(gif), 0);
+    EXPECT_EQ(png, p0);
+    EXPECT_EQ(gif, g0);
+}
+
+TEST(JpegRepair, MergesTablesAndImageIntoOneStream) {
+    Bytes tables, image;
+    const Bytes jpeg = swfb::jpegimage(16, 16, 80);
+    swfb::splitjpeg(jpeg, tables, image);
+    Bytes merged = tables;
+    merged.insert(merged.end(), image.begin(), image.end());
+    const size_t at = tables.size() - 2;  // FF D9 FF D8 where they meet
+    ASSERT_EQ(repaired(merged), 1);
+    EXPECT_EQ(Bytes(merged.begin() + long(at), merged.begin() + long(at + 4)), Bytes({0xFF, 0xFF, 0xFF, 0xFF}));
+    std::vector<uint8_t> canvas;
+    int w, h, c;
+    ASSERT_TRUE(JpegtoCanvas24(merged.data(), merged.size(), canvas, w, h, c));
+    EXPECT_EQ(w, 16);
+    EXPECT_EQ(c, 3);
+}
+
+TEST(JpegRepair, ForcesOuterMarkersAndDropsDoubledStart) {
+    Bytes jpeg = swfb::jpegimage(8, 8, 80);
+    // Erroneous header some tools write: EOI SOI before the real SOI.
+    Bytes odd = {0xFF, 0xD9, 0xFF, 0xD8};
+    odd.insert(odd.end(), jpeg.begin(), jpeg.end());
+    odd[odd.size() - 1] = 0x00;
+    ASSERT_EQ(repaired(odd), 1);
+    EXPECT_EQ(odd[0], 0xFF);
+    EXPECT_EQ(odd[1], 0xD8);
+    EXPECT_EQ(odd[2], 0xFF);
+    EXPECT_EQ(odd[3], 0xFF);
+    EXPECT_EQ(odd[odd.size() - 1], 0xD9);
+    std::vector<uint8_t> canvas;
+    int w, h, c;
+    EXPECT_TRUE(JpegtoCanvas24(odd.data(), odd.size(), canvas, w, h, c));
+    Bytes tiny = {1, 2, 3};
+    EXPECT_EQ(repaired(tiny), 1);
+    EXPECT_EQ(tiny, Bytes({1, 2, 3}));
+}
+
+TEST(JpegCodec, RoundTripKeepsSizeAndColour) {
+    const Bytes rgb = swfb::testcanvas(24, 10);
+    std::vector<uint8_t> jpeg;
+    ASSERT_TRUE(Canvas24toJpeg(rgb.data(), 24, 10, jpeg, 95));
+    Tjpeginfo info;
+    ASSERT_TRUE(JpegHeader(jpeg.data(), jpeg.size(), info));
+    EXPECT_EQ(info.width, 24);
+    EXPECT_EQ(info.height, 10);
+    std::vector<uint8_t> out;
+    int w, h, c;
+    ASSERT_TRUE(JpegtoCanvas24(jpeg.data(), jpeg.size(), out, w, h, c));
+    ASSERT_EQ(out.size(), rgb.size());
+    long err = 0;
+    for (size_t i = 0; i < out.size(); ++i) err += std::abs(int(out[i]) - int(rgb[i]));
+    EXPECT_LT(double(err) / double(out.size()), 8.0);
+}
+
+TEST(JpegCodec, ColourIsNotSubsampled) {
+    const Bytes rgb = swfb::testcanvas(16, 16);
+    std::vector<uint8_t> jpeg;
+    ASSERT_TRUE(Canvas24toJpeg(rgb.data(), 16, 16, jpeg, 50));
+    // SOF0 component records: id, sampling byte, table.
+    size_t i = 2;
+    while (i + 4 < jpeg.size() && !(jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0)) ++i;
+    ASSERT_LT(i + 18, jpeg.size());
+    EXPECT_EQ(jpeg[i + 9], 3);
+    EXPECT_EQ(jpeg[i + 11], 0x11);
+    EXPECT_EQ(jpeg[i + 14], 0x11);
+    EXPECT_EQ(jpeg[i + 17], 0x11);
+}
+
+TEST(JpegCodec, GreyscaleCmykAndGarbageFailWithoutEndingTheProcess) {
+    std::vector<uint8_t> canvas;
+    int w = -1, h = -1, c = -1;
+    for (int comps : {1, 4}) {
+        const Bytes j = swfb::jpegimage(8, 8, 80, comps);
+        EXPECT_FALSE(JpegtoCanvas24(j.data(), j.size(), canvas, w, h, c)) << comps;
+        EXPECT_TRUE(canvas.empty());
+        Tjpeginfo info;
+        ASSERT_TRUE(JpegHeader(j.data(), j.size(), info));
+        EXPECT_EQ(info.components, comps);
+    }
+    Bytes junk(200, 0x5A);
+    junk[0] = 0xFF;
+    junk[1] = 0xD8;
+    EXPECT_FALSE(JpegtoCanvas24(junk.data(), junk.size(), canvas, w, h, c));
+    EXPECT_EQ(w, 0);
+    // A stream cut inside its scan still decodes (libjpeg pads) or fails: never exits.
+    Bytes cut = swfb::jpegimage(32, 32, 80);
+    cut.resize(cut.size() / 2);
+    JpegtoCanvas24(cut.data(), cut.size(), canvas, w, h, c);
+    Bytes nosof = {0xFF, 0xD8, 0xFF, 0xD9};
+    EXPECT_FALSE(JpegtoCanvas24(nosof.data(), nosof.size(), canvas, w, h, c));
+    std::vector<uint8_t> out;
+    EXPECT_FALSE(Canvas24toJpeg(nullptr, 4, 4, out, 80));
+    EXPECT_FALSE(Canvas24toJpeg(junk.data(), 0, 4, out, 80));
+}
+
+}  // namespace

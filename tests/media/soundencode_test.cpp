@@ -1,0 +1,149 @@
+// Encoder settings and arguments, the WAV header, and an encoder that is
+// missing, hangs or misbehaves.
+#include <sys/stat.h>
+
+#include "core/enginestate.h"
+#include "media/soundencode.h"
+#include "media/wavwriter.h"
+#include "soundtest.h"
+#include "support/enginerun.h"
+
+using namespace soundtest;
+using Args = std::vector<std::string>;
+
+namespace {
+
+Args argsfor(int level, int khz = 0, int kbps = 0, int mono = 0) {
+    const Tparams saved = CCparams;
+    CCparams.Audio_q = level;
+    CCparams.Audio_s = khz;
+    CCparams.Audio_b = kbps;
+    CCparams.Audio_Mono = mono;
+    Args a = getcmdparam_snd("/in dir/tmpsound.wav", "/in dir/tmpsoundout.mp3");
+    CCparams = saved;
+    return a;
+}
+
+// A stand-in for the encoder: a shell script at path.
+std::string fakeencoder(const swfb::Scratchdir& dir, const std::string& script) {
+    const std::string path = dir.file("fake lame");
+    swfb::writefile(path, Bytes(script.begin(), script.end()));
+    chmod(path.c_str(), 0755);
+    return path;
+}
+
+// An ADPCM event sound that any encoder run would make smaller.
+swfb::Movie adpcmmovie(int frames = 22050) {
+    swfb::Movie m;
+    const swfb::Samples s = swfb::tone(frames, 22050, 440, 2);
+    m.tags = {swfb::definesound(1, 1, 2, 1, 1, uint32_t(frames), swfb::adpcmencode(s, 2, 4)), swfb::showframe()};
+    return m;
+}
+
+}  // namespace
+
+TEST(SoundEncode, ArgumentsByLevelWithRatesSwfCanDeclare) {
+    const std::string in = "/in dir/tmpsound.wav", out = "/in dir/tmpsoundout.mp3";
+    EXPECT_EQ(argsfor(0, 0, 0, 1), (Args{"--resample", "44.1", "-b", "256", "-mm", "-t", in, out}));
+    // 32 and 16 kHz cannot be declared by SoundRate: the next rate up is asked for.
+    EXPECT_EQ(argsfor(1), (Args{"--resample", "44.1", "-b", "128", "-t", in, out}));
+    EXPECT_EQ(argsfor(2), (Args{"--resample", "22.05", "-b", "40", "-t", in, out}));
+    EXPECT_EQ(argsfor(3), (Args{"--resample", "11.025", "-b", "16", "-t", in, out}));
+    EXPECT_EQ(argsfor(4, 11, 16), (Args{"--resample", "11.025", "-b", "16", "-t", in, out}));
+    EXPECT_EQ(argsfor(4, 23, 48, 1), (Args{"--resample", "44.1", "-b", "48", "-mm", "-t", in, out}));
+    // A custom setting without a rate or bitrate gives no run at all.
+    EXPECT_TRUE(argsfor(4, 0, 16).empty());
+    EXPECT_TRUE(argsfor(4, 11, 0).empty());
+
+    for (int khz : {1, 5, 8, 11}) EXPECT_EQ(snaprate(khz), 11025u) << khz;
+    for (int khz : {12, 16, 22}) EXPECT_EQ(snaprate(khz), 22050u) << khz;
+    for (int khz : {23, 32, 44, 48, 100}) EXPECT_EQ(snaprate(khz), 44100u) << khz;
+}
+
+TEST(SoundEncode, TimeLimitGrowsWithTheSound) {
+    const int base = CCsoundtimeout_base_ms;
+    EXPECT_EQ(soundtimeout_ms(0), base);
+    EXPECT_GT(soundtimeout_ms(600), soundtimeout_ms(60));
+    EXPECT_GE(soundtimeout_ms(600) - base, 600 * 1000);
+    EXPECT_GT(soundtimeout_ms(1e9), 0) << "no overflow";
+}
+
+TEST(SoundEncode, WavHeaderDescribesThePcm) {
+    // Stereo 16-bit at SoundRate 2.
+    const PCMWAVEFORMAT f = pcmformat(2, CCintrate[2], CCsoundsize[1]);
+    EXPECT_EQ(f.nChannels, 2);
+    EXPECT_EQ(f.nSamplesPerSec, 22050u);
+    EXPECT_EQ(f.nBlockAlign, 4);
+    EXPECT_EQ(f.nAvgBytesPerSec, 88200u);
+    EXPECT_EQ(f.wBitsPerSample, 16);
+    swfb::Scratchdir dir("wav");
+    const unsigned char data[6] = {1, 2, 3, 4, 5, 6};
+    ASSERT_TRUE(wavesave(dir.file("a.wav"), pcmformat(1, CCintrate[0], 8), data, 6));
+    const Bytes b = swfb::readfile(dir.file("a.wav"));
+    Bytes expect = {'R', 'I', 'F', 'F', 42, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,
+                    1, 0, 1, 0, 0x88, 0x15, 0, 0, 0x88, 0x15, 0, 0, 1, 0, 8, 0, 'd', 'a', 't', 'a', 6, 0, 0, 0,
+                    1, 2, 3, 4, 5, 6};
+    EXPECT_EQ(b, expect);
+    EXPECT_FALSE(wavesave(dir.file("no such dir/a.wav"), f, data, 6));
+}
+
+TEST(SoundEncode, MissingEncoderKeepsTheSoundAsRead) {
+    const swfb::Movie m = adpcmmovie();
+    Soundrun r = runsound(m, soundparams(3), "/nonexistent/lame");
+    ASSERT_TRUE(r.written);
+    const Bytes before = body(m.tags[0]);
+    ASSERT_NE(r.find(14), nullptr);
+    EXPECT_EQ(r.find(14)->format, 1);
+    EXPECT_EQ(Bytes(r.find(14)->data.begin(), r.find(14)->data.end()), Bytes(before.begin() + 7, before.end()));
+    EXPECT_TRUE(r.leftover.empty());
+}
+
+TEST(SoundEncode, HangingFailingOrWrongEncodersKeepTheSoundAsRead) {
+    swfb::Scratchdir dir("fakelame");
+    const swfb::Movie longer = adpcmmovie(), shorter = adpcmmovie(2205);
+    const int base = CCsoundtimeout_base_ms;
+    CCsoundtimeout_base_ms = 300;
+    struct Case {
+        const char* what;
+        std::string script;
+        bool longsound = false;  // the time limit grows with it
+    };
+    // The output path is the last argument.
+    const std::string last = "for a; do out=\"$a\"; done; ";
+    std::vector<Case> cases = {
+        {"hangs", "#!/bin/sh\nexec sleep 30\n"},
+        {"fails after writing", "#!/bin/sh\n" + last + "head -c 500 /dev/zero > \"$out\"; exit 1\n"},
+        {"writes no frames", "#!/bin/sh\n" + last + "echo nothing > \"$out\"\n"},
+    };
+    if (swfb::havelame()) {
+        // Frames at 16000 Hz, which SoundRate cannot declare; and far too short a sound.
+        const Bytes wrongrate = swfb::lamemp3(swfb::tone(8000, 16000, 440, 1), 1, 16000, {"-b", "8", "-t"});
+        const Bytes tooshort = swfb::lamemp3(swfb::tone(1000, 11025, 440, 1), 1, 11025, {"-b", "8", "-t"});
+        ASSERT_FALSE(wrongrate.empty());
+        swfb::writefile(dir.file("wrongrate.mp3"), wrongrate);
+        swfb::writefile(dir.file("short.mp3"), tooshort);
+        cases.push_back({"16000 Hz", "#!/bin/sh\n" + last + "cp '" + dir.file("wrongrate.mp3") + "' \"$out\"\n"});
+        cases.push_back({"too short", "#!/bin/sh\n" + last + "cp '" + dir.file("short.mp3") + "' \"$out\"\n", true});
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const swfb::Movie& m = c.longsound ? longer : shorter;
+        const Bytes before = body(m.tags[0]);
+        Soundrun r = runsound(m, soundparams(3), fakeencoder(dir, c.script));
+        ASSERT_TRUE(r.written);
+        ASSERT_NE(r.find(14), nullptr);
+        EXPECT_EQ(r.find(14)->format, 1);
+        EXPECT_EQ(r.find(14)->data, Bytes(before.begin() + 7, before.end()));
+        EXPECT_TRUE(r.leftover.empty());
+        EXPECT_LT(r.seconds, 20.0);
+    }
+    CCsoundtimeout_base_ms = base;
+}
+
+TEST(SoundEncode, PathsWithSpacesReachTheEncoderWholeAndTemporaryFilesGo) {
+    NEED_LAME();
+    Soundrun r = runsound(adpcmmovie(), soundparams(3), "", "temp dir with spaces");
+    ASSERT_NE(r.find(14), nullptr);
+    EXPECT_EQ(r.find(14)->format, 2);
+    EXPECT_TRUE(r.leftover.empty()) << r.leftover.size() << " files left, first " << r.leftover[0];
+}

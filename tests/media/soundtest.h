@@ -1,0 +1,81 @@
+// Shared helpers for the sound tests: one tag parsed and written the way the
+// container does it, and whole movies with sounds through the engine.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "core/params.h"
+#include "core/swftag.h"
+#include "support/soundbuilder.h"
+
+namespace soundtest {
+
+using swfb::Bytes;
+
+template <class T>
+std::unique_ptr<T> parse(const Bytes& tagbytes, int32_t spriteref = -1) {
+    unsigned char* data = nullptr;
+    bytearrayappendraw(data, tagbytes.data(), tagbytes.size());
+    auto t = std::make_unique<T>(data, 0);
+    pascal_com::setlength(data, 1, 0);
+    t->spriteref = spriteref;
+    t->safeparse();
+    return t;
+}
+
+// The body the tag writes.
+inline Bytes writebody(Tswftag& t) {
+    unsigned char* out = nullptr;
+    t.dofill(out);
+    Bytes b(out, out + pascal_com::length(out));
+    pascal_com::setlength(out, 1, 0);
+    const size_t head = b.size() >= 2 && (b[0] & 63) == 63 ? 6 : 2;
+    return b.size() >= head ? Bytes(b.begin() + long(head), b.end()) : Bytes();
+}
+
+inline Bytes body(const Bytes& tagbytes) {
+    const size_t head = (tagbytes[0] & 63) == 63 ? 6 : 2;
+    return Bytes(tagbytes.begin() + long(head), tagbytes.end());
+}
+
+// Sound settings of a sound quality level, mono or not.
+inline Tparams soundparams(int level, bool mono = true) {
+    Tparams p{};
+    paramssetdef(p);
+    p.Audio_q = level;
+    p.Audio_Mono = mono ? 1 : 0;
+    return p;
+}
+
+struct Soundrun {
+    Bytes file;
+    std::vector<swfb::SoundTag> tags;
+    std::vector<std::string> leftover;  // files left in the temporary directory
+    bool written = false;
+    double seconds = 0;                 // how long the run took
+
+    const swfb::SoundTag* find(int code, int nth = 0) const {
+        for (const auto& t : tags)
+            if (t.code == code && nth-- == 0) return &t;
+        return nullptr;
+    }
+    std::vector<const swfb::SoundTag*> all(int code) const {
+        std::vector<const swfb::SoundTag*> v;
+        for (const auto& t : tags)
+            if (t.code == code) v.push_back(&t);
+        return v;
+    }
+};
+
+// The movie through the engine's stages. lame: the encoder to use in place of
+// the one found on PATH (empty: that one); tmpname: the temporary directory's
+// name inside the scratch directory.
+Soundrun runsound(const swfb::Movie& m, const Tparams& p, const std::string& lame = "",
+                  const std::string& tmpname = "tmp");
+
+}  // namespace soundtest
+
+// A test that needs the real encoder.
+#define NEED_LAME() \
+    if (!swfb::havelame()) GTEST_SKIP() << "lame is not installed"

@@ -1,0 +1,456 @@
+// Embedded video: streams and frames written back, transcoded only when the
+// whole stream comes back smaller in a codec SWF can show, frame for frame.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/settings/presettable.h"
+#include "core/enginestate.h"
+#include "core/pipeline.h"
+#include "media/definevideostream.h"
+#include "media/flvfile.h"
+#include "media/videoframe.h"
+#include "support/enginerun.h"
+#include "support/swfbuilder.h"
+#include "support/videobuilder.h"
+
+// A clean video state per test, stand-in transcoders, movies run through
+// the engine.
+namespace videotest {
+
+using swfb::Bytes;
+
+// A tag object made from one tag's bytes and parsed.
+template <class T>
+std::unique_ptr<T> parse(const Bytes& tagbytes) {
+    unsigned char* data = nullptr;
+    bytearrayappendraw(data, tagbytes.data(), tagbytes.size());
+    auto t = std::make_unique<T>(data, 0);
+    pascal_com::setlength(data, 1, 0);
+    t->safeparse();
+    return t;
+}
+
+inline Bytes write(Tswftag& t) {
+    unsigned char* out = nullptr;
+    t.dofill(out);
+    Bytes b(out, out + pascal_com::length(out));
+    pascal_com::setlength(out, 1, 0);
+    return b;
+}
+
+inline Tparams preset(const char* name) {
+    const Tpreset* p = findpreset(name);
+    return p ? p->params : Tparams{};
+}
+
+// An executable named ffmpeg in dir running the shell commands of body; the
+// output file is named by the last argument ($out, without its "file:").
+inline void faketranscoder(const std::string& dir, const std::string& body) {
+    mkdir(dir.c_str(), 0755);
+    const std::string path = dir + "ffmpeg";
+    const std::string script = "#!/bin/sh\nfor out; do :; done\nout=${out#file:}\n" + body + "\n";
+    swfb::writefile(path, Bytes(script.begin(), script.end()));
+    chmod(path.c_str(), 0755);
+}
+
+// pictures as an FLV file made by the engine's writer.
+inline void writeflv(const std::string& path, uint8_t codec, const std::vector<Bytes>& pictures) {
+    Tflvfile f;
+    for (size_t i = 0; i < pictures.size(); ++i)
+        f.putvideo(uint32_t(i * 50), 1, codec, pictures[i].data(), uint32_t(pictures[i].size()));
+    f.savetofile(path.c_str());
+}
+
+// The movie's tags after the engine wrote it with params and tools.
+struct Videorun {
+    swfb::EngineRun run;
+    std::vector<swfb::ParsedTag> tags;
+    std::vector<Bytes> framebodies;  // VideoFrame bodies in order
+    std::vector<Bytes> streams;      // DefineVideoStream bodies in order
+};
+
+inline Videorun runmovie(const Bytes& movie, const Tparams& params, const std::string& toolsdir,
+                         const std::string& tmpdir) {
+    Videorun r;
+    const std::string in = tmpdir + "in.swf", out = tmpdir + "out.swf";
+    swfb::writefile(in, movie);
+    r.run = swfb::runengine(in, out, params, toolsdir, tmpdir);
+    r.tags = swfb::listtags(swfb::unpackmovie(swfb::readfile(out)));
+    for (const auto& t : r.tags) {
+        if (t.code == 61) r.framebodies.push_back(t.body);
+        if (t.code == 60) r.streams.push_back(t.body);
+    }
+    return r;
+}
+
+inline std::vector<Bytes> framebodies(const Bytes& movie) {
+    std::vector<Bytes> b;
+    for (const auto& t : swfb::listtags(movie))
+        if (t.code == 61) b.push_back(t.body);
+    return b;
+}
+
+class VideoTest : public ::testing::Test {
+protected:
+    void SetUp() override { savedbase_ = Cflvtimeoutbase_ms; }
+    void TearDown() override {
+        Cflvtimeoutbase_ms = savedbase_;
+        CCparams = Tparams{};
+    }
+    swfb::Scratchdir dir_{"video"};
+
+private:
+    int32_t savedbase_ = 0;
+};
+
+}  // namespace videotest
+
+using namespace videotest;
+
+namespace {
+
+// Width and height from a Sorenson H.263 picture header.
+std::pair<int, int> h263size(const Bytes& d) {
+    size_t bit = 0;
+    auto take = [&](int n) {
+        uint32_t v = 0;
+        for (int i = 0; i < n; ++i, ++bit) v = v << 1 | ((bit / 8 < d.size() ? d[bit / 8] >> (7 - bit % 8) : 0) & 1);
+        return int(v);
+    };
+    if (take(17) != 1) return {-1, -1};
+    take(5 + 8);
+    switch (take(3)) {
+    case 0: { int w = take(8); return {w, take(8)}; }
+    case 1: { int w = take(16); return {w, take(16)}; }
+    case 2: return {352, 288};
+    case 3: return {176, 144};
+    case 4: return {128, 96};
+    case 5: return {320, 240};
+    case 6: return {160, 120};
+    default: return {-1, -1};
+    }
+}
+
+Bytes picture(size_t n, uint8_t seed) {
+    Bytes b(n);
+    for (size_t i = 0; i < n; ++i) b[i] = uint8_t(seed * 31 + i);
+    return b;
+}
+
+size_t total(const std::vector<Bytes>& v) {
+    size_t n = 0;
+    for (const auto& b : v) n += b.size();
+    return n;
+}
+
+Bytes tagbody(const Bytes& tag) { return Bytes(tag.begin() + ((tag[0] & 63) == 63 ? 6 : 2), tag.end()); }
+
+Bytes framedata(const Bytes& body) { return Bytes(body.begin() + 4, body.end()); }
+
+bool tmpfilesgone(const std::string& tmp) {
+    return !std::filesystem::exists(tmp + "tmpflv.flv") && !std::filesystem::exists(tmp + "tmpflvout.flv");
+}
+
+}  // namespace
+
+TEST(VideoArguments, AskForPassThroughTimingSorensonOutputAndTheLevelsBitrate) {
+    CCparams = Tparams{};
+    const std::string in = "/t mp/tmpflv.flv", out = "/t mp/tmpflvout.flv";
+    auto after = [](const std::vector<std::string>& a, const std::string& key) {
+        for (size_t i = 0; i + 1 < a.size(); ++i)
+            if (a[i] == key) return a[i + 1];
+        return std::string("(absent)");
+    };
+    const int32_t expect[] = {250, 150, 100, 80};
+    for (int q = 0; q <= 3; ++q) {
+        CCparams.Video_q = q;
+        const auto a = getcmdparam_flv(in, out, 2, 64, 48);
+        EXPECT_EQ(after(a, "-b"), std::to_string(expect[q]) + "k");
+        EXPECT_EQ(after(a, "-maxrate"), std::to_string(expect[q]) + "k");
+        EXPECT_EQ(after(a, "-bufsize"), std::to_string(2 * expect[q]) + "k");
+        EXPECT_EQ(after(a, "-i"), "file:" + in) << "a path with a space stays one argument";
+        EXPECT_EQ(a.back(), "file:" + out);
+        EXPECT_EQ(after(a, "-fps_mode"), "passthrough");
+        EXPECT_EQ(after(a, "-c:v"), "flv");
+        EXPECT_EQ(after(a, "-vf"), "(absent)") << "Sorenson pictures are shown whole";
+    }
+    CCparams.Video_q = 4;
+    CCparams.Video_CB = 120;
+    EXPECT_EQ(after(getcmdparam_flv(in, out, 2, 64, 48), "-b"), "120k");
+    EXPECT_EQ(after(getcmdparam_flv(in, out, 4, 600, 400), "-vf"), "crop=w='min(iw,600)':h='min(ih,400)':x=0:y=0")
+        << "VP6 pictures are cropped to the declared size";
+    CCparams.Video_CB = 0;
+    EXPECT_EQ(flvbitrate(), 0);
+    CCparams = Tparams{};
+}
+
+TEST(VideoArguments, TimeLimitGrowsWithTheStream) {
+    const int small = flvtimeout_ms(1, 1000);
+    EXPECT_GE(small, 30000);
+    EXPECT_GT(flvtimeout_ms(1000, 1000), small + 100000);
+    EXPECT_GT(flvtimeout_ms(1, 100000000), small + 60000);
+    EXPECT_EQ(flvtimeout_ms(UINT32_MAX, UINT64_MAX / 2), INT_MAX);
+}
+
+TEST_F(VideoTest, StreamAndFramesWithoutTranscodingWriteBackAsRead) {
+    std::snprintf(CCtmpdir, sizeof CCtmpdir, "%s", dir_.path().c_str());
+    const Bytes s = swfb::definevideostream(7, 3, 320, 240, 3, 5, 1);
+    auto stream = parse<Tswftag_definevideostream_opt>(s);
+    EXPECT_EQ(stream->characterid, 7);
+    EXPECT_EQ(stream->Width, 320);
+    EXPECT_EQ(stream->VideoFlagsDeblocking, 5);
+    EXPECT_EQ(stream->VideoFlagsSmoothing, 1);
+    EXPECT_EQ(stream->CodecID, 3);
+    EXPECT_EQ(write(*stream), s);
+    for (const Bytes& f : {swfb::videoframe(9, 0, picture(70, 1)), swfb::videoframe(7, 2, {})}) {
+        auto frame = parse<Tswftag_videoframe>(f);
+        EXPECT_EQ(tagbody(write(*frame)), tagbody(f));
+    }
+}
+
+TEST_F(VideoTest, TakesOnlyAWholeSmallerStreamInACodecSwfCanShow) {
+    auto stream = parse<Tswftag_definevideostream_opt>(swfb::definevideostream(3, 3, 64, 48, 2));
+    std::vector<std::unique_ptr<Tswftag_videoframe>> frames;
+    std::vector<Bytes> asread;
+    for (uint16_t i = 0; i < 3; ++i) {
+        asread.push_back(swfb::videoframe(3, i, picture(100, uint8_t(i))));
+        frames.push_back(parse<Tswftag_videoframe>(asread.back()));
+        EXPECT_EQ(frames.back()->streamindex(), i);
+    }
+    ASSERT_EQ(stream->framecounter, 3);
+    EXPECT_EQ(stream->collectedbytes(), 300u);
+
+    const std::string path = dir_.file("out.flv");
+    const std::vector<Bytes> smaller = {picture(50, 7), picture(60, 8), picture(40, 9)};
+    struct Case {
+        const char* what;
+        std::vector<Bytes> pictures;
+        uint8_t codec;
+    };
+    const Case refused[] = {
+        {"a picture short", {picture(50, 7), picture(60, 8)}, 2},
+        {"a picture too many", {picture(50, 7), picture(60, 8), picture(40, 9), picture(10, 1)}, 2},
+        {"H.264 cannot be embedded", smaller, 7},
+        {"screen video 2 is FLV only", smaller, 6},
+        {"not smaller", {picture(100, 7), picture(100, 8), picture(100, 9)}, 2},
+        {"an empty picture", {picture(50, 7), {}, picture(40, 9)}, 2},
+    };
+    for (const Case& c : refused) {
+        writeflv(path, c.codec, c.pictures);
+        EXPECT_FALSE(stream->loadfromfile(path.c_str())) << c.what;
+        EXPECT_EQ(stream->loaded, 0) << c.what;
+        EXPECT_EQ(stream->CodecID, 2) << c.what;
+        for (size_t i = 0; i < 3; ++i) EXPECT_EQ(write(*frames[i]), asread[i]) << c.what;
+    }
+    // Pictures in two codecs.
+    Tflvfile mixed;
+    mixed.putvideo(0, 1, 2, smaller[0].data(), 50);
+    mixed.putvideo(50, 1, 3, smaller[1].data(), 60);
+    mixed.putvideo(100, 1, 2, smaller[2].data(), 40);
+    mixed.savetofile(path.c_str());
+    EXPECT_FALSE(stream->loadfromfile(path.c_str()));
+    EXPECT_FALSE(stream->loadfromfile(dir_.file("absent.flv").c_str()));
+
+    writeflv(path, 3, smaller);
+    ASSERT_TRUE(stream->loadfromfile(path.c_str()));
+    EXPECT_EQ(stream->CodecID, 3) << "the stream declares the codec of the pictures it took";
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(tagbody(write(*frames[i])), tagbody(swfb::videoframe(3, uint16_t(i), smaller[i])));
+    }
+    stream->unload();
+    EXPECT_EQ(stream->CodecID, 2);
+    EXPECT_EQ(write(*frames[0]), asread[0]);
+}
+
+TEST_F(VideoTest, AlphaStaysWhenNoAlphaCodecComesBack) {
+    const std::string tools = dir_.file("tools/"), tmp = dir_.file("tmp/");
+    mkdir(tmp.c_str(), 0755);
+    const std::string marker = dir_.file("ran");
+    faketranscoder(tools, "touch '" + marker + "'; exit 1");
+    const std::vector<Bytes> pics = {picture(300, 1), picture(300, 2)};
+    const Bytes movie = swfb::videomovie(1, 5, 32, 24, pics);
+    Videorun r = runmovie(movie, preset("Medium"), tools, tmp);
+    ASSERT_EQ(r.run.fault(), "");
+    EXPECT_FALSE(std::filesystem::exists(marker)) << "no transcoder output could keep the transparency";
+    EXPECT_EQ(r.framebodies, framebodies(movie));
+    ASSERT_EQ(r.streams.size(), 1u);
+    EXPECT_EQ(r.streams[0].back(), 5);
+
+    // Pictures with alpha would be taken.
+    auto stream = parse<Tswftag_definevideostream_opt>(swfb::definevideostream(1, 2, 32, 24, 5));
+    auto f0 = parse<Tswftag_videoframe>(swfb::videoframe(1, 0, pics[0]));
+    auto f1 = parse<Tswftag_videoframe>(swfb::videoframe(1, 1, pics[1]));
+    writeflv(tmp + "a.flv", 4, {picture(30, 1), picture(30, 2)});
+    EXPECT_FALSE(stream->loadfromfile((tmp + "a.flv").c_str()));
+    writeflv(tmp + "a.flv", 5, {picture(30, 1), picture(30, 2)});
+    EXPECT_TRUE(stream->loadfromfile((tmp + "a.flv").c_str()));
+}
+
+// A stand-in transcoder that hands back `pictures` (smaller than the frames
+// of the movie) in codec 2 and then ends as `ending` says.
+class FailingTranscoder : public VideoTest {
+protected:
+    void SetUp() override {
+        VideoTest::SetUp();
+        tools_ = dir_.file("tools/");
+        tmp_ = dir_.file("tmp dir/");
+        mkdir(tmp_.c_str(), 0755);
+        for (uint8_t i = 0; i < 3; ++i) movieframes_.push_back(picture(400, i));
+        movie_ = swfb::videomovie(4, 3, 64, 48, movieframes_);
+    }
+    // Writes the answer file and the transcoder that copies it.
+    void transcoder(const std::vector<Bytes>& pictures, uint8_t codec, const std::string& ending) {
+        writeflv(dir_.file("answer.flv"), codec, pictures);
+        faketranscoder(tools_, "printf '%s\\n' \"$@\" > '" + dir_.file("args") + "'\ncp '" + dir_.file("answer.flv") +
+                                   "' \"$out\"\n" + ending);
+    }
+    void expectasread(const Videorun& r, const char* what) {
+        ASSERT_EQ(r.run.fault(), "") << what;
+        EXPECT_EQ(r.framebodies, framebodies(movie_)) << what;
+        ASSERT_EQ(r.streams.size(), 1u) << what;
+        EXPECT_EQ(r.streams[0].back(), 3) << what << ": the stream keeps its codec";
+        EXPECT_TRUE(tmpfilesgone(tmp_)) << what;
+    }
+    std::string tools_, tmp_;
+    std::vector<Bytes> movieframes_;
+    Bytes movie_;
+};
+
+TEST_F(FailingTranscoder, TakesAWholeSmallerAnswerFrameForFrame) {
+    const std::vector<Bytes> answer = {picture(90, 5), picture(80, 6), picture(70, 7)};
+    transcoder(answer, 2, "exit 0");
+    Videorun r = runmovie(movie_, preset("Medium"), tools_, tmp_);
+    ASSERT_EQ(r.run.fault(), "");
+    ASSERT_EQ(r.framebodies.size(), 3u);
+    const std::vector<Bytes> before = framebodies(movie_);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(framedata(r.framebodies[i]), answer[i]);
+        EXPECT_EQ(Bytes(r.framebodies[i].begin(), r.framebodies[i].begin() + 4),
+                  Bytes(before[i].begin(), before[i].begin() + 4));
+    }
+    ASSERT_EQ(r.streams.size(), 1u);
+    EXPECT_EQ(r.streams[0].back(), 2) << "the stream declares the new codec";
+    const Bytes stream = swfb::listtags(movie_)[0].body;
+    EXPECT_EQ(Bytes(r.streams[0].begin(), r.streams[0].end() - 1), Bytes(stream.begin(), stream.end() - 1));
+    EXPECT_TRUE(tmpfilesgone(tmp_));
+    // Its arguments arrived one by one, spaces and all.
+    const Bytes args = swfb::readfile(dir_.file("args"));
+    const std::string text(args.begin(), args.end());
+    EXPECT_NE(text.find("\nfile:" + tmp_ + "tmpflv.flv\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\nfile:" + tmp_ + "tmpflvout.flv\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\n80k\n"), std::string::npos) << "Medium is level 3: " << text;
+}
+
+TEST_F(FailingTranscoder, KeepsEverythingAsReadWhenTheAnswerIsNotAWholeStream) {
+    const std::vector<Bytes> good = {picture(90, 5), picture(80, 6), picture(70, 7)};
+    transcoder(good, 2, "exit 3");
+    expectasread(runmovie(movie_, preset("Medium"), tools_, tmp_), "failed");
+    transcoder({picture(90, 5), picture(80, 6)}, 2, "exit 0");
+    expectasread(runmovie(movie_, preset("Medium"), tools_, tmp_), "a frame dropped");
+    transcoder(good, 7, "exit 0");
+    expectasread(runmovie(movie_, preset("Medium"), tools_, tmp_), "a codec SWF cannot embed");
+    faketranscoder(tools_, "exit 0");
+    expectasread(runmovie(movie_, preset("Medium"), tools_, tmp_), "no output");
+}
+
+TEST_F(FailingTranscoder, StopsAHangingTranscoderAndKeepsTheStream) {
+    Cflvtimeoutbase_ms = 100;  // plus 250 ms a frame
+    transcoder({picture(90, 5), picture(80, 6), picture(70, 7)}, 2, "sleep 20");
+    const auto start = std::chrono::steady_clock::now();
+    Videorun r = runmovie(movie_, preset("Medium"), tools_, tmp_);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    expectasread(r, "timed out");
+}
+
+TEST_F(FailingTranscoder, KeepsEverythingAsReadWithoutATranscoder) {
+    const char* old = std::getenv("PATH");
+    const std::string saved = old ? old : "";
+    mkdir(dir_.file("empty").c_str(), 0755);
+    setenv("PATH", dir_.file("empty").c_str(), 1);
+    Videorun r = runmovie(movie_, preset("Medium"), dir_.file("notools/"), tmp_);
+    setenv("PATH", saved.c_str(), 1);
+    expectasread(r, "missing");
+}
+
+TEST_F(FailingTranscoder, FramesBeforeTheirStreamKeepItsCodec) {
+    transcoder({picture(90, 5), picture(80, 6), picture(70, 7)}, 2, "exit 0");
+    // A sprite defined first shows a frame of the stream defined after it.
+    swfb::Movie m;
+    m.tags.push_back(swfb::sprite(9, 1, {swfb::videoframe(4, 0, picture(400, 9)), swfb::showframe()}));
+    m.tags.push_back(swfb::definevideostream(4, 3, 64, 48, 3));
+    for (uint16_t i = 0; i < 3; ++i) {
+        m.tags.push_back(swfb::videoframe(4, i, movieframes_[i]));
+        m.tags.push_back(swfb::showframe());
+    }
+    movie_ = swfb::build(m);
+    expectasread(runmovie(movie_, preset("Medium"), tools_, tmp_), "frame before the stream");
+}
+
+// With the real transcoder.
+class Transcoder : public VideoTest {
+protected:
+    void SetUp() override {
+        VideoTest::SetUp();
+        if (!swfb::havetranscoder()) GTEST_SKIP() << "no ffmpeg";
+        tmp_ = dir_.file("tmp dir/");
+        mkdir(tmp_.c_str(), 0755);
+    }
+    std::string tmp_;
+};
+
+TEST_F(Transcoder, ReencodesSorensonAtTheLevelsBitrateFrameForFrame) {
+    const auto clip = swfb::h263clip(dir_.path(), 8, 64, 48, 1500);
+    ASSERT_EQ(clip.size(), 8u);
+    const Bytes movie = swfb::videomovie(1, 2, 64, 48, clip);
+    Videorun r = runmovie(movie, preset("Medium"), "/usr/bin/", tmp_);
+    ASSERT_EQ(r.run.fault(), "");
+    ASSERT_EQ(r.framebodies.size(), 8u);
+    std::vector<Bytes> out;
+    for (const auto& b : r.framebodies) out.push_back(framedata(b));
+    EXPECT_LT(total(out), total(clip));
+    EXPECT_NE(out, clip);
+    for (size_t i = 0; i < 8; ++i) EXPECT_EQ(h263size(out[i]), std::make_pair(64, 48)) << "frame " << i;
+    ASSERT_EQ(r.streams.size(), 1u);
+    EXPECT_EQ(r.streams[0], swfb::listtags(movie)[0].body);
+    EXPECT_TRUE(tmpfilesgone(tmp_));
+}
+
+TEST_F(Transcoder, FindsFramesInSpritesAndKeepsInterleavedStreamsApart) {
+    const auto a = swfb::h263clip(dir_.path(), 4, 48, 32, 1500);
+    const auto b = swfb::h263clip(dir_.path(), 4, 32, 24, 1500);
+    ASSERT_EQ(a.size(), 4u);
+    ASSERT_EQ(b.size(), 4u);
+    swfb::Movie m;
+    m.frames = 4;
+    m.tags.push_back(swfb::definevideostream(1, 4, 48, 32, 2));
+    m.tags.push_back(swfb::definevideostream(2, 4, 32, 24, 2));
+    std::vector<Bytes> inner;
+    for (uint16_t i = 0; i < 4; ++i) {
+        inner.push_back(swfb::videoframe(1, i, a[i]));
+        inner.push_back(swfb::videoframe(2, i, b[i]));
+        inner.push_back(swfb::showframe());
+    }
+    m.tags.push_back(swfb::sprite(3, 4, inner));
+    m.tags.push_back(swfb::place2(3, 1, 0, 0));
+    m.tags.push_back(swfb::showframe());
+    Videorun r = runmovie(swfb::build(m), preset("Best"), "/usr/bin/", tmp_);
+    ASSERT_EQ(r.run.fault(), "");
+    ASSERT_EQ(r.framebodies.size(), 8u);
+    std::vector<Bytes> outa, outb;
+    for (size_t i = 0; i < 8; ++i) {
+        const Bytes& body = r.framebodies[i];
+        const bool first = body[0] == 1;
+        (first ? outa : outb).push_back(framedata(body));
+        EXPECT_EQ(h263size(framedata(body)), first ? std::make_pair(48, 32) : std::make_pair(32, 24)) << i;
+    }
+    EXPECT_LT(total(outa), total(a));
+    EXPECT_LT(total(outb), total(b));
+}
