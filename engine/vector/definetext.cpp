@@ -188,6 +188,7 @@ void Tswftag_definetext_opt::doparse() {
     if (HasFont) use.fontid = FontID;
     if (HasFontClass) use.fontclass = stringof(FontClass);
     use.cap = FontHeight ? 65535u / FontHeight : UINT32_MAX;
+    use.height = FontHeight;
     use.html = HTML != 0;
     if (HTML && HasText) {
         uint32_t n = length(InitialText);

@@ -25,6 +25,7 @@ struct Tfontrec {
 struct Tplanstate {
     std::unordered_map<uint16_t, Tfontrec> fonts;
     std::unordered_map<uint16_t, uint32_t> heightcap;  // from static texts
+    std::unordered_map<uint16_t, uint32_t> maxheight;  // from static texts
     std::vector<Tfontuse> uses;
     bool planned = false;
     int32_t plannedratio = 0;
@@ -117,8 +118,16 @@ void makeplan() {
         else it->second = std::min(it->second, c);
     };
 
+    // Divided glyphs are stored in whole units: at a large height a ratio
+    // that makes a unit wider than half a pixel (10 twips) turns curves into
+    // visible corners and wobbles. DefineFont3 units are 20 times finer.
+    auto finecap = [&](uint16_t id, uint32_t height) -> uint32_t {
+        if (!height) return UINT32_MAX;
+        const uint32_t em = s.fonts[id].tagcode == 75 ? 20480u * 10u : 1024u * 10u;
+        return std::max(1u, em / height);
+    };
     for (const auto& [id, c] : s.heightcap)
-        if (dividable(id)) limit(id, c);
+        if (dividable(id)) limit(id, std::min(c, finecap(id, s.maxheight[id])));
 
     for (const Tfontuse& use : s.uses) {
         std::vector<uint16_t> ids;
@@ -156,7 +165,7 @@ void makeplan() {
             if (!dividable(id)) continue;
             // HTML text keeps its size only if every size in it takes the
             // whole ratio; a font it uses is otherwise left as it is.
-            uint32_t c = bad ? 1 : use.cap;
+            uint32_t c = bad ? 1 : std::min(use.cap, finecap(id, use.height));
             if (use.html && c < uint32_t(ratio)) c = 1;
             limit(id, c);
             if (first < 0) first = id;
@@ -222,6 +231,8 @@ void fontplanaddlayout(uint16_t fontid, uint32_t ascent, uint32_t descent, int32
 
 void fontplanaddheight(uint16_t fontid, uint32_t height) {
     Tplanstate& s = state();
+    uint32_t& m = s.maxheight[fontid];
+    m = std::max(m, height);
     uint32_t c = height ? 65535u / height : UINT32_MAX;
     auto it = s.heightcap.find(fontid);
     if (it == s.heightcap.end()) s.heightcap.emplace(fontid, c);

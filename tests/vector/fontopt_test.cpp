@@ -122,8 +122,9 @@ TEST_F(FontTest, RatioOneOnlyTidiesGlyphs) {
 }
 
 TEST_F(FontTest, HeightsThatWouldOverflowLowerTheFontsRatio) {
-    // 4000 x 20 does not fit 16 bits; 4000 x 16 does.
-    Fontrun<> run({definefont(font(3)), definetext(11, 5, {rec(3, 240)}), definetext(33, 6, {rec(3, 4000)}),
+    // 4000 x 20 does not fit 16 bits; 4000 x 16 does. (DefineFont3 units are
+    // fine enough for 4000 twips.)
+    Fontrun<> run({definefont(font(3, "Arial", 75)), definetext(11, 5, {rec(3, 240)}), definetext(33, 6, {rec(3, 4000)}),
                defineedittext(edit(3, 200))});
     run.write();
     EXPECT_EQ(run.as<Tswftag_definefont>(0).FontDescent, 17);  // 1280 / 16 - round(1000 / 16)
@@ -151,6 +152,18 @@ TEST_F(FontTest, EditTextFontsKeepTheirLinePitchExact) {
     // Rounded separately, 50 + 13 would be one more than the rounded 62.75.
     EXPECT_EQ(g.FontAscent, 50);
     EXPECT_EQ(g.FontDescent, 13);
+}
+
+TEST_F(FontTest, LargeTextsKeepGlyphUnitsWithinAPixel) {
+    // 960 twips: a 1024-unit em divided by 20 would make a unit 18.75 twips.
+    Fontrun<> run({definefont(font(3)), definetext(11, 5, {rec(3, 960)}), definefont(font(4, "Other")),
+                   defineedittext(edit(4, 1024)), definefont(font(6, "Fine", 75)),
+                   definetext(11, 7, {rec(6, 1920)})});
+    run.write();
+    EXPECT_EQ(fontplandivisor(3), 10u);  // 10240 / 960
+    EXPECT_EQ(run.as<Tswftag_definetext>(1).TextRecords[0].TextHeight, 9600);
+    EXPECT_EQ(fontplandivisor(4), 10u);  // 10240 / 1024, which also divides its line height
+    EXPECT_EQ(fontplandivisor(6), 20u);  // DefineFont3 units are 20 times finer
 }
 
 TEST_F(FontTest, LineHeightRoundsAsAWhole) {
@@ -248,7 +261,7 @@ TEST_F(FontTest, FontsAnHtmlTextNamesShareOneRatio) {
     FontSpec bold = font(4);
     bold.bold = true;
     const std::string html = "<b>x</b><font face=\"Verdana\">y</font>";
-    Fontrun<> run({definefont(font(3)), definefont(bold), definefont(font(8, "Verdana")),
+    Fontrun<> run({definefont(font(3)), definefont(bold), definefont(font(8, "Verdana", 75)),
                defineedittext(edit(3, 240, html, true)), definetext(11, 5, {rec(8, 4000)})});
     run.write();
     for (uint16_t id : {3, 4, 8}) EXPECT_EQ(fontplandivisor(id), 16u) << id;
