@@ -8,28 +8,17 @@
 #include "core/params.h"
 #include "core/swftag.h"
 #include "support/soundbuilder.h"
+#include "support/tagio.h"
 
 namespace soundtest {
 
 using swfb::Bytes;
 
-template <class T>
-std::unique_ptr<T> parse(const Bytes& tagbytes, int32_t spriteref = -1) {
-    unsigned char* data = nullptr;
-    bytearrayappendraw(data, tagbytes.data(), tagbytes.size());
-    auto t = std::make_unique<T>(data, 0);
-    pascal_com::setlength(data, 1, 0);
-    t->spriteref = spriteref;
-    t->safeparse();
-    return t;
-}
+using swfb::parse;
 
 // The body the tag writes.
 inline Bytes writebody(Tswftag& t) {
-    unsigned char* out = nullptr;
-    t.dofill(out);
-    Bytes b(out, out + pascal_com::length(out));
-    pascal_com::setlength(out, 1, 0);
+    const Bytes b = swfb::write(t);
     const size_t head = b.size() >= 2 && (b[0] & 63) == 63 ? 6 : 2;
     return b.size() >= head ? Bytes(b.begin() + long(head), b.end()) : Bytes();
 }

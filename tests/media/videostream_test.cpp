@@ -19,6 +19,7 @@
 #include "media/videoframe.h"
 #include "support/enginerun.h"
 #include "support/swfbuilder.h"
+#include "support/tagio.h"
 #include "support/videobuilder.h"
 
 // A clean video state per test, stand-in transcoders, movies run through
@@ -27,24 +28,8 @@ namespace videotest {
 
 using swfb::Bytes;
 
-// A tag object made from one tag's bytes and parsed.
-template <class T>
-std::unique_ptr<T> parse(const Bytes& tagbytes) {
-    unsigned char* data = nullptr;
-    bytearrayappendraw(data, tagbytes.data(), tagbytes.size());
-    auto t = std::make_unique<T>(data, 0);
-    pascal_com::setlength(data, 1, 0);
-    t->safeparse();
-    return t;
-}
-
-inline Bytes write(Tswftag& t) {
-    unsigned char* out = nullptr;
-    t.dofill(out);
-    Bytes b(out, out + pascal_com::length(out));
-    pascal_com::setlength(out, 1, 0);
-    return b;
-}
+using swfb::parse;
+using swfb::write;
 
 inline Tparams preset(const char* name) {
     const Tpreset* p = findpreset(name);

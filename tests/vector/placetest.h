@@ -9,6 +9,7 @@
 #include "core/enginestate.h"
 #include "core/swftag.h"
 #include "support/swfbuilder.h"
+#include "support/tagio.h"
 #include "vector/placeobject.h"
 #include "vector/registry.h"
 
@@ -16,27 +17,8 @@ namespace placetest {
 
 using swfb::Bytes;
 
-// A tag object made from one tag's bytes and parsed; spriteref as the
-// container sets it (-1 on the main timeline).
-template <class T>
-std::unique_ptr<T> parse(const Bytes& tagbytes, int32_t spriteref = -1) {
-    unsigned char* data = nullptr;
-    bytearrayappendraw(data, tagbytes.data(), tagbytes.size());
-    auto t = std::make_unique<T>(data, 0);
-    pascal_com::setlength(data, 1, 0);
-    t->spriteref = spriteref;
-    t->safeparse();
-    return t;
-}
-
-// Header and body as the tag writes them.
-inline Bytes write(Tswftag& t) {
-    unsigned char* out = nullptr;
-    t.dofill(out);
-    Bytes b(out, out + pascal_com::length(out));
-    pascal_com::setlength(out, 1, 0);
-    return b;
-}
+using swfb::parse;
+using swfb::write;
 
 inline Bytes body(const Bytes& tagbytes) {
     size_t head = (tagbytes[0] & 63) == 63 ? 6 : 2;

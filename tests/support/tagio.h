@@ -1,0 +1,34 @@
+// One tag parsed and written the way the container does it, for tests that
+// look at a single tag object.
+#pragma once
+#include <memory>
+
+#include "core/pascal_com.h"
+#include "core/swftag.h"
+#include "support/swfbuilder.h"
+
+namespace swfb {
+
+// A tag object made from one tag's bytes and parsed; spriteref as the
+// container sets it (-1 on the main timeline).
+template <class T>
+std::unique_ptr<T> parse(const Bytes& tagbytes, int32_t spriteref = -1) {
+    unsigned char* data = nullptr;
+    bytearrayappendraw(data, tagbytes.data(), tagbytes.size());
+    auto t = std::make_unique<T>(data, 0);
+    pascal_com::setlength(data, 1, 0);
+    t->spriteref = spriteref;
+    t->safeparse();
+    return t;
+}
+
+// Header and body as the tag writes them.
+inline Bytes write(Tswftag& t) {
+    unsigned char* out = nullptr;
+    t.dofill(out);
+    Bytes b(out, out + pascal_com::length(out));
+    pascal_com::setlength(out, 1, 0);
+    return b;
+}
+
+}  // namespace swfb
