@@ -47,6 +47,7 @@ const Tflagoption flagoptions[] = {
     {"--mono", &Tparams::Audio_Mono, 1},        {"--stereo", &Tparams::Audio_Mono, 0},
     {"--skip-image", &Tparams::Skip_Image, 1},  {"--skip-sound", &Tparams::Skip_Sound, 1},
     {"--skip-font", &Tparams::Skip_Font, 1},    {"--skip-video", &Tparams::Skip_Video, 1},
+    {"--quality-shapes", &Tparams::Sha_Hifi, 1}, {"--no-quality-shapes", &Tparams::Sha_Hifi, 0},
 };
 
 // Options that take a value and are not Tparams fields.
@@ -298,6 +299,9 @@ std::string usagetext() {
            "Settings (the preset first, then every option below on top of it):\n"
            "  -p, --preset NAME      Best, Good, Basic, Medium, Sprite or Custom (default Best)\n"
            "      --shape-ratio N    shape compression ratio, 1-100\n"
+           "      --quality-shapes, --no-quality-shapes\n"
+           "                         divide each shape only as far as keeps every point\n"
+           "                         within 1/4 pixel where it is shown (on in Best, Good)\n"
            "      --font-ratio N     font compression ratio, 1-32\n"
            "      --image-quality L  image quality level: 0 best quality, 1 good, 2 normal,\n"
            "                         3 smallest file, 4 custom (--jpeg-quality)\n"

@@ -1,11 +1,13 @@
 #include "definejpeg.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "../core/container.h"
 #include "../core/enginestate.h"
 #include "../core/pipeline.h"
 #include "../vector/registry.h"
+#include "../vector/scene.h"
 #include "bitmapuse.h"
 #include "imagebatch.h"
 #include "jpegcodec.h"
@@ -117,6 +119,12 @@ Tbitmapinput Tswftag_definejpeg::makeinput(const std::vector<uint8_t>& keepsize)
         rule.maxscalex = rec->MaxScaleX;
         rule.maxscaley = rec->MaxScaleY;
     }
+    // Through the whole nesting, and at natural size or more where scripts
+    // can show the drawing.
+    double sx, sy;
+    scenebitmapscale(characterid, sx, sy);
+    rule.maxscalex = std::max(rule.maxscalex, sx);
+    rule.maxscaley = std::max(rule.maxscaley, sy);
     rule.forcezip = CCparams.Img_ForceZip;
     rule.keepsize = keepsize[characterid] != KEEPSIZE_NO;
     if (rule.keepsize) ++CCimagestats.keepsize[keepsize[characterid] & 7];

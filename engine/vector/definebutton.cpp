@@ -4,6 +4,7 @@
 
 #include "../core/enginestate.h"
 #include "registry.h"
+#include "scene.h"
 
 using namespace pascal_com;
 
@@ -103,8 +104,10 @@ void Tswftag_definebutton::fillfromstru() {
 
 void Tswftag_definebutton_opt::doparse() {
     Tswftag_definebutton::doparse();
-    for (uint32_t i = 0; i < length(Records); ++i)
+    for (uint32_t i = 0; i < length(Records); ++i) {
         addusedmatrix(Records[i].CharacterId, characterid, Records[i].PlaceMatrix);
+        sceneaddedge(Records[i].CharacterId, characterid, Records[i].PlaceMatrix, false);
+    }
 }
 
 void Tswftag_definebutton_opt::fillfromstru() {
@@ -119,9 +122,9 @@ void Tswftag_definebutton_opt::fillfromstru() {
             for (size_t i = 0; i < m.size(); ++i) records[i].PlaceMatrix = m[i];
         }
     } keep{Records, asread};
-    const double k = CCparams.Sha_ForceCCR > 1 ? double(CCparams.Sha_ForceCCR) : 1.0;
-    if (k != 1.0)
-        for (uint32_t i = 0; i < n; ++i)
-            if (IDS[Records[i].CharacterId].Kind == IDKIND_SHAPE) matrixand(Records[i].PlaceMatrix, k, k, 1, 1, 0);
+    for (uint32_t i = 0; i < n; ++i) {
+        const double k = shapedivisor(Records[i].CharacterId);
+        if (k != 1.0) matrixand(Records[i].PlaceMatrix, k, k, 1, 1, 0);
+    }
     Tswftag_definebutton::fillfromstru();
 }

@@ -1,8 +1,12 @@
 #include "defineshape.h"
 
+#include <algorithm>
+
 #include "../core/enginestate.h"
 #include "posarray.h"
 #include "registry.h"
+#include "scene.h"
+#include "shaperatio.h"
 
 using namespace pascal_com;
 
@@ -47,7 +51,6 @@ void Tswftag_defineshape_opt::doparse() {
 }
 
 void Tswftag_defineshape_opt::fillfromstru() {
-    const int k = CCparams.Sha_ForceCCR < 1 ? 1 : CCparams.Sha_ForceCCR;
     try {
         if (divided_) {
             // Written before: start again from the body as read.
@@ -55,6 +58,7 @@ void Tswftag_defineshape_opt::fillfromstru() {
             Tswftag_defineshape::doparse();
         }
         divided_ = true;
+        const int k = divisor();
         rectand(ShapeBounds, 1.0 / k);
         if (tagcode == 83) rectand(EdgeBounds, 1.0 / k);
         LINESTYLEARRAYchgwidth(Shapes.LineStyles, k, tagcode);
@@ -71,6 +75,21 @@ void Tswftag_defineshape_opt::fillfromstru() {
         IDS[characterid].Kind = IDKIND_NONE;
         throw;
     }
+}
+
+int Tswftag_defineshape_opt::divisor() {
+    TIDREC& id = IDS[characterid];
+    // Chosen once: whatever shows the shape relies on it, and may have asked
+    // already.
+    if (id.Kind == IDKIND_SHAPE && id.Ratio) return id.Ratio;
+    Tshaperatiorule rule;
+    rule.limit = std::clamp(CCparams.Sha_ForceCCR, 1, 255);
+    rule.quality = CCparams.Sha_Hifi != 0;
+    const double shown = scenescale(characterid);
+    rule.scale = shown > 0 ? shown : 1.0;
+    const int k = chooseshaperatio(*this, rule);
+    if (id.Kind == IDKIND_SHAPE) id.Ratio = uint8_t(k);
+    return k;
 }
 
 void LINESTYLEARRAYchgwidth(LINESTYLEARRAY& a, int k, int tagcode) {

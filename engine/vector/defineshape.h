@@ -31,6 +31,7 @@ public:
     void fillfromstru() override;
 
 private:
+    int divisor();
     bool divided_ = false;  // Shapes holds the divided shape of an earlier write
 };
 

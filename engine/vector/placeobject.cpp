@@ -5,6 +5,7 @@
 #include "../core/container.h"
 #include "../core/enginestate.h"
 #include "registry.h"
+#include "scene.h"
 
 using namespace pascal_com;
 
@@ -228,13 +229,20 @@ void Tswftag_placeobject_opt::doparse() {
         if (hasmatrix()) m = Matrix;
         else if (replace) m = e.Matrix;
         addusedmatrix(CharacterId, parent, m);
+        sceneaddedge(CharacterId, parent, m, false);
         if (!replace || divided(e.CharacterId) == divided(CharacterId)) e.CharacterId = CharacterId;
         e.Occupied = 1;
         e.Matrix = m;
     } else if (hasmatrix() && table.peek(Depth).Occupied) {
         Tparsedepth& e = table.at(Depth);
         addusedmatrix(e.CharacterId, parent, Matrix);
+        sceneaddedge(uint16_t(e.CharacterId), parent, Matrix, false);
         e.Matrix = Matrix;
+    }
+    // Scripts find a named instance and may move, scale or size it.
+    if (PlaceFlagHasName) {
+        if (placescharacter()) sceneaddscripted(CharacterId);
+        if (table.peek(Depth).Occupied) sceneaddscripted(table.peek(Depth).CharacterId);
     }
 }
 
@@ -251,14 +259,14 @@ void Tswftag_placeobject_opt::fillfromstru() {
         uint8_t has;
         ~Tkeep() { t.Matrix = m; t.PlaceFlagHasMatrix = has; }
     } keep{*this, Matrix, PlaceFlagHasMatrix};
-    const double k = CCparams.Sha_ForceCCR > 1 ? double(CCparams.Sha_ForceCCR) : 1.0;
     TDEPTHREC& d = spriteref == -1 ? DEPTHS[Depth] : spritedepth(spriteref, Depth);
     // Character id 0 at a depth stands for nothing placed there.
     const bool occupied = d.CharacterId != 0;
     if (placescharacter() && !(PlaceFlagMove && occupied)) {
-        // A new object: a divided shape needs scale k even without a matrix.
+        // A new object: a divided shape needs its scale even without a matrix.
         d.CharacterId = CharacterId;
         d.Matrix = hasmatrix() ? Matrix : MATRIX{};
+        const double k = shapedivisor(CharacterId);
         if (divided(CharacterId) && (hasmatrix() || k != 1.0)) {
             matrixand(Matrix, k, k, 1, 1, 0);
             if (!hasmatrix()) PlaceFlagHasMatrix = 4;
@@ -269,9 +277,18 @@ void Tswftag_placeobject_opt::fillfromstru() {
         // another kind leaves the object as it is), so the character shown
         // changes only when both or neither are divided; its matrix, already
         // scaled when it was placed, is kept when the tag brings none.
-        if (placescharacter() && divided(d.CharacterId) == divided(CharacterId)) d.CharacterId = CharacterId;
+        if (placescharacter() && divided(d.CharacterId) == divided(CharacterId)) {
+            // Shapes divided by different ratios: the kept matrix was scaled
+            // for the one before, so the new one gets its own.
+            if (!hasmatrix() && shapedivisor(d.CharacterId) != shapedivisor(CharacterId)) {
+                Matrix = d.Matrix;
+                PlaceFlagHasMatrix = 4;
+            }
+            d.CharacterId = CharacterId;
+        }
         if (hasmatrix()) {
             d.Matrix = Matrix;
+            const double k = shapedivisor(uint16_t(d.CharacterId));
             if (divided(d.CharacterId)) matrixand(Matrix, k, k, 1, 1, 0);
         }
     }

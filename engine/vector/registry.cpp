@@ -2,12 +2,15 @@
 
 #include "placeobject.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
 
+#include "../core/enginestate.h"
 #include "../core/pascal_com.h"
 #include "fontplan.h"
+#include "scene.h"
 
 using namespace pascal_com;
 
@@ -43,7 +46,15 @@ void clearres() {
     for (uint16_t id : touched()) concerned()[id].clear();
     touched().clear();
     fontplanclear();
+    sceneclear();
     placeclearparsedepths();
+}
+
+int shapedivisor(uint16_t id) {
+    TIDREC& r = IDS[id];
+    if (r.Kind != IDKIND_SHAPE) return 1;
+    if (!r.Ratio) r.Ratio = uint8_t(std::clamp(CCparams.Sha_ForceCCR, 1, 255));
+    return r.Ratio;
 }
 
 TBITMAPREC* bitmaprec(uint16_t id) {

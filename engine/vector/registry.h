@@ -9,6 +9,7 @@ enum Tidkind : uint8_t { IDKIND_NONE = 0, IDKIND_SHAPE = 1, IDKIND_BITMAP = 2, I
 
 struct TIDREC {
     uint8_t Kind;
+    uint8_t Ratio;  // a shape's divisor once chosen, 0 before
     uint32_t BitmapIndex;
 };
 
@@ -40,5 +41,9 @@ void addusedmatrix(uint16_t child, uint16_t parent, const MATRIX& m);
 void addused(uint16_t child, uint16_t parent, double sx, double sy);
 void matrixand(MATRIX& m, double sx, double sy, int scaleflag, int rotateflag, int translateflag);
 void rectand(SRECT& r, double factor);
+// What a shape is divided by, and so what whatever shows it multiplies by:
+// 1 for anything that is not a divided shape. Asked before the shape has
+// chosen, it settles on the movie's shape ratio.
+int shapedivisor(uint16_t id);
 // The bitmap record of a character id, or null.
 TBITMAPREC* bitmaprec(uint16_t id);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "registry.h"
+#include "scene.h"
 
 using namespace pascal_com;
 
@@ -222,6 +223,7 @@ void FILLSTYLEparse(Tparsefill& pf, FILLSTYLE& f, int tagcode, uint16_t ownerid)
         f.BitmapId = pf.U16parse();
         pf.Matrixparse(f.BitmapMatrix);
         addusedmatrix(f.BitmapId, ownerid, f.BitmapMatrix);
+        sceneaddedge(f.BitmapId, ownerid, f.BitmapMatrix, true);
     }
 }
 

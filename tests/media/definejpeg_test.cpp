@@ -172,6 +172,29 @@ TEST_F(ImageMovie, BitmapsWhoseSizeOthersDependOnKeepTheirPixels) {
     EXPECT_EQ(width({broken}), 64) << "shape written as read";
 }
 
+TEST_F(ImageMovie, WhatScriptsCanReachKeepsItsNaturalSize) {
+    // Bitmap 1 filled at half its size by shape 9, which sprite 10 shows.
+    const Bytes inner = swfb::sprite(10, 1, {swfb::place2(9, 1, 0, 0), swfb::showframe()});
+    const Bytes named = swfb::tag(26, swfb::Writer().u8(0x26).u16(1).u16(10).matrix().str("clip").take());
+    auto width = [&](std::vector<Bytes> extra) {
+        std::vector<Bytes> tags = {swfb::definebitsjpeg2(1, photo()), swfb::bitmapshape(9, 1, 640, 480, 10 * kOne, 10 * kOne),
+                                   inner};
+        tags.insert(tags.end(), extra.begin(), extra.end());
+        const Imagerun r = runimages(tags);
+        const swfb::ParsedTag* b = r.find(21, 1);
+        return b ? jpegdims(*b).first : -1;
+    };
+    const Bytes outer = swfb::sprite(11, 1, {swfb::place2(10, 1, 0, 0), swfb::showframe()});
+    EXPECT_EQ(width({swfb::place2(10, 1, 0, 0)}), 32) << "only shown at half";
+    EXPECT_EQ(width({swfb::place2(10, 1, 0, 0, 4 * kOne)}), 64) << "shown twice as large: never enlarged";
+    EXPECT_EQ(width({swfb::tag(56, swfb::Writer().u16(1).u16(10).str("clip").take())}), 64) << "exported sprite";
+    EXPECT_EQ(width({named}), 64) << "named instance";
+    EXPECT_EQ(width({outer, swfb::tag(56, swfb::Writer().u16(1).u16(11).str("outer").take())}), 64)
+        << "nested in an exported sprite";
+    EXPECT_EQ(width({outer, swfb::place2(11, 1, 0, 0)}), 32) << "nested, nothing named";
+    EXPECT_EQ(width({swfb::tag(76, swfb::Writer().u16(1).u16(10).str("Clip").take())}), 64) << "bound to a class";
+}
+
 TEST_F(ImageMovie, ShapeBeforeItsBitmapKeepsTheSize) {
     // The later shape alone would let it shrink to half.
     const Imagerun r = runimages({swfb::bitmapshape(9, 1, 640, 480, 10 * kOne, 10 * kOne), swfb::definebitsjpeg2(1, photo()),

@@ -299,8 +299,10 @@ TEST_F(PlaceTest, DividedShapeMatrixIsMultipliedByTheShapeRatio) {
     EXPECT_EQ(m.TranslateX, 200);
     EXPECT_EQ(m.TranslateY, 300);
 
-    // Scale and rotation terms are multiplied, translation is not.
+    // Scale and rotation terms are multiplied, translation is not. (Each
+    // ratio as in another movie: a shape's ratio is chosen once.)
     CCparams.Sha_ForceCCR = 7;
+    IDS[1].Ratio = 0;
     Place p;
     p.flags = 0x06;
     p.id = 1;
@@ -316,6 +318,7 @@ TEST_F(PlaceTest, DividedShapeMatrixIsMultipliedByTheShapeRatio) {
 
     // PlaceObject as well.
     CCparams.Sha_ForceCCR = 20;
+    IDS[1].Ratio = 0;
     Bytes po = swfb::tag(4, Writer().u16(1).u16(9).raw(matrixbytes(40, 40, 2 * kOne, 2 * kOne)).take());
     EXPECT_EQ(writtenmatrix(write(*parse<Tswftag_placeobject_opt>(po))).ScaleX, 40 * kOne);
 
@@ -324,6 +327,7 @@ TEST_F(PlaceTest, DividedShapeMatrixIsMultipliedByTheShapeRatio) {
     Bytes other = swfb::place2(2, 2, 200, 300, 3 * kOne);
     EXPECT_EQ(write(*parse<Tswftag_placeobject_opt>(other)), other);
     CCparams.Sha_ForceCCR = 1;
+    IDS[1].Ratio = 0;
     Bytes same = swfb::place2(1, 3, 200, 300, 3 * kOne);
     EXPECT_EQ(write(*parse<Tswftag_placeobject_opt>(same)), same);
 }
