@@ -108,7 +108,8 @@ Tbitmapresult run(const Tbitmapinput& in) {
     }
     std::vector<uint8_t> jpeg;
     if (!Canvas24toJpeg(canvas.data(), w, h, jpeg, in.quality)) return r;
-    if (in.minssim > 0) {
+    const size_t bodysize = 2 + (hasalpha ? 4 + jpeg.size() + packedalpha.size() : jpeg.size());
+    if (in.minssim > 0 && bodysize <= in.bodyasread) {
         r.ssim = encodedssim(jpeg, canvas, resized, w, h);
         if (!(r.ssim >= in.minssim)) {
             r.ok = true;
@@ -119,7 +120,7 @@ Tbitmapresult run(const Tbitmapinput& in) {
     }
     canvas.clear();
     canvas.shrink_to_fit();
-    r.body.reserve(jpeg.size() + packedalpha.size() + 6);
+    r.body.reserve(bodysize);
     put16(r.body, in.id);
     if (hasalpha) {
         put32(r.body, uint32_t(jpeg.size()));

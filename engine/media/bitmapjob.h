@@ -2,6 +2,7 @@
 // scale and encode from data copied out of the tag, so that it can run on
 // any thread without touching the engine's state.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -20,6 +21,9 @@ struct Tbitmapinput {
     // Above 0: the new JPEG is taken only when its luma SSIM against the
     // scaled picture it was encoded from is at least this.
     double minssim = 0;
+    // Length of the tag body as read: a new body longer than this is not
+    // taken anyway, so it is not measured.
+    size_t bodyasread = SIZE_MAX;
 };
 
 struct Tbitmapresult {

@@ -123,6 +123,7 @@ Tbitmapinput Tswftag_definejpeg::makeinput(const std::vector<uint8_t>& keepsize)
     imagetarget(canvaswidth, canvasheight, rule, in.newwidth, in.newheight);
     in.quality = imagequality(CCparams.Img_Aio, CCparams.Img_CustomPV);
     in.minssim = imagessimfloor(CCparams.Img_Aio);
+    in.bodyasread = length(rawbody);
     targetwidth_ = in.newwidth;
     targetheight_ = in.newheight;
     return in;
