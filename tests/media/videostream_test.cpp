@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 
 #include <chrono>
-#include <cmath>
 #include <cstring>
 #include <cstdlib>
 #include <filesystem>
@@ -203,17 +202,12 @@ TEST(VideoArguments, SsimFloorComparesEveryFrameOnlyAtBest) {
         {"n:1 R:0.9 G:0.9 B:0.9 All:0.970000 (15.2)\n", true, {0.97}},
         {"", true, {}},
         {"n:1 Y:0.99 All:0.99\nsomething else\n", false, {0.99}},
-        {"n:1 Y:nan All:0.99\n", true, {NAN}},
         {"n:1 Y: All:0.99\n", false, {}},
     };
     for (const Case& c : cases) {
         std::vector<double> v;
         EXPECT_EQ(readssimstats(c.text, v), c.ok) << c.text;
-        ASSERT_EQ(v.size(), c.values.size()) << c.text;
-        for (size_t i = 0; i < v.size(); ++i) {
-            if (std::isnan(c.values[i])) EXPECT_TRUE(std::isnan(v[i])) << c.text;
-            else EXPECT_DOUBLE_EQ(v[i], c.values[i]) << c.text;
-        }
+        EXPECT_EQ(v, c.values) << c.text;
     }
 }
 
