@@ -8,6 +8,7 @@
 #include "canvas.h"
 #include "imagescale.h"
 #include "jpegcodec.h"
+#include "ssim.h"
 
 namespace {
 
@@ -19,6 +20,32 @@ void put16(std::vector<uint8_t>& b, uint32_t v) {
 void put32(std::vector<uint8_t>& b, uint32_t v) {
     put16(b, v & 0xFFFF);
     put16(b, v >> 16);
+}
+
+void clamptoalpha(std::vector<uint8_t>& canvas, const std::vector<uint8_t>& alpha) {
+    for (size_t i = 0; i < alpha.size() && i * 3 + 2 < canvas.size(); ++i) {
+        uint8_t* p = &canvas[i * 3];
+        const uint8_t a = alpha[i];
+        if (p[0] > a) p[0] = a;
+        if (p[1] > a) p[1] = a;
+        if (p[2] > a) p[2] = a;
+    }
+}
+
+// Luma SSIM of the new JPEG against the canvas it was made from; -1 when it
+// does not decode to that size. The alpha plane goes through zlib unchanged,
+// so only the colour can differ; it is clamped to the alpha as the canvas
+// was, since players clamp it so and ringing where nothing shows is harmless.
+double encodedssim(const std::vector<uint8_t>& jpeg, const std::vector<uint8_t>& canvas,
+                   const std::vector<uint8_t>& alpha, int w, int h) {
+    std::vector<uint8_t> back;
+    int bw = 0, bh = 0, bc = 0;
+    if (!JpegtoCanvas24(jpeg.data(), jpeg.size(), back, bw, bh, bc) || bw != w || bh != h) return -1;
+    clamptoalpha(back, alpha);
+    const std::vector<uint8_t> ya = canvasluma(canvas, w, h);
+    back = canvasluma(back, w, h);
+    if (ya.empty() || back.empty()) return -1;
+    return planessim(ya.data(), back.data(), w, h);
 }
 
 Tbitmapresult run(const Tbitmapinput& in) {
@@ -68,19 +95,12 @@ Tbitmapresult run(const Tbitmapinput& in) {
     // Averaging, not picking, when shrinking: what a player shows of a bitmap
     // drawn smaller is closer to the mean of the pixels under each screen pixel.
     Canvas24Scale_HalfTone(canvas, w, h, in.newwidth, in.newheight);
-    std::vector<uint8_t> packedalpha;
+    std::vector<uint8_t> packedalpha, resized;
     if (hasalpha) {
-        std::vector<uint8_t> resized;
         AlphaResize_HalfTone(alpha, resized, W, H, w, h);
         // Premultiplied colour never exceeds its alpha; players clamp it so,
         // and clamping first keeps what was invisible from costing bits.
-        for (size_t i = 0; i < resized.size(); ++i) {
-            uint8_t* p = &canvas[i * 3];
-            const uint8_t a = resized[i];
-            if (p[0] > a) p[0] = a;
-            if (p[1] > a) p[1] = a;
-            if (p[2] > a) p[2] = a;
-        }
+        clamptoalpha(canvas, resized);
         alpha.clear();
         alpha.shrink_to_fit();
         packedalpha = deflateblock(resized);
@@ -88,9 +108,19 @@ Tbitmapresult run(const Tbitmapinput& in) {
     }
     std::vector<uint8_t> jpeg;
     if (!Canvas24toJpeg(canvas.data(), w, h, jpeg, in.quality)) return r;
+    const size_t bodysize = 2 + (hasalpha ? 4 + jpeg.size() + packedalpha.size() : jpeg.size());
+    if (in.minssim > 0 && bodysize <= in.bodyasread) {
+        r.ssim = encodedssim(jpeg, canvas, resized, w, h);
+        if (!(r.ssim >= in.minssim)) {
+            r.ok = true;
+            r.belowfloor = true;
+            r.failure = Tbitmapresult::NONE;
+            return r;
+        }
+    }
     canvas.clear();
     canvas.shrink_to_fit();
-    r.body.reserve(jpeg.size() + packedalpha.size() + 6);
+    r.body.reserve(bodysize);
     put16(r.body, in.id);
     if (hasalpha) {
         put32(r.body, uint32_t(jpeg.size()));
@@ -137,6 +167,8 @@ void imagetarget(int width, int height, const Tsizerule& rule, int& newwidth, in
     newwidth = std::min(w, width);
     newheight = std::min(h, height);
 }
+
+double imagessimfloor(int level) { return level == 0 ? 0.98 : 0.0; }
 
 int imagequality(int level, int custom) {
     static const int CCpressvaluelevel[4] = {90, 70, 60, 50};

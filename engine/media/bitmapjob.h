@@ -2,6 +2,7 @@
 // scale and encode from data copied out of the tag, so that it can run on
 // any thread without touching the engine's state.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -17,6 +18,12 @@ struct Tbitmapinput {
     int newwidth = 0;
     int newheight = 0;
     int quality = 90;
+    // Above 0: the new JPEG is taken only when its luma SSIM against the
+    // scaled picture it was encoded from is at least this.
+    double minssim = 0;
+    // Length of the tag body as read: a new body longer than this is not
+    // taken anyway, so it is not measured.
+    size_t bodyasread = SIZE_MAX;
 };
 
 struct Tbitmapresult {
@@ -25,6 +32,10 @@ struct Tbitmapresult {
     // Why ok is false.
     enum Tfailure { NONE = 0, DECODE, ALPHA, PIXELS, ENCODE, MEMORY } failure = NONE;
     std::vector<uint8_t> body;    // the whole new tag body, character id first
+    // ok, but the new JPEG fell below the input's minssim: body is empty and
+    // the bitmap is kept as read.
+    bool belowfloor = false;
+    double ssim = -1;             // measured when minssim asked for it
 };
 
 // Never throws; a failure of any step gives ok = false.
@@ -44,3 +55,6 @@ void imagetarget(int width, int height, const Tsizerule& rule, int& newwidth, in
 
 // JPEG quality of an image quality level (0..3), else the custom quality.
 int imagequality(int level, int custom);
+// The least SSIM a re-encoded bitmap must keep at an image quality level;
+// 0 = no floor.
+double imagessimfloor(int level);

@@ -130,6 +130,8 @@ Tbitmapinput Tswftag_definejpeg::makeinput(const std::vector<uint8_t>& keepsize)
     if (rule.keepsize) ++CCimagestats.keepsize[keepsize[characterid] & 7];
     imagetarget(canvaswidth, canvasheight, rule, in.newwidth, in.newheight);
     in.quality = imagequality(CCparams.Img_Aio, CCparams.Img_CustomPV);
+    in.minssim = imagessimfloor(CCparams.Img_Aio);
+    in.bodyasread = length(rawbody);
     targetwidth_ = in.newwidth;
     targetheight_ = in.newheight;
     return in;
@@ -192,7 +194,7 @@ bool Tswftag_definejpeg::writtenasread() {
     if (keepraw) return true;
     if (colormapped) return false;
     ensureresult();
-    return !result_.ok || result_.body.size() > length(rawbody);
+    return !result_.ok || result_.belowfloor || result_.body.size() > length(rawbody);
 }
 
 void Tswftag_definejpeg::fillfromstru() {
@@ -207,8 +209,9 @@ void Tswftag_definejpeg::fillfromstru() {
         result_ = Tbitmapresult{};
         throw Tparseerror("the bitmap could not be re-encoded");
     }
+    // Below the floor there is no body: fillother puts back the one as read.
     setlength(newbody, 1, result_.body.size());
-    std::memcpy(newbody, result_.body.data(), result_.body.size());
+    if (!result_.body.empty()) std::memcpy(newbody, result_.body.data(), result_.body.size());
 }
 
 void Tswftag_definejpeg::fillother() {
@@ -217,11 +220,12 @@ void Tswftag_definejpeg::fillother() {
         return;
     }
     const int outcode = result_.outcode;
+    const bool belowfloor = result_.belowfloor;
     encoded_ = false;
     result_ = Tbitmapresult{};
-    if (length(newbody) > length(rawbody)) {
+    if (belowfloor || length(newbody) > length(rawbody)) {
         bytearrayreplace(newbody, rawbody, 0, -1);
-        ++CCimagestats.keptlonger;
+        ++(belowfloor ? CCimagestats.keptquality : CCimagestats.keptlonger);
     } else {
         tagcode = uint16_t(outcode);
         scaleratiox = double(targetwidth_) / canvaswidth;

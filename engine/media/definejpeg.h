@@ -16,6 +16,7 @@ struct Timagestats {
     int reencoded = 0;     // written as a new JPEG
     int shrunk = 0;        // ... of which at fewer pixels
     int keptlonger = 0;    // the new body was longer
+    int keptquality = 0;   // the new JPEG fell below the level's SSIM floor
     int keptfailed = 0;    // decoding or encoding failed when written
     int notjpeg = 0;       // PNG or GIF data in a JPEG tag
     int notrgb = 0;        // JPEG without 3 colour components, or unreadable

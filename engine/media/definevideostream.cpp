@@ -1,6 +1,10 @@
 #include "definevideostream.h"
 
 #include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -48,6 +52,57 @@ int32_t flvbitrate() {
     return CCparams.Video_CB > 0 ? CCparams.Video_CB : 0;
 }
 
+double flvssimfloor() { return CCparams.Video_q == 0 ? 0.95 : 0.0; }
+
+namespace {
+// Crops VP6 pictures to the declared size; empty for other codecs.
+std::string cropfilter(uint8_t codec, uint16_t width, uint16_t height) {
+    if (!flv::hasadjustbyte(codec) || !width || !height) return {};
+    const std::string w = std::to_string(width), h = std::to_string(height);
+    return "crop=w='min(iw," + w + ")':h='min(ih," + h + ")':x=0:y=0";
+}
+
+// Backslash before each of specials, the way filter strings quote.
+std::string escaped(const std::string& s, const char* specials) {
+    std::string r;
+    for (char c : s) {
+        if (c && std::strchr(specials, c)) r += '\\';
+        r += c;
+    }
+    return r;
+}
+}  // namespace
+
+std::vector<std::string> getcmdparam_ssim(const std::string& a, const std::string& b, const std::string& stats,
+                                          uint8_t codec, uint16_t width, uint16_t height) {
+    std::string crop = cropfilter(codec, width, height);
+    if (crop.empty()) crop = "null";
+    // The name is an option value inside a filter graph: quoted for both.
+    const std::string file = escaped(escaped(stats, "\\':"), "\\'[],;");
+    return {"-nostdin", "-hide_banner", "-loglevel", "error", "-f", "flv", "-i", "file:" + a, "-f", "flv", "-i",
+            "file:" + b, "-lavfi",
+            // shortest: a picture that fails to decode on either side shortens the count.
+            "[0:v:0]" + crop + "[a];[1:v:0]" + crop + "[b];[a][b]ssim=shortest=1:stats_file=" + file, "-f", "null",
+            "-"};
+}
+
+bool readssimstats(const std::string& text, std::vector<double>& out) {
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty()) continue;
+        size_t at = line.find(" Y:");
+        if (at == std::string::npos) at = line.find(" All:");
+        if (at == std::string::npos) return false;
+        const char* start = line.c_str() + line.find(':', at) + 1;
+        char* end = nullptr;
+        const double v = std::strtod(start, &end);
+        if (end == start) return false;
+        out.push_back(v);
+    }
+    return true;
+}
+
 std::vector<std::string> getcmdparam_flv(const std::string& input, const std::string& output, uint8_t codec,
                                          uint16_t width, uint16_t height) {
     const int64_t rate = flvbitrate();
@@ -59,12 +114,10 @@ std::vector<std::string> getcmdparam_flv(const std::string& input, const std::st
                                   // Without a buffer limit the rate control spends several times the
                                   // rate on the first key frames, which is all a short stream has.
                                   "-maxrate", std::to_string(rate) + "k", "-bufsize", std::to_string(2 * rate) + "k"};
-    if (flv::hasadjustbyte(codec) && width && height) {
-        // VP6 codes whole macroblocks; players show only the declared size
-        // from the top left, and the new codec must not show the padding.
-        const std::string w = std::to_string(width), h = std::to_string(height);
-        a.insert(a.end(), {"-vf", "crop=w='min(iw," + w + ")':h='min(ih," + h + ")':x=0:y=0"});
-    }
+    // VP6 codes whole macroblocks; players show only the declared size from
+    // the top left, and the new codec must not show the padding.
+    const std::string crop = cropfilter(codec, width, height);
+    if (!crop.empty()) a.insert(a.end(), {"-vf", crop});
     // "file:" keeps a name beginning with '-' or holding ':' a plain file name.
     a.insert(a.end(), {"-f", "flv", "file:" + output});
     return a;
@@ -193,8 +246,27 @@ void Tswftag_definevideostream_opt::fileproc() {
     if (savetofile(in.c_str())) {
         const int status = shellexecute_argv(CCffmpeg, getcmdparam_flv(in, out, codecasread_, Width, Height),
                                              flvtimeout_ms(uint32_t(framecounter), collected_.size()));
-        if (status == 0) loadfromfile(out.c_str());
+        if (status == 0 && loadfromfile(out.c_str()) && flvssimfloor() > 0 && !closetoasread(in, out)) unload();
     }
     rmfile(in.c_str());
     rmfile(out.c_str());
+}
+
+bool Tswftag_definevideostream_opt::closetoasread(const std::string& in, const std::string& out) const {
+    const std::string stats = std::string(CCtmpdir) + "tmpflvssim.txt";
+    rmfile(stats.c_str());
+    const int status = shellexecute_argv(CCffmpeg, getcmdparam_ssim(in, out, stats, codecasread_, Width, Height),
+                                         flvtimeout_ms(uint32_t(framecounter), collected_.size()));
+    std::stringstream text;
+    {
+        std::ifstream f(stats, std::ios::binary);
+        if (f) text << f.rdbuf();
+    }
+    rmfile(stats.c_str());
+    std::vector<double> values;
+    if (status != 0 || !readssimstats(text.str(), values) || values.size() != size_t(framecounter)) return false;
+    const double floor = flvssimfloor();
+    for (double v : values)
+        if (!(v >= floor)) return false;
+    return true;
 }

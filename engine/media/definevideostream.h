@@ -79,6 +79,11 @@ public:
     using Tswftag_definevideostream::Tswftag_definevideostream;
     // Transcodes the collected frames; on any failure the stream stays as read.
     void fileproc() override;
+
+private:
+    // Whether every transcoded frame keeps the SSIM floor against its frame
+    // as read; false also when the comparison cannot be made.
+    bool closetoasread(const std::string& in, const std::string& out) const;
 };
 
 // The codec the transcoder is asked to write: Sorenson H.263. Of the codecs
@@ -89,6 +94,18 @@ constexpr uint8_t kflvoutcodec = 2;
 bool swfvideocodec(uint8_t codec);
 // Whether the transcoder can read frames of this codec from FLV.
 bool flvdecodable(uint8_t codec);
+
+// The least SSIM (luma) every transcoded frame must keep at the video
+// quality level the parameters select; 0 = no floor.
+double flvssimfloor();
+// The transcoder's arguments that decode a and b and write the SSIM of each
+// pair of pictures to stats, one line a frame; pictures are cropped as the
+// transcode crops them.
+std::vector<std::string> getcmdparam_ssim(const std::string& a, const std::string& b, const std::string& stats,
+                                          uint8_t codec, uint16_t width, uint16_t height);
+// The frames' values from such a stats file: Y, or All when a line has no Y.
+// False when a line gives no value.
+bool readssimstats(const std::string& text, std::vector<double>& out);
 
 // Transcoder bitrates in kbit/s by video quality level 0..3.
 extern const int32_t CCflv_ar[4];

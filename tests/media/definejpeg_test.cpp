@@ -307,3 +307,53 @@ TEST_F(ImageMovie, DamagedBitmapsNeverBreakTheWrite) {
 }
 
 }  // namespace
+
+TEST_F(ImageMovie, BestQualityKeepsABitmapTheJpegWouldBlur) {
+    // Faint one-pixel noise (16 grey levels) loses its structure at quality
+    // 90; a smooth picture does not. Shown at natural size, or at half size,
+    // where the floor is measured against the halved picture.
+    const int W = 64, H = 48;
+    const Bytes smooth = swfb::testcanvas(W, H);
+    Bytes noise(size_t(W) * H * 3);
+    uint32_t s = 5;
+    for (size_t i = 0; i < noise.size(); i += 3) {
+        s = s * 1103515245u + 12345u;
+        noise[i] = noise[i + 1] = noise[i + 2] = uint8_t(120 + (s >> 16) % 16);
+    }
+    auto xrgb = [](const Bytes& rgb) {
+        Bytes p;
+        for (size_t i = 0; i < rgb.size(); i += 3) p.insert(p.end(), {0xFF, rgb[i], rgb[i + 1], rgb[i + 2]});
+        return p;
+    };
+    struct Case {
+        const char* what;
+        Bytes tag;
+        int level;
+        int32_t scale;  // of the fill, 20 = natural size
+        int code;       // written
+        int keptquality;
+    } cases[] = {
+        {"noise at Best", swfb::definebitslossless(1, 5, W, H, xrgb(noise)), 0, 20, 20, 1},
+        {"noise at Medium", swfb::definebitslossless(1, 5, W, H, xrgb(noise)), 3, 20, 21, 0},
+        {"noise with alpha at Best", swfb::definebitslossless2(1, 5, W, H, xrgb(noise)), 0, 20, 36, 1},
+        {"noise at half size at Best", swfb::definebitslossless(1, 5, W, H, xrgb(noise)), 0, 10, 20, 1},
+        {"smooth at Best", swfb::definebitslossless(1, 5, W, H, xrgb(smooth)), 0, 20, 21, 0},
+        {"smooth JPEG at Best", swfb::definebitsjpeg2(1, photo()), 0, 20, 21, 0},
+        {"smooth at half size at Best", swfb::definebitslossless(1, 5, W, H, xrgb(smooth)), 0, 10, 21, 0},
+    };
+    for (const Case& c : cases) {
+        const Imagerun r = runimages({c.tag, swfb::bitmapshape(2, 1, W * 20, H * 20, c.scale * kOne, c.scale * kOne),
+                                      swfb::place2(2, 1, 0, 0), swfb::showframe()},
+                                     imageparams(c.level));
+        const swfb::ParsedTag* b = r.find(c.code, 1);
+        ASSERT_NE(b, nullptr) << c.what;
+        EXPECT_EQ(r.stats.keptquality, c.keptquality) << c.what;
+        if (c.keptquality) {
+            EXPECT_EQ(swfb::tag(c.code, b->body, true), c.tag) << c.what;
+            EXPECT_DOUBLE_EQ(r.factors.at(1).first, 1.0) << c.what << ": the fill keeps its matrix";
+            EXPECT_DOUBLE_EQ(r.factors.at(1).second, 1.0) << c.what;
+        } else {
+            EXPECT_DOUBLE_EQ(r.factors.at(1).first, c.scale / 20.0) << c.what;
+        }
+    }
+}

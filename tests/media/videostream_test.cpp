@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -177,6 +178,39 @@ TEST(VideoArguments, AskForPassThroughTimingSorensonOutputAndTheLevelsBitrate) {
     CCparams = Tparams{};
 }
 
+TEST(VideoArguments, SsimFloorComparesEveryFrameOnlyAtBest) {
+    CCparams = Tparams{};
+    for (int q = 0; q <= 4; ++q) {
+        CCparams.Video_q = q;
+        EXPECT_EQ(flvssimfloor(), q == 0 ? 0.95 : 0.0) << q;
+    }
+    CCparams = Tparams{};
+    // The stats name sits inside a filter graph: its quotes, colons and
+    // brackets are escaped for the option and again for the graph.
+    const auto a = getcmdparam_ssim("/t/a.flv", "/t/b.flv", "/t mp/it's:[x].txt", 2, 64, 48);
+    ASSERT_GE(a.size(), 4u);
+    EXPECT_EQ(a[a.size() - 4], "[0:v:0]null[a];[1:v:0]null[b];[a][b]ssim=shortest=1:stats_file=/t mp/it\\\\\\\'s\\\\:\\[x\\].txt");
+    const auto vp6 = getcmdparam_ssim("a", "b", "s", 4, 600, 400);
+    EXPECT_EQ(vp6[vp6.size() - 4].rfind("[0:v:0]crop=w='min(iw,600)':h='min(ih,400)':x=0:y=0[a];", 0), 0u)
+        << "VP6 pictures are compared as cropped for the transcode";
+    struct Case {
+        const char* text;
+        bool ok;
+        std::vector<double> values;
+    } cases[] = {
+        {"n:1 Y:1.000000 U:0.9 V:0.9 All:0.98 (inf)\nn:2 Y:0.939000 U:1 V:1 All:0.95 (20.1)\n", true, {1.0, 0.939}},
+        {"n:1 R:0.9 G:0.9 B:0.9 All:0.970000 (15.2)\n", true, {0.97}},
+        {"", true, {}},
+        {"n:1 Y:0.99 All:0.99\nsomething else\n", false, {0.99}},
+        {"n:1 Y: All:0.99\n", false, {}},
+    };
+    for (const Case& c : cases) {
+        std::vector<double> v;
+        EXPECT_EQ(readssimstats(c.text, v), c.ok) << c.text;
+        EXPECT_EQ(v, c.values) << c.text;
+    }
+}
+
 TEST(VideoArguments, TimeLimitGrowsWithTheStream) {
     const int small = flvtimeout_ms(1, 1000);
     EXPECT_GE(small, 30000);
@@ -346,6 +380,44 @@ TEST_F(FailingTranscoder, KeepsEverythingAsReadWhenTheAnswerIsNotAWholeStream) {
     expectasread(runmovie(movie_, preset("Medium"), tools_, tmp_), "no output");
 }
 
+TEST_F(FailingTranscoder, BestQualityTakesTheAnswerOnlyWhenEveryFrameKeepsTheFloor) {
+    const std::vector<Bytes> answer = {picture(90, 5), picture(80, 6), picture(70, 7)};
+    struct Case {
+        const char* what;
+        const char* stats;  // what the comparison writes; null: it fails
+        bool taken;
+    } cases[] = {
+        {"every frame close", "n:1 Y:0.99 All:0.9\nn:2 Y:0.95 All:0.9\nn:3 Y:0.97 All:0.9\n", true},
+        {"one frame below", "n:1 Y:0.99 All:0.99\nn:2 Y:0.939 All:0.99\nn:3 Y:0.97 All:0.99\n", false},
+        {"a frame missing", "n:1 Y:0.99 All:0.99\nn:2 Y:0.99 All:0.99\n", false},
+        {"unreadable", "n:1 Y:0.99\nn:2 oops\nn:3 Y:0.99\n", false},
+        {"comparison failed", nullptr, false},
+    };
+    for (const Case& c : cases) {
+        writeflv(dir_.file("answer.flv"), 2, answer);
+        std::string compare = "exit 1";
+        if (c.stats) {
+            swfb::writefile(dir_.file("stats"), Bytes(c.stats, c.stats + std::strlen(c.stats)));
+            compare = "cp '" + dir_.file("stats") + "' '" + tmp_ + "tmpflvssim.txt'; exit 0";
+        }
+        faketranscoder(tools_, "case \"$*\" in *-lavfi*) " + compare + ";; esac\ncp '" + dir_.file("answer.flv") +
+                                   "' \"$out\"");
+        Videorun r = runmovie(movie_, preset("Best"), tools_, tmp_);
+        if (c.taken) {
+            ASSERT_EQ(r.framebodies.size(), 3u);
+            EXPECT_EQ(framedata(r.framebodies[1]), answer[1]) << c.what;
+            EXPECT_TRUE(tmpfilesgone(tmp_)) << c.what;
+        } else {
+            expectasread(r, c.what);
+        }
+        EXPECT_FALSE(std::filesystem::exists(tmp_ + "tmpflvssim.txt")) << c.what;
+        // Other levels do not compare.
+        if (!c.taken) {
+            EXPECT_EQ(framedata(runmovie(movie_, preset("Medium"), tools_, tmp_).framebodies[1]), answer[1]) << c.what;
+        }
+    }
+}
+
 TEST_F(FailingTranscoder, StopsAHangingTranscoderAndKeepsTheStream) {
     Cflvtimeoutbase_ms = 100;  // plus 250 ms a frame
     transcoder({picture(90, 5), picture(80, 6), picture(70, 7)}, 2, "sleep 20");
@@ -438,4 +510,29 @@ TEST_F(Transcoder, FindsFramesInSpritesAndKeepsInterleavedStreamsApart) {
     }
     EXPECT_LT(total(outa), total(a));
     EXPECT_LT(total(outb), total(b));
+}
+
+TEST_F(Transcoder, BestQualityKeepsAStreamTheTranscodeBlursAndTakesOneItKeeps) {
+    struct Case {
+        const char* what;
+        int width, height, kbps;
+        const char* filter;
+        bool taken;
+    } cases[] = {
+        {"moving noise", 160, 120, 5000, "noise=alls=80:allf=t", false},
+        {"test pattern", 64, 48, 1500, "", true},
+    };
+    for (const Case& c : cases) {
+        const auto clip = swfb::h263clip(dir_.path(), 8, c.width, c.height, c.kbps, c.filter);
+        ASSERT_EQ(clip.size(), 8u) << c.what;
+        const Bytes movie = swfb::videomovie(1, 2, uint16_t(c.width), uint16_t(c.height), clip);
+        for (const char* level : {"Best", "Medium"}) {
+            Videorun r = runmovie(movie, preset(level), "/usr/bin/", tmp_);
+            ASSERT_EQ(r.run.fault(), "") << c.what;
+            const bool same = r.framebodies == framebodies(movie);
+            EXPECT_EQ(same, std::string(level) == "Best" && !c.taken) << c.what << " at " << level;
+            EXPECT_TRUE(tmpfilesgone(tmp_)) << c.what;
+            EXPECT_FALSE(std::filesystem::exists(tmp_ + "tmpflvssim.txt")) << c.what;
+        }
+    }
 }

@@ -49,14 +49,15 @@ std::vector<FlvPicture> flvpictures(const Bytes& flv) {
 
 bool havetranscoder() { return std::system("ffmpeg -version > /dev/null 2>&1") == 0; }
 
-std::vector<Bytes> h263clip(const std::string& dir, int frames, int width, int height, int kbps) {
+std::vector<Bytes> h263clip(const std::string& dir, int frames, int width, int height, int kbps,
+                            const std::string& filter) {
     const std::string out = dir + "clip.flv";
     const std::string size = std::to_string(width) + "x" + std::to_string(height);
     const std::string nframes = std::to_string(frames), rate = std::to_string(kbps) + "k";
     pid_t pid = fork();
     if (pid == 0) {
         execlp("ffmpeg", "ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
-               ("testsrc=size=" + size + ":rate=20").c_str(), "-frames:v", nframes.c_str(), "-c:v", "flv", "-b:v",
+               ("testsrc=size=" + size + ":rate=20" + (filter.empty() ? "" : "," + filter)).c_str(), "-frames:v", nframes.c_str(), "-c:v", "flv", "-b:v",
                rate.c_str(), out.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }

@@ -27,8 +27,10 @@ std::vector<FlvPicture> flvpictures(const Bytes& flv);
 // Whether the transcoder can be run from PATH.
 bool havetranscoder();
 // `frames` pictures of the moving test pattern at width x height, encoded by
-// the transcoder as Sorenson H.263 at kbps; empty when that failed.
-std::vector<Bytes> h263clip(const std::string& dir, int frames, int width, int height, int kbps);
+// the transcoder as Sorenson H.263 at kbps; empty when that failed. filter,
+// when given, is applied to the pattern first (e.g. "noise=alls=80:allf=t").
+std::vector<Bytes> h263clip(const std::string& dir, int frames, int width, int height, int kbps,
+                            const std::string& filter = "");
 
 // A movie showing stream `id` at depth 1: the stream, then one VideoFrame
 // and one ShowFrame per picture.

@@ -1,0 +1,97 @@
+#include "ssim.h"
+
+#include <algorithm>
+
+namespace {
+constexpr int kwindow = 8;
+constexpr int kstep = 4;  // windows overlap by half: each 4 x 4 block is summed once
+
+struct Tsums {
+    uint32_t a = 0, b = 0, aa = 0, bb = 0, ab = 0;  // 64 pixels of 255 squared stay far below 2^32
+    void add(const Tsums& o) {
+        a += o.a;
+        b += o.b;
+        aa += o.aa;
+        bb += o.bb;
+        ab += o.ab;
+    }
+};
+
+Tsums sumrect(const uint8_t* a, const uint8_t* b, size_t stride, int x0, int y0, int w, int h) {
+    Tsums s;
+    for (int y = y0; y < y0 + h; ++y) {
+        const uint8_t* pa = a + size_t(y) * stride + size_t(x0);
+        const uint8_t* pb = b + size_t(y) * stride + size_t(x0);
+        for (int x = 0; x < w; ++x) {
+            const uint32_t va = pa[x], vb = pb[x];
+            s.a += va;
+            s.b += vb;
+            s.aa += va * va;
+            s.bb += vb * vb;
+            s.ab += va * vb;
+        }
+    }
+    return s;
+}
+
+double windowssim(const Tsums& s, double n) {
+    const double c1 = (0.01 * 255) * (0.01 * 255), c2 = (0.03 * 255) * (0.03 * 255);
+    const double ma = s.a / n, mb = s.b / n;
+    const double va = s.aa / n - ma * ma, vb = s.bb / n - mb * mb, cov = s.ab / n - ma * mb;
+    return ((2 * ma * mb + c1) * (2 * cov + c2)) / ((ma * ma + mb * mb + c1) * (va + vb + c2));
+}
+
+// Window origins along a side of n pixels: every kstep, and one flush with
+// the far edge so that the last pixels count too.
+std::vector<int> origins(int n, int window) {
+    std::vector<int> o;
+    for (int p = 0; p + window <= n; p += kstep) o.push_back(p);
+    if (o.empty() || o.back() + window < n) o.push_back(n - window);
+    return o;
+}
+}  // namespace
+
+double planessim(const uint8_t* a, const uint8_t* b, int width, int height) {
+    if (!a || !b || width <= 0 || height <= 0) return -1.0;
+    const int ww = std::min(width, kwindow), wh = std::min(height, kwindow);
+    const std::vector<int> xs = origins(width, ww), ys = origins(height, wh);
+    const double n = double(ww) * wh;
+    const size_t stride = size_t(width);
+    // Sums of whole 4 x 4 blocks; a window on the block grid is 2 x 2 of them.
+    const int bx = width / kstep, by = height / kstep;
+    std::vector<Tsums> blocks;
+    if (ww == kwindow && wh == kwindow) {
+        blocks.resize(size_t(bx) * size_t(by));
+        for (int j = 0; j < by; ++j)
+            for (int i = 0; i < bx; ++i)
+                blocks[size_t(j) * bx + i] = sumrect(a, b, stride, i * kstep, j * kstep, kstep, kstep);
+    }
+    double sum = 0;
+    for (int y0 : ys) {
+        for (int x0 : xs) {
+            Tsums s;
+            if (!blocks.empty() && x0 % kstep == 0 && y0 % kstep == 0) {
+                const size_t k = size_t(y0 / kstep) * bx + size_t(x0 / kstep);
+                s = blocks[k];
+                s.add(blocks[k + 1]);
+                s.add(blocks[k + bx]);
+                s.add(blocks[k + bx + 1]);
+            } else {
+                s = sumrect(a, b, stride, x0, y0, ww, wh);
+            }
+            sum += windowssim(s, n);
+        }
+    }
+    return sum / (double(xs.size()) * double(ys.size()));
+}
+
+std::vector<uint8_t> canvasluma(const std::vector<uint8_t>& canvas, int width, int height) {
+    std::vector<uint8_t> y;
+    if (width <= 0 || height <= 0) return y;
+    const size_t n = size_t(width) * size_t(height);
+    if (canvas.size() < n * 3) return y;
+    y.resize(n);
+    const uint8_t* p = canvas.data();
+    for (size_t i = 0; i < n; ++i, p += 3) y[i] = uint8_t((299 * p[0] + 587 * p[1] + 114 * p[2] + 500) / 1000);
+    return y;
+}

@@ -1,0 +1,111 @@
+// SSIM of planes: known answers for identical, shifted, inverted and tiny
+// planes, and the luma it is computed on.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "media/ssim.h"
+
+namespace {
+
+using Plane = std::vector<uint8_t>;
+
+Plane filled(int w, int h, uint8_t v) { return Plane(size_t(w) * h, v); }
+
+Plane noise(int w, int h, uint32_t seed) {
+    Plane p(size_t(w) * h);
+    for (auto& v : p) v = uint8_t((seed = seed * 1103515245u + 12345u) >> 24);
+    return p;
+}
+
+Plane checker(int w, int h, bool inverted) {
+    Plane p(size_t(w) * h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) p[size_t(y) * w + x] = ((x + y + inverted) & 1) ? 255 : 0;
+    return p;
+}
+
+// The plane moved right by one pixel, the first column repeated.
+Plane shifted(const Plane& a, int w, int h) {
+    Plane p(a);
+    for (int y = 0; y < h; ++y)
+        for (int x = w - 1; x > 0; --x) p[size_t(y) * w + x] = a[size_t(y) * w + x - 1];
+    return p;
+}
+
+// Every window summed pixel by pixel, placed as the engine places them.
+double slowssim(const Plane& a, const Plane& b, int w, int h) {
+    const int ww = std::min(w, 8), wh = std::min(h, 8);
+    auto origins = [](int n, int win) {
+        std::vector<int> o;
+        for (int p = 0; p + win <= n; p += 4) o.push_back(p);
+        if (o.empty() || o.back() + win < n) o.push_back(n - win);
+        return o;
+    };
+    const double c1 = 2.55 * 2.55, c2 = 7.65 * 7.65, n = double(ww) * wh;
+    double sum = 0;
+    const auto xs = origins(w, ww), ys = origins(h, wh);
+    for (int y0 : ys)
+        for (int x0 : xs) {
+            double sa = 0, sb = 0, saa = 0, sbb = 0, sab = 0;
+            for (int y = y0; y < y0 + wh; ++y)
+                for (int x = x0; x < x0 + ww; ++x) {
+                    const double va = a[size_t(y) * w + x], vb = b[size_t(y) * w + x];
+                    sa += va, sb += vb, saa += va * va, sbb += vb * vb, sab += va * vb;
+                }
+            const double ma = sa / n, mb = sb / n;
+            sum += (2 * ma * mb + c1) * (2 * (sab / n - ma * mb) + c2) /
+                   ((ma * ma + mb * mb + c1) * (saa / n - ma * ma + sbb / n - mb * mb + c2));
+        }
+    return sum / double(xs.size() * ys.size());
+}
+
+}  // namespace
+
+TEST(Ssim, BlockSumsGiveWhatEveryWindowSummedAloneGives) {
+    const int sizes[][2] = {{8, 8}, {9, 13}, {12, 12}, {31, 17}, {64, 48}, {100, 3}, {3, 100}, {1, 1}};
+    uint32_t seed = 3;
+    for (const auto& sz : sizes) {
+        const int w = sz[0], h = sz[1];
+        const Plane a = noise(w, h, seed++);
+        Plane b = a;
+        for (size_t i = 0; i < b.size(); i += 3) b[i] = uint8_t(b[i] / 2 + 40);
+        EXPECT_NEAR(planessim(a.data(), b.data(), w, h), slowssim(a, b, w, h), 1e-9) << w << " x " << h;
+    }
+}
+
+TEST(Ssim, KnownAnswers) {
+    const double c1 = 2.55 * 2.55;
+    const Plane n = noise(40, 30, 7), g = filled(40, 30, 100);
+    Plane ramp(40 * 30);
+    for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = uint8_t(i % 40 * 6);
+    struct Case {
+        const char* what;
+        Plane a, b;
+        int w, h;
+        double low, high;
+    } cases[] = {
+        {"identical noise", n, n, 40, 30, 1.0, 1.0},
+        {"identical ramp, odd size", Plane(ramp.begin(), ramp.begin() + 37 * 29), Plane(ramp.begin(), ramp.begin() + 37 * 29), 37, 29, 1.0, 1.0},
+        {"identical, smaller than a window", noise(5, 3, 1), noise(5, 3, 1), 5, 3, 1.0, 1.0},
+        // Flat planes: only the luminance term, (2 * 100 * 110 + C1) / (100^2 + 110^2 + C1).
+        {"flat shifted by 10", g, filled(40, 30, 110), 40, 30, (22000 + c1) / (22100 + c1) - 1e-12, (22000 + c1) / (22100 + c1) + 1e-12},
+        // Equal means and variances, covariance -variance: (C2 - 2v) / (C2 + 2v) with v = 127.5^2.
+        {"checker against its inverse", checker(16, 16, false), checker(16, 16, true), 16, 16, -0.99641, -0.99640},
+        {"noise moved by a pixel", n, shifted(n, 40, 30), 40, 30, -0.15, 0.15},
+        {"ramp moved by a pixel", ramp, shifted(ramp, 40, 30), 40, 30, 0.97, 0.999},
+    };
+    for (const Case& c : cases) {
+        const double s = planessim(c.a.data(), c.b.data(), c.w, c.h);
+        EXPECT_GE(s, c.low) << c.what;
+        EXPECT_LE(s, c.high) << c.what;
+    }
+    EXPECT_EQ(planessim(n.data(), n.data(), 0, 30), -1.0);
+    EXPECT_EQ(planessim(nullptr, n.data(), 40, 30), -1.0);
+}
+
+TEST(Ssim, LumaWeighsGreenMost) {
+    const Plane rgb = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255, 0, 0, 0};
+    EXPECT_EQ(canvasluma(rgb, 5, 1), (Plane{76, 150, 29, 255, 0}));
+    EXPECT_TRUE(canvasluma(rgb, 6, 1).empty()) << "a canvas too short for its size";
+}
