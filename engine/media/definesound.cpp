@@ -41,6 +41,7 @@ void Tswftag_definesound::savetofile(const std::string& base) {
     filename.clear();
     fileseconds = 0;
     filerate = 0;
+    fileskip = 0;
     const uint32_t n = length(sounddata);
     if (SoundFormat == 1) {
         unsigned char* pcm = nullptr;
@@ -63,6 +64,9 @@ void Tswftag_definesound::savetofile(const std::string& base) {
             filename = name;
             fileseconds = walk.seconds();
             filerate = walk.samplingrate;
+            // The encoder skips a decoder's delay, and with a LAME tag also the
+            // delay it records, as players that read the tag do.
+            fileskip = mp3lamedelay(sounddata + 2, n - 2) >= 0 ? 0 : CClamemp3skip;
         }
     }
 }
@@ -80,12 +84,9 @@ void Tswftag_definesound::loadfrommp3(const Tmp3enc_dec& mp3, int16_t seek, uint
     std::copy(mp3.mp3data.begin(), mp3.mp3data.end(), sounddata + 2);
 }
 
-Tsoundtiming reencodedtiming(uint32_t oldrate, uint32_t newrate, bool wasmp3, int16_t oldseek, uint32_t oldcount) {
+Tsoundtiming reencodedtiming(uint32_t oldrate, uint32_t newrate, int16_t oldseek, int encoderskip, uint32_t oldcount) {
     const double scale = oldrate ? double(newrate) / oldrate : 1.0;
-    // The encoder drops a decoder's delay from the front of an MP3 it reads,
-    // so the original's first played sample lands that much earlier.
-    const double from = wasmp3 ? double(oldseek) - CClamemp3skip : 0.0;
-    const double seek = std::round(CClamedelay + from * scale);
+    const double seek = std::round(CClamedelay + (double(oldseek) - encoderskip) * scale);
     // A player skips at most what SeekSamples holds; read unsigned by some,
     // signed by others, so only 0 to 32767 means the same to all.
     Tsoundtiming t;
@@ -101,7 +102,7 @@ void Tswftag_definesound_opt::procsound() {
     savetofile(encoder.base());
     Tmp3enc_dec mp3;
     if (filename.empty() || !encoder.encode(filename, fileseconds, mp3)) return;
-    const Tsoundtiming t = reencodedtiming(filerate, mp3.samplingrate, SoundFormat == 2, seeksamples, SoundSampleCount);
+    const Tsoundtiming t = reencodedtiming(filerate, mp3.samplingrate, SoundFormat == 2 ? seeksamples : int16_t(0), fileskip, SoundSampleCount);
     // Frames after the declared end are never played.
     mp3.keepsamples(uint32_t(std::min<uint64_t>(uint64_t(t.seek) + t.count, UINT32_MAX)));
     if (soundsmaller(sounddata, length(sounddata), mp3.mp3data, 2)) loadfrommp3(mp3, t.seek, t.count);

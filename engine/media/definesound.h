@@ -12,9 +12,11 @@ struct Tsoundtiming {
     int16_t seek = 0;
     uint32_t count = 0;
 };
-// Timing that makes the encoder's output of a sound at oldrate (an MP3 with
-// SeekSamples oldseek, or PCM) start and end where the original did, at newrate.
-Tsoundtiming reencodedtiming(uint32_t oldrate, uint32_t newrate, bool wasmp3, int16_t oldseek, uint32_t oldcount);
+// Timing that makes the encoder's output of a sound at oldrate start and end
+// where the original did, at newrate. oldseek: the original's SeekSamples;
+// encoderskip: samples at oldrate that the encoder drops from the front of its
+// input although the original plays them.
+Tsoundtiming reencodedtiming(uint32_t oldrate, uint32_t newrate, int16_t oldseek, int encoderskip, uint32_t oldcount);
 
 class Tswftag_definesound : public Tswftag_define {
 public:
@@ -28,11 +30,12 @@ public:
     uint32_t SoundSampleCount = 0;
     unsigned char* sounddata = nullptr;  // for MP3 it begins with SeekSamples
     int16_t seeksamples = 0;
-    // The file savetofile wrote, empty when none, the seconds of sound in it
-    // and its sampling rate.
+    // The file savetofile wrote, empty when none, the seconds of sound in it,
+    // its sampling rate and the samples at its start that the encoder drops.
     std::string filename;
     double fileseconds = 0;
     uint32_t filerate = 0;
+    int fileskip = 0;
 
     void doparse() override;
     void fillfromstru() override;
