@@ -1,6 +1,7 @@
 #include "mp3frames.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "../core/fileutil.h"
 #include "../core/pascal_com.h"
@@ -43,6 +44,26 @@ bool mp3parseheader(const unsigned char* p, uint32_t n, Tmp3header& h) {
     h.framelength = h.bitrate * (mpeg1 ? 144000u : 72000u) / h.samplingrate + h.padding;
     h.samples = mpeg1 ? 1152 : 576;
     return h.framelength >= 4;
+}
+
+int mp3lamedelay(const unsigned char* p, uint32_t n) {
+    Tmp3header h;
+    if (!mp3parseheader(p, n, h) || h.framelength > n) return -1;
+    const bool mono = h.channelmode == 3;
+    // The tag follows the side information, whose size depends on version and channels.
+    uint32_t at = 4 + (h.protection ? 0 : 2) + (h.version == 1 ? (mono ? 17 : 32) : (mono ? 9 : 17));
+    const uint32_t end = h.framelength;
+    if (at + 8 > end || (std::memcmp(p + at, "Xing", 4) != 0 && std::memcmp(p + at, "Info", 4) != 0)) return -1;
+    const uint32_t flags = p[at + 7];
+    at += 8;
+    // Frame count, byte count, seek table, quality: each only when flagged.
+    at += (flags & 1 ? 4 : 0) + (flags & 2 ? 4 : 0) + (flags & 4 ? 100 : 0) + (flags & 8 ? 4 : 0);
+    if (at + 24 > end) return -1;
+    const unsigned char* ext = p + at;
+    if (std::memcmp(ext, "LAME", 4) != 0 && std::memcmp(ext, "Lavf", 4) != 0 && std::memcmp(ext, "Lavc", 4) != 0)
+        return -1;
+    const int delay = ext[21] << 4 | ext[22] >> 4;
+    return delay <= 3000 ? delay : -1;
 }
 
 void Tmp3enc_dec::mp3sizeconvert(uint32_t& value) {

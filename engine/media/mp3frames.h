@@ -35,6 +35,10 @@ bool mp3parseheader(const unsigned char* p, uint32_t n, Tmp3header& h);
 // Size of an ID3v2 tag starting at p (header included), 0 when none starts there.
 uint32_t mp3id3size(const unsigned char* p, uint32_t n);
 
+// Encoder delay recorded in the LAME tag of the soundless first frame ("Xing"
+// or "Info") that starts p, as lame and ffmpeg write and read it; -1 when there is none.
+int mp3lamedelay(const unsigned char* p, uint32_t n);
+
 // Where the cutting of MP3 data into blocks stands.
 struct T_getmp3data {
     int32_t budget = 0;       // samples a block left unused, carried to the next

@@ -146,3 +146,19 @@ TEST(Mp3Frames, DealsFramesOverBlocksAsTheRunningShareSays) {
     // More blocks than frames: every frame still goes out, once.
     deal(30, std::vector<Bytes>(3, f1), 1152);
 }
+
+TEST(Mp3Frames, LameTagDelayIsReadOnlyFromATaggedFirstFrame) {
+    EXPECT_EQ(mp3lamedelay(nullptr, 0), -1);
+    const Bytes silent = swfb::mp3frame(1, 9, 0, false, false);
+    EXPECT_EQ(mp3lamedelay(silent.data(), uint32_t(silent.size())), -1);
+    if (!swfb::havelame()) GTEST_SKIP() << "lame is not installed";
+    for (const char* mode : {"-mm", "-ms"}) {
+        const Bytes tagged = swfb::lamemp3(swfb::tone(4410, 22050, 440, 2), 2, 22050, {"-b", "64", mode});
+        ASSERT_FALSE(tagged.empty());
+        EXPECT_EQ(mp3lamedelay(tagged.data(), uint32_t(tagged.size())), 576) << mode;
+        // Cut inside the tag: no delay is read past the data.
+        EXPECT_EQ(mp3lamedelay(tagged.data(), 40), -1) << mode;
+        const Bytes plain = swfb::lamemp3(swfb::tone(4410, 22050, 440, 2), 2, 22050, {"-b", "64", mode, "-t"});
+        EXPECT_EQ(mp3lamedelay(plain.data(), uint32_t(plain.size())), -1) << mode;
+    }
+}

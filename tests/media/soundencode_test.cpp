@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "core/enginestate.h"
+#include "media/definesound.h"
 #include "media/soundencode.h"
 #include "media/wavwriter.h"
 #include "soundtest.h"
@@ -146,4 +147,27 @@ TEST(SoundEncode, PathsWithSpacesReachTheEncoderWholeAndTemporaryFilesGo) {
     ASSERT_NE(r.find(14), nullptr);
     EXPECT_EQ(r.find(14)->format, 2);
     EXPECT_TRUE(r.leftover.empty()) << r.leftover.size() << " files left, first " << r.leftover[0];
+}
+
+TEST(SoundEncode, ReencodedTimingSkipsTheEncoderDelayAndKeepsTheDuration) {
+    struct Case {
+        uint32_t oldrate, newrate;
+        int16_t seek;
+        int skip;
+        uint32_t count;
+        int16_t wantseek;
+        uint32_t wantcount;
+    } cases[] = {
+        {22050, 11025, 0, 0, 3528, CClamedelay, 1764},
+        {44100, 11025, 576, CClamemp3skip, 22050, 1117, 5513},  // 1116.75 and 5512.5 rounded
+        {22050, 22050, 0, CClamemp3skip, 1000, CClamedelay - CClamemp3skip, 1000},
+        {11025, 44100, 0, CClamemp3skip, 1000, 0, 4000},  // would be -1011: a player cannot skip back
+        {11025, 44100, 32000, 0, 1000, INT16_MAX, 4000},
+        {0, 11025, 0, 0, 500, CClamedelay, 500},
+    };
+    for (const Case& c : cases) {
+        const Tsoundtiming t = reencodedtiming(c.oldrate, c.newrate, c.seek, c.skip, c.count);
+        EXPECT_EQ(t.seek, c.wantseek) << c.oldrate << " -> " << c.newrate << " seek " << c.seek;
+        EXPECT_EQ(t.count, c.wantcount) << c.oldrate << " -> " << c.newrate;
+    }
 }

@@ -2,12 +2,16 @@
 #include <cmath>
 
 #include "media/mp3frames.h"
+#include "media/soundencode.h"
 #include "media/soundstream.h"
 #include "soundtest.h"
+#include "support/videobuilder.h"
 
 using namespace soundtest;
 
 namespace {
+
+using Args = std::vector<std::string>;
 
 Tmp3enc_dec walk(const Bytes& b, size_t from = 0) {
     Tmp3enc_dec w;
@@ -64,16 +68,16 @@ TEST(SoundMovie, AdpcmEventSoundBecomesMp3AtADeclarableRate) {
     EXPECT_EQ(t->rate, 2);
     EXPECT_EQ(t->size, 1);
     EXPECT_EQ(t->type, 1);
-    EXPECT_EQ(t->data[0] | t->data[1] << 8, 0) << "no latency where there was none";
+    EXPECT_EQ(t->data[0] | t->data[1] << 8, CClamedelay) << "the encoder's delay is skipped";
+    EXPECT_EQ(t->count, 11025u) << "the original's length";
     Tmp3enc_dec w = walk(t->data, 2);
     EXPECT_EQ(w.samplingrate, 22050u);
     EXPECT_EQ(w.last.version, 2);
     EXPECT_NE(w.last.channelmode, 3);
-    EXPECT_EQ(w.totalsamples, t->count);
     EXPECT_EQ(w.mp3data.size() + 2, t->data.size());
-    // As long as the original, give or take the encoder's delay and padding.
-    EXPECT_GE(w.seconds(), 0.5);
-    EXPECT_LT(w.seconds(), 0.5 + 0.15);
+    // Frames up to the declared end and no further.
+    EXPECT_GE(w.totalsamples, CClamedelay + t->count);
+    EXPECT_LT(w.totalsamples, CClamedelay + t->count + 576);
     EXPECT_TRUE(r.leftover.empty());
 
     // Level 3, mono: MPEG-2.5 at 11025 Hz.
@@ -85,6 +89,57 @@ TEST(SoundMovie, AdpcmEventSoundBecomesMp3AtADeclarableRate) {
     w = walk(t->data, 2);
     EXPECT_EQ(w.samplingrate, 11025u);
     EXPECT_EQ(w.last.channelmode, 3);
+}
+
+// A click in a quiet tone, re-encoded: once a player has skipped SeekSamples
+// the click sounds where it did, and the declared length is the original's.
+TEST(SoundMovie, ReencodedEventSoundsKeepTheirTiming) {
+    NEED_LAME();
+    if (!swfb::havetranscoder()) GTEST_SKIP() << "no ffmpeg to decode with";
+    struct Case {
+        int rate;
+        bool mp3, tagged;  // tagged: the MP3 begins with lame's LAME tag frame
+        int level;
+    } cases[] = {{22050, false, false, 2}, {44100, false, false, 3}, {44100, true, false, 3}, {22050, true, false, 2},
+                 {44100, true, true, 3}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.rate) + (c.mp3 ? c.tagged ? " Hz tagged MP3" : " Hz MP3" : " Hz ADPCM") +
+                     ", level " + std::to_string(c.level));
+        const int n = c.rate * 16 / 100, click = c.rate / 20;
+        swfb::Samples s = swfb::tone(n, c.rate, 300, 1, 1500);
+        for (int i = -c.rate / 500; i <= c.rate / 500; ++i) {
+            const double t = double(i) / c.rate;
+            s[size_t(click + i)] = int16_t(s[size_t(click + i)] + 28000 * std::exp(-t * t / 6.4e-7) * std::cos(9425 * t));
+        }
+        Bytes data;
+        if (c.mp3) {
+            // As a player gets it: SeekSamples skips the first encoder's delay,
+            // or the tag tells a player that reads it (ffmpeg does) what to skip.
+            const int seek = c.tagged ? 0 : CClamedelay;
+            data = {uint8_t(seek & 255), uint8_t(seek >> 8)};
+            const Bytes mp3 = swfb::lamemp3(s, 1, c.rate, c.tagged ? Args{"-b", "128"} : Args{"-b", "128", "-t"});
+            data.insert(data.end(), mp3.begin(), mp3.end());
+            const swfb::Samples played = swfb::ffmpegdecode(mp3);
+            ASSERT_GT(played.size(), size_t(seek));
+            ASSERT_NEAR(double(swfb::loudest(played)) - seek, click, 2) << "the original's own timing";
+        } else {
+            data = swfb::adpcmencode(s, 1, 4);
+        }
+        swfb::Movie m;
+        m.tags = {swfb::definesound(1, c.mp3 ? 2 : 1, c.rate == 11025 ? 1 : c.rate == 22050 ? 2 : 3, 1, 0, uint32_t(n), data),
+                  swfb::showframe()};
+        const Soundrun r = runsound(m, soundparams(c.level));
+        const swfb::SoundTag* t = r.find(14);
+        ASSERT_NE(t, nullptr);
+        ASSERT_EQ(t->format, 2);
+        const double newrate = t->rate == 1 ? 11025 : 22050, scale = newrate / c.rate;
+        EXPECT_EQ(t->count, uint32_t(std::lround(n * scale)));
+        const size_t seek = size_t(t->data[0] | t->data[1] << 8);
+        const swfb::Samples out = swfb::ffmpegdecode(Bytes(t->data.begin() + 2, t->data.end()));
+        ASSERT_GE(out.size(), seek + t->count) << "the data holds the declared length";
+        const double lagms = (double(swfb::loudest(swfb::Samples(out.begin() + long(seek), out.end()))) - click * scale) / newrate * 1000;
+        EXPECT_LE(std::fabs(lagms), 5.0);
+    }
 }
 
 TEST(SoundMovie, OtherFormatsAndSkippedSoundsPassThrough) {
@@ -116,7 +171,7 @@ TEST(SoundMovie, OtherFormatsAndSkippedSoundsPassThrough) {
     EXPECT_EQ(r.all(14)[3]->format, 1);
 }
 
-TEST(SoundMovie, Mp3EventSoundScalesItsLatencyAndIsTakenOnlyWhenSmaller) {
+TEST(SoundMovie, Mp3EventSoundKeepsItsTimingAndIsTakenOnlyWhenSmaller) {
     NEED_LAME();
     const Bytes mp3 = swfb::lamemp3(swfb::tone(22050, 44100, 330, 2), 2, 44100, {"-b", "128", "-t"});
     ASSERT_FALSE(mp3.empty());
@@ -128,7 +183,9 @@ TEST(SoundMovie, Mp3EventSoundScalesItsLatencyAndIsTakenOnlyWhenSmaller) {
     const swfb::SoundTag* t = r.find(14);
     ASSERT_NE(t, nullptr);
     ASSERT_EQ(t->rate, 1);
-    EXPECT_EQ(uint32_t(t->data[0] | t->data[1] << 8), uint32_t(double(t->count) * 576 / 22050));
+    // The encoder drops a decoder's delay from its MP3 input and adds its own.
+    EXPECT_EQ(t->data[0] | t->data[1] << 8, 1117) << CClamedelay << " + (576 - " << CClamemp3skip << ") / 4, rounded";
+    EXPECT_EQ(t->count, 5513u) << "22050 samples at a quarter of the rate";
     EXPECT_LT(t->data.size(), data.size());
 
     // At 44.1 kHz and 256 kbit/s the sound would grow: it stays as read.
@@ -149,7 +206,8 @@ TEST(SoundMovie, AdpcmShorterThanItsHeaderEncodesWhatIsThere) {
     const swfb::SoundTag* t = r.find(14);
     ASSERT_NE(t, nullptr);
     ASSERT_EQ(t->format, 2);
-    const double secs = t->count / 11025.0;
+    EXPECT_EQ(t->count, 11025u) << "declares the second it claimed";
+    const double secs = walk(t->data, 2).seconds();
     EXPECT_GT(secs, 0.09);
     EXPECT_LT(secs, 0.1 + 0.2) << "not padded out to the claimed second";
 }

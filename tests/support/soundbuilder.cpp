@@ -121,6 +121,26 @@ Bytes lamemp3(const Samples& samples, int channels, int rate, const std::vector<
     return readfile(out);
 }
 
+Samples ffmpegdecode(const Bytes& mp3) {
+    Scratchdir dir("ffmpegdecode");
+    const std::string in = dir.file("in.mp3"), out = dir.file("out.raw");
+    writefile(in, mp3);
+    if (shellexecute_argv("ffmpeg", {"-nostdin", "-v", "error", "-y", "-f", "mp3", "-i", in, "-ac", "1", "-f", "s16le", out},
+                          60000) != 0)
+        return {};
+    const Bytes raw = readfile(out);
+    Samples s(raw.size() / 2);
+    for (size_t i = 0; i < s.size(); ++i) s[i] = int16_t(raw[2 * i] | raw[2 * i + 1] << 8);
+    return s;
+}
+
+size_t loudest(const Samples& mono) {
+    size_t at = 0;
+    for (size_t i = 0; i < mono.size(); ++i)
+        if (std::abs(int(mono[i])) > std::abs(int(mono[at]))) at = i;
+    return at;
+}
+
 Bytes definesound(uint16_t id, int format, int rate, int size, int type, uint32_t count, const Bytes& data) {
     Writer w;
     w.u16(id).ub(4, uint32_t(format)).ub(2, uint32_t(rate)).ub(1, uint32_t(size)).ub(1, uint32_t(type)).u32(count);

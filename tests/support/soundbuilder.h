@@ -33,6 +33,12 @@ Bytes wavfile(const Samples& samples, int channels, int rate);
 // MP3 made by lame from the samples with these extra arguments; empty when it failed.
 Bytes lamemp3(const Samples& samples, int channels, int rate, const std::vector<std::string>& args);
 
+// The MP3 frames decoded by ffmpeg to mono at their own rate, from the very
+// first decoded sample (no delay removed); empty when that failed.
+Samples ffmpegdecode(const Bytes& mp3);
+// Sample frame at which the loudest sample lies.
+size_t loudest(const Samples& mono);
+
 // DefineSound; data is the sound data as stored (for MP3 with SeekSamples in front).
 Bytes definesound(uint16_t id, int format, int rate, int size, int type, uint32_t count, const Bytes& data);
 // SoundStreamHead (18) or SoundStreamHead2 (45); LatencySeek written for MP3 unless omitted.
