@@ -618,6 +618,8 @@ TEST_F(Container, DamageIsMeasuredAndNamed) {
     badcheck.back() ^= 0x55;  // the adler32 is the stream's last four bytes
     Bytes cutstream = movie({big, swfb::showframe()}, 10, 'C');
     cutstream.resize(cutstream.size() - 6);
+    Bytes cutlzma = movie({big, swfb::showframe()}, 13, 'Z');
+    cutlzma.resize(cutlzma.size() - 8);
     Bytes shortlen = movie({big, action(2, 50)}, 10, 'C');
     shortlen[4] = 100;  // FileLength far below the stream
     shortlen[5] = shortlen[6] = shortlen[7] = 0;
@@ -641,6 +643,7 @@ TEST_F(Container, DamageIsMeasuredAndNamed) {
     const Case cases[] = {
         {"bad check", badcheck, true, 0, "zlib check failed after "},
         {"cut stream", cutstream, true, -1, "zlib stream cut short"},
+        {"cut LZMA stream", cutlzma, true, -1, "LZMA stream cut short"},
         {"FileLength too small", shortlen, false, 0, ""},
         {"FileLength too large", longlen, false, 0, ""},
         {"junk after End", junkafterend, false, 46, "claims 5,006 bytes but 46 remain (after the End tag)"},
