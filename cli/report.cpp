@@ -121,7 +121,8 @@ std::string Tsummary::text(bool info) const {
     if (!info && good > 0)
         s += "; " + formatsize(before_) + " -> " + formatsize(after_) + ", " + change(before_, after_) + " (" +
              std::to_string(before_) + " -> " + std::to_string(after_) + " bytes)";
-    if (kept_ > 0) s += "; " + std::to_string(kept_) + " kept as they were (not smaller)";
+    if (kept_ > 0) s += "; " + std::to_string(kept_) + (kept_ == 1 ? " kept as it was" : " kept as they were") +
+                        " (not smaller)";
     if (salvaged_ > 0) s += "; " + std::to_string(salvaged_) + " salvaged from damaged data";
     if (skipped_ > 0)
         s += "; " + std::to_string(skipped_) + (skipped_ == 1 ? " file" : " files") +

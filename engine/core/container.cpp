@@ -140,7 +140,7 @@ int getflashhead(const char* path, int& version, unsigned int& filelength, int& 
 }
 
 std::string groupdigits(int64_t v) {
-    std::string digits = std::to_string(v < 0 ? -v : v), out;
+    std::string digits = std::to_string(v < 0 ? 0 - uint64_t(v) : uint64_t(v)), out;
     for (size_t i = 0; i < digits.size(); ++i) {
         if (i && (digits.size() - i) % 3 == 0) out += ',';
         out += digits[i];

@@ -58,6 +58,7 @@ void setsalvage(int on) { CCsalvage = on ? 1 : 0; }
 void two_readfile(const char* path) {
     Ckept = 0;
     Crewrittensize = 0;
+    CCdamage = Tdamage{};  // a file refused before reading must not carry the last one's damage
     sourceclear();
     CClasterror[0] = 0;
     freeswf();
