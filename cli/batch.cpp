@@ -105,18 +105,27 @@ std::string basename(const std::string& path) {
 std::string describesettings(const Tclioptions& o) {
     const Tparams& p = o.params;
     auto n = [](int v) { return std::to_string(v); };
+    // What the engine makes of the levels, not the custom fields beside them.
+    const Tlevelvalues v = levelvalues(p);
+    char khz[16];
+    std::snprintf(khz, sizeof khz, "%g", v.soundhz / 1000.0);
+    const std::string sound = v.soundok ? std::string(khz) + " kHz, " + n(v.soundkbps) + " kbit/s, " +
+                                              (v.soundmono ? "mono" : "stereo")
+                                        : "unusable custom values: sounds kept";
+    const std::string video = v.videokbps > 0 ? n(v.videokbps) + " kbit/s" : "no bit rate: videos kept";
     std::string s = "settings: preset " + o.preset + "; shape ratio " + n(p.Sha_ForceCCR) + ", font ratio " +
-                    n(p.Sha_FontCCR) + "; image level " + n(p.Img_Aio) + " (JPEG quality " + n(p.Img_CustomPV) +
+                    n(p.Sha_FontCCR) + "; image level " + n(p.Img_Aio) + " (JPEG quality " + n(v.jpegquality) +
                     "), zoom " + n(p.Img_ForceZip) + "%, player " + n(p.ImgPmps_x) + " x " + n(p.ImgPmps_y) +
-                    "; sound level " + n(p.Audio_q) + " (" + n(p.Audio_s) + " kHz, " + n(p.Audio_b) + " kbit/s, " +
-                    (p.Audio_Mono ? "mono" : "stereo") + "); video level " + n(p.Video_q) + " (" + n(p.Video_CB) +
-                    " kbit/s)";
+                    "; sound level " + n(p.Audio_q) + " (" + sound + "); video level " + n(p.Video_q) + " (" +
+                    video + ")";
     std::string skips;
     if (p.Skip_Image) skips += " image";
     if (p.Skip_Sound) skips += " sound";
     if (p.Skip_Font) skips += " font";
     if (p.Skip_Video) skips += " video";
     if (!skips.empty()) s += "; kept as they are:" + skips;
+    if (o.allowlarger) s += "; larger results written";
+    if (o.salvage) s += "; damaged movies salvaged";
     return s + "\n";
 }
 
@@ -152,7 +161,7 @@ int runbatch(const Tclioptions& o, const Twalkresult& inputs) {
     removestalescratch(o.tmpdir);
     setfastzip(o.fast ? 1 : 0);
     setlzmaout(o.lzma ? 1 : 0);
-    if (o.verbose) std::fputs(describesettings(o).c_str(), stdout);
+    if (o.verbose) std::fputs(describesettings(o).c_str(), o.json ? stderr : stdout);
 
     // Outputs are chosen up front, in input order, so that parallel workers
     // never pick the same name and the names do not depend on timing.
@@ -178,7 +187,7 @@ int runbatch(const Tclioptions& o, const Twalkresult& inputs) {
             r.error = planerrors[i];
             return r;
         }
-        Trunsettings s{o.params, o.toolsdir, scratch.dir()};
+        Trunsettings s{o.params, o.toolsdir, scratch.dir(), o.allowlarger, o.salvage};
         return o.info ? inspectfile(files[i], s, progress) : compressfile(files[i], outputs[i], s, progress);
     };
 

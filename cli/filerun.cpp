@@ -60,7 +60,30 @@ void readkinds(Tfileresult& r) {
 
 std::string truncationwarning(int32_t tags) {
     if (tags <= 0) return "";
-    return std::to_string(tags) + (tags == 1 ? " tag" : " tags") + " cut off by the end of the data dropped";
+    return std::to_string(tags) + (tags == 1 ? " tag" : " tags") + " cut off by the end of the data dropped (" +
+           groupdigits(CCdamage.dropped) + (CCdamage.dropped == 1 ? " byte)" : " bytes)");
+}
+
+// Read right after the movie was loaded, before the engine forgets it.
+void readdamage(Tfileresult& r) {
+    r.movielen = CCdamage.movielen;
+    r.dropped = CCdamage.dropped;
+    if (CCdamage.streamfailed || CCdamage.cutoffset >= 0) r.damage = damagetext();
+    r.warning = truncationwarning(Ctruncatedtags);
+    if (CCdamage.streamfailed && r.warning.empty()) r.warning = r.damage;
+}
+
+void readused(Tfileresult& r, const Tparams& p) {
+    const Tlevelvalues v = levelvalues(p);
+    Tusedvalues& u = r.used;
+    u.imagelevel = p.Img_Aio;
+    u.jpegquality = v.jpegquality;
+    u.soundlevel = p.Audio_q;
+    u.soundhz = v.soundok ? v.soundhz : 0;
+    u.soundkbps = v.soundok ? v.soundkbps : 0;
+    u.mono = v.soundmono ? 1 : 0;
+    u.videolevel = p.Video_q;
+    u.videokbps = v.videokbps;
 }
 
 int64_t since(std::chrono::steady_clock::time_point start) {
@@ -121,7 +144,8 @@ Tfileresult compressfile(const std::string& source, const std::string& output, c
     setslproc(enginecallback);
     two_readfile(source.c_str());
     const bool loaded = fileloaded() != 0;
-    if (loaded) r.warning = truncationwarning(Ctruncatedtags);
+    if (loaded) readdamage(r);
+    const bool damaged = loaded && moviedamaged();
     three_getflashdata();
     four_getexistsparam();
     five_allimgsetratodef(params.ImgPmps_x, params.ImgPmps_y);
@@ -129,8 +153,13 @@ Tfileresult compressfile(const std::string& source, const std::string& output, c
     params.ImgPmps_y = 0;
     six_allparamset(params);
     seven_prepareopt();
+    readused(r, params);
     state.phase = PHASE_WRITE;
+    setsalvage(s.salvage ? 1 : 0);
     dooptimize(output.c_str(), r.exe);
+    setsalvage(0);
+    if (!cliinterrupted) r.kept = keepsmaller(output.c_str(), s.allowlarger ? 1 : 0) != 0;
+    r.rewritten = Crewrittensize;
     readkinds(r);
     r.srcsize = srcfilesize();
     r.dstsize = dstfilesize();
@@ -147,9 +176,14 @@ Tfileresult compressfile(const std::string& source, const std::string& output, c
         r.error = reason.empty() ? "not a Flash movie" : reason;
     } else if (r.dstsize <= 0) {
         r.error = reason.empty() ? "no output was written" : reason;
+        if (damaged && !s.salvage) r.error += " (--salvage writes what could be read)";
     } else {
         r.ok = true;
         r.output = output;
+        if (damaged) {
+            r.salvaged = true;
+            r.warning = "salvaged a damaged movie: " + r.damage + "; " + groupdigits(r.dropped) + " bytes dropped";
+        }
     }
     if (!r.ok) {
         if (!existed && lstat(output.c_str(), &st) == 0) unlink(output.c_str());
@@ -181,7 +215,10 @@ Tfileresult inspectfile(const std::string& source, const Trunsettings& s, const 
                                     h.framecount, h.red, h.green, h.blue) != 0;
     if (flash) two_readfile(source.c_str());
     const bool loaded = flash && fileloaded() != 0;
-    if (loaded) r.warning = truncationwarning(Ctruncatedtags);
+    if (loaded) {
+        readdamage(r);
+        if (moviedamaged()) r.warning = "damaged: " + r.damage;
+    }
     three_getflashdata();
     readkinds(r);
     const std::string reason = lasterror();

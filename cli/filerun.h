@@ -11,6 +11,8 @@ struct Trunsettings {
     Tparams params{};
     std::string toolsdir;  // prefix of lame and ffmpeg, ends with '/'
     std::string tmpdir;    // this process's own scratch directory, ends with '/'
+    bool allowlarger = false;  // write the rewrite even when it is not smaller
+    bool salvage = false;      // write a damaged movie with what could be read
 };
 
 // 0..100 over the whole file: reading fills the first half, writing the second.

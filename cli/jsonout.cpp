@@ -106,8 +106,18 @@ std::string resultjson(const Tfileresult& r) {
              ",\"error\":" + nullable(r.error) + ",\"exe\":" + num(r.exe) + ",\"before\":" + num(r.srcsize) +
              ",\"after\":" + num(r.dstsize);
         char pct[32] = "null";
-        if (r.ok) std::snprintf(pct, sizeof pct, "%.1f", savedpercent(r.srcsize, r.dstsize));
+        if (r.ok) std::snprintf(pct, sizeof pct, "%.1f", savedpercent(savingbaseline(r), r.dstsize));
         s += std::string(",\"saved_percent\":") + pct + ",\"kinds\":" + kindsjson(r);
+        s += ",\"kept\":" + std::string(r.kept ? "true" : "false") + ",\"rewritten\":" + num(r.rewritten);
+        if (r.dropped > 0) s += ",\"dropped\":" + num(r.dropped) + ",\"baseline\":" + num(savingbaseline(r));
+        if (!r.damage.empty()) s += ",\"damage\":" + jsonstring(r.damage);
+        if (r.salvaged) s += ",\"salvaged\":true";
+        const Tusedvalues& u = r.used;
+        auto ornull = [](int64_t v) { return v > 0 ? num(v) : std::string("null"); };
+        s += ",\"settings\":{\"image_level\":" + num(u.imagelevel) + ",\"jpeg_quality\":" + num(u.jpegquality) +
+             ",\"sound_level\":" + num(u.soundlevel) + ",\"sound_rate_hz\":" + ornull(u.soundhz) +
+             ",\"sound_kbps\":" + ornull(u.soundkbps) + ",\"mono\":" + (u.mono ? "true" : "false") +
+             ",\"video_level\":" + num(u.videolevel) + ",\"video_kbps\":" + ornull(u.videokbps) + "}";
     }
     if (!r.warning.empty()) s += ",\"warning\":" + jsonstring(r.warning);
     return s + ",\"ms\":" + num(r.ms) + "}";

@@ -219,6 +219,10 @@ bool parseoptions(int argc, const char* const* argv, Tclioptions& o, std::string
             o.fast = true;
         } else if (name == "--lzma") {
             o.lzma = true;
+        } else if (name == "--allow-larger") {
+            o.allowlarger = true;
+        } else if (name == "--salvage") {
+            o.salvage = true;
         } else if (name == "--quiet") {
             quiet = true;
         } else if (name == "--verbose") {
@@ -295,6 +299,10 @@ std::string usagetext() {
            "      --fast             faster, slightly larger compression of the output\n"
            "      --lzma             write LZMA-compressed (ZWS) movies where smaller, for\n"
            "                         movies of version 13 and later\n"
+           "      --allow-larger     write the rewritten movie even when it is not smaller;\n"
+           "                         without it such a file is copied unchanged (\"kept\")\n"
+           "      --salvage          write a damaged movie with the part that could be read\n"
+           "                         (without it a damaged movie fails and nothing is written)\n"
            "\n"
            "Settings (the preset first, then every option below on top of it):\n"
            "  -p, --preset NAME      Best, Good, Basic, Medium, Sprite or Custom (default Best)\n"
@@ -331,6 +339,7 @@ std::string usagetext() {
            "  -h, --help             show this help\n"
            "  -V, --version          show the version\n"
            "\n"
-           "Exit status: 0 when every file was compressed (or shown), 1 when any file\n"
-           "failed, 2 for a usage error, 130 when interrupted.\n";
+           "Exit status: 0 when every file was compressed, kept or shown, 1 when any file\n"
+           "failed (a damaged movie fails unless --salvage is given), 2 for a usage\n"
+           "error, 130 when interrupted.\n";
 }

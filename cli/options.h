@@ -15,6 +15,8 @@ struct Tclioptions {
     bool json = false;
     bool fast = false;
     bool lzma = false;
+    bool allowlarger = false;
+    bool salvage = false;
     bool quiet = false;
     bool verbose = false;
     bool help = false;

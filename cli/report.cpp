@@ -47,8 +47,13 @@ std::string formatsize(int64_t bytes) {
 }
 
 std::string formatresult(const Tfileresult& r, bool verbose) {
+    std::string how;
+    if (r.kept) how = "kept: not smaller; the rewrite was " + formatsize(r.rewritten);
+    else if (r.dropped > 0) how = change(savingbaseline(r), r.dstsize) + " of what was kept; " +
+                                  std::to_string(r.dropped) + " bytes dropped";
+    else how = change(r.srcsize, r.dstsize);
     std::string s = r.source + " -> " + r.output + ": " + formatsize(r.srcsize) + " -> " + formatsize(r.dstsize) +
-                    " (" + change(r.srcsize, r.dstsize) + "), " + std::to_string(r.ms) + " ms\n";
+                    " (" + how + "), " + std::to_string(r.ms) + " ms\n";
     if (!r.warning.empty()) s += "  warning: " + r.warning + "\n";
     if (!verbose) return s;
     s += "  " + pad("kind", 7, true) + pad("count", 7, false) + pad("before", 12, false) + pad("after", 12, false) +
@@ -90,8 +95,10 @@ void Tsummary::add(const Tfileresult& r) {
         ++failed_;
         return;
     }
-    before_ += r.srcsize;
+    before_ += r.info ? r.srcsize : savingbaseline(r);
     after_ += r.dstsize;
+    if (r.kept) ++kept_;
+    if (r.salvaged) ++salvaged_;
     if (!r.info && r.kinds[KIND_SOUND].count > 0) ++withsound_;
     if (!r.info && r.kinds[KIND_FLV].count > 0) ++withvideo_;
 }
@@ -114,6 +121,9 @@ std::string Tsummary::text(bool info) const {
     if (!info && good > 0)
         s += "; " + formatsize(before_) + " -> " + formatsize(after_) + ", " + change(before_, after_) + " (" +
              std::to_string(before_) + " -> " + std::to_string(after_) + " bytes)";
+    if (kept_ > 0) s += "; " + std::to_string(kept_) + (kept_ == 1 ? " kept as it was" : " kept as they were") +
+                        " (not smaller)";
+    if (salvaged_ > 0) s += "; " + std::to_string(salvaged_) + " salvaged from damaged data";
     if (skipped_ > 0)
         s += "; " + std::to_string(skipped_) + (skipped_ == 1 ? " file" : " files") +
              " named *_compressed skipped";

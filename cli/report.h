@@ -20,6 +20,7 @@ public:
     void addfailure() { ++files_, ++failed_; }
     void setskipped(int n) { skipped_ = n; }
     int failed() const { return failed_; }
+    int kept() const { return kept_; }
     int files() const { return files_; }
     std::string text(bool info) const;
     // One line for each outside program that some compressed movie needed
@@ -29,6 +30,7 @@ public:
 private:
     int files_ = 0, failed_ = 0, skipped_ = 0;
     int withsound_ = 0, withvideo_ = 0;
+    int kept_ = 0, salvaged_ = 0;
     int64_t before_ = 0, after_ = 0;
 };
 

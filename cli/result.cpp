@@ -78,9 +78,26 @@ void fields(P& p, R& r) {
     p.num(h.red);
     p.num(h.green);
     p.num(h.blue);
+    p.num(r.kept);
+    p.num(r.rewritten);
+    p.num(r.salvaged);
+    p.str(r.damage);
+    p.num(r.movielen);
+    p.num(r.dropped);
+    auto& u = r.used;
+    for (auto* v : {&u.imagelevel, &u.jpegquality, &u.soundlevel, &u.soundhz, &u.soundkbps, &u.mono, &u.videolevel,
+                       &u.videokbps})
+        p.num(*v);
 }
 
 }  // namespace
+
+int64_t savingbaseline(const Tfileresult& r) {
+    if (r.kept) return r.srcsize;  // the output holds every byte of the source
+    if (r.dropped <= 0 || r.movielen <= 0 || r.dropped >= r.movielen) return r.dropped > 0 ? 0 : r.srcsize;
+    // Pro rata by uncompressed bytes: the source's compression is about even over a movie.
+    return int64_t(double(r.srcsize) * double(r.movielen - r.dropped) / double(r.movielen) + 0.5);
+}
 
 std::string serializeresult(const Tfileresult& r) {
     Tpacker p;

@@ -25,6 +25,14 @@ struct Tmovieheader {
     uint8_t red = 0, green = 0, blue = 0;
 };
 
+// The values the engine used for the level fields (see levelvalues).
+struct Tusedvalues {
+    int32_t imagelevel = 0, jpegquality = 0;
+    int32_t soundlevel = 0, soundhz = 0, soundkbps = 0;  // 0 Hz: the sounds were kept
+    int32_t mono = 0;
+    int32_t videolevel = 0, videokbps = 0;  // 0: the videos were kept
+};
+
 struct Tfileresult {
     std::string source;
     std::string output;  // empty when nothing was written
@@ -38,7 +46,18 @@ struct Tfileresult {
     int64_t ms = 0;
     Tkindresult kinds[KIND_COUNT];
     Tmovieheader header;
+    bool kept = false;       // the rewrite was not smaller: the output holds the source's bytes
+    int64_t rewritten = 0;   // size of the rewritten movie, also when it was not kept
+    bool salvaged = false;   // damaged, written with what could be read
+    std::string damage;      // what is wrong with the data, empty when nothing
+    int64_t movielen = 0;    // uncompressed bytes of the movie as read
+    int64_t dropped = 0;     // of those, bytes in no tag that were left out
+    Tusedvalues used;
 };
+
+// The share of the source's size that the output stands for: all of it,
+// unless bytes were dropped, which are not counted as saved.
+int64_t savingbaseline(const Tfileresult& r);
 
 std::string serializeresult(const Tfileresult& r);
 // False when data is not a whole record.

@@ -19,7 +19,7 @@ QByteArray local8(const QString& s) { return QFile::encodeName(s); }
 }  // namespace
 
 void CompressSWF(const QString& src, const QString& tmpDir, Tparams& params, TSWFCallBack cb, const QString& out,
-                 void* window, void* item, int isExe, QString* error) {
+                 void* window, void* item, int isExe, QString* error, bool* kept) {
     const QByteArray tools = local8(toolsDirectory());
     const QByteArray tmp = local8(tmpDir);
     one_initdata(tools.constData(), tmp.constData());
@@ -36,6 +36,8 @@ void CompressSWF(const QString& src, const QString& tmpDir, Tparams& params, TSW
     seven_prepareopt();
     RESTYPE = 2;
     dooptimize(local8(out).constData(), isExe);
+    const bool keptsource = keepsmaller(local8(out).constData(), 0) != 0;
+    if (kept) *kept = keptsource;
     if (error) {
         // Only for the caller's report: the run itself is over either way.
         error->clear();

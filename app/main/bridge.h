@@ -13,8 +13,10 @@ using TSWFCallBack = void (*)(int kind, int code, void* window, void* item);
 // scaling stage and are zeroed in params before the record reaches the
 // engine. The engine's verdict is not returned; when error is given it
 // receives the engine's reason when no output was written (empty otherwise).
+// A result that is not smaller is replaced by the source's bytes; kept, when
+// given, says whether that happened.
 void CompressSWF(const QString& src, const QString& tmpDir, Tparams& params, TSWFCallBack cb, const QString& out,
-                 void* window, void* item, int isExe, QString* error = nullptr);
+                 void* window, void* item, int isExe, QString* error = nullptr, bool* kept = nullptr);
 // Points *list at the engine's resource list of src (six records in TResType
 // order); valid until the next engine call.
 void getResourceList(const QString& src, const QString& tmpDir, TSWFCallBack cb, Trlist** list);

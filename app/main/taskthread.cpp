@@ -7,7 +7,7 @@ QTaskThread::QTaskThread(const QString& src, const QString& tmpDir, const Tparam
 
 void QTaskThread::run() {
     QString error;
-    CompressSWF(m_src, m_tmpDir, m_params, m_cb, m_out, m_window, m_item, m_isExe, &error);
+    CompressSWF(m_src, m_tmpDir, m_params, m_cb, m_out, m_window, m_item, m_isExe, &error, &m_kept);
     m_error = error;
     m_written = error.isEmpty();
 }

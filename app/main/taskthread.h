@@ -15,6 +15,8 @@ public:
     bool outputWritten() const { return m_written; }
     // The engine's reason when no output was written.
     QString errorText() const { return m_error; }
+    // The result was not smaller: the output holds the source's bytes.
+    bool sourceKept() const { return m_kept; }
     // The record as handed to the engine (ImgPmps_x/_y zeroed after the run).
     const Tparams& params() const { return m_params; }
     const QString& sourcePath() const { return m_src; }
@@ -34,5 +36,6 @@ private:
     void* m_item;
     int m_isExe;
     bool m_written = false;
+    bool m_kept = false;
     QString m_error;
 };

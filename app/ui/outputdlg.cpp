@@ -58,6 +58,10 @@ Qshowdlg::Qshowdlg(const QList<tagOutList*>& list, const QString& outdir, QWidge
         } else {
             row->setText(3, GetSizeString(currentsize(entry->outpath)));
             row->setToolTip(2, entry->outpath);
+            if (entry->kept) {
+                row->setText(3, row->text(3) + QStringLiteral(" (kept)"));
+                row->setToolTip(3, QStringLiteral("Kept: compressing did not make it smaller, so it is a copy of the original."));
+            }
         }
     }
 

@@ -10,6 +10,8 @@ struct tagOutList {
     // Set when the engine wrote no complete output; the reason is kept for the list.
     bool failed = false;
     QString error;
+    // The result was not smaller, so the output is a copy of the source.
+    bool kept = false;
 };
 
 struct COutputNames {

@@ -62,6 +62,7 @@ void QSWFWindow::CompressRun() {
     entry->outbasename = names.outbasename;
     entry->failed = false;
     entry->error.clear();
+    entry->kept = false;
     m_running = entry;
 
     QSWFInfo* info = row->info();
@@ -102,12 +103,14 @@ void QSWFWindow::deleteThread() {
     if (m_running) {
         m_running->failed = !ok;
         m_running->error = ok ? QString() : thread->errorText();
+        m_running->kept = ok && thread->sourceKept();
         if (!ok && m_running->error.isEmpty()) m_running->error = "The output file is missing or empty.";
     }
     if (!ok && written.exists() && written.size() == 0) QFile::remove(out);  // the placeholder claimed for it
     if (row && m_tasks->indexOfTopLevelItem(row) >= 0 && row->progressBar()) {
         if (ok) row->progressBar()->setValue(100);
-        else row->progressBar()->setFormat("Failed");
+        if (ok && thread->sourceKept()) row->progressBar()->setFormat("Kept (not smaller)");
+        else if (!ok) row->progressBar()->setFormat("Failed");
     }
     m_running = nullptr;
     delete thread;

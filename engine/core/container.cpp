@@ -21,6 +21,7 @@ Tswftag* childflv = nullptr;
 uint16_t Cparsesprite = 0;
 uint16_t Cfillsprite = 0;
 int32_t Ctruncatedtags = 0;
+Tdamage CCdamage;
 
 namespace {
 
@@ -138,9 +139,37 @@ int getflashhead(const char* path, int& version, unsigned int& filelength, int& 
     return result;
 }
 
+std::string groupdigits(int64_t v) {
+    std::string digits = std::to_string(v < 0 ? 0 - uint64_t(v) : uint64_t(v)), out;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i && (digits.size() - i) % 3 == 0) out += ',';
+        out += digits[i];
+    }
+    return (v < 0 ? "-" : "") + out;
+}
+
+bool moviedamaged() { return CCdamage.streamfailed || CCdamage.lost * 100 > CCdamage.movielen; }
+
+std::string damagetext() {
+    const Tdamage& d = CCdamage;
+    std::string s;
+    if (d.streamfailed) s = d.stream + " after " + groupdigits(d.streamat) + " bytes";
+    if (d.cutoffset >= 0) {
+        if (!s.empty()) s += "; ";
+        if (d.cutclaim > 0)
+            s += "the last tag (at byte " + groupdigits(d.cutoffset) + ") claims " + groupdigits(d.cutclaim) +
+                 " bytes but " + groupdigits(d.cutremain) + " remain";
+        else
+            s += "the data ends inside a tag header at byte " + groupdigits(d.cutoffset);
+        if (d.dropped > 0 && d.lost == 0) s += " (after the End tag)";
+    }
+    return s;
+}
+
 bool fillswftag(const char* path, Tswftag**& list, unsigned char*& head) {
     unsigned char* data = nullptr;
     Ctruncatedtags = 0;
+    CCdamage = Tdamage{};
     setlength(ExeHead, 1, 0);
     if (!dump2file(path, data, 0, 0)) {
         seterror("cannot read the file: %s", std::strerror(errno ? errno : EIO));
@@ -169,8 +198,18 @@ bool fillswftag(const char* path, Tswftag**& list, unsigned char*& head) {
         seterror("movie larger than 1 GiB");
         return false;
     }
-    unzipfile(data, -1);
+    // FileLength is often a little off: a zlib stream is read to its own end,
+    // so that nothing the stream holds is lost and its check is reached. LZMA
+    // needs the length to know where to stop.
+    Tstreamstate stream;
+    unzipfile(data, data[0] == 'C' ? int64_t(kmaxmovie) : -1, &stream);
+    if (!stream.ok) {
+        CCdamage.streamfailed = true;
+        CCdamage.stream = stream.why;
+        CCdamage.streamat = stream.decoded;
+    }
     const uint32_t size = length(data);
+    CCdamage.movielen = size;
     Tparsefill p(data, 8, 0);
     try {
         SRECT r{};
@@ -189,12 +228,23 @@ bool fillswftag(const char* path, Tswftag**& list, unsigned char*& head) {
     int64_t spriteend = -1;
     int32_t spriteindex = 0;
     uint32_t count = 0;
+    bool endseen = false;
+    // The data ends inside the tag at offset, whose header claims claim bytes.
+    auto cut = [&](int64_t claim) {
+        ++Ctruncatedtags;
+        CCdamage.cutoffset = offset;
+        CCdamage.cutclaim = claim;
+        CCdamage.cutremain = int64_t(size) - offset;
+        CCdamage.dropped = CCdamage.cutremain;
+        // Players stop at the End tag of the main timeline; what follows it is never shown.
+        CCdamage.lost = endseen ? 0 : CCdamage.dropped;
+    };
     setlength(list, sizeof(Tswftag*), 0);
     for (;;) {
         uint16_t code;
         uint32_t bodylen, headlen;
         if (!Tswftag::peekheader(data, size, offset, code, bodylen, headlen)) {
-            if (offset < size) ++Ctruncatedtags;
+            if (offset < size) cut(0);
             break;
         }
         if (CCancelProc.exchange(0)) break;
@@ -206,7 +256,7 @@ bool fillswftag(const char* path, Tswftag**& list, unsigned char*& head) {
                             spritetiles(data, uint64_t(offset) + headlen + 4, uint64_t(offset) + headlen + bodylen);
         uint64_t need = uint64_t(headlen) + (sprite ? 4 : bodylen);
         if (offset + need > size) {
-            ++Ctruncatedtags;
+            cut(int64_t(headlen) + bodylen);
             _thisrato = 100;
             break;
         }
@@ -243,6 +293,7 @@ bool fillswftag(const char* path, Tswftag**& list, unsigned char*& head) {
         }
         if (spriteend != -1) tag->spriteref = spriteindex;
         tag->safeparse();
+        if (code == 0 && !insprite) endseen = true;
         offset += tag->taglen;
         if (spriteend != -1 && int64_t(offset) >= spriteend) {
             spriteend = -1;

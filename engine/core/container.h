@@ -1,6 +1,7 @@
 // The loaded movie: header, flat tag list (sprites inline) and projector stub.
 #pragma once
 #include <cstdint>
+#include <string>
 
 class Tswftag;
 
@@ -17,6 +18,28 @@ extern uint16_t Cparsesprite;
 extern uint16_t Cfillsprite;
 // Tags dropped because the data ended inside them.
 extern int32_t Ctruncatedtags;
+
+// What reading the last movie found wrong with its data.
+struct Tdamage {
+    bool streamfailed = false;
+    std::string stream;       // the decoder's verdict ("zlib check failed"), empty when it passed
+    int64_t streamat = 0;     // bytes of the movie decoded when it failed
+    int64_t movielen = 0;     // the uncompressed movie as read, header included
+    int64_t dropped = 0;      // bytes in no tag: the data ended inside them
+    int64_t lost = 0;         // of those, the bytes before the End tag, which a player would read
+    int64_t cutoffset = -1;   // where the cut tag starts, -1 when none
+    int64_t cutclaim = 0;     // bytes its header claims, header included; 0 when the header is cut
+    int64_t cutremain = 0;    // bytes left from there
+};
+extern Tdamage CCdamage;
+// The stream failed its check, or more than 1 % of the movie is lost: writing
+// it would pass a broken or shortened movie off as a smaller one.
+bool moviedamaged();
+// What is wrong and where, e.g. "zlib check failed after 46,004 bytes; the last
+// tag (at byte 700) claims 17,305,856 bytes but 45,470 remain"; empty when nothing is.
+std::string damagetext();
+// 17305856 -> "17,305,856".
+std::string groupdigits(int64_t v);
 
 int getflashhead(const char* path, int& version, unsigned int& filelength, int& xmin, int& xmax, int& ymin, int& ymax,
                  int& framerate, int& framecount, unsigned char& red, unsigned char& green, unsigned char& blue);

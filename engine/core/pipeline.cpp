@@ -6,6 +6,9 @@
 #include <cstring>
 #include <string>
 
+#include "../media/bitmapjob.h"
+#include "../media/definevideostream.h"
+#include "../media/soundencode.h"
 #include "../vector/registry.h"
 #include "container.h"
 #include "enginestate.h"
@@ -25,6 +28,9 @@ int32_t Csrcx = 1;
 int32_t Csrcy = 1;
 double RatoImageSizeX = 1.0;
 double RatoImageSizeY = 1.0;
+int CCsalvage = 0;
+int32_t Ckept = 0;
+int64_t Crewrittensize = 0;
 
 namespace {
 std::string& sourcepath() {
@@ -47,7 +53,12 @@ void one_initdata(const char* toolsdir, const char* tmpdir) {
     sourceclear();
 }
 
+void setsalvage(int on) { CCsalvage = on ? 1 : 0; }
+
 void two_readfile(const char* path) {
+    Ckept = 0;
+    Crewrittensize = 0;
+    CCdamage = Tdamage{};  // a file refused before reading must not carry the last one's damage
     sourceclear();
     CClasterror[0] = 0;
     freeswf();
@@ -86,6 +97,8 @@ void seven_prepareopt() {}
 
 void dooptimize(const char* outpath, int asexe) {
     Cdstfilesize = 0;
+    Ckept = 0;
+    Crewrittensize = 0;
     if (!loaded || !_head) {
         if (!CClasterror[0]) seterror("no movie is loaded");
         freeswf();
@@ -100,6 +113,12 @@ void dooptimize(const char* outpath, int asexe) {
     }
     if (samefile(outpath, sourcepath().c_str())) {
         seterror("the output would overwrite the source file");
+        freeswf();
+        loaded = false;
+        return;
+    }
+    if (moviedamaged() && !CCsalvage) {
+        seterror("damaged: %s", damagetext().c_str());
         freeswf();
         loaded = false;
         return;
@@ -120,6 +139,43 @@ void appfina() {
     freeswf();
     loaded = false;
     clearres();
+}
+
+int keepsmaller(const char* outpath, int allowlarger) {
+    Ckept = 0;
+    Crewrittensize = Cdstfilesize;
+    if (allowlarger || Cdstfilesize <= 0 || Cdstfilesize < Csrcfilesize || !outpath) return 0;
+    // A salvaged movie is the repair of a broken source: a copy of that is no result.
+    if (moviedamaged()) return 0;
+    if (samefile(outpath, sourcepath().c_str())) return 0;
+    unsigned char* data = nullptr;
+    if (!dump2file(sourcepath().c_str(), data, 0, 0)) {
+        // The rewrite stays: larger, but a whole movie, and the report says how large.
+        seterror("the source could not be read again to keep it");
+        return 0;
+    }
+    const unsigned char* pieces[1] = {data};
+    const uint32_t sizes[1] = {length(data)};
+    const bool ok = writefileatomic(outpath, pieces, sizes, 1);
+    setlength(data, 1, 0);
+    if (!ok) return 0;
+    Cdstfilesize = filesize(outpath);
+    Ckept = 1;
+    return 1;
+}
+
+Tlevelvalues levelvalues(const Tparams& p) {
+    Tlevelvalues v;
+    v.jpegquality = imagequality(p.Img_Aio, p.Img_CustomPV);
+    Tsoundsettings s;
+    v.soundok = soundsettings(p, s);
+    if (v.soundok) {
+        v.soundhz = int(s.ratehz);
+        v.soundkbps = s.kbps;
+        v.soundmono = s.mono;
+    }
+    v.videokbps = flvbitrate(p);
+    return v;
 }
 
 int64_t srcfilesize() { return Csrcfilesize; }

@@ -33,3 +33,31 @@ void doopt(char*);
 void optimizeswftag();
 // 1 when the last two_readfile loaded a movie.
 int fileloaded();
+
+// 1: dooptimize writes a damaged movie (moviedamaged()) with what could be read
+// instead of refusing it.
+extern int CCsalvage;
+void setsalvage(int on);
+
+// Called by every front end after dooptimize: when the written movie is not
+// smaller than the source, the output is replaced by the source's own bytes,
+// so that compressing never makes a file larger. allowlarger keeps the
+// rewritten movie anyway, and a salvaged damaged movie is never swapped back
+// for its broken source. Returns 1 when the source's bytes were kept.
+int keepsmaller(const char* outpath, int allowlarger);
+// 1 when the last keepsmaller kept the source's bytes.
+extern int32_t Ckept;
+// Size of the rewritten movie, also when it was not kept.
+extern int64_t Crewrittensize;
+
+// What the tag classes make of the level fields: the JPEG quality, the sound
+// rate and bit rate, the video bit rate. From the same functions they use.
+struct Tlevelvalues {
+    int jpegquality = 0;
+    bool soundok = false;  // false: the custom sound values are unusable, sounds are kept
+    int soundhz = 0;
+    int soundkbps = 0;
+    bool soundmono = false;
+    int videokbps = 0;  // 0: no bit rate selected, videos are kept
+};
+Tlevelvalues levelvalues(const Tparams& p);

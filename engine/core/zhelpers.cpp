@@ -17,11 +17,14 @@ int CClzmaout = 0;
 void setfastzip(int fast) { CCfastzip = fast ? 1 : 0; }
 void setlzmaout(int on) { CClzmaout = on ? 1 : 0; }
 
-bool unziparray(unsigned char*& array, uint32_t size) {
+bool unziparray(unsigned char*& array, uint32_t size, std::string* why) {
     uint32_t inlen = length(array);
     unsigned char* out = nullptr;
     z_stream zs{};
-    if (inflateInit(&zs) != Z_OK) return false;
+    if (inflateInit(&zs) != Z_OK) {
+        if (why) *why = "decoder could not start";
+        return false;
+    }
     zs.next_in = array;
     zs.avail_in = inlen;
     // Grow with the data rather than trusting the declared size up front.
@@ -43,11 +46,18 @@ bool unziparray(unsigned char*& array, uint32_t size) {
         if (rc != Z_OK) break;
         if (zs.avail_in == 0 && zs.avail_out != 0) break;
     }
+    const bool ok = rc == Z_STREAM_END || (rc == Z_OK && have == size);
+    if (why && !ok) {
+        if (rc == Z_DATA_ERROR && zs.msg && std::strcmp(zs.msg, "incorrect data check") == 0) *why = "check failed";
+        else if (rc == Z_DATA_ERROR) *why = std::string("data error (") + (zs.msg ? zs.msg : "bad data") + ")";
+        else if (rc == Z_MEM_ERROR) *why = "ran out of memory";
+        else *why = "stream cut short";
+    }
     inflateEnd(&zs);
     setlength(out, 1, have);
     setlength(array, 1, 0);
     array = out;
-    return rc == Z_STREAM_END || (rc == Z_OK && have == size);
+    return ok;
 }
 
 void ziparray(unsigned char*& array) {
@@ -77,7 +87,7 @@ void ziparray(unsigned char*& array) {
     array = out;
 }
 
-int unzipfile(unsigned char*& array, int64_t limit) {
+int unzipfile(unsigned char*& array, int64_t limit, Tstreamstate* state) {
     uint32_t n = length(array);
     if (n < 8) return 0;
     const char sig = char(array[0]);
@@ -90,13 +100,20 @@ int unzipfile(unsigned char*& array, int64_t limit) {
     if (total > kmaxmovie || unknown) total = kmaxmovie;
     uint32_t body = total > 8 ? uint32_t(total - 8) : 0;
     unsigned char* out = nullptr;
+    std::string why;
+    bool ok;
     if (sig == 'Z') {
         // 'ZWS', version, u32 length, u32 LZMA data length, 5 property bytes, stream.
         if (n < 17) return 0;
-        unlzmaarray(array + 12, n - 12, body, out, unknown);
+        ok = unlzmaarray(array + 12, n - 12, body, out, unknown, &why);
     } else {
         bytearrayappend(out, array, 8, -1);
-        unziparray(out, body);
+        ok = unziparray(out, body, &why);
+    }
+    if (state) {
+        state->ok = ok;
+        state->why = ok ? std::string() : std::string(sig == 'Z' ? "LZMA " : "zlib ") + why;
+        state->decoded = int64_t(length(out)) + 8;
     }
     unsigned char* result = nullptr;
     bytearrayappend(result, array, 0, 7);
@@ -141,8 +158,12 @@ int zipfile(unsigned char*& array) {
     return 1;
 }
 
-bool unlzmaarray(const unsigned char* data, uint32_t datalen, uint32_t size, unsigned char*& out, bool sizeunknown) {
+bool unlzmaarray(const unsigned char* data, uint32_t datalen, uint32_t size, unsigned char*& out, bool sizeunknown,
+                 std::string* why) {
     setlength(out, 1, 0);
+    std::string ignored;
+    std::string& reason = why ? *why : ignored;
+    reason = "properties unreadable";
     if (datalen < 5) return false;
     lzma_filter filters[2]{};
     filters[0].id = LZMA_FILTER_LZMA1;
@@ -156,9 +177,9 @@ bool unlzmaarray(const unsigned char* data, uint32_t datalen, uint32_t size, uns
     opt->ext_size_high = sizeunknown ? UINT32_MAX : 0;
     filters[1].id = LZMA_VLI_UNKNOWN;
     lzma_stream strm = LZMA_STREAM_INIT;
-    bool ok = lzma_raw_decoder(&strm, filters) == LZMA_OK;
+    const bool started = lzma_raw_decoder(&strm, filters) == LZMA_OK;
     free(opt);
-    if (!ok) return false;
+    if (!started) return false;
     const uint64_t guess = 8ull * datalen + 4096;
     uint32_t cap = size < guess ? size : uint32_t(guess);
     if (cap) setlength(out, 1, cap);
@@ -180,7 +201,12 @@ bool unlzmaarray(const unsigned char* data, uint32_t datalen, uint32_t size, uns
     }
     lzma_end(&strm);
     setlength(out, 1, have);
-    return rc == LZMA_STREAM_END || have == size;
+    const bool ok = rc == LZMA_STREAM_END || have == size;
+    if (ok) reason.clear();
+    else if (rc == LZMA_DATA_ERROR) reason = "data error";
+    else if (rc == LZMA_MEM_ERROR || rc == LZMA_MEMLIMIT_ERROR) reason = "ran out of memory";
+    else reason = "stream cut short";
+    return ok;
 }
 
 bool lzmaarray(const unsigned char* data, uint32_t datalen, unsigned char*& out) {

@@ -46,10 +46,9 @@ bool swfvideocodec(uint8_t codec) { return codec >= 2 && codec <= 5; }
 // Sorenson H.263, screen video, VP6, VP6 with alpha, screen video 2.
 bool flvdecodable(uint8_t codec) { return codec >= 2 && codec <= 6; }
 
-int32_t flvbitrate() {
-    const int32_t q = CCparams.Video_q;
-    if (q >= 0 && q <= 3) return CCflv_ar[q];
-    return CCparams.Video_CB > 0 ? CCparams.Video_CB : 0;
+int32_t flvbitrate(const Tparams& p) {
+    if (p.Video_q >= 0 && p.Video_q <= 3) return CCflv_ar[p.Video_q];
+    return p.Video_CB > 0 ? p.Video_CB : 0;
 }
 
 double flvssimfloor() { return CCparams.Video_q == 0 ? 0.95 : 0.0; }
@@ -102,6 +101,8 @@ bool readssimstats(const std::string& text, std::vector<double>& out) {
     }
     return true;
 }
+
+int32_t flvbitrate() { return flvbitrate(CCparams); }
 
 std::vector<std::string> getcmdparam_flv(const std::string& input, const std::string& output, uint8_t codec,
                                          uint16_t width, uint16_t height) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "../core/params.h"
 #include "../core/swftag.h"
 #include "flvfile.h"
 
@@ -111,6 +112,7 @@ bool readssimstats(const std::string& text, std::vector<double>& out);
 extern const int32_t CCflv_ar[4];
 // Bitrate in kbit/s the parameters select; 0 when they select none.
 int32_t flvbitrate();
+int32_t flvbitrate(const Tparams& p);
 // The transcoder's arguments for input -> output, the stream's picture being
 // width x height (0: unknown).
 std::vector<std::string> getcmdparam_flv(const std::string& input, const std::string& output, uint8_t codec,

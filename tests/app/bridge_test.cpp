@@ -240,6 +240,41 @@ private slots:
         QVERIFY(!error.isEmpty());
     }
 
+    // Not smaller: the output is the source's bytes and the worker says so;
+    // damaged: nothing is written and the reason names the damage.
+    void keptAndDamagedAreReported() {
+        swfb::Bytes noise(3000);
+        uint32_t x = 12345;
+        for (auto& b : noise) b = uint8_t((x = x * 1103515245u + 12345u) >> 24);
+        swfb::Movie m;
+        m.tags = {swfb::doaction(noise), swfb::showframe()};
+        const swfb::Bytes grows = swfb::build(m);
+        const QString noisy = dir.filePath(QStringLiteral("noisy.swf"));
+        QVERIFY(swfb::writefile(QFile::encodeName(noisy).toStdString(), grows));
+        src = noisy;
+        const QString out = dir.filePath(QStringLiteral("noisy_compressed.swf"));
+        QTaskThread* worker = runWorker(out, bestParams());
+        QVERIFY(worker->outputWritten());
+        QVERIFY(worker->sourceKept());
+        QCOMPARE(swfb::readfile(QFile::encodeName(out).toStdString()), grows);
+        delete worker;
+
+        swfb::Bytes broken = swfb::build(m, 'C');
+        broken.back() ^= 0x55;
+        const QString bad = dir.filePath(QStringLiteral("broken.swf"));
+        QVERIFY(swfb::writefile(QFile::encodeName(bad).toStdString(), broken));
+        src = bad;
+        const QString badout = dir.filePath(QStringLiteral("broken_compressed.swf"));
+        worker = runWorker(badout, bestParams());
+        src = dir.filePath(QStringLiteral("movie.swf"));
+        QVERIFY(!worker->outputWritten());
+        QVERIFY(!worker->sourceKept());
+        QVERIFY2(worker->errorText().startsWith(QStringLiteral("damaged: zlib check failed")),
+                 qPrintable(worker->errorText()));
+        QVERIFY(!QFileInfo::exists(badout));
+        delete worker;
+    }
+
     void corpusMovieCompresses() {
         const QString corpus = QStringLiteral(SHRINKWELL_CORPUS);
         const QString file = corpus + QStringLiteral("/gameswf__extensions__lib3ds__test.swf");

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -74,6 +75,16 @@ protected:
         std::vector<int> v;
         for (const auto& tag : listtags(inflatemovie(anymovie))) v.push_back(tag.code);
         return v;
+    }
+
+    // A movie whose rewrite cannot be smaller: random bytes do not compress.
+    static Bytes noisy() {
+        std::mt19937 rng(3);
+        Bytes noise(3000);
+        for (auto& b : noise) b = uint8_t(rng());
+        Movie m;
+        m.tags = {doaction(noise), showframe()};
+        return build(m);
     }
 
     // Every file under the test directory but the scratch one.
@@ -231,4 +242,98 @@ TEST_F(CliRun, UsageErrorsAndHelp) {
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("_compressed"), std::string::npos);
     EXPECT_EQ(cli({"--version"}).status, 0);
+}
+
+TEST_F(CliRun, ResultThatIsNotSmallerKeepsTheSourceBytes) {
+    const Bytes in = noisy();
+    const Bytes exe = projector({'M', 'Z', 's', 't', 'u', 'b'}, in);
+    t.put("n.swf", in);
+    t.put("p.exe", exe);
+    Outcome r = cli({t / "n.swf", t / "p.exe"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(readfile(t / "n_compressed.swf"), in);
+    EXPECT_EQ(readfile(t / "p_compressed.exe"), exe);
+    EXPECT_NE(r.out.find("(kept: not smaller; the rewrite was "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("2 kept as they were (not smaller)"), std::string::npos) << r.out;
+    Outcome j = cli({t / "n.swf", "--json", "--overwrite"});
+    EXPECT_NE(j.out.find("\"saved_percent\":0.0"), std::string::npos) << j.out;
+    EXPECT_NE(j.out.find("\"kept\":true"), std::string::npos) << j.out;
+
+    Outcome larger = cli({t / "n.swf", "--allow-larger", "--overwrite"});
+    EXPECT_EQ(larger.status, 0) << larger.err;
+    const Bytes out = readfile(t / "n_compressed.swf");
+    EXPECT_GT(out.size(), in.size());
+    EXPECT_EQ(out[0], 'C');
+    EXPECT_NE(larger.out.find("grew"), std::string::npos) << larger.out;
+}
+
+TEST_F(CliRun, DamagedMoviesFailByNameUnlessSalvaged) {
+    Movie m;
+    m.tags = {doaction(Bytes(20000, 1)), showframe()};
+    Bytes badcheck = build(m, 'C');
+    badcheck.back() ^= 0x55;
+    Bytes claims = movie();
+    claims.resize(claims.size() - 2);  // the End tag
+    const Bytes t17{0x3F, 0x03, 0x00, 0x10, 0x08, 0x01};  // claims 17,305,600 bytes
+    claims.insert(claims.end(), t17.begin(), t17.end());
+    claims.resize(claims.size() + 2000, 5);
+    t.put("check.swf", badcheck);
+    t.put("claims.swf", claims);
+    Outcome r = cli({t / "check.swf", t / "claims.swf"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("check.swf: damaged: zlib check failed after "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("claims 17,305,606 bytes but 2,006 remain"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("--salvage"), std::string::npos) << r.err;
+    EXPECT_EQ(files(), (std::vector<std::string>{"check.swf", "claims.swf"})) << "nothing is written";
+
+    Outcome s = cli({t / "claims.swf", "--salvage", "--json"});
+    EXPECT_EQ(s.status, 0) << s.err;
+    EXPECT_EQ(codes(readfile(t / "claims_compressed.swf")), std::vector<int>({9, 2, 26, 2, 26, 2, 26, 1}));
+    EXPECT_NE(s.out.find("\"dropped\":2006,\"baseline\":"), std::string::npos) << s.out;
+    EXPECT_NE(s.out.find("\"salvaged\":true"), std::string::npos) << s.out;
+    EXPECT_NE(s.out.find("2,006 bytes dropped"), std::string::npos) << s.out;
+
+    // A last tag 3 bytes short in a large movie is what players live with.
+    Movie big;
+    big.tags = {doaction(Bytes(20000, 1)), showframe(), doaction(Bytes(10, 2))};
+    Bytes shortlast = build(big);
+    shortlast.resize(shortlast.size() - 2 - 3);
+    t.put("short.swf", shortlast);
+    Outcome w = cli({t / "short.swf"});
+    EXPECT_EQ(w.status, 0) << w.err;
+    EXPECT_NE(w.out.find("warning: 1 tag cut off by the end of the data dropped (10 bytes)"), std::string::npos)
+        << w.out;
+    EXPECT_NE(w.out.find("of what was kept; 10 bytes dropped"), std::string::npos) << w.out;
+}
+
+TEST_F(CliRun, VerboseAndJsonShowTheValuesTheLevelsUse) {
+    const std::string src = t.put("m.swf", movie());
+    struct Case {
+        std::vector<std::string> args;
+        const char* text;
+        const char* json;
+    };
+    const Case cases[] = {
+        {{"--image-quality", "0", "--sound-quality", "0", "--video-quality", "0", "--stereo"},
+         "image level 0 (JPEG quality 90), zoom 0%, player 0 x 0; sound level 0 (44.1 kHz, 256 kbit/s, stereo); "
+         "video level 0 (250 kbit/s)",
+         "\"settings\":{\"image_level\":0,\"jpeg_quality\":90,\"sound_level\":0,\"sound_rate_hz\":44100,"
+         "\"sound_kbps\":256,\"mono\":false,\"video_level\":0,\"video_kbps\":250}"},
+        {{"--jpeg-quality", "33", "--sound-rate", "11", "--sound-bitrate", "48", "--video-bitrate", "120", "--mono"},
+         "image level 4 (JPEG quality 33), zoom 0%, player 0 x 0; sound level 4 (11.025 kHz, 48 kbit/s, mono); "
+         "video level 4 (120 kbit/s)",
+         "\"settings\":{\"image_level\":4,\"jpeg_quality\":33,\"sound_level\":4,\"sound_rate_hz\":11025,"
+         "\"sound_kbps\":48,\"mono\":true,\"video_level\":4,\"video_kbps\":120}"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"-v", "--overwrite", src});
+        Outcome v = cli(args);
+        EXPECT_NE(v.out.find(c.text), std::string::npos) << v.out;
+        args.push_back("--json");
+        Outcome j = cli(args);
+        EXPECT_NE(j.out.find(c.json), std::string::npos) << j.out;
+        EXPECT_NE(j.err.find(c.text), std::string::npos) << "the settings line leaves stdout to JSON";
+    }
 }

@@ -33,6 +33,8 @@ Tfileresult sample() {
     r.ms = 12;
     r.kinds[KIND_SHAPE] = {400, 300, 2};
     r.kinds[KIND_AS] = {10, 10, 1};
+    r.rewritten = 750;
+    r.used = {0, 90, 0, 44100, 256, 0, 0, 250};
     return r;
 }
 }  // namespace
@@ -46,7 +48,31 @@ TEST(CliJson, CompressionLineCarriesSizesKindsAndTime) {
               "\"Image\":{\"count\":0,\"source\":0,\"dest\":0},\"Shape\":{\"count\":2,\"source\":400,\"dest\":300},"
               "\"Sound\":{\"count\":0,\"source\":0,\"dest\":0},\"Video\":{\"count\":0,\"source\":0,\"dest\":0},"
               "\"Font\":{\"count\":0,\"source\":0,\"dest\":0},\"AS\":{\"count\":1,\"source\":10,\"dest\":10}},"
-              "\"ms\":12}");
+              "\"kept\":false,\"rewritten\":750,\"settings\":{\"image_level\":0,\"jpeg_quality\":90,"
+              "\"sound_level\":0,\"sound_rate_hz\":44100,\"sound_kbps\":256,\"mono\":false,\"video_level\":0,"
+              "\"video_kbps\":250},\"ms\":12}");
+}
+
+// Dropped bytes are not saved: the saving is measured against the share kept.
+TEST(CliJson, DroppedBytesAreNotCountedAsSaved) {
+    Tfileresult r = sample();
+    r.movielen = 4000;
+    r.dropped = 3000;  // a quarter of the movie was kept: 250 of the 1000 bytes
+    r.salvaged = true;
+    r.damage = "the last tag (at byte 900) claims 9 bytes but 3,000 remain";
+    r.dstsize = 200;
+    EXPECT_EQ(savingbaseline(r), 250);
+    const std::string line = resultjson(r);
+    EXPECT_NE(line.find("\"saved_percent\":20.0"), std::string::npos) << line;
+    EXPECT_NE(line.find("\"dropped\":3000,\"baseline\":250,\"damage\":\"the last tag"), std::string::npos) << line;
+    EXPECT_NE(line.find("\"salvaged\":true"), std::string::npos) << line;
+    EXPECT_NE(formatresult(r, false).find("(saved 20.0% of what was kept; 3000 bytes dropped)"), std::string::npos);
+    Tsummary s;
+    s.add(r);
+    EXPECT_NE(s.text(false).find("250 B -> 200 B, saved 20.0% (250 -> 200 bytes); 1 salvaged"), std::string::npos)
+        << s.text(false);
+    r.dropped = 4000;
+    EXPECT_EQ(savingbaseline(r), 0);
 }
 
 TEST(CliJson, FailureHasNoOutputAndSaysWhy) {
@@ -82,6 +108,10 @@ TEST(CliResult, RecordSurvivesThePipe) {
     r.header.filelength = 0xFFFFFFF0u;
     r.header.blue = 255;
     r.exe = 1;
+    r.kept = true;
+    r.dropped = 7;
+    r.damage = "zlib check failed after 9 bytes";
+    r.used.videokbps = 120;
     Tfileresult back;
     ASSERT_TRUE(deserializeresult(serializeresult(r), back));
     EXPECT_EQ(resultjson(back), resultjson(r));

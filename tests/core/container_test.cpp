@@ -277,6 +277,9 @@ TEST_F(Container, SpriteRunningPastTheFileEndsTheReading) {
     ASSERT_TRUE(fileloaded());
     EXPECT_EQ(loadedcodes(), (std::vector<int>{12}));
     EXPECT_EQ(Ctruncatedtags, 1);
+    EXPECT_TRUE(moviedamaged()) << "most of this small movie is in the sprite";
+    EXPECT_TRUE(roundtrip(in).empty());
+    setsalvage(1);
     Bytes out = swfb::inflatemovie(roundtrip(in));
     EXPECT_EQ(swfb::listtags(out).size(), 1u);
 }
@@ -548,6 +551,7 @@ TEST_F(Container, EveryPrefixOfAMovieIsHandled) {
     const Bytes f = movie(t);
     std::vector<Bytes> sources = {f, movie(t, 13, 'C'), movie(t, 13, 'Z'), swfb::projector(stub, movie(t, 9, 'C'))};
     setfastzip(1);
+    setsalvage(1);  // every prefix is damaged; what could be read must still come out whole
     for (const Bytes& src : sources) {
         for (size_t n = 0; n <= src.size(); ++n) {
             Bytes cut(src.begin(), src.begin() + long(n));
@@ -595,4 +599,76 @@ TEST_F(Container, CorruptedMoviesNeverCrash) {
         }
         std::remove(out.c_str());
     }
+}
+
+// ---- damaged data ----
+
+namespace {
+// A long DoAction header claiming claim body bytes, followed by have of them.
+Bytes overlong(uint32_t claim, size_t have) {
+    Bytes t{0x3F, 0x03, uint8_t(claim), uint8_t(claim >> 8), uint8_t(claim >> 16), uint8_t(claim >> 24)};
+    t.resize(t.size() + have, 7);
+    return t;
+}
+}  // namespace
+
+TEST_F(Container, DamageIsMeasuredAndNamed) {
+    const Bytes big = action(1, 20000);
+    Bytes badcheck = movie({big, swfb::showframe()}, 10, 'C');
+    badcheck.back() ^= 0x55;  // the adler32 is the stream's last four bytes
+    Bytes cutstream = movie({big, swfb::showframe()}, 10, 'C');
+    cutstream.resize(cutstream.size() - 6);
+    Bytes cutlzma = movie({big, swfb::showframe()}, 13, 'Z');
+    cutlzma.resize(cutlzma.size() - 8);
+    Bytes shortlen = movie({big, action(2, 50)}, 10, 'C');
+    shortlen[4] = 100;  // FileLength far below the stream
+    shortlen[5] = shortlen[6] = shortlen[7] = 0;
+    Bytes longlen = movie({big}, 10, 'C');
+    longlen[7] = 0x40;
+    Bytes junkafterend = movie({action(1, 200)});
+    const Bytes junk = overlong(5000, 40);
+    junkafterend.insert(junkafterend.end(), junk.begin(), junk.end());
+    Bytes shortlast = movie({big, action(3, 10)});
+    shortlast.resize(shortlast.size() - 2 - 3);  // no End, the last DoAction 3 bytes short
+    Bytes claims = movie({action(1, 100), overlong(17305850, 3000)});
+    claims.resize(claims.size() - 2);  // the End tag went with the damage
+
+    struct Case {
+        const char* name;
+        Bytes file;
+        bool damaged;
+        int64_t dropped;
+        const char* text;  // part of damagetext(); "" when it must be empty
+    };
+    const Case cases[] = {
+        {"bad check", badcheck, true, 0, "zlib check failed after "},
+        {"cut stream", cutstream, true, -1, "zlib stream cut short"},
+        {"cut LZMA stream", cutlzma, true, -1, "LZMA stream cut short"},
+        {"FileLength too small", shortlen, false, 0, ""},
+        {"FileLength too large", longlen, false, 0, ""},
+        {"junk after End", junkafterend, false, 46, "claims 5,006 bytes but 46 remain (after the End tag)"},
+        {"last tag 3 bytes short", shortlast, false, 10, "claims 13 bytes but 10 remain"},
+        {"tag claims 17 MB", claims, true, 3006, "claims 17,305,856 bytes but 3,006 remain"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        load(c.file);
+        ASSERT_TRUE(fileloaded());
+        EXPECT_EQ(moviedamaged(), c.damaged);
+        if (c.dropped >= 0) {
+            EXPECT_EQ(CCdamage.dropped, c.dropped);
+        }
+        if (*c.text) {
+            EXPECT_NE(damagetext().find(c.text), std::string::npos) << damagetext();
+        } else {
+            EXPECT_EQ(damagetext(), "");
+        }
+    }
+    // FileLength below the stream loses nothing: every tag was read.
+    load(shortlen);
+    EXPECT_EQ(loadedcodes(), (std::vector<int>{12, 12, 0}));
+    EXPECT_EQ(groupdigits(0), "0");
+    EXPECT_EQ(groupdigits(999), "999");
+    EXPECT_EQ(groupdigits(1000), "1,000");
+    EXPECT_EQ(groupdigits(-1234567), "-1,234,567");
 }

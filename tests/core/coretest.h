@@ -40,6 +40,7 @@ inline void resetengine() {
     CClasterror[0] = 0;
     setlzmaout(0);
     setfastzip(0);
+    setsalvage(0);
 }
 
 class EngineTest : public ::testing::Test {

