@@ -6,6 +6,7 @@
 #include "../vector/defineshape.h"
 #include "../vector/placeobject.h"
 #include "../vector/registry.h"
+#include "../vector/scene.h"
 #include "../vector/shaperecords.h"
 #include "definejpeg.h"
 
@@ -19,18 +20,10 @@ void pin(std::vector<uint8_t>& keep, uint16_t id, Tkeepsize why) {
     if (isbitmapid(id) && keep[id] == KEEPSIZE_NO) keep[id] = why;
 }
 
-// ExportAssets and SymbolClass: a count, then (id, name) pairs.
 void namedids(const Tswftag* t, std::vector<uint8_t>& keep) {
-    const unsigned char* b = t->rawbody;
-    const uint32_t n = length(b);
-    if (n < 2) return;
-    uint32_t count = b[0] | b[1] << 8, pos = 2;
-    for (uint32_t i = 0; i < count && pos + 2 <= n; ++i) {
-        pin(keep, uint16_t(b[pos] | b[pos + 1] << 8), KEEPSIZE_NAMED);
-        pos += 2;
-        while (pos < n && b[pos]) ++pos;
-        ++pos;
-    }
+    std::vector<uint16_t> ids;
+    symbolids(t, ids);
+    for (uint16_t id : ids) pin(keep, id, KEEPSIZE_NAMED);
 }
 
 // Every bitmap fill starts with its type byte and the bitmap id, on a byte

@@ -102,7 +102,8 @@ void Tswftag_definesound_opt::procsound() {
     savetofile(encoder.base());
     Tmp3enc_dec mp3;
     if (filename.empty() || !encoder.encode(filename, fileseconds, mp3)) return;
-    const Tsoundtiming t = reencodedtiming(filerate, mp3.samplingrate, SoundFormat == 2 ? seeksamples : int16_t(0), fileskip, SoundSampleCount);
+    const int16_t oldseek = SoundFormat == 2 ? seeksamples : int16_t(0);
+    const Tsoundtiming t = reencodedtiming(filerate, mp3.samplingrate, oldseek, fileskip, SoundSampleCount);
     // Frames after the declared end are never played.
     mp3.keepsamples(uint32_t(std::min<uint64_t>(uint64_t(t.seek) + t.count, UINT32_MAX)));
     if (soundsmaller(sounddata, length(sounddata), mp3.mp3data, 2)) loadfrommp3(mp3, t.seek, t.count);

@@ -82,12 +82,9 @@ void addusedmatrix(uint16_t child, uint16_t parent, const MATRIX& m) {
     if (m.HasScale || m.HasRotate) {
         // The length of each transformed axis, so that fractional, rotated and
         // mirrored drawing count at the size they really show.
-        double a = m.HasScale ? m.ScaleX / 65536.0 : 1.0;
-        double d = m.HasScale ? m.ScaleY / 65536.0 : 1.0;
-        double b = m.HasRotate ? m.RotateSkew0 / 65536.0 : 0.0;
-        double c = m.HasRotate ? m.RotateSkew1 / 65536.0 : 0.0;
-        sx = std::sqrt(a * a + b * b);
-        sy = std::sqrt(d * d + c * c);
+        const Tlinear l = matrixlinear(m);
+        sx = std::sqrt(l.a * l.a + l.b * l.b);
+        sy = std::sqrt(l.d * l.d + l.c * l.c);
         if (IDS[child].Kind == IDKIND_BITMAP) {
             sx /= 20.0;
             sy /= 20.0;
@@ -128,6 +125,11 @@ void addused(uint16_t child, uint16_t parent, double sx, double sy) {
         if (x > r.MaxScaleX) r.MaxScaleX = x;
         if (y > r.MaxScaleY) r.MaxScaleY = y;
     }
+}
+
+Tlinear matrixlinear(const MATRIX& m) {
+    return {m.HasScale ? m.ScaleX / 65536.0 : 1.0, m.HasRotate ? m.RotateSkew0 / 65536.0 : 0.0,
+            m.HasRotate ? m.RotateSkew1 / 65536.0 : 0.0, m.HasScale ? m.ScaleY / 65536.0 : 1.0};
 }
 
 void matrixand(MATRIX& m, double sx, double sy, int scaleflag, int rotateflag, int translateflag) {

@@ -39,6 +39,12 @@ void clearres();
 void addbmpid(uint16_t id);
 void addusedmatrix(uint16_t child, uint16_t parent, const MATRIX& m);
 void addused(uint16_t child, uint16_t parent, double sx, double sy);
+// The linear part of m in real numbers: x' = a x + c y, y' = b x + d y (no
+// scale reads as 1, no rotation as 0).
+struct Tlinear {
+    double a, b, c, d;
+};
+Tlinear matrixlinear(const MATRIX& m);
 void matrixand(MATRIX& m, double sx, double sy, int scaleflag, int rotateflag, int translateflag);
 void rectand(SRECT& r, double factor);
 // What a shape is divided by, and so what whatever shows it multiplies by:

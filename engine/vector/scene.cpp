@@ -8,6 +8,7 @@
 #include "../core/container.h"
 #include "../core/pascal_com.h"
 #include "../core/swftag.h"
+#include "registry.h"
 
 using namespace pascal_com;
 
@@ -36,21 +37,6 @@ Tscenestate& state() {
     return s;
 }
 
-// ExportAssets and SymbolClass: a count, then (id, name) pairs.
-void namedids(const Tswftag* t, std::vector<uint16_t>& out) {
-    const unsigned char* b = t->rawbody;
-    const uint32_t n = length(b);
-    if (n < 2) return;
-    const uint32_t count = b[0] | b[1] << 8;
-    uint32_t pos = 2;
-    for (uint32_t i = 0; i < count && pos + 2 <= n; ++i) {
-        out.push_back(uint16_t(b[pos] | b[pos + 1] << 8));
-        pos += 2;
-        while (pos < n && b[pos]) ++pos;
-        ++pos;
-    }
-}
-
 // Offsets into a list sorted by key, one slot per id: items of id k are
 // [first[k], first[k + 1]).
 template <typename Key>
@@ -74,7 +60,7 @@ void plan() {
 
     std::vector<uint16_t> roots = s.scripted;
     for (uint32_t i = 0; i < length(tags); ++i)
-        if (tags[i] && (tags[i]->tagcode == 56 || tags[i]->tagcode == 76)) namedids(tags[i], roots);
+        if (tags[i] && (tags[i]->tagcode == 56 || tags[i]->tagcode == 76)) symbolids(tags[i], roots);
 
     // What scripts reach: down from each root through what it shows.
     std::vector<uint32_t> bychild, byparent;
@@ -162,11 +148,23 @@ void plan() {
 
 }  // namespace
 
+void symbolids(const Tswftag* t, std::vector<uint16_t>& ids) {
+    // A count, then (id, name) pairs.
+    const unsigned char* b = t->rawbody;
+    const uint32_t n = length(b);
+    if (n < 2) return;
+    const uint32_t count = b[0] | b[1] << 8;
+    uint32_t pos = 2;
+    for (uint32_t i = 0; i < count && pos + 2 <= n; ++i) {
+        ids.push_back(uint16_t(b[pos] | b[pos + 1] << 8));
+        pos += 2;
+        while (pos < n && b[pos]) ++pos;
+        ++pos;
+    }
+}
+
 double matrixnorm(const MATRIX& m) {
-    const double a = m.HasScale ? m.ScaleX / 65536.0 : 1.0;
-    const double d = m.HasScale ? m.ScaleY / 65536.0 : 1.0;
-    const double b = m.HasRotate ? m.RotateSkew0 / 65536.0 : 0.0;
-    const double c = m.HasRotate ? m.RotateSkew1 / 65536.0 : 0.0;
+    const auto [a, b, c, d] = matrixlinear(m);
     const double sum = a * a + b * b + c * c + d * d;
     const double det = a * d - b * c;
     return std::sqrt((sum + std::sqrt(std::max(0.0, sum * sum - 4 * det * det))) / 2);
@@ -177,10 +175,7 @@ void sceneaddedge(uint16_t child, uint16_t parent, const MATRIX& m, bool bitmap)
     Tedge e{child, parent, bitmap, float(matrixnorm(m)), 0.0f, 0.0f};
     if (bitmap) {
         // Per axis, relative to natural size (one pixel per 20 twips).
-        const double a = m.HasScale ? m.ScaleX / 65536.0 : 1.0;
-        const double d = m.HasScale ? m.ScaleY / 65536.0 : 1.0;
-        const double b = m.HasRotate ? m.RotateSkew0 / 65536.0 : 0.0;
-        const double c = m.HasRotate ? m.RotateSkew1 / 65536.0 : 0.0;
+        const auto [a, b, c, d] = matrixlinear(m);
         e.sx = float(std::sqrt(a * a + b * b) / 20.0);
         e.sy = float(std::sqrt(d * d + c * c) / 20.0);
     }

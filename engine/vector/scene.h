@@ -10,8 +10,11 @@
 // shown at least at their natural size.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "../core/records.h"
+
+class Tswftag;
 
 // A use of child inside parent (0: the main timeline) under matrix m. For a
 // bitmap, m is the fill matrix, in which natural size is 20 twips a pixel.
@@ -26,6 +29,9 @@ bool scenescripted(uint16_t id);
 // that fill with it, relative to its natural size; 0 when none does, at
 // least 1 when scripts can reach one of those shapes.
 void scenebitmapscale(uint16_t id, double& sx, double& sy);
+
+// The character ids an ExportAssets or SymbolClass tag names, appended.
+void symbolids(const Tswftag* t, std::vector<uint16_t>& ids);
 
 // The largest factor by which m stretches any vector.
 double matrixnorm(const MATRIX& m);

@@ -97,12 +97,8 @@ struct Taffine {
 };
 
 Taffine affine(const MATRIX& m) {
-    return {m.HasScale ? m.ScaleX / 65536.0 : 1.0,
-            m.HasRotate ? m.RotateSkew0 / 65536.0 : 0.0,
-            m.HasRotate ? m.RotateSkew1 / 65536.0 : 0.0,
-            m.HasScale ? m.ScaleY / 65536.0 : 1.0,
-            double(m.TranslateX),
-            double(m.TranslateY)};
+    const Tlinear l = matrixlinear(m);
+    return {l.a, l.b, l.c, l.d, double(m.TranslateX), double(m.TranslateY)};
 }
 
 // How far the divided fill puts its pattern from the exact one, at the corners
