@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <new>
 #include <optional>
 #include <vector>
 
@@ -188,7 +189,17 @@ int runbatch(const Tclioptions& o, const Twalkresult& inputs) {
             return r;
         }
         Trunsettings s{o.params, o.toolsdir, scratch.dir(), o.allowlarger, o.salvage};
-        return o.info ? inspectfile(files[i], s, progress) : compressfile(files[i], outputs[i], s, progress);
+        try {
+            return o.info ? inspectfile(files[i], s, progress) : compressfile(files[i], outputs[i], s, progress);
+        } catch (const std::bad_alloc&) {
+            // That file fails; the engine lets go of it and the batch goes on.
+            appfina();
+            Tfileresult r;
+            r.source = files[i];
+            r.error = "out of memory";
+            if (!o.info && !outputs[i].empty()) removepartials(outputs[i]);
+            return r;
+        }
     };
 
     // Results are printed in input order, whatever order they finish in.

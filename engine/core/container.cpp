@@ -1,7 +1,9 @@
 #include "container.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "enginestate.h"
 #include "fileutil.h"
@@ -21,6 +23,7 @@ Tswftag* childflv = nullptr;
 uint16_t Cparsesprite = 0;
 uint16_t Cfillsprite = 0;
 int32_t Ctruncatedtags = 0;
+uint32_t CCmaxtags = kmaxtags;
 Tdamage CCdamage;
 
 namespace {
@@ -68,6 +71,22 @@ bool spritetiles(const unsigned char* data, uint64_t pos, uint64_t end) {
 
 void growlist(Tswftag**& list, uint32_t count) {
     if (count >= length(list)) setlength(list, sizeof(Tswftag*), length(list) + 1000);
+}
+
+// Pass-through tags in a row beyond this many share one entry: a flood of
+// empty tags then costs its bytes, not an object each.
+constexpr int32_t kjoinrun = 8;
+
+// "3.0 GB", as people read sizes that large.
+std::string gigabytes(uint64_t bytes) {
+    char s[32];
+    std::snprintf(s, sizeof s, "%.1f GB", double(bytes) / 1e9);
+    return s;
+}
+
+void droplist(Tswftag**& list, uint32_t count) {
+    for (uint32_t i = 0; i < count && i < length(list); ++i) delete list[i];
+    setlength(list, sizeof(Tswftag*), 0);
 }
 
 }  // namespace
@@ -171,6 +190,12 @@ bool fillswftag(const char* path, Tswftag**& list, unsigned char*& head) {
     Ctruncatedtags = 0;
     CCdamage = Tdamage{};
     setlength(ExeHead, 1, 0);
+    // Refused before it is read: no movie that large fits under the limit.
+    const int64_t filebytes = filesize(path);
+    if (filebytes > int64_t(kmaxmovie)) {
+        seterror("too large: a %s file, the limit is 1 GiB uncompressed", gigabytes(uint64_t(filebytes)).c_str());
+        return false;
+    }
     if (!dump2file(path, data, 0, 0)) {
         seterror("cannot read the file: %s", std::strerror(errno ? errno : EIO));
         return false;
@@ -193,9 +218,13 @@ bool fillswftag(const char* path, Tswftag**& list, unsigned char*& head) {
         seterror("not a SWF movie (bad signature)");
         return false;
     }
-    if (length(data) > kmaxmovie) {
+    // A declared length past the limit is checked against what the stream
+    // really holds, counted without keeping it; a field that lies is read on.
+    const uint32_t declared = le32(data + 4);
+    if (data[0] != 'F' && declared > kmaxmovie &&
+        decodedlength(data, length(data), uint64_t(kmaxmovie) + 1) > kmaxmovie) {
         setlength(data, 1, 0);
-        seterror("movie larger than 1 GiB");
+        seterror("too large: %s uncompressed, the limit is 1 GiB", gigabytes(declared).c_str());
         return false;
     }
     // FileLength is often a little off: a zlib stream is read to its own end,
@@ -203,6 +232,11 @@ bool fillswftag(const char* path, Tswftag**& list, unsigned char*& head) {
     // needs the length to know where to stop.
     Tstreamstate stream;
     unzipfile(data, data[0] == 'C' ? int64_t(kmaxmovie) : -1, &stream);
+    if (stream.capped) {
+        setlength(data, 1, 0);
+        seterror("too large: more than 1 GiB uncompressed, the limit is 1 GiB");
+        return false;
+    }
     if (!stream.ok) {
         CCdamage.streamfailed = true;
         CCdamage.stream = stream.why;
@@ -240,65 +274,148 @@ bool fillswftag(const char* path, Tswftag**& list, unsigned char*& head) {
         CCdamage.lost = endseen ? 0 : CCdamage.dropped;
     };
     setlength(list, sizeof(Tswftag*), 0);
-    for (;;) {
-        uint16_t code;
-        uint32_t bodylen, headlen;
-        if (!Tswftag::peekheader(data, size, offset, code, bodylen, headlen)) {
-            if (offset < size) cut(0);
-            break;
+    // The pass-through entries at the end of the list: how many, where the
+    // first starts, and the run they were joined into.
+    int32_t pending = 0;
+    uint32_t pendingfrom = 0;
+    Tswftag* run = nullptr;
+    int32_t runcontext = -2;
+    bool failed = false;
+    try {
+        for (;;) {
+            uint16_t code;
+            uint32_t bodylen, headlen;
+            if (!Tswftag::peekheader(data, size, offset, code, bodylen, headlen)) {
+                if (offset < size) cut(0);
+                break;
+            }
+            if (CCancelProc.exchange(0)) break;
+            _thisrato = int32_t(size > 1 ? uint64_t(offset) * 100 / (size - 1) : 100);
+            const bool insprite = spriteend != -1;
+            const int32_t context = insprite ? spriteindex : -1;
+            // Players never read past the End of the main timeline: what
+            // follows is kept as bytes, whatever its codes say.
+            if (endseen || passthroughtag(code)) {
+                const uint64_t whole = uint64_t(headlen) + bodylen;
+                if (offset + whole > size) {
+                    cut(int64_t(whole));
+                    break;
+                }
+                const uint32_t to = uint32_t(offset + whole);
+                if (context != runcontext) {
+                    pending = 0;
+                    run = nullptr;
+                    runcontext = context;
+                }
+                if (run) {
+                    run->extendrun(data, offset, to);
+                } else if (++pending == kjoinrun) {
+                    count -= uint32_t(pending - 1);
+                    for (int32_t k = 0; k < pending - 1; ++k) {
+                        delete list[count + uint32_t(k)];
+                        list[count + uint32_t(k)] = nullptr;
+                    }
+                    run = Tswftag::makerun(data, pendingfrom, to);
+                    run->spriteref = context;
+                    list[count++] = run;
+                } else {
+                    if (pending == 1) pendingfrom = offset;
+                    if (count >= CCmaxtags) {
+                        failed = true;
+                        break;
+                    }
+                    growlist(list, count);
+                    Tswftag* tag = new Tswftag(data, offset);
+                    if (code == 39) {
+                        // Only past the End: a sprite there is bytes like any other tag.
+                        tag->taglen = uint32_t(whole);
+                        setlength(tag->rawbody, 1, 0);
+                        bytearrayappendraw(tag->rawbody, data + offset + headlen, bodylen);
+                        tag->keepraw = 1;
+                    }
+                    tag->spriteref = context;
+                    list[count++] = tag;
+                }
+                offset = to;
+                if (spriteend != -1 && int64_t(offset) >= spriteend) {
+                    spriteend = -1;
+                    Cparsesprite = 0;
+                }
+                continue;
+            }
+            pending = 0;
+            run = nullptr;
+            runcontext = -2;
+            if (count >= CCmaxtags) {
+                failed = true;
+                break;
+            }
+            const bool rootsprite = code == 39 && bodylen >= 4 && !insprite;
+            // A sprite that ends past the data is as truncated as any other tag.
+            const bool sprite = rootsprite && uint64_t(offset) + headlen + bodylen <= size &&
+                                spritetiles(data, uint64_t(offset) + headlen + 4, uint64_t(offset) + headlen + bodylen);
+            uint64_t need = uint64_t(headlen) + (sprite ? 4 : bodylen);
+            if (offset + need > size) {
+                cut(int64_t(headlen) + bodylen);
+                _thisrato = 100;
+                break;
+            }
+            growlist(list, count);
+            Tswftag* tag;
+            if (code == 39 && (insprite || (rootsprite && !sprite))) {
+                // Players do not nest sprites, and a sprite whose inner tags overrun
+                // it cannot be rebuilt: keep either whole, as opaque bytes.
+                tag = new Tswftag(data, offset);
+                tag->taglen = headlen + bodylen;
+                setlength(tag->rawbody, 1, 0);
+                bytearrayappendraw(tag->rawbody, data + offset + headlen, bodylen);
+                tag->spriteref = -1;
+            } else {
+                tag = createtag(data, offset, code);
+            }
+            if (code == 39 && !sprite && !insprite) tag->spriteref = -1;
+            list[count] = tag;
+            const int32_t index = int32_t(count);
+            ++count;
+            if (code == 18 || code == 45) (insprite ? Cthisstream_sprite : Cthisstream_root) = tag;
+            if (code == 60) (insprite ? childflv : mainflv) = tag;
+            int kind = tagkind(code);
+            if (kind >= 0) {
+                CCresource_list[kind].srcsize += int32_t(length(tag->rawbody));
+                CCresource_list[kind].count += 1;
+                updatedis(kindnames[kind], index, 1 << kind, 8);
+            }
+            int64_t fulllen = tag->spriteref;
+            if (sprite) {
+                spriteend = int64_t(offset) + fulllen;
+                spriteindex = index;
+                Cparsesprite = uint16_t(tag->rawbody[0] | tag->rawbody[1] << 8);
+            }
+            if (spriteend != -1) tag->spriteref = spriteindex;
+            tag->safeparse();
+            if (code == 0 && !insprite) endseen = true;
+            offset += tag->taglen;
+            if (spriteend != -1 && int64_t(offset) >= spriteend) {
+                spriteend = -1;
+                Cparsesprite = 0;
+            }
         }
-        if (CCancelProc.exchange(0)) break;
-        _thisrato = int32_t(size > 1 ? uint64_t(offset) * 100 / (size - 1) : 100);
-        const bool insprite = spriteend != -1;
-        const bool rootsprite = code == 39 && bodylen >= 4 && !insprite;
-        // A sprite that ends past the data is as truncated as any other tag.
-        const bool sprite = rootsprite && uint64_t(offset) + headlen + bodylen <= size &&
-                            spritetiles(data, uint64_t(offset) + headlen + 4, uint64_t(offset) + headlen + bodylen);
-        uint64_t need = uint64_t(headlen) + (sprite ? 4 : bodylen);
-        if (offset + need > size) {
-            cut(int64_t(headlen) + bodylen);
-            _thisrato = 100;
-            break;
-        }
-        growlist(list, count);
-        Tswftag* tag;
-        if (code == 39 && (insprite || (rootsprite && !sprite))) {
-            // Players do not nest sprites, and a sprite whose inner tags overrun
-            // it cannot be rebuilt: keep either whole, as opaque bytes.
-            tag = new Tswftag(data, offset);
-            tag->taglen = headlen + bodylen;
-            setlength(tag->rawbody, 1, 0);
-            bytearrayappendraw(tag->rawbody, data + offset + headlen, bodylen);
-            tag->spriteref = -1;
-        } else {
-            tag = createtag(data, offset, code);
-        }
-        if (code == 39 && !sprite && !insprite) tag->spriteref = -1;
-        list[count] = tag;
-        const int32_t index = int32_t(count);
-        ++count;
-        if (code == 18 || code == 45) (insprite ? Cthisstream_sprite : Cthisstream_root) = tag;
-        if (code == 60) (insprite ? childflv : mainflv) = tag;
-        int kind = tagkind(code);
-        if (kind >= 0) {
-            CCresource_list[kind].srcsize += int32_t(length(tag->rawbody));
-            CCresource_list[kind].count += 1;
-            updatedis(kindnames[kind], index, 1 << kind, 8);
-        }
-        int64_t fulllen = tag->spriteref;
-        if (sprite) {
-            spriteend = int64_t(offset) + fulllen;
-            spriteindex = index;
-            Cparsesprite = uint16_t(tag->rawbody[0] | tag->rawbody[1] << 8);
-        }
-        if (spriteend != -1) tag->spriteref = spriteindex;
-        tag->safeparse();
-        if (code == 0 && !insprite) endseen = true;
-        offset += tag->taglen;
-        if (spriteend != -1 && int64_t(offset) >= spriteend) {
-            spriteend = -1;
-            Cparsesprite = 0;
-        }
+    } catch (const std::bad_alloc&) {
+        Cparsesprite = 0;
+        droplist(list, count);
+        setlength(data, 1, 0);
+        _thisrato = 100;
+        seterror("out of memory reading the movie (%s uncompressed)", gigabytes(size).c_str());
+        return false;
+    }
+    if (failed) {
+        Cparsesprite = 0;
+        droplist(list, count);
+        setlength(data, 1, 0);
+        _thisrato = 100;
+        seterror("too many tags: more than the limit of %s that are read one by one",
+                 groupdigits(CCmaxtags).c_str());
+        return false;
     }
     Cparsesprite = 0;
     setlength(list, sizeof(Tswftag*), count);
@@ -335,9 +452,12 @@ bool saveswftag(const char* path, const unsigned char* head, Tswftag** list, con
             if (skip) {
                 tag->dofillraw(out);
             } else {
-                tag->dofill(out);
+                const uint32_t written = tag->dofill(out);
+                // Written: the copy is not needed again, and a movie of large
+                // tags would otherwise be held twice over.
+                setlength(tag->newbody, 1, 0);
                 if (kind >= 0) {
-                    CCresource_list[kind].dstsize += int32_t(length(tag->newbody));
+                    CCresource_list[kind].dstsize += int32_t(written);
                     updatedis(kindnames[kind], i, 1 << kind, 8);
                 }
             }

@@ -41,6 +41,11 @@ std::string damagetext();
 // 17305856 -> "17,305,856".
 std::string groupdigits(int64_t v);
 
+// Most tags one movie may hold that are read one by one (runs of tags passed
+// through as they are count once): each costs an object and what it parses.
+constexpr uint32_t kmaxtags = 2000000;
+extern uint32_t CCmaxtags;  // kmaxtags; lowered by tests
+
 int getflashhead(const char* path, int& version, unsigned int& filelength, int& xmin, int& xmax, int& ymin, int& ymax,
                  int& framerate, int& framecount, unsigned char& red, unsigned char& green, unsigned char& blue);
 // Loads path into the tag list; false (reason in lasterror) when nothing was loaded.

@@ -34,6 +34,14 @@ void* setlength_raw(void* handle, size_t elementsize, size_t count) {
         if (!grown) throw std::bad_alloc();
         block = grown;
         block[0] = uint32_t(newcap);
+    } else if (bytes < cap / 4 && cap > 256) {
+        // Give back what a generous first guess or a shrink left unused: a
+        // movie holds millions of small arrays, and a quarter keeps the
+        // grow-shrink churn of one array from reallocating every time.
+        if (auto* smaller = static_cast<uint32_t*>(std::realloc(block, bytes + 8))) {
+            block = smaller;
+            block[0] = uint32_t(bytes);
+        }
     }
     auto* data = reinterpret_cast<unsigned char*>(block + 2);
     // Bytes past the old end may hold stale data from an earlier shrink.

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "../media/bitmapjob.h"
@@ -79,7 +80,12 @@ void two_readfile(const char* path) {
     }
     Csrcx = xmax - xmin;
     Csrcy = ymax - ymin;
-    loaded = fillswftag(path, tags, _head);
+    try {
+        loaded = fillswftag(path, tags, _head);
+    } catch (const std::bad_alloc&) {
+        seterror("out of memory reading the movie");
+        loaded = false;
+    }
     if (!loaded) freeswf();
 }
 
@@ -128,7 +134,12 @@ void dooptimize(const char* outpath, int asexe) {
         if (CCexefile[0] && fileexists(CCexefile)) dump2file(CCexefile, stub, 0, 0);
         else bytearrayappend(stub, ExeHead, 0, -1);
     }
-    bool ok = saveswftag(outpath, _head, tags, stub);
+    bool ok = false;
+    try {
+        ok = saveswftag(outpath, _head, tags, stub);
+    } catch (const std::bad_alloc&) {
+        seterror("out of memory writing the movie");
+    }
     setlength(stub, 1, 0);
     freeswf();
     loaded = false;

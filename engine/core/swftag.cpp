@@ -51,6 +51,19 @@ Tswftag::Tswftag(unsigned char* bytes, uint32_t offset) : Tparsefill(bytes, offs
     setparse(rawbody, 0, 0);
 }
 
+Tswftag* Tswftag::makerun(const unsigned char* data, uint32_t from, uint32_t to) {
+    auto* t = new Tswftag(nullptr, 0);
+    t->tagcode = krun;
+    t->headlen = 0;
+    t->extendrun(data, from, to);
+    return t;
+}
+
+void Tswftag::extendrun(const unsigned char* data, uint32_t from, uint32_t to) {
+    bytearrayappendraw(rawbody, data + from, to - from);
+    taglen = length(rawbody);
+}
+
 Tswftag::~Tswftag() {
     setlength(rawbody, 1, 0);
     setlength(newbody, 1, 0);
@@ -94,7 +107,8 @@ void Tswftag::appendheader(unsigned char*& output, uint32_t bodylength) {
     }
 }
 
-void Tswftag::dofill(unsigned char*& output) {
+uint32_t Tswftag::dofill(unsigned char*& output) {
+    if (tagcode == krun) return dofillraw(output);
     bool built = false;
     if (!keepraw) {
         try {
@@ -109,22 +123,33 @@ void Tswftag::dofill(unsigned char*& output) {
         }
     }
     if (!built) {
+        // Straight from what was read: a large tag is not copied once more.
         setlength(newbody, 1, 0);
-        Tswftag::fillother();
+        if (tagcode == 19 && !rawbody) {
+            taglen = 0;
+            return 0;
+        }
+        return dofillraw(output);
     }
     uint32_t n = length(newbody);
     if (tagcode == 19 && n == 0) {
         taglen = 0;
-        return;
+        return 0;
     }
     appendheader(output, n);
     bytearrayappendraw(output, newbody, n);
+    return n;
 }
 
-void Tswftag::dofillraw(unsigned char*& output) {
+uint32_t Tswftag::dofillraw(unsigned char*& output) {
     uint32_t n = length(rawbody);
+    if (tagcode == krun) {
+        bytearrayappendraw(output, rawbody, n);
+        return n;
+    }
     appendheader(output, n);
     bytearrayappendraw(output, rawbody, n);
+    return n;
 }
 
 void Tswftag_define::doparse() { characterid = U16parse(); }

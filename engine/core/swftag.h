@@ -11,6 +11,14 @@ public:
     Tswftag(const Tswftag&) = delete;
     Tswftag& operator=(const Tswftag&) = delete;
 
+    // Code of an entry that holds a run of whole tags, headers included, in
+    // rawbody; real codes have ten bits.
+    static constexpr uint16_t krun = 0xFFFF;
+    // A run of the tags data[from, to), written back as they are.
+    static Tswftag* makerun(const unsigned char* data, uint32_t from, uint32_t to);
+    // Adds the whole tags data[from, to) to a run.
+    void extendrun(const unsigned char* data, uint32_t from, uint32_t to);
+
     int32_t keepraw = 0;
     uint16_t tagcode = 0;
     uint32_t taglen = 0;
@@ -24,10 +32,11 @@ public:
     virtual void fillother();
 
     // Builds newbody and appends header and body to output. A subclass that
-    // throws while rebuilding leaves the tag written as read.
-    void dofill(unsigned char*& output);
+    // throws while rebuilding leaves the tag written as read. Returns the
+    // body bytes written.
+    uint32_t dofill(unsigned char*& output);
     // Header and rawbody, without asking the subclass.
-    void dofillraw(unsigned char*& output);
+    uint32_t dofillraw(unsigned char*& output);
     // Runs doparse; a failure marks the tag to be written as read.
     void safeparse();
 

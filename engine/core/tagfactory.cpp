@@ -1,5 +1,6 @@
 #include "tagfactory.h"
 
+#include "enginestate.h"
 #include "swftag.h"
 #include "../vector/defineshape.h"
 #include "../vector/definebutton.h"
@@ -67,4 +68,16 @@ Tswftag* createtag(unsigned char* bytes, uint32_t offset, uint16_t tagcode) {
     for (const auto& e : factory)
         if (e.code == tagcode && e.create) return e.create(bytes, offset);
     return new Tswftag(bytes, offset);
+}
+
+bool passthroughtag(uint16_t tagcode) {
+    // End and DefineSprite shape the timeline; ExportAssets, SymbolClass and
+    // the morph shapes are looked for in the list (names, bitmap fills);
+    // counted kinds keep their per-tag figures.
+    if (tagcode == 0 || tagcode == 39 || tagcode == 56 || tagcode == 76 || tagcode == 46 || tagcode == 84 ||
+        tagkind(tagcode) >= 0)
+        return false;
+    for (const auto& e : factory)
+        if (e.code == tagcode && e.create) return false;
+    return true;
 }

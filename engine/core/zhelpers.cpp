@@ -17,7 +17,8 @@ int CClzmaout = 0;
 void setfastzip(int fast) { CCfastzip = fast ? 1 : 0; }
 void setlzmaout(int on) { CClzmaout = on ? 1 : 0; }
 
-bool unziparray(unsigned char*& array, uint32_t size, std::string* why) {
+bool unziparray(unsigned char*& array, uint32_t size, std::string* why, bool* more) {
+    if (more) *more = false;
     uint32_t inlen = length(array);
     unsigned char* out = nullptr;
     z_stream zs{};
@@ -47,6 +48,13 @@ bool unziparray(unsigned char*& array, uint32_t size, std::string* why) {
         if (zs.avail_in == 0 && zs.avail_out != 0) break;
     }
     const bool ok = rc == Z_STREAM_END || (rc == Z_OK && have == size);
+    if (more && rc == Z_OK && have == size) {
+        unsigned char probe;
+        zs.next_out = &probe;
+        zs.avail_out = 1;
+        inflate(&zs, Z_NO_FLUSH);
+        *more = zs.avail_out == 0;
+    }
     if (why && !ok) {
         if (rc == Z_DATA_ERROR && zs.msg && std::strcmp(zs.msg, "incorrect data check") == 0) *why = "check failed";
         else if (rc == Z_DATA_ERROR) *why = std::string("data error (") + (zs.msg ? zs.msg : "bad data") + ")";
@@ -60,9 +68,8 @@ bool unziparray(unsigned char*& array, uint32_t size, std::string* why) {
     return ok;
 }
 
-void ziparray(unsigned char*& array) {
-    uint32_t n = length(array);
-    unsigned char* out = nullptr;
+void zipbytes(const unsigned char* array, uint32_t n, unsigned char*& out) {
+    setlength(out, 1, 0);
     if (CCfastzip) {
         uLongf bound = compressBound(n);
         setlength(out, 1, bound);
@@ -83,6 +90,11 @@ void ziparray(unsigned char*& array) {
         if (!got) throw std::bad_alloc();
         setlength(out, 1, got);
     }
+}
+
+void ziparray(unsigned char*& array) {
+    unsigned char* out = nullptr;
+    zipbytes(array, length(array), out);
     setlength(array, 1, 0);
     array = out;
 }
@@ -102,13 +114,20 @@ int unzipfile(unsigned char*& array, int64_t limit, Tstreamstate* state) {
     unsigned char* out = nullptr;
     std::string why;
     bool ok;
+    bool more = false;
     if (sig == 'Z') {
         // 'ZWS', version, u32 length, u32 LZMA data length, 5 property bytes, stream.
         if (n < 17) return 0;
-        ok = unlzmaarray(array + 12, n - 12, body, out, unknown, &why);
+        ok = unlzmaarray(array + 12, n - 12, body, out, unknown, &why, &more);
     } else {
         bytearrayappend(out, array, 8, -1);
-        ok = unziparray(out, body, &why);
+        ok = unziparray(out, body, &why, &more);
+    }
+    if (state) state->capped = more && total == kmaxmovie;
+    if (more && total == kmaxmovie) {
+        // Refused by the caller: no second copy of a gigabyte.
+        setlength(out, 1, 0);
+        return 0;
     }
     if (state) {
         state->ok = ok;
@@ -127,18 +146,18 @@ int unzipfile(unsigned char*& array, int64_t limit, Tstreamstate* state) {
 
 int zipfile(unsigned char*& array) {
     if (length(array) < 8 || array[0] != 'F') return 0;
-    unsigned char* body = nullptr;
-    bytearrayappend(body, array, 8, -1);
+    // Packed from where it lies: a second copy of a large movie costs its size.
+    const unsigned char* body = array + 8;
+    const uint32_t bodylen = length(array) - 8;
     unsigned char* packed = nullptr;
-    bytearrayappendraw(packed, body, length(body));
-    ziparray(packed);
+    zipbytes(body, bodylen, packed);
     unsigned char* result = nullptr;
     bytearrayappend(result, array, 0, 7);
     result[0] = 'C';
     // LZMA only where players already expect it: never raise the version for it.
     if (CClzmaout && array[3] >= 13) {
         unsigned char* lz = nullptr;
-        if (lzmaarray(body, length(body), lz) && length(lz) + 4 < length(packed)) {
+        if (lzmaarray(body, bodylen, lz) && length(lz) + 4 < length(packed)) {
             result[0] = 'Z';
             uint32_t datalen = length(lz) - 5;
             unsigned char le[4] = {uint8_t(datalen), uint8_t(datalen >> 8), uint8_t(datalen >> 16),
@@ -152,18 +171,16 @@ int zipfile(unsigned char*& array) {
     }
     bytearrayappendraw(result, packed, length(packed));
     setlength(packed, 1, 0);
-    setlength(body, 1, 0);
     setlength(array, 1, 0);
     array = result;
     return 1;
 }
 
-bool unlzmaarray(const unsigned char* data, uint32_t datalen, uint32_t size, unsigned char*& out, bool sizeunknown,
-                 std::string* why) {
-    setlength(out, 1, 0);
-    std::string ignored;
-    std::string& reason = why ? *why : ignored;
-    reason = "properties unreadable";
+namespace {
+
+// Sets strm up to decode an SWF's LZMA body (5 property bytes, then the
+// stream) into at most size bytes; false when the properties are unusable.
+bool lzmastart(lzma_stream& strm, const unsigned char* data, uint32_t datalen, uint32_t size, bool sizeunknown) {
     if (datalen < 5) return false;
     lzma_filter filters[2]{};
     filters[0].id = LZMA_FILTER_LZMA1;
@@ -176,16 +193,69 @@ bool unlzmaarray(const unsigned char* data, uint32_t datalen, uint32_t size, uns
     opt->ext_size_low = sizeunknown ? UINT32_MAX : size;
     opt->ext_size_high = sizeunknown ? UINT32_MAX : 0;
     filters[1].id = LZMA_VLI_UNKNOWN;
-    lzma_stream strm = LZMA_STREAM_INIT;
+    strm = LZMA_STREAM_INIT;
     const bool started = lzma_raw_decoder(&strm, filters) == LZMA_OK;
     free(opt);
-    if (!started) return false;
+    if (started) {
+        strm.next_in = data + 5;
+        strm.avail_in = datalen - 5;
+    }
+    return started;
+}
+
+}  // namespace
+
+uint64_t decodedlength(const unsigned char* file, uint32_t n, uint64_t stop) {
+    if (n < 8) return n;
+    if (file[0] == 'F') return n;
+    static thread_local unsigned char sink[1 << 16];
+    uint64_t total = 8;
+    if (file[0] == 'C') {
+        z_stream zs{};
+        if (inflateInit(&zs) != Z_OK) return total;
+        zs.next_in = const_cast<unsigned char*>(file + 8);
+        zs.avail_in = n - 8;
+        int rc = Z_OK;
+        while (rc == Z_OK && total < stop) {
+            zs.next_out = sink;
+            zs.avail_out = sizeof sink;
+            rc = inflate(&zs, Z_NO_FLUSH);
+            total += sizeof sink - zs.avail_out;
+            if (zs.avail_in == 0 && zs.avail_out != 0) break;
+        }
+        inflateEnd(&zs);
+        return total;
+    }
+    if (n < 17) return total;
+    const uint32_t declared = uint32_t(file[4]) | uint32_t(file[5]) << 8 | uint32_t(file[6]) << 16 |
+                              uint32_t(file[7]) << 24;
+    lzma_stream strm;
+    if (!lzmastart(strm, file + 12, n - 12, declared > 8 ? declared - 8 : 0, declared < 21)) return total;
+    lzma_ret rc = LZMA_OK;
+    while (rc == LZMA_OK && total < stop) {
+        strm.next_out = sink;
+        strm.avail_out = sizeof sink;
+        rc = lzma_code(&strm, LZMA_FINISH);
+        total += sizeof sink - strm.avail_out;
+        if (strm.avail_in == 0 && strm.avail_out != 0) break;
+    }
+    lzma_end(&strm);
+    return total;
+}
+
+bool unlzmaarray(const unsigned char* data, uint32_t datalen, uint32_t size, unsigned char*& out, bool sizeunknown,
+                 std::string* why, bool* more) {
+    setlength(out, 1, 0);
+    if (more) *more = false;
+    std::string ignored;
+    std::string& reason = why ? *why : ignored;
+    reason = "properties unreadable";
+    lzma_stream strm;
+    if (!lzmastart(strm, data, datalen, size, sizeunknown)) return false;
     const uint64_t guess = 8ull * datalen + 4096;
     uint32_t cap = size < guess ? size : uint32_t(guess);
     if (cap) setlength(out, 1, cap);
     uint32_t have = 0;
-    strm.next_in = data + 5;
-    strm.avail_in = datalen - 5;
     lzma_ret rc = LZMA_OK;
     while (have < size) {
         if (have == cap) {
@@ -198,6 +268,13 @@ bool unlzmaarray(const unsigned char* data, uint32_t datalen, uint32_t size, uns
         rc = lzma_code(&strm, LZMA_FINISH);
         have = cap - uint32_t(strm.avail_out);
         if (rc != LZMA_OK) break;
+    }
+    if (more && rc == LZMA_OK && have == size) {
+        unsigned char probe;
+        strm.next_out = &probe;
+        strm.avail_out = 1;
+        const lzma_ret probed = lzma_code(&strm, LZMA_FINISH);
+        *more = probed == LZMA_OK && strm.avail_out == 0;
     }
     lzma_end(&strm);
     setlength(out, 1, have);

@@ -1,7 +1,10 @@
 #include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <random>
 
 #include "coretest.h"
@@ -671,4 +674,121 @@ TEST_F(Container, DamageIsMeasuredAndNamed) {
     EXPECT_EQ(groupdigits(999), "999");
     EXPECT_EQ(groupdigits(1000), "1,000");
     EXPECT_EQ(groupdigits(-1234567), "-1,234,567");
+}
+
+// ---- floods and limits ----
+
+namespace {
+// A 'CWS' movie declaring `declared` bytes whose body is a header and `zeros`
+// zero bytes, deflated piece by piece so that no gigabyte is ever held.
+Bytes zerostream(uint64_t zeros, uint32_t declared) {
+    Bytes out{'C', 'W', 'S', 10, uint8_t(declared), uint8_t(declared >> 8), uint8_t(declared >> 16),
+              uint8_t(declared >> 24)};
+    z_stream zs{};
+    deflateInit(&zs, 1);
+    const Bytes head{0x00, 0x00, 0x18, 0x01, 0x00};  // empty stage, rate, one frame
+    Bytes chunk(1 << 20, 0), buf(1 << 16);
+    auto pump = [&](const Bytes& in, size_t n, int flush) {
+        zs.next_in = const_cast<Bytef*>(in.data());
+        zs.avail_in = uInt(n);
+        do {
+            zs.next_out = buf.data();
+            zs.avail_out = uInt(buf.size());
+            deflate(&zs, flush);
+            out.insert(out.end(), buf.begin(), buf.end() - zs.avail_out);
+        } while (zs.avail_out == 0);
+    };
+    pump(head, head.size(), Z_NO_FLUSH);
+    for (uint64_t left = zeros; left > 0;) {
+        const size_t n = left < chunk.size() ? size_t(left) : chunk.size();
+        pump(chunk, n, Z_NO_FLUSH);
+        left -= n;
+    }
+    pump(chunk, 0, Z_FINISH);
+    deflateEnd(&zs);
+    return out;
+}
+}  // namespace
+
+TEST_F(Container, RunsOfPassThroughTagsShareOneEntryAndComeBackByteForByte) {
+    const std::vector<Bytes> frames(100000, swfb::showframe());
+    std::vector<Bytes> mixed(10, swfb::showframe());
+    mixed.push_back(action(1));
+    mixed.insert(mixed.end(), 10, swfb::showframe());
+    std::vector<Bytes> inner(20, framelabel("f"));
+    inner.push_back(swfb::showframe());
+    std::vector<Bytes> zerosafterend{swfb::showframe(), swfb::end(), Bytes(1 << 20, 0)};
+    struct Case {
+        const char* name;
+        std::vector<Bytes> tags;
+        std::vector<int> codes;  // of the entries; 0xFFFF is a run
+    };
+    const Case cases[] = {
+        {"a flood of empty tags", frames, {0xFFFF, 0}},
+        {"fewer than a run stay apart", std::vector<Bytes>(7, swfb::showframe()), {1, 1, 1, 1, 1, 1, 1, 0}},
+        {"a counted tag splits the runs", mixed, {0xFFFF, 12, 0xFFFF, 0}},
+        {"zeros after the End are kept as bytes", zerosafterend, {1, 0, 0xFFFF}},
+        {"a run inside a sprite", {swfb::sprite(2, 1, inner), swfb::place2(2, 1, 0, 0)}, {39, 0xFFFF, 0, 26, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Bytes in = movie(c.tags);
+        load(in);
+        ASSERT_TRUE(fileloaded());
+        EXPECT_EQ(loadedcodes(), c.codes);
+        EXPECT_EQ(swfb::inflatemovie(roundtrip(in)), in);
+    }
+}
+
+TEST_F(Container, MoviesBeyondTheLimitsFailWithAReason) {
+    struct Case {
+        const char* name;
+        std::function<void(const std::string&)> write;
+        const char* error;
+    };
+    const Case cases[] = {
+        {"declared and held past 1 GiB",
+         [](const std::string& p) { swfb::writefile(p, zerostream(kmaxmovie, 3000000000u)); },
+         "too large: 3.0 GB uncompressed, the limit is 1 GiB"},
+        {"a file past 1 GiB",
+         [](const std::string& p) {
+             swfb::writefile(p, movie({swfb::showframe()}));
+             ASSERT_EQ(truncate(p.c_str(), 1200000000), 0);  // sparse: nothing is written
+         },
+         "too large: a 1.2 GB file, the limit is 1 GiB uncompressed"},
+        {"more tags than the limit", [](const std::string& p) { swfb::writefile(p, movie(std::vector<Bytes>(60, action(1)))); },
+         "too many tags: more than the limit of 50 that are read one by one"},
+    };
+    CCmaxtags = 50;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string in = dir.file("big.swf"), out = dir.file("out.swf");
+        c.write(in);
+        two_readfile(in.c_str());
+        EXPECT_FALSE(fileloaded());
+        EXPECT_EQ(std::string(lasterror()), c.error);
+        EXPECT_EQ(tagcount(), 0);
+        dooptimize(out.c_str(), 0);
+        EXPECT_FALSE(exists(out));
+    }
+    // Runs count once: a flood of pass-through tags stays under the limit.
+    load(movie(std::vector<Bytes>(60, swfb::showframe())));
+    EXPECT_TRUE(fileloaded());
+    CCmaxtags = kmaxtags;
+    // A declared length past the limit over a stream that is not is a broken field.
+    load(zerostream(1000, 3000000000u));
+    EXPECT_TRUE(fileloaded());
+}
+
+TEST_F(Container, DecodersSayWhetherTheStreamGoesOnPastTheirLimit) {
+    Bytes data(2000, 9);
+    for (uint32_t limit : {1000u, 2000u, 5000u}) {
+        unsigned char* a = nullptr;
+        bytearrayappendraw(a, data.data(), data.size());
+        ziparray(a);
+        bool more = true;
+        unziparray(a, limit, nullptr, &more);
+        EXPECT_EQ(more, limit < 2000) << limit;
+        freearray(a);
+    }
 }

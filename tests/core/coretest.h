@@ -41,6 +41,7 @@ inline void resetengine() {
     setlzmaout(0);
     setfastzip(0);
     setsalvage(0);
+    CCmaxtags = kmaxtags;
 }
 
 class EngineTest : public ::testing::Test {
