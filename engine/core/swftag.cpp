@@ -60,7 +60,24 @@ Tswftag* Tswftag::makerun(const unsigned char* data, uint32_t from, uint32_t to)
 }
 
 void Tswftag::extendrun(const unsigned char* data, uint32_t from, uint32_t to) {
-    bytearrayappendraw(rawbody, data + from, to - from);
+    // Each header in its shortest form, as every other tag is written.
+    while (from < to) {
+        uint16_t code;
+        uint32_t bodylen, headlen;
+        if (!peekheader(data, to, from, code, bodylen, headlen) || uint64_t(from) + headlen + bodylen > to) {
+            bytearrayappendraw(rawbody, data + from, to - from);
+            break;
+        }
+        unsigned char head[6];
+        const bool longform = bodylen > 62 || code == 39;
+        const uint32_t word = uint32_t(code) * 64 + (longform ? 63 : bodylen);
+        head[0] = uint8_t(word);
+        head[1] = uint8_t(word >> 8);
+        for (int k = 0; k < 4; ++k) head[2 + k] = uint8_t(bodylen >> (8 * k));
+        bytearrayappendraw(rawbody, head, longform ? 6 : 2);
+        bytearrayappendraw(rawbody, data + from + headlen, bodylen);
+        from += headlen + bodylen;
+    }
     taglen = length(rawbody);
 }
 

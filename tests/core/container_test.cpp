@@ -718,12 +718,15 @@ TEST_F(Container, RunsOfPassThroughTagsShareOneEntryAndComeBackByteForByte) {
     std::vector<Bytes> inner(20, framelabel("f"));
     inner.push_back(swfb::showframe());
     std::vector<Bytes> zerosafterend{swfb::showframe(), swfb::end(), Bytes(1 << 20, 0)};
+    const std::vector<Bytes> longheads(10, swfb::tag(43, {'f', 0}, true)), shortheads(10, framelabel("f"));
     struct Case {
         const char* name;
         std::vector<Bytes> tags;
         std::vector<int> codes;  // of the entries; 0xFFFF is a run
+        std::vector<Bytes> written{};  // when not the same tags
     };
     const Case cases[] = {
+        {"long headers of short tags are written short", longheads, {0xFFFF, 0}, shortheads},
         {"a flood of empty tags", frames, {0xFFFF, 0}},
         {"fewer than a run stay apart", std::vector<Bytes>(7, swfb::showframe()), {1, 1, 1, 1, 1, 1, 1, 0}},
         {"a counted tag splits the runs", mixed, {0xFFFF, 12, 0xFFFF, 0}},
@@ -736,7 +739,7 @@ TEST_F(Container, RunsOfPassThroughTagsShareOneEntryAndComeBackByteForByte) {
         load(in);
         ASSERT_TRUE(fileloaded());
         EXPECT_EQ(loadedcodes(), c.codes);
-        EXPECT_EQ(swfb::inflatemovie(roundtrip(in)), in);
+        EXPECT_EQ(swfb::inflatemovie(roundtrip(in)), c.written.empty() ? in : movie(c.written));
     }
 }
 
