@@ -77,10 +77,12 @@ void growlist(Tswftag**& list, uint32_t count) {
 // empty tags then costs its bytes, not an object each.
 constexpr int32_t kjoinrun = 8;
 
-// "3.0 GB", as people read sizes that large.
-std::string gigabytes(uint64_t bytes) {
+// "3.0 GB", "9.0 MB": sizes in the messages that refuse a movie.
+std::string sizetext(uint64_t bytes) {
     char s[32];
-    std::snprintf(s, sizeof s, "%.1f GB", double(bytes) / 1e9);
+    if (bytes >= 1000000000) std::snprintf(s, sizeof s, "%.1f GB", double(bytes) / 1e9);
+    else if (bytes >= 1000000) std::snprintf(s, sizeof s, "%.1f MB", double(bytes) / 1e6);
+    else std::snprintf(s, sizeof s, "%.1f KB", double(bytes) / 1e3);
     return s;
 }
 
@@ -193,7 +195,7 @@ bool fillswftag(const char* path, Tswftag**& list, unsigned char*& head) {
     // Refused before it is read: no movie that large fits under the limit.
     const int64_t filebytes = filesize(path);
     if (filebytes > int64_t(kmaxmovie)) {
-        seterror("too large: a %s file, the limit is 1 GiB uncompressed", gigabytes(uint64_t(filebytes)).c_str());
+        seterror("too large: a %s file, the limit is 1 GiB uncompressed", sizetext(uint64_t(filebytes)).c_str());
         return false;
     }
     if (!dump2file(path, data, 0, 0)) {
@@ -224,7 +226,7 @@ bool fillswftag(const char* path, Tswftag**& list, unsigned char*& head) {
     if (data[0] != 'F' && declared > kmaxmovie &&
         decodedlength(data, length(data), uint64_t(kmaxmovie) + 1) > kmaxmovie) {
         setlength(data, 1, 0);
-        seterror("too large: %s uncompressed, the limit is 1 GiB", gigabytes(declared).c_str());
+        seterror("too large: %s uncompressed, the limit is 1 GiB", sizetext(declared).c_str());
         return false;
     }
     // FileLength is often a little off: a zlib stream is read to its own end,
@@ -405,7 +407,7 @@ bool fillswftag(const char* path, Tswftag**& list, unsigned char*& head) {
         droplist(list, count);
         setlength(data, 1, 0);
         _thisrato = 100;
-        seterror("out of memory reading the movie (%s uncompressed)", gigabytes(size).c_str());
+        seterror("out of memory reading the movie (%s uncompressed)", sizetext(size).c_str());
         return false;
     }
     if (failed) {
