@@ -214,6 +214,10 @@ bool alldigits(const std::string& s) { return !s.empty() && s.find_first_not_of(
 }  // namespace
 
 std::string makescratchdir(const std::string& root, const char* prefix, std::string& error) {
+    if (root.empty()) {
+        error = "no scratch folder given";
+        return "";
+    }
     std::string dir = absolutepath(root);
     while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
     if (dir.empty()) {

@@ -55,6 +55,10 @@ TEST(SoundEncode, ArgumentsByLevelWithRatesSwfCanDeclare) {
     // A custom setting without a rate or bitrate gives no run at all.
     EXPECT_TRUE(argsfor(4, 0, 16).empty());
     EXPECT_TRUE(argsfor(4, 11, 0).empty());
+    // A relative name is never read as an option.
+    const Args relative = getcmdparam_snd("-x/in.wav", "-");
+    ASSERT_GE(relative.size(), 2u);
+    EXPECT_EQ(Args(relative.end() - 2, relative.end()), (Args{"./-x/in.wav", "./-"}));
 
     for (int khz : {1, 5, 8, 11}) EXPECT_EQ(snaprate(khz), 11025u) << khz;
     for (int khz : {12, 16, 22}) EXPECT_EQ(snaprate(khz), 22050u) << khz;
