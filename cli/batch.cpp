@@ -42,43 +42,30 @@ bool makedirs(const std::string& dir, std::string& error) {
     return true;
 }
 
-// Each process gets its own scratch directory: the engine's temporary file
-// names are fixed, so two processes sharing one would overwrite each other.
+// Each process works in a private folder of its own under the scratch root,
+// made on first use: a worker makes its own after fork.
 class Tscratch {
 public:
-    explicit Tscratch(std::string base) : base_(std::move(base)) {}
+    explicit Tscratch(std::string root) : root_(std::move(root)) {}
+    // Empty when the folder cannot be made; error() says why.
     std::string dir() {
         if (pid_ != getpid()) {
             pid_ = getpid();
-            dir_ = base_ + (base_.back() == '/' ? "" : "/") + "cli-" + std::to_string(pid_) + "/";
-            std::string ignored;
-            makedirs(dir_, ignored);
+            dir_ = makescratchdir(root_, "cli", error_);
         }
         return dir_;
     }
+    const std::string& error() const { return error_; }
     void remove() {
         if (dir_.empty() || pid_ != getpid()) return;
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
+        removescratchdir(dir_);
         dir_.clear();
     }
 
 private:
-    std::string base_, dir_;
+    std::string root_, dir_, error_;
     pid_t pid_ = 0;
 };
-
-// Scratch directories of runs that were killed stay behind; their process is gone.
-void removestalescratch(const std::string& base) {
-    std::error_code ec;
-    for (const auto& e : std::filesystem::directory_iterator(base, ec)) {
-        const std::string name = e.path().filename().string();
-        if (name.rfind("cli-", 0) != 0 || name.size() == 4 || name.size() > 13) continue;
-        if (name.find_first_not_of("0123456789", 4) != std::string::npos) continue;
-        const pid_t pid = pid_t(std::stol(name.substr(4)));
-        if (kill(pid, 0) != 0 && errno == ESRCH) std::filesystem::remove_all(e.path(), ec);
-    }
-}
 
 // A write that was killed leaves the engine's "NAME.partXXXXXX" beside the output.
 void removepartials(const std::string& output) {
@@ -150,16 +137,24 @@ int runbatch(const Tclioptions& o, const Twalkresult& inputs) {
         std::fprintf(stderr, "shrinkwell-cli: --tools: the path is too long (at most %zu bytes)\n", kmaxenginepath);
         return 2;
     }
-    if (o.tmpdir.size() + 20 > kmaxenginepath) {
-        std::fprintf(stderr, "shrinkwell-cli: --tmp: the path is too long (at most %zu bytes)\n",
-                     kmaxenginepath - 20);
+    std::error_code ec;
+    const std::string tmproot = std::filesystem::absolute(o.tmpdir, ec).string();
+    if (tmproot.size() + kscratchroom > kmaxenginepath) {
+        std::fprintf(stderr, "shrinkwell-cli: --tmp: the path is too long (at most %zu bytes as an absolute path)\n",
+                     kmaxenginepath - kscratchroom);
         return 2;
     }
-    if (!makedirs(o.tmpdir, error) || (!o.info && !o.outdir.empty() && !makedirs(o.outdir, error))) {
+    if (!o.info && !o.outdir.empty() && !makedirs(o.outdir, error)) {
         std::fprintf(stderr, "shrinkwell-cli: cannot create %s\n", error.c_str());
         return 1;
     }
-    removestalescratch(o.tmpdir);
+    // Made here, so that an unusable root fails the run before any file.
+    Tscratch scratch(tmproot);
+    if (scratch.dir().empty()) {
+        std::fprintf(stderr, "shrinkwell-cli: %s\n", scratch.error().c_str());
+        return 1;
+    }
+    removestalescratch(tmproot, "cli");
     setfastzip(o.fast ? 1 : 0);
     setlzmaout(o.lzma ? 1 : 0);
     if (o.verbose) std::fputs(describesettings(o).c_str(), o.json ? stderr : stdout);
@@ -177,7 +172,6 @@ int runbatch(const Tclioptions& o, const Twalkresult& inputs) {
     std::signal(SIGTERM, oninterrupt);
     std::signal(SIGPIPE, SIG_IGN);
 
-    Tscratch scratch(o.tmpdir);
     Tprogressbar bar(!o.quiet && isatty(fileno(stderr)), stderr);
     const size_t total = files.size();
 
@@ -189,6 +183,12 @@ int runbatch(const Tclioptions& o, const Twalkresult& inputs) {
             return r;
         }
         Trunsettings s{o.params, o.toolsdir, scratch.dir(), o.allowlarger, o.salvage};
+        if (s.tmpdir.empty()) {
+            Tfileresult r;
+            r.source = files[i];
+            r.error = "cannot make a scratch folder: " + scratch.error();
+            return r;
+        }
         try {
             return o.info ? inspectfile(files[i], s, progress) : compressfile(files[i], outputs[i], s, progress);
         } catch (const std::bad_alloc&) {
@@ -251,6 +251,7 @@ int runbatch(const Tclioptions& o, const Twalkresult& inputs) {
                 showoverall();
             },
             []() { return cliinterrupted != 0; });
+        scratch.remove();
     }
     bar.clear();
 

@@ -160,6 +160,7 @@ Tfileresult compressfile(const std::string& source, const std::string& output, c
     setsalvage(0);
     if (!cliinterrupted) r.kept = keepsmaller(output.c_str(), s.allowlarger ? 1 : 0) != 0;
     r.rewritten = Crewrittensize;
+    r.notes = toolnotes();
     readkinds(r);
     r.srcsize = srcfilesize();
     r.dstsize = dstfilesize();

@@ -112,6 +112,9 @@ std::string resultjson(const Tfileresult& r) {
         if (r.dropped > 0) s += ",\"dropped\":" + num(r.dropped) + ",\"baseline\":" + num(savingbaseline(r));
         if (!r.damage.empty()) s += ",\"damage\":" + jsonstring(r.damage);
         if (r.salvaged) s += ",\"salvaged\":true";
+        s += ",\"notes\":[";
+        for (size_t i = 0; i < r.notes.size(); ++i) s += (i ? "," : "") + jsonstring(r.notes[i]);
+        s += "]";
         const Tusedvalues& u = r.used;
         auto ornull = [](int64_t v) { return v > 0 ? num(v) : std::string("null"); };
         s += ",\"settings\":{\"image_level\":" + num(u.imagelevel) + ",\"jpeg_quality\":" + num(u.jpegquality) +

@@ -55,6 +55,7 @@ std::string formatresult(const Tfileresult& r, bool verbose) {
     std::string s = r.source + " -> " + r.output + ": " + formatsize(r.srcsize) + " -> " + formatsize(r.dstsize) +
                     " (" + how + "), " + std::to_string(r.ms) + " ms\n";
     if (!r.warning.empty()) s += "  warning: " + r.warning + "\n";
+    for (const auto& n : r.notes) s += "  note: " + n + "\n";
     if (!verbose) return s;
     s += "  " + pad("kind", 7, true) + pad("count", 7, false) + pad("before", 12, false) + pad("after", 12, false) +
          "\n";

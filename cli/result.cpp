@@ -17,6 +17,10 @@ public:
         num(int64_t(s.size()));
         out += s;
     }
+    void list(const std::vector<std::string>& v) {
+        num(int64_t(v.size()));
+        for (const auto& s : v) str(s);
+    }
     std::string out;
 };
 
@@ -43,6 +47,17 @@ public:
         }
         s = data.substr(pos, size_t(n));
         pos += size_t(n);
+    }
+    void list(std::vector<std::string>& v) {
+        int64_t n = 0;
+        num(n);
+        // Each entry takes at least its 8-byte length.
+        if (bad || n < 0 || uint64_t(n) > (data.size() - pos) / 8) {
+            bad = true;
+            return;
+        }
+        v.assign(size_t(n), std::string());
+        for (auto& s : v) str(s);
     }
     const std::string& data;
     size_t pos = 0;
@@ -88,6 +103,7 @@ void fields(P& p, R& r) {
     for (auto* v : {&u.imagelevel, &u.jpegquality, &u.soundlevel, &u.soundhz, &u.soundkbps, &u.mono, &u.videolevel,
                        &u.videokbps})
         p.num(*v);
+    p.list(r.notes);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/enginestate.h"
 
@@ -53,6 +54,9 @@ struct Tfileresult {
     int64_t movielen = 0;    // uncompressed bytes of the movie as read
     int64_t dropped = 0;     // of those, bytes in no tag that were left out
     Tusedvalues used;
+    // Sounds and videos kept because lame or ffmpeg failed, timed out or wrote
+    // nothing usable ("sound 3 kept: lame timed out after 31 s").
+    std::vector<std::string> notes;
 };
 
 // The share of the source's size that the output stands for: all of it,

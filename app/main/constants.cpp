@@ -1,8 +1,11 @@
 #include "main/constants.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+
+#include "core/fileutil.h"
 
 const QString CUSTOM_FILE_NAME = QStringLiteral("custom.xml");
 const QString CONFIG_FILE_NAME = QStringLiteral("config.xml");
@@ -34,12 +37,20 @@ QString tempDirectory() {
            QStringLiteral("/temp");
 }
 
-bool resetTempDirectory(const QString& dir) {
-    if (dir.isEmpty()) return false;
-    QDir d(dir);
-    if (d.exists()) d.removeRecursively();
-    return QDir().mkpath(dir);
+QString makeTempDirectory(const QString& root, QString* error) {
+    std::string why = "no folder given";
+    std::string dir;
+    if (!root.isEmpty()) {
+        const std::string r = QFile::encodeName(root).toStdString();
+        dir = makescratchdir(r, "app", why);
+        // Other instances may be running: only folders whose process is gone go.
+        if (!dir.empty()) removestalescratch(r, "app");
+    }
+    if (dir.empty() && error) *error = QFile::decodeName(why.c_str());
+    return QFile::decodeName(dir.c_str());
 }
+
+void removeTempDirectory(const QString& dir) { removescratchdir(QFile::encodeName(dir).toStdString()); }
 
 QString toolsDirectory() {
     QFileInfo lame(lamePath + QStringLiteral("/lame"));

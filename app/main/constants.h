@@ -36,8 +36,12 @@ extern std::atomic<bool> g_bExitRequested;
 QString dataDirectory();
 // cache location + "/" + bundle id + "/temp": the engine's scratch folder.
 QString tempDirectory();
-// Deletes whatever an earlier run left in dir and creates it again.
-bool resetTempDirectory(const QString& dir);
+// This process's own folder under root (made by the engine's makescratchdir,
+// private to this user), after removing the folders of runs that were killed;
+// empty, with the reason in error, when root is unsafe or cannot be made.
+QString makeTempDirectory(const QString& root, QString* error = nullptr);
+// Removes a folder made by makeTempDirectory with everything in it.
+void removeTempDirectory(const QString& dir);
 // Prefix handed to the engine for lame and ffmpeg: lamePath + "/" when lame is
 // there, else empty so that the engine searches PATH.
 QString toolsDirectory();

@@ -49,10 +49,11 @@ QSWFWindow::QSWFWindow(QWidget* parent) : QMainWindow(parent) {
     setFixedSize(kWindowWidth, 395);
     g_bExitRequested = false;
 
-    // The temp folder is emptied before anything can have put files there.
+    // Without a scratch folder sounds and videos are kept as they are.
     m_dataDir = ::dataDirectory();
-    m_tmpDir = ::tempDirectory();
-    resetTempDirectory(m_tmpDir);
+    QString why;
+    m_tmpDir = makeTempDirectory(::tempDirectory(), &why);
+    if (m_tmpDir.isEmpty()) qWarning("scratch folder: %s", qPrintable(why));
     QDir().mkpath(m_dataDir);
     m_settings = new QShrinkwell(m_dataDir + QDir::separator() + CUSTOM_FILE_NAME);
 
@@ -86,6 +87,7 @@ QSWFWindow::~QSWFWindow() {
         // pending; it must not cut the next movie's read short.
         CCancelProc.store(0);
     }
+    removeTempDirectory(m_tmpDir);
     m_settings->Save();
     m_config->Save();
     qDeleteAll(m_outList);

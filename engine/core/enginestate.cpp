@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 
 Tparams CCparams{};
 Tdisproc CCdis_proc = nullptr;
@@ -54,3 +55,51 @@ void seterror(const char* fmt, ...) {
     va_end(ap);
 }
 const char* lasterror() { return CClasterror; }
+
+namespace {
+std::mutex toolnotesmutex;
+std::vector<std::string>& toolnotelist() {
+    static std::vector<std::string> notes;
+    return notes;
+}
+void addtoolnote(const std::string& note) {
+    std::lock_guard<std::mutex> lock(toolnotesmutex);
+    toolnotelist().push_back(note);
+}
+}  // namespace
+
+void notetoolrun(const std::string& what, const char* tool, int status, int timeout_ms) {
+    // A run stopped by the user is no fault of the tool.
+    if (status == 0 || CCancelProc.load() != 0) return;
+    std::string how;
+    if (status == -2) {
+        char secs[32];
+        const double s = timeout_ms / 1000.0;
+        std::snprintf(secs, sizeof secs, s >= 10 ? "%.0f" : "%.1f", s);
+        how = std::string("timed out after ") + secs + " s";
+    } else if (status == -1) {
+        how = "could not start or was killed by a signal";
+    } else if (status == 127) {
+        how = "could not be started";  // what the child exits with when exec fails
+    } else if (status > 0) {
+        how = "failed with exit status " + std::to_string(status);
+    } else {
+        return;  // another negative value: the run was interrupted
+    }
+    addtoolnote(what + " kept: " + tool + " " + how);
+}
+
+void notetooloutput(const std::string& what, const char* tool) {
+    if (CCancelProc.load() != 0) return;
+    addtoolnote(what + " kept: " + tool + " wrote no usable output");
+}
+
+std::vector<std::string> toolnotes() {
+    std::lock_guard<std::mutex> lock(toolnotesmutex);
+    return toolnotelist();
+}
+
+void cleartoolnotes() {
+    std::lock_guard<std::mutex> lock(toolnotesmutex);
+    toolnotelist().clear();
+}

@@ -2,6 +2,8 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "params.h"
 
@@ -40,3 +42,13 @@ void sourceclear();
 void sourceoutclear();
 void seterror(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 const char* lasterror();
+
+// Why sounds and videos of the file being worked on were kept after lame or
+// ffmpeg misbehaved, one line each ("sound 3 kept: lame timed out after 31 s").
+// Cleared when a file is read.
+// status is shellexecute_argv's: 0 and an interrupted run note nothing.
+void notetoolrun(const std::string& what, const char* tool, int status, int timeout_ms);
+// The tool ended well but what it wrote could not be used.
+void notetooloutput(const std::string& what, const char* tool);
+std::vector<std::string> toolnotes();
+void cleartoolnotes();

@@ -1,13 +1,18 @@
 #include "fileutil.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "enginestate.h"
 #include "pascal_com.h"
@@ -151,4 +156,124 @@ bool samefile(const char* a, const char* b) {
     struct stat sa, sb;
     if (stat(a, &sa) != 0 || stat(b, &sb) != 0) return false;
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+namespace {
+
+std::string absolutepath(const std::string& path) {
+    if (!path.empty() && path[0] == '/') return path;
+    std::vector<char> cwd(4096);
+    if (!getcwd(cwd.data(), cwd.size())) return "";
+    std::string base = cwd.data();
+    if (base.back() != '/') base += '/';
+    // "./" stays harmless wherever the name ends up.
+    return base + (path.compare(0, 2, "./") == 0 ? path.substr(2) : path);
+}
+
+// Why folder could be rearranged under us; empty when it cannot.
+std::string unsafefolder(const std::string& folder) {
+    struct stat st;
+    if (stat(folder.c_str(), &st) != 0) return std::strerror(errno);
+    if (!S_ISDIR(st.st_mode)) return "not a directory";
+    // Its owner, and anyone who may write in it without the sticky bit, can
+    // rename what is in it and put something of their own in its place.
+    if (st.st_uid != geteuid() && st.st_uid != 0) return "it belongs to another user";
+    if ((st.st_mode & (S_IWGRP | S_IWOTH)) && !(st.st_mode & S_ISVTX))
+        return "other users may write in it and it is not sticky";
+    return "";
+}
+
+// The same for root and every folder above it; empty when all are safe.
+std::string unsaferoot(const std::string& root, std::string& which) {
+    for (size_t at = 1; at <= root.size(); ++at) {
+        if (at < root.size() && root[at] != '/') continue;
+        which = root.substr(0, at);
+        const std::string why = unsafefolder(which);
+        if (!why.empty()) return why;
+    }
+    return "";
+}
+
+// Creates each missing folder of path, private to this user.
+bool makeprivatepath(const std::string& path, std::string& error) {
+    for (size_t at = 1; at <= path.size(); ++at) {
+        if (at < path.size() && path[at] != '/') continue;
+        const std::string part = path.substr(0, at);
+        struct stat st;
+        if (stat(part.c_str(), &st) == 0) continue;
+        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+            error = part + ": " + std::strerror(errno);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool alldigits(const std::string& s) { return !s.empty() && s.find_first_not_of("0123456789") == std::string::npos; }
+
+}  // namespace
+
+std::string makescratchdir(const std::string& root, const char* prefix, std::string& error) {
+    if (root.empty()) {
+        error = "no scratch folder given";
+        return "";
+    }
+    std::string dir = absolutepath(root);
+    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+    if (dir.empty()) {
+        error = root + ": the current folder cannot be named";
+        return "";
+    }
+    if (!makeprivatepath(dir, error)) return "";
+    std::string which;
+    const std::string why = unsaferoot(dir, which);
+    if (!why.empty()) {
+        error = dir + ": not used as a scratch folder: " + (which == dir ? "" : which + ": ") + why;
+        return "";
+    }
+    std::string name = (dir == "/" ? "" : dir) + "/" + prefix + "-" + std::to_string(getpid()) + "-XXXXXX";
+    if (!mkdtemp(name.data())) {
+        error = dir + ": " + std::strerror(errno);
+        return "";
+    }
+    return name + "/";
+}
+
+void removescratchdir(const std::string& dir) {
+    if (dir.empty()) return;
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+}
+
+void removestalescratch(const std::string& root, const char* prefix) {
+    const std::string head = std::string(prefix) + "-";
+    DIR* d = opendir(root.c_str());
+    if (!d) return;
+    std::vector<std::string> stale;
+    while (dirent* e = readdir(d)) {
+        const std::string name = e->d_name;
+        if (name.compare(0, head.size(), head) != 0) continue;
+        // "<pid>-XXXXXX", or the bare "<pid>" of older versions.
+        std::string pid = name.substr(head.size());
+        const size_t dash = pid.find('-');
+        if (dash != std::string::npos) {
+            if (pid.size() - dash - 1 != 6) continue;
+            pid.resize(dash);
+        }
+        if (!alldigits(pid) || pid.size() > 9) continue;
+        const std::string path = root + (root.back() == '/' ? "" : "/") + name;
+        struct stat st;
+        if (lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != geteuid()) continue;
+        const pid_t owner = pid_t(std::stol(pid));
+        if (owner != getpid() && kill(owner, 0) != 0 && errno == ESRCH) stale.push_back(path);
+    }
+    closedir(d);
+    for (const auto& path : stale) removescratchdir(path);
+}
+
+std::string scratchname(const std::string& dir, const char* stem, const char* ext) {
+    static std::atomic<unsigned> counter{0};
+    std::string s = dir;
+    if (!s.empty() && s.back() != '/') s += '/';
+    return s + stem + "-" + std::to_string(getpid()) + "-" + std::to_string(++counter) + ext;
 }

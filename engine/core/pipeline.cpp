@@ -50,6 +50,7 @@ void appinit(const char* toolsdir, const char* tmpdir) {
 
 void one_initdata(const char* toolsdir, const char* tmpdir) {
     appinit(toolsdir, tmpdir);
+    cleartoolnotes();
     clearres();
     sourceclear();
 }

@@ -199,6 +199,7 @@ bool Tswftag_definevideostream::savetofile(const char* path) {
 }
 
 bool Tswftag_definevideostream::loadfromfile(const char* path) {
+    notsmaller_ = false;
     Tflvfile file;
     std::vector<Tflvvideo> pictures;
     if (!file.loadfromfile(path) || !file.videotags(pictures)) return false;
@@ -212,7 +213,10 @@ bool Tswftag_definevideostream::loadfromfile(const char* path) {
         if (v.codec != codec || v.size == 0) return false;
         sum += v.size;
     }
-    if (sum >= collectedbytes_) return false;
+    if (sum >= collectedbytes_) {
+        notsmaller_ = true;
+        return false;
+    }
     std::swap(transcoded_.tagdata, file.tagdata);
     pictures_ = std::move(pictures);
     loaded = 1;
@@ -236,28 +240,34 @@ void Tswftag_definevideostream::unload() {
 
 void Tswftag_definevideostream_opt::fileproc() {
     unload();
-    const std::string in = std::string(CCtmpdir) + "tmpflv.flv";
-    const std::string out = std::string(CCtmpdir) + "tmpflvout.flv";
-    rmfile(in.c_str());
-    rmfile(out.c_str());
     if (!framecounter || uncollected_ || !flvdecodable(codecasread_)) return;
     // No codec the transcoder writes has alpha: transparency would be lost.
     if (hasalpha(codecasread_) && !hasalpha(kflvoutcodec)) return;
-    if (flvbitrate() <= 0) return;
+    // A missing transcoder is said once for the whole run, by the front end.
+    if (flvbitrate() <= 0 || !CCtmpdir[0] || !toolavailable(CCffmpeg)) return;
+    // Unique names: video jobs of other processes may share the folder.
+    const std::string in = scratchname(CCtmpdir, "tmpflv", ".flv");
+    const std::string out = scratchname(CCtmpdir, "tmpflvout", ".flv");
     if (savetofile(in.c_str())) {
-        const int status = shellexecute_argv(CCffmpeg, getcmdparam_flv(in, out, codecasread_, Width, Height),
-                                             flvtimeout_ms(uint32_t(framecounter), collected_.size()));
-        if (status == 0 && loadfromfile(out.c_str()) && flvssimfloor() > 0 && !closetoasread(in, out)) unload();
+        const int timeout = flvtimeout_ms(uint32_t(framecounter), collected_.size());
+        const int status = shellexecute_argv(CCffmpeg, getcmdparam_flv(in, out, codecasread_, Width, Height), timeout);
+        if (status != 0) {
+            notetoolrun(label(), "ffmpeg", status, timeout);
+        } else if (loadfromfile(out.c_str())) {
+            if (flvssimfloor() > 0 && !closetoasread(in, out)) unload();
+        } else if (!notsmaller_) {
+            notetooloutput(label(), "ffmpeg");
+        }
     }
     rmfile(in.c_str());
     rmfile(out.c_str());
 }
 
 bool Tswftag_definevideostream_opt::closetoasread(const std::string& in, const std::string& out) const {
-    const std::string stats = std::string(CCtmpdir) + "tmpflvssim.txt";
-    rmfile(stats.c_str());
-    const int status = shellexecute_argv(CCffmpeg, getcmdparam_ssim(in, out, stats, codecasread_, Width, Height),
-                                         flvtimeout_ms(uint32_t(framecounter), collected_.size()));
+    const std::string stats = scratchname(CCtmpdir, "tmpflvssim", ".txt");
+    const int timeout = flvtimeout_ms(uint32_t(framecounter), collected_.size());
+    const int status =
+        shellexecute_argv(CCffmpeg, getcmdparam_ssim(in, out, stats, codecasread_, Width, Height), timeout);
     std::stringstream text;
     {
         std::ifstream f(stats, std::ios::binary);
@@ -265,7 +275,14 @@ bool Tswftag_definevideostream_opt::closetoasread(const std::string& in, const s
     }
     rmfile(stats.c_str());
     std::vector<double> values;
-    if (status != 0 || !readssimstats(text.str(), values) || values.size() != size_t(framecounter)) return false;
+    if (status != 0) {
+        notetoolrun(label(), "ffmpeg (quality check)", status, timeout);
+        return false;
+    }
+    if (!readssimstats(text.str(), values) || values.size() != size_t(framecounter)) {
+        notetooloutput(label(), "ffmpeg (quality check)");
+        return false;
+    }
     const double floor = flvssimfloor();
     for (double v : values)
         if (!(v >= floor)) return false;

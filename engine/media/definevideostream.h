@@ -73,6 +73,7 @@ protected:
     uint8_t codecasread_ = 0;
     uint64_t collectedbytes_ = 0;
     bool uncollected_ = false;
+    bool notsmaller_ = false;  // the last loadfromfile refused only for size
 };
 
 class Tswftag_definevideostream_opt : public Tswftag_definevideostream {
@@ -85,6 +86,7 @@ private:
     // Whether every transcoded frame keeps the SSIM floor against its frame
     // as read; false also when the comparison cannot be made.
     bool closetoasread(const std::string& in, const std::string& out) const;
+    std::string label() const { return "video " + std::to_string(characterid); }
 };
 
 // The codec the transcoder is asked to write: Sorenson H.263. Of the codecs

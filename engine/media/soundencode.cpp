@@ -50,8 +50,9 @@ std::vector<std::string> getcmdparam_snd(const std::string& input, const std::st
     if (s.mono) args.push_back("-mm");
     // No LAME/Xing information frame: a player would play it as a frame of silence.
     args.push_back("-t");
-    args.push_back(input);
-    args.push_back(output);
+    // A relative name starting with '-' would be read as an option.
+    for (const std::string* path : {&input, &output})
+        args.push_back(path->empty() || path->front() == '/' ? *path : "./" + *path);
     return args;
 }
 
@@ -82,12 +83,11 @@ bool soundsmaller(const unsigned char* before, uint32_t beforelen, const std::ve
 Tsoundencoder::Tsoundencoder() {
     std::string dir = CCtmpdir;
     if (dir.empty()) return;  // no place for the files: the sound stays as read
-    if (dir.back() != '/') dir += '/';
-    base_ = dir + "tmpsound";
+    // Unique names: sound jobs of other processes may share the folder.
+    base_ = scratchname(dir, "tmpsound", "");
     wav_ = base_ + ".wav";
     mp3_ = base_ + ".mp3";
-    out_ = dir + "tmpsoundout.mp3";
-    removeall();
+    out_ = scratchname(dir, "tmpsoundout", ".mp3");
     ready_ = toolavailable(CClame);
 }
 
@@ -99,15 +99,21 @@ void Tsoundencoder::removeall() {
     for (const std::string* name : {&wav_, &mp3_, &out_}) rmfile(name->c_str());
 }
 
-bool Tsoundencoder::encode(const std::string& input, double seconds, Tmp3enc_dec& result) {
+bool Tsoundencoder::encode(const std::string& input, double seconds, Tmp3enc_dec& result, const std::string& what) {
     result.loadfrombuf(nullptr, 0);
     if (!ready_ || input.empty() || !(seconds > 0)) return false;
     std::vector<std::string> args = getcmdparam_snd(input, out_);
     if (args.empty()) return false;
     rmfile(out_.c_str());
-    if (shellexecute_argv(CClame, args, soundtimeout_ms(seconds)) != 0) return false;
-    if (!fileexists(out_.c_str()) || filesize(out_.c_str()) <= 0) return false;
-    if (result.loadfromfile(out_) == 0 || result.mixed || !swfmp3rate(result.samplingrate)) return false;
+    const int timeout = soundtimeout_ms(seconds);
+    const int status = shellexecute_argv(CClame, args, timeout);
+    if (status != 0) {
+        notetoolrun(what, "lame", status, timeout);
+        return false;
+    }
     // An encoder that gave up part-way through must not shorten the sound.
-    return result.seconds() >= seconds * 0.98 - 0.05;
+    const bool usable = fileexists(out_.c_str()) && filesize(out_.c_str()) > 0 && result.loadfromfile(out_) != 0 &&
+                        !result.mixed && swfmp3rate(result.samplingrate) && result.seconds() >= seconds * 0.98 - 0.05;
+    if (!usable) notetooloutput(what, "lame");
+    return usable;
 }

@@ -48,8 +48,8 @@ extern int CCsoundtimeout_base_ms;
 // make the movie grow.
 bool soundsmaller(const unsigned char* before, uint32_t beforelen, const std::vector<uint8_t>& after, uint32_t extra);
 
-// One re-encoding: the temporary file names in the engine's temporary
-// directory, all removed before the encoder runs and again when done.
+// One re-encoding: temporary file names of its own in the engine's temporary
+// directory, all removed when done.
 class Tsoundencoder {
 public:
     Tsoundencoder();
@@ -66,7 +66,8 @@ public:
     // Runs the encoder on input, which holds `seconds` of sound. True when it
     // ended in time and wrote MP3 frames, all at one rate that SWF can
     // declare and together about as long as the input; result then holds them.
-    bool encode(const std::string& input, double seconds, Tmp3enc_dec& result);
+    // Otherwise a tool note names `what` ("sound 3") and why.
+    bool encode(const std::string& input, double seconds, Tmp3enc_dec& result, const std::string& what);
 
 private:
     void removeall();

@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 #include <cstring>
 
 #include "main/constants.h"
@@ -42,18 +44,28 @@ private slots:
         QVERIFY(data != temp);
     }
 
-    void tempFolderStartsEmpty() {
+    void tempFolderIsPrivateAndOwnedByThisRun() {
         QTemporaryDir root;
-        const QString temp = root.filePath(QStringLiteral("cache/temp"));
-        QVERIFY(resetTempDirectory(temp));
-        QDir().mkpath(temp + QStringLiteral("/left/over"));
-        QFile f(temp + QStringLiteral("/old.wav"));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.close();
-        QVERIFY(resetTempDirectory(temp));
-        QVERIFY(QDir(temp).exists());
-        QVERIFY(QDir(temp).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
-        QVERIFY(!resetTempDirectory(QString()));
+        const QString cache = root.filePath(QStringLiteral("cache/temp"));
+        const QString mine = makeTempDirectory(cache);
+        QVERIFY(mine.startsWith(cache + QStringLiteral("/app-")));
+        struct stat st;
+        QVERIFY(stat(QFile::encodeName(mine).constData(), &st) == 0);
+        QCOMPARE(st.st_mode & 07777, mode_t(0700));
+        // A second instance gets a folder of its own and leaves this one alone.
+        const QString other = makeTempDirectory(cache);
+        QVERIFY(!other.isEmpty() && other != mine);
+        QVERIFY(QDir(mine).exists());
+        removeTempDirectory(other);
+        QVERIFY(!QDir(other).exists());
+        // A shared folder anyone may rename things in is refused.
+        const QString shared = root.filePath(QStringLiteral("shared"));
+        QVERIFY(QDir().mkpath(shared));
+        QVERIFY(chmod(QFile::encodeName(shared).constData(), 0777) == 0);
+        QString why;
+        QVERIFY(makeTempDirectory(shared, &why).isEmpty());
+        QVERIFY2(why.contains(QStringLiteral("not sticky")), qPrintable(why));
+        QVERIFY(makeTempDirectory(QString()).isEmpty());
     }
 
     void toolsPrefix() {

@@ -48,7 +48,7 @@ TEST(CliJson, CompressionLineCarriesSizesKindsAndTime) {
               "\"Image\":{\"count\":0,\"source\":0,\"dest\":0},\"Shape\":{\"count\":2,\"source\":400,\"dest\":300},"
               "\"Sound\":{\"count\":0,\"source\":0,\"dest\":0},\"Video\":{\"count\":0,\"source\":0,\"dest\":0},"
               "\"Font\":{\"count\":0,\"source\":0,\"dest\":0},\"AS\":{\"count\":1,\"source\":10,\"dest\":10}},"
-              "\"kept\":false,\"rewritten\":750,\"settings\":{\"image_level\":0,\"jpeg_quality\":90,"
+              "\"kept\":false,\"rewritten\":750,\"notes\":[],\"settings\":{\"image_level\":0,\"jpeg_quality\":90,"
               "\"sound_level\":0,\"sound_rate_hz\":44100,\"sound_kbps\":256,\"mono\":false,\"video_level\":0,"
               "\"video_kbps\":250},\"ms\":12}");
 }
@@ -112,6 +112,14 @@ TEST(CliResult, RecordSurvivesThePipe) {
     r.dropped = 7;
     r.damage = "zlib check failed after 9 bytes";
     r.used.videokbps = 120;
+    r.notes = {"sound 3 kept: lame timed out after 31 s", "video 4 kept: \"ffmpeg\" failed"};
+    EXPECT_NE(resultjson(r).find("\"notes\":[\"sound 3 kept: lame timed out after 31 s\",\"video 4 kept: "
+                                 "\\\"ffmpeg\\\" failed\"]"),
+              std::string::npos)
+        << resultjson(r);
+    EXPECT_NE(formatresult(r, false).find("\n  note: sound 3 kept: lame timed out after 31 s\n  note: video 4"),
+              std::string::npos)
+        << formatresult(r, false);
     Tfileresult back;
     ASSERT_TRUE(deserializeresult(serializeresult(r), back));
     EXPECT_EQ(resultjson(back), resultjson(r));

@@ -1,14 +1,18 @@
 // The report says once per run when movies needed lame or ffmpeg and the
-// program was not there.
+// program was not there, and per file when a program misbehaved; the scratch
+// folder it works in is its own.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <fstream>
 
 #include "cli/report.h"
+#include "support/soundbuilder.h"
 #include "support/videobuilder.h"
 #include "tempdir.h"
 
@@ -28,7 +32,122 @@ size_t count(const std::string& text, const std::string& what) {
     return n;
 }
 
+struct Ran {
+    int status = -1;
+    std::string out, err;
+};
+
+// The CLI run in folder cwd; stdout and stderr apart.
+Ran runcli(const Ttempdir& t, const std::string& cwd, std::vector<std::string> args) {
+    args.insert(args.begin(), SHRINKWELL_CLI);
+    const std::string out = t / "stdout", err = t / "stderr";
+    pid_t pid = fork();
+    if (pid == 0) {
+        int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(o, 1);
+        dup2(e, 2);
+        if (chdir(cwd.c_str()) != 0) _exit(126);
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    Ran r;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    auto slurp = [](const std::string& path) {
+        std::ifstream f(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(f), {});
+    };
+    r.out = slurp(out);
+    r.err = slurp(err);
+    return r;
+}
+
+// A movie with ADPCM sound 1 that any working encoder makes smaller.
+swfb::Bytes soundmovie() {
+    swfb::Movie m;
+    const swfb::Samples s = swfb::tone(22050, 22050, 440, 2);
+    m.tags = {swfb::definesound(1, 1, 2, 1, 1, 22050, swfb::adpcmencode(s, 2, 4)), swfb::showframe()};
+    return swfb::build(m);
+}
+
+void writetool(const std::string& path, const std::string& script) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    swfb::writefile(path, swfb::Bytes(script.begin(), script.end()));
+    chmod(path.c_str(), 0755);
+}
+
 }  // namespace
+
+TEST(ToolNotes, AToolThatMisbehavesIsNamedOnTheFilesLineAndInItsJson) {
+    Ttempdir t;
+    t.put("a.swf", soundmovie());
+    struct Case {
+        const char* what;
+        const char* script;
+        const char* note;
+    } cases[] = {
+        {"fails", "exit 1", "sound 1 kept: lame failed with exit status 1"},
+        {"writes garbage", "for out; do :; done; echo garbage > \"$out\"", "sound 1 kept: lame wrote no usable output"},
+    };
+    for (const Case& c : cases) {
+        writetool(t / "tools/lame", std::string("#!/bin/sh\n") + c.script + "\n");
+        const std::vector<std::string> common = {"--tmp", t / "scratch", "--tools", t / "tools/", "--overwrite",
+                                                 "-o", t / "out"};
+        std::vector<std::string> text = common, json = common;
+        text.push_back(t / "a.swf");
+        json.insert(json.end(), {"--json", t / "a.swf"});
+        const Ran plain = runcli(t, t.path(), text), lines = runcli(t, t.path(), json);
+        EXPECT_EQ(plain.status, 0) << c.what << plain.err;
+        EXPECT_NE(plain.out.find("\n  note: " + std::string(c.note) + "\n"), std::string::npos) << c.what << plain.out;
+        EXPECT_NE(lines.out.find(",\"notes\":[\"" + std::string(c.note) + "\"],"), std::string::npos)
+            << c.what << lines.out;
+    }
+}
+
+TEST(ScratchFolder, ARelativeRootStartingWithADashStillReachesTheEncoder) {
+    if (!swfb::havelame()) GTEST_SKIP() << "lame is not installed";
+    Ttempdir t;
+    t.put("a.swf", soundmovie());
+    // The real encoder, behind a script that notes where it was asked to read.
+    writetool(t / "tools/lame", "#!/bin/sh\nfor a; do case \"$a\" in *tmpsound*) echo \"$a\" >> '" + (t / "read") +
+                                    "';; esac; done\nexec lame \"$@\"\n");
+    const Ran r = runcli(t, t.path(),
+                         {"--tmp=-x", "--tools", t / "tools/", "--sound-quality", "3", "--json", "-o", "out", "a.swf"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\"notes\":[]"), std::string::npos) << r.out;
+    // Re-encoded: the sound shrank.
+    const size_t at = r.out.find("\"Sound\":{\"count\":1,\"source\":");
+    ASSERT_NE(at, std::string::npos) << r.out;
+    long source = 0, dest = 0;
+    ASSERT_EQ(std::sscanf(r.out.c_str() + at, "\"Sound\":{\"count\":1,\"source\":%ld,\"dest\":%ld", &source, &dest), 2);
+    EXPECT_LT(dest, source / 2) << r.out;
+    std::ifstream f(t / "read");
+    const std::string read((std::istreambuf_iterator<char>(f)), {});
+    EXPECT_EQ(count(read, "\n"), 2u) << read;
+    EXPECT_EQ(count(read, "\n" + (t / "-x/cli-")) + (read.rfind(t / "-x/cli-", 0) == 0), 2u)
+        << "absolute names: " << read;
+    EXPECT_TRUE(std::filesystem::is_empty(t / "-x")) << "its own folder is gone";
+    struct stat st;
+    ASSERT_EQ(stat((t / "-x").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u) << "a root made here is private";
+}
+
+TEST(ScratchFolder, ARootOthersCanRearrangeIsRefusedBeforeAnyFile) {
+    Ttempdir t;
+    t.put("a.swf", soundmovie());
+    std::filesystem::create_directories(t / "shared");
+    chmod((t / "shared").c_str(), 0777);
+    const Ran r = runcli(t, t.path(), {"--tmp", t / "shared", "-o", t / "out", t / "a.swf"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("other users may write in it and it is not sticky"), std::string::npos) << r.err;
+    EXPECT_TRUE(std::filesystem::is_empty(t / "shared"));
+    EXPECT_FALSE(std::filesystem::exists(t / "out/a_compressed.swf"));
+}
 
 TEST(ToolNotes, OneLinePerMissingProgramThatAMovieNeeded) {
     Tsummary s;

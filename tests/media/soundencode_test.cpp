@@ -55,6 +55,10 @@ TEST(SoundEncode, ArgumentsByLevelWithRatesSwfCanDeclare) {
     // A custom setting without a rate or bitrate gives no run at all.
     EXPECT_TRUE(argsfor(4, 0, 16).empty());
     EXPECT_TRUE(argsfor(4, 11, 0).empty());
+    // A relative name is never read as an option.
+    const Args relative = getcmdparam_snd("-x/in.wav", "-");
+    ASSERT_GE(relative.size(), 2u);
+    EXPECT_EQ(Args(relative.end() - 2, relative.end()), (Args{"./-x/in.wav", "./-"}));
 
     for (int khz : {1, 5, 8, 11}) EXPECT_EQ(snaprate(khz), 11025u) << khz;
     for (int khz : {12, 16, 22}) EXPECT_EQ(snaprate(khz), 22050u) << khz;
@@ -97,6 +101,7 @@ TEST(SoundEncode, MissingEncoderKeepsTheSoundAsRead) {
     EXPECT_EQ(r.find(14)->format, 1);
     EXPECT_EQ(Bytes(r.find(14)->data.begin(), r.find(14)->data.end()), Bytes(before.begin() + 7, before.end()));
     EXPECT_TRUE(r.leftover.empty());
+    EXPECT_TRUE(r.notes.empty()) << "a missing encoder is said once for the whole run, not per sound";
 }
 
 TEST(SoundEncode, HangingFailingOrWrongEncodersKeepTheSoundAsRead) {
@@ -107,15 +112,20 @@ TEST(SoundEncode, HangingFailingOrWrongEncodersKeepTheSoundAsRead) {
     struct Case {
         const char* what;
         std::string script;
+        std::string note;
         bool longsound = false;  // the time limit grows with it
     };
     // The output path is the last argument.
     const std::string last = "for a; do out=\"$a\"; done; ";
     std::vector<Case> cases = {
-        {"hangs", "#!/bin/sh\nexec sleep 30\n"},
-        {"fails after writing", "#!/bin/sh\n" + last + "head -c 500 /dev/zero > \"$out\"; exit 1\n"},
-        {"writes no frames", "#!/bin/sh\n" + last + "echo nothing > \"$out\"\n"},
+        {"hangs", "#!/bin/sh\nexec sleep 30\n", "sound 1 kept: lame timed out after 0.5 s"},
+        {"fails after writing", "#!/bin/sh\n" + last + "head -c 500 /dev/zero > \"$out\"; exit 1\n",
+         "sound 1 kept: lame failed with exit status 1"},
+        {"crashes", "#!/bin/sh\nkill -SEGV $$\n", "sound 1 kept: lame could not start or was killed by a signal"},
+        {"writes no frames", "#!/bin/sh\n" + last + "echo nothing > \"$out\"\n",
+         "sound 1 kept: lame wrote no usable output"},
     };
+    const std::string unusable = "sound 1 kept: lame wrote no usable output";
     if (swfb::havelame()) {
         // Frames at 16000 Hz, which SoundRate cannot declare; and far too short a sound.
         const Bytes wrongrate = swfb::lamemp3(swfb::tone(8000, 16000, 440, 1), 1, 16000, {"-b", "8", "-t"});
@@ -123,8 +133,10 @@ TEST(SoundEncode, HangingFailingOrWrongEncodersKeepTheSoundAsRead) {
         ASSERT_FALSE(wrongrate.empty());
         swfb::writefile(dir.file("wrongrate.mp3"), wrongrate);
         swfb::writefile(dir.file("short.mp3"), tooshort);
-        cases.push_back({"16000 Hz", "#!/bin/sh\n" + last + "cp '" + dir.file("wrongrate.mp3") + "' \"$out\"\n"});
-        cases.push_back({"too short", "#!/bin/sh\n" + last + "cp '" + dir.file("short.mp3") + "' \"$out\"\n", true});
+        cases.push_back(
+            {"16000 Hz", "#!/bin/sh\n" + last + "cp '" + dir.file("wrongrate.mp3") + "' \"$out\"\n", unusable});
+        cases.push_back(
+            {"too short", "#!/bin/sh\n" + last + "cp '" + dir.file("short.mp3") + "' \"$out\"\n", unusable, true});
     }
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -137,6 +149,7 @@ TEST(SoundEncode, HangingFailingOrWrongEncodersKeepTheSoundAsRead) {
         EXPECT_EQ(r.find(14)->data, Bytes(before.begin() + 7, before.end()));
         EXPECT_TRUE(r.leftover.empty());
         EXPECT_LT(r.seconds, 20.0);
+        EXPECT_EQ(r.notes, std::vector<std::string>{c.note});
     }
     CCsoundtimeout_base_ms = base;
 }

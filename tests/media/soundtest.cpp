@@ -25,6 +25,7 @@ Soundrun runsound(const swfb::Movie& m, const Tparams& p, const std::string& lam
     dooptimize(out.c_str(), 0);
     Soundrun r;
     r.written = dstfilesize() > 0;
+    r.notes = toolnotes();
     appfina();
     r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     r.file = swfb::readfile(out);

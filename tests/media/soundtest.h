@@ -41,6 +41,7 @@ struct Soundrun {
     Bytes file;
     std::vector<swfb::SoundTag> tags;
     std::vector<std::string> leftover;  // files left in the temporary directory
+    std::vector<std::string> notes;     // the engine's tool notes for the file
     bool written = false;
     double seconds = 0;                 // how long the run took
 
