@@ -201,8 +201,9 @@ void Tworkerpool::run(size_t count, const Ttask& task, const Tprogress& progress
             ending = true;
             killat = now() + kendgrace;
             giveupat = killat + kkillgrace;
+            // An idle worker ends by itself once its task pipe closes.
             for (Tworker& w : workers) {
-                if (w.pid > 0) kill(w.pid, kendnow);
+                if (w.pid > 0 && w.current >= 0) kill(w.pid, kendnow);
                 if (w.taskfd >= 0) close(w.taskfd);
                 w.taskfd = -1;
             }
