@@ -11,6 +11,7 @@
 #include <vector>
 
 #include <dirent.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "cli/filerun.h"
@@ -25,11 +26,40 @@ namespace {
 // The engine formats its temporary and tool names into 256-byte buffers.
 constexpr size_t kmaxenginepath = 255 - 16;
 
+pid_t mainpid = 0;
+bool singleprocess = true;
+
 void oninterrupt(int sig) {
+    // Workers get each Ctrl-C from the terminal and again from the main
+    // process: only the main process counts a second one.
+    if (getpid() != mainpid) {
+        if (cliinterrupted) return;
+    } else if (cliinterrupted) {
+        // Without workers a second interrupt ends the program at once; with
+        // them, the pool ends its workers and reports what they finished.
+        if (singleprocess) {
+            std::signal(sig, SIG_DFL);
+            raise(sig);
+        }
+        cliinterrupted = 2;
+        return;
+    }
     cliinterrupted = 1;
+    stoptools(true);
     CancelProc();
-    // A second interrupt ends the program at once.
-    std::signal(sig, SIG_DFL);
+}
+
+struct Tidentity {
+    bool exists = false;
+    dev_t dev = 0;
+    ino_t ino = 0;
+};
+
+Tidentity identity(const std::string& path) {
+    struct stat st;
+    Tidentity id;
+    if (!path.empty() && lstat(path.c_str(), &st) == 0) id = {true, st.st_dev, st.st_ino};
+    return id;
 }
 
 bool makedirs(const std::string& dir, std::string& error) {
@@ -168,6 +198,13 @@ int runbatch(const Tclioptions& o, const Twalkresult& inputs) {
         for (size_t i = 0; i < files.size(); ++i) outputs[i] = namer.choose(files[i], planerrors[i]);
     }
 
+    // What each output name was before the run: a failed file's output is
+    // removed only when it is one this run put there.
+    std::vector<Tidentity> before(outputs.size());
+    for (size_t i = 0; i < outputs.size(); ++i) before[i] = identity(outputs[i]);
+
+    mainpid = getpid();
+    singleprocess = o.jobs <= 1 || files.size() == 1;
     std::signal(SIGINT, oninterrupt);
     std::signal(SIGTERM, oninterrupt);
     std::signal(SIGPIPE, SIG_IGN);
@@ -207,7 +244,13 @@ int runbatch(const Tclioptions& o, const Twalkresult& inputs) {
     size_t printed = 0;
     auto deliver = [&](size_t i, Tfileresult& r) {
         if (r.source.empty()) r.source = files[i];
-        if (!r.ok && !o.info && !outputs[i].empty()) removepartials(outputs[i]);
+        if (!r.ok && !o.info && !outputs[i].empty()) {
+            // A worker ended mid-file may have left its write at either name.
+            removepartials(outputs[i]);
+            const Tidentity now = identity(outputs[i]);
+            if (now.exists && (!before[i].exists || now.dev != before[i].dev || now.ino != before[i].ino))
+                unlink(outputs[i].c_str());
+        }
         pending[i] = std::move(r);
         for (; printed < total && pending[printed]; ++printed) {
             const Tfileresult& p = *pending[printed];
@@ -250,7 +293,7 @@ int runbatch(const Tclioptions& o, const Twalkresult& inputs) {
                 deliver(i, r);
                 showoverall();
             },
-            []() { return cliinterrupted != 0; });
+            []() { return int(cliinterrupted); });
         scratch.remove();
     }
     bar.clear();

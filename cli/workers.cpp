@@ -1,8 +1,11 @@
 #include "cli/workers.h"
 
 #include "core/fileutil.h"
+#include "core/shellexec.h"
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -19,6 +22,28 @@ namespace {
 // Messages from a worker: 'P' index(4) percent(1), or 'R' index(4) length(4) record.
 constexpr char kprogress = 'P';
 constexpr char kresult = 'R';
+
+// The signal that tells a worker to end now, and how long the workers get.
+constexpr int kendnow = SIGUSR1;
+constexpr auto kendgrace = std::chrono::milliseconds(500);
+constexpr auto kkillgrace = std::chrono::milliseconds(300);
+
+// Where a worker is, for its kendnow handler.
+enum Tphase { PHASE_WAITING, PHASE_WORKING, PHASE_REPORTING };
+std::atomic<int> workerphase{PHASE_WAITING};
+volatile std::sig_atomic_t endasked = 0;
+
+// A result being sent is let through, so that an output which reached its
+// name is reported; a file still being worked on is abandoned, and the
+// parent removes what it left.
+void onendnow(int) {
+    if (workerphase.load() == PHASE_REPORTING) {
+        endasked = 1;
+        return;
+    }
+    stoptools(true);
+    _exit(1);
+}
 
 bool readall(int fd, void* data, size_t n) {
     char* p = static_cast<char*>(data);
@@ -52,8 +77,13 @@ struct Tworker {
 
 [[noreturn]] void workerloop(int taskfd, int resultfd, const Tworkerpool::Ttask& task,
                              const std::function<void()>& workerexit) {
+    struct sigaction sa {};
+    sa.sa_handler = onendnow;
+    sigemptyset(&sa.sa_mask);
+    sigaction(kendnow, &sa, nullptr);
     uint32_t index;
     while (readall(taskfd, &index, 4)) {
+        workerphase.store(PHASE_WORKING);
         int lastpercent = -1;
         Tprogressfn progress = [&](int percent) {
             if (percent == lastpercent) return;
@@ -64,12 +94,16 @@ struct Tworker {
             writeall(resultfd, m.data(), m.size());
         };
         Tfileresult r = task(index, progress);
+        workerphase.store(PHASE_REPORTING);
         const std::string record = serializeresult(r);
         std::string m(1, kresult);
         put32(m, index);
         put32(m, uint32_t(record.size()));
         m += record;
-        if (!writeall(resultfd, m.data(), m.size())) break;
+        const bool sent = writeall(resultfd, m.data(), m.size());
+        workerphase.store(PHASE_WAITING);
+        if (endasked) _exit(1);
+        if (!sent) break;
     }
     if (workerexit) workerexit();
     _exit(0);
@@ -143,12 +177,49 @@ void Tworkerpool::run(size_t count, const Ttask& task, const Tprogress& progress
     }
 
     bool forwarded = false;
+    bool ending = false;
+    auto now = [] { return std::chrono::steady_clock::now(); };
+    std::chrono::steady_clock::time_point killat, giveupat;
+    // A file whose worker is gone without its result.
+    auto lost = [&](Tworker& w, const std::string& why) {
+        if (w.current < 0) return;
+        Tfileresult r;
+        r.error = ending ? "interrupted" : why;
+        const size_t index = size_t(w.current);
+        w.current = -1;
+        done(index, r);
+    };
     for (;;) {
+        const int level = stop();
         // A stop interrupts the files in progress too; the workers' handlers cancel their engine.
-        if (!forwarded && stop()) {
+        if (!forwarded && level) {
             forwarded = true;
             for (const Tworker& w : workers)
                 if (w.pid > 0 && w.current >= 0) kill(w.pid, SIGINT);
+        }
+        if (!ending && level >= 2) {
+            ending = true;
+            killat = now() + kendgrace;
+            giveupat = killat + kkillgrace;
+            // An idle worker ends by itself once its task pipe closes.
+            for (Tworker& w : workers) {
+                if (w.pid > 0 && w.current >= 0) kill(w.pid, kendnow);
+                if (w.taskfd >= 0) close(w.taskfd);
+                w.taskfd = -1;
+            }
+        }
+        if (ending && now() >= killat) {
+            for (const Tworker& w : workers)
+                if (w.pid > 0) kill(w.pid, SIGKILL);
+        }
+        if (ending && now() >= giveupat) {
+            // Not even SIGKILL ended it (a stuck disk): stop waiting, keep nothing of it.
+            for (Tworker& w : workers) {
+                if (w.resultfd >= 0) close(w.resultfd);
+                w.resultfd = -1;
+                lost(w, "");
+            }
+            break;
         }
         // Hand out work to idle workers; an idle worker with nothing left is told to end.
         for (Tworker& w : workers) {
@@ -172,7 +243,8 @@ void Tworkerpool::run(size_t count, const Ttask& task, const Tprogress& progress
         }
         if (fds.empty()) break;
         size_t respawn = 0;
-        if (poll(fds.data(), fds.size(), -1) < 0) {
+        // Bounded so that a signal that came just before poll is seen.
+        if (poll(fds.data(), fds.size(), 50) < 0) {
             if (errno == EINTR) continue;
             break;
         }
@@ -215,11 +287,7 @@ void Tworkerpool::run(size_t count, const Ttask& task, const Tprogress& progress
             }
             w.pid = -1;
             if (w.current >= 0) {
-                Tfileresult r;
-                r.error = howitended(status);
-                const size_t index = size_t(w.current);
-                w.current = -1;
-                done(index, r);
+                lost(w, howitended(status));
                 ++respawn;
             }
         }
@@ -234,7 +302,7 @@ void Tworkerpool::run(size_t count, const Ttask& task, const Tprogress& progress
     for (Tworker& w : workers) {
         if (w.pid > 0) {
             int status;
-            while (waitpid(w.pid, &status, 0) < 0 && errno == EINTR) {
+            while (waitpid(w.pid, &status, ending ? WNOHANG : 0) < 0 && errno == EINTR) {
             }
         }
     }

@@ -14,13 +14,16 @@ public:
     // Run in the parent.
     using Tprogress = std::function<void(size_t index, int percent)>;
     using Tdone = std::function<void(size_t index, Tfileresult& result)>;  // in completion order
-    using Tstop = std::function<bool()>;
+    // 0 go on, 1 hand out nothing more, 2 end the workers now.
+    using Tstop = std::function<int()>;
 
     // workerexit runs in each worker before it ends (its own clean-up).
     Tworkerpool(int jobs, std::function<void()> workerexit);
     // Hands out tasks 0..count-1 until stop() says no more (the busy workers
     // then get SIGINT); every task handed out gets exactly one done() call,
-    // also when its worker dies.
+    // also when its worker dies. When stop() says 2, the workers end within
+    // about a second: a result already on its way is still delivered, the
+    // others fail as "interrupted".
     void run(size_t count, const Ttask& task, const Tprogress& progress, const Tdone& done, const Tstop& stop);
 
 private:

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <mutex>
 
+#include "shellexec.h"
+
 Tparams CCparams{};
 Tdisproc CCdis_proc = nullptr;
 void* CCvoid1 = nullptr;
@@ -36,7 +38,12 @@ void setslobject(void* object1, void* object2) {
 void setslproc(Tdisproc callback) { CCdis_proc = callback; }
 Trlist* getresourcelist() { return CCresource_list; }
 int position() { return _thisrato.load(std::memory_order_relaxed); }
-void CancelProc() { CCancelProc.store(1); }
+// A cancel also ends the tool that runs now, which would otherwise hold the
+// loop until its time limit.
+void CancelProc() {
+    CCancelProc.store(1);
+    stoptools(false);
+}
 
 void updatedis(const char*, int index, int kindbit, int code) {
     CCthisindex = index;

@@ -36,6 +36,7 @@ void setslobject(void* object1, void* object2);
 void setslproc(Tdisproc callback);
 Trlist* getresourcelist();
 int position();
+// Async-signal-safe; also ends the tool that runs now (stoptools).
 void CancelProc();
 void updatedis(const char* kindname, int index, int kindbit, int code);
 void sourceclear();

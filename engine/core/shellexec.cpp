@@ -2,17 +2,29 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 
+#include "enginestate.h"
+
 namespace {
+
+// Read by signal handlers, so lock-free: the group of the tool running now
+// (0 for none), how many stops were asked for, and whether tools are over.
+std::atomic<pid_t> runninggroup{0};
+std::atomic<unsigned> stoprequests{0};
+std::atomic<int> stoppedforgood{0};
+static_assert(std::atomic<pid_t>::is_always_lock_free && std::atomic<unsigned>::is_always_lock_free &&
+              std::atomic<int>::is_always_lock_free);
 
 int decode(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : -1; }
 
@@ -29,6 +41,23 @@ void sleepms(long ms) {
     timespec ts{ms / 1000, (ms % 1000) * 1000000L};
     while (nanosleep(&ts, &ts) < 0 && errno == EINTR) {
     }
+}
+
+// Whether pid has ended, without reaping it: until it is reaped its id
+// cannot be reused, so a stop that read runninggroup kills nobody else.
+bool ended(pid_t pid, bool block) {
+    for (;;) {
+        siginfo_t info{};
+        if (waitid(P_PID, id_t(pid), &info, WEXITED | WNOWAIT | (block ? 0 : WNOHANG)) == 0)
+            return block || info.si_pid == pid;
+        if (errno != EINTR) return true;  // the reaping wait then says -1
+        if (!block) return false;
+    }
+}
+
+void killgroup(pid_t pid) {
+    kill(-pid, SIGKILL);
+    kill(pid, SIGKILL);  // in case it never got its own group
 }
 
 bool isexecutable(const std::string& path) {
@@ -49,10 +78,18 @@ int shellexecute_argv(const std::string& program, const std::vector<std::string>
     std::vector<char*> argv;
     for (auto& w : words) argv.push_back(w.data());
     argv.push_back(nullptr);
+    if (stoppedforgood.load() || CCancelProc.load()) return ktoolstopped;
+    const unsigned stops = stoprequests.load();
+    const pid_t parent = getpid();
     pid_t pid = fork();
     if (pid < 0) return -1;  // nothing was started, so nothing to wait for
     if (pid == 0) {
-        setpgid(0, 0);  // so that a timeout also stops what the tool started
+        setpgid(0, 0);  // so that a timeout or a stop also ends what the tool started
+        // Dies with the thread that forked it; that thread waits here for the
+        // tool, so only a dying program sets this off. A parent that died
+        // before the prctl call is seen as a new parent process.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parent) _exit(127);
         int devnull = open("/dev/null", O_RDWR);
         if (devnull >= 0) {
             dup2(devnull, 0);
@@ -64,23 +101,41 @@ int shellexecute_argv(const std::string& program, const std::vector<std::string>
         _exit(127);
     }
     setpgid(pid, pid);  // also from here: no race with the child's own call
-    if (timeout_ms <= 0) return waitblocking(pid);
+    runninggroup.store(pid);
+    // A stop that came before the group was published could not reach it.
+    if (stoprequests.load() != stops) killgroup(pid);
+    // why: 0 to return the exit status, else what to return instead.
+    auto reap = [&](int why) {
+        runninggroup.store(0);
+        const int status = waitblocking(pid);
+        return stoprequests.load() != stops ? ktoolstopped : why ? why : status;
+    };
+    if (timeout_ms <= 0) {
+        ended(pid, true);
+        return reap(0);
+    }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
     long nap = 1;
     for (;;) {
-        int status = 0;
-        pid_t r = waitpid(pid, &status, WNOHANG);
-        if (r == pid) return decode(status);
-        if (r < 0 && errno != EINTR) return -1;
+        if (ended(pid, false)) return reap(0);
+        if (stoprequests.load() != stops) {
+            killgroup(pid);
+            return reap(ktoolstopped);
+        }
         if (std::chrono::steady_clock::now() >= deadline) {
-            kill(-pid, SIGKILL);
-            kill(pid, SIGKILL);
-            waitblocking(pid);
-            return -2;
+            killgroup(pid);
+            return reap(-2);
         }
         sleepms(nap);
         if (nap < 50) nap *= 2;
     }
+}
+
+void stoptools(bool forgood) {
+    if (forgood) stoppedforgood.store(1);
+    stoprequests.fetch_add(1);
+    const pid_t group = runninggroup.load();
+    if (group > 0) killgroup(group);
 }
 
 int shellexecute_wait(const char* program, const char* commandline) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <set>
 #include <vector>
@@ -66,4 +67,41 @@ TEST(CliWorkers, StopHandsOutNothingMore) {
         50, echo, [](size_t, int) {}, [&](size_t, Tfileresult&) { ++done; }, [&] { return done >= 3; });
     EXPECT_GE(done, 3);
     EXPECT_LE(done, 5) << "at most the files already handed out finish";
+}
+
+TEST(CliWorkers, EndingNowStopsHangingWorkersAndAccountsForEachFileOnce) {
+    Tworkerpool pool(2, nullptr);
+    std::vector<int> seen(10, 0);
+    std::vector<Tfileresult> results(10);
+    bool hanging = false;
+    const auto start = std::chrono::steady_clock::now();
+    pool.run(
+        seen.size(),
+        [](size_t i, const Tprogressfn& p) {
+            if (i >= 2) {
+                signal(SIGINT, SIG_IGN);  // deaf to the first stop, as an engine deep in a tag
+                p(1);
+                sleep(30);
+            }
+            return echo(i, p);
+        },
+        [&](size_t, int percent) { hanging = hanging || percent == 1; },
+        [&](size_t i, Tfileresult& r) {
+            ++seen[i];
+            results[i] = r;
+        },
+        [&] { return hanging ? 2 : 0; });
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    // A hanging file was handed out only after another had finished.
+    int ok = 0, interrupted = 0;
+    for (size_t i = 0; i < seen.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_LE(seen[i], 1);
+        if (!seen[i]) continue;
+        ok += results[i].ok;
+        interrupted += !results[i].ok;
+        EXPECT_EQ(results[i].error, results[i].ok ? "" : "interrupted");
+    }
+    EXPECT_GE(ok, 1);
+    EXPECT_GE(interrupted, 1) << "the hanging file is accounted for";
 }

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <thread>
 
 #include "coretest.h"
 
@@ -31,6 +32,18 @@ std::string slurp(const std::string& p) {
     std::stringstream s;
     s << f.rdbuf();
     return s.str();
+}
+
+// Whether pid ends within two seconds; a zombie that init has not reaped yet counts as ended.
+bool endsoon(pid_t pid) {
+    for (int i = 0; i < 200; ++i) {
+        if (kill(pid, 0) != 0) return true;
+        const std::string stat = slurp("/proc/" + std::to_string(pid) + "/stat");
+        const size_t paren = stat.rfind(')');
+        if (paren != std::string::npos && paren + 2 < stat.size() && stat[paren + 2] == 'Z') return true;
+        usleep(10000);
+    }
+    return false;
 }
 
 }  // namespace
@@ -315,14 +328,35 @@ TEST_F(Launcher, HangingProgramIsStoppedWithItsChildren) {
     // What the tool started is stopped as well.
     pid_t child = std::atoi(slurp(pidfile).c_str());
     ASSERT_GT(child, 0);
-    bool gone = false;
-    for (int i = 0; i < 200 && !gone; ++i) {
-        gone = kill(child, 0) != 0;
-        if (!gone) usleep(10000);
-    }
-    EXPECT_TRUE(gone);
+    EXPECT_TRUE(endsoon(child));
     EXPECT_EQ(shellexecute_argv("sh", {"-c", "exit 4"}, 5000), 4);
     EXPECT_EQ(shellexecute_argv("sh", {"-c", "kill -9 $$"}, 5000), -1);
+}
+
+// The desktop program cancels from its window thread while the engine's
+// thread waits for a tool, with or without a time limit.
+TEST_F(Launcher, CancelEndsTheRunningToolAndStartsNoOther) {
+    for (int limit : {0, 30000}) {
+        SCOPED_TRACE(limit);
+        const std::string pidfile = dir.file("child" + std::to_string(limit) + ".pid");
+        std::thread canceller([&] {
+            for (int i = 0; i < 1000 && slurp(pidfile).empty(); ++i) usleep(5000);
+            CancelProc();
+        });
+        auto t0 = std::chrono::steady_clock::now();
+        EXPECT_EQ(shellexecute_argv("sh", {"-c", "sleep 30 & echo $! > '" + pidfile + "'; wait"}, limit), -3);
+        canceller.join();
+        EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(5));
+        const pid_t child = std::atoi(slurp(pidfile).c_str());
+        ASSERT_GT(child, 0);
+        EXPECT_TRUE(endsoon(child));
+        // Until the engine's loop takes the cancel, no tool starts.
+        const std::string marker = dir.file("started");
+        EXPECT_EQ(shellexecute_argv("sh", {"-c", "touch '" + marker + "'"}, limit), -3);
+        EXPECT_NE(access(marker.c_str(), F_OK), 0);
+        CCancelProc = 0;
+        EXPECT_EQ(shellexecute_argv("sh", {"-c", "exit 4"}, limit), 4);
+    }
 }
 
 TEST_F(Launcher, ProgramGetsNoInput) {

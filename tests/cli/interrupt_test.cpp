@@ -1,0 +1,169 @@
+// Interrupts and a killed command line, with a lame that hangs: the tools
+// go down with the program, and what is on disk is what was reported.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <set>
+#include <sstream>
+#include <thread>
+
+#include "support/soundbuilder.h"
+#include "tempdir.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Tclock = std::chrono::steady_clock;
+
+std::string slurp(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), {});
+}
+
+// A zombie left to a parent that does not reap counts as gone.
+bool alive(pid_t pid) {
+    if (kill(pid, 0) != 0) return false;
+    const std::string stat = slurp("/proc/" + std::to_string(pid) + "/stat");
+    const size_t paren = stat.rfind(')');
+    return paren == std::string::npos || paren + 2 >= stat.size() || stat[paren + 2] != 'Z';
+}
+
+bool waitfor(const std::function<bool()>& what, std::chrono::milliseconds limit) {
+    const auto end = Tclock::now() + limit;
+    while (!what()) {
+        if (Tclock::now() >= end) return false;
+        std::this_thread::sleep_for(5ms);
+    }
+    return true;
+}
+
+// Exit status (1000 + the signal for a death by signal), or -1 when pid has
+// not ended within limit (it is then killed).
+int reap(pid_t pid, std::chrono::milliseconds limit) {
+    int status = 0;
+    const bool ended = waitfor([&] { return waitpid(pid, &status, WNOHANG) == pid; }, limit);
+    if (!ended) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
+}
+
+class CliInterrupt : public ::testing::Test {
+protected:
+    // A lame that notes its pid and then sleeps for `seconds`.
+    void fakelame(const std::string& seconds) {
+        const std::string lame = t.put("tools/lame");
+        std::ofstream(lame) << "#!/bin/sh\necho $$ >> '" << (t / "toolpids") << "'\nexec sleep " << seconds << "\n";
+        std::filesystem::permissions(lame, std::filesystem::perms::owner_all);
+    }
+    static swfb::Bytes soundmovie() {
+        const swfb::Samples s = swfb::tone(4000, 11025, 440, 1);
+        swfb::Movie m;
+        m.tags = {swfb::definesound(1, 1, 1, 1, 0, uint32_t(s.size()), swfb::adpcmencode(s, 1, 4)), swfb::showframe()};
+        return swfb::build(m);
+    }
+    pid_t start(std::vector<std::string> args) {
+        args.insert(args.begin(), {SHRINKWELL_CLI, "--tmp", t / "scratch", "--tools", t / "tools", "--json",
+                                   "--sound-quality", "3", "-o", t / "out"});
+        pid_t pid = fork();
+        if (pid == 0) {
+            setpgid(0, 0);  // its own group, as a terminal's foreground job
+            int o = open((t / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            int e = open((t / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            dup2(o, 1);
+            dup2(e, 2);
+            std::vector<char*> argv;
+            for (auto& a : args) argv.push_back(a.data());
+            argv.push_back(nullptr);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+        return pid;
+    }
+    std::vector<pid_t> toolpids() const {
+        std::vector<pid_t> v;
+        std::istringstream in(slurp(t / "toolpids"));
+        for (pid_t p; in >> p;) v.push_back(p);
+        return v;
+    }
+    bool toolstarted() const { return !toolpids().empty(); }
+    void expectnotoolleft() const {
+        for (pid_t p : toolpids()) EXPECT_TRUE(waitfor([&] { return !alive(p); }, 1000ms)) << "tool " << p;
+    }
+    Ttempdir t;
+};
+
+TEST_F(CliInterrupt, AnInterruptEndsTheHangingToolAtOnce) {
+    fakelame("30");
+    t.put("in/a.swf", soundmovie());
+    for (const char* jobs : {"1", "2"}) {
+        SCOPED_TRACE(jobs);
+        std::filesystem::remove(t / "toolpids");
+        t.put("in/b.swf", soundmovie());
+        const pid_t cli = start({"-j", jobs, t / "in"});
+        ASSERT_TRUE(waitfor([&] { return toolstarted(); }, 10000ms)) << slurp(t / "stderr");
+        const auto sent = Tclock::now();
+        kill(cli, SIGTERM);
+        EXPECT_EQ(reap(cli, 5000ms), 130) << slurp(t / "stderr");
+        EXPECT_LT(Tclock::now() - sent, 2000ms);
+        expectnotoolleft();
+        EXPECT_TRUE(std::filesystem::is_empty(t / "out")) << "interrupted files leave nothing";
+    }
+}
+
+TEST_F(CliInterrupt, AKilledProgramLeavesNoToolBehind) {
+    fakelame("30");
+    t.put("in/a.swf", soundmovie());
+    const pid_t cli = start({t / "in/a.swf"});
+    ASSERT_TRUE(waitfor([&] { return toolstarted(); }, 10000ms)) << slurp(t / "stderr");
+    kill(cli, SIGKILL);
+    reap(cli, 5000ms);
+    expectnotoolleft();
+}
+
+// Whatever moment the second interrupt comes at, every output on disk is
+// reported, every reported output is on disk, and no partial write is left.
+TEST_F(CliInterrupt, ASecondInterruptWithWorkersReportsWhatIsOnDisk) {
+    fakelame("0.15");
+    for (int i = 0; i < 12; ++i) t.put("in/m" + std::to_string(i) + ".swf", soundmovie());
+    for (auto gap : {0ms, 40ms, 120ms}) {
+        SCOPED_TRACE(gap.count());
+        std::filesystem::remove_all(t / "out");
+        std::filesystem::remove(t / "toolpids");
+        const pid_t cli = start({"-j", "2", t / "in"});
+        ASSERT_TRUE(waitfor([&] { return toolpids().size() >= 3; }, 10000ms)) << slurp(t / "stderr");
+        // Ctrl-C reaches the workers too.
+        kill(-cli, SIGINT);
+        std::this_thread::sleep_for(gap);
+        const auto second = Tclock::now();
+        kill(-cli, SIGINT);
+        EXPECT_EQ(reap(cli, 5000ms), 130) << slurp(t / "stderr");
+        EXPECT_LT(Tclock::now() - second, 1000ms);
+
+        std::set<std::string> reported, ondisk;
+        std::istringstream lines(slurp(t / "stdout"));
+        const std::string key = "\"output\":\"";
+        for (std::string l; std::getline(lines, l);) {
+            const size_t at = l.find(key);
+            if (at == std::string::npos || l.find("\"ok\":true") == std::string::npos) continue;
+            const size_t from = at + key.size();
+            reported.insert(l.substr(from, l.find('"', from) - from));
+        }
+        std::error_code ec;
+        for (const auto& e : std::filesystem::directory_iterator(t / "out", ec)) ondisk.insert(e.path().string());
+        EXPECT_EQ(reported, ondisk) << slurp(t / "stdout") << slurp(t / "stderr");
+        expectnotoolleft();
+    }
+}
+
+}  // namespace
