@@ -205,40 +205,52 @@ bool lzmastart(lzma_stream& strm, const unsigned char* data, uint32_t datalen, u
 
 }  // namespace
 
-uint64_t decodedlength(const unsigned char* file, uint32_t n, uint64_t stop) {
-    if (n < 8) return n;
-    if (file[0] == 'F') return n;
+namespace {
+
+// Calls step(buffer, size, got) into a throwaway buffer while it says the
+// stream goes on, adding what each call decoded to total, up to stop.
+template <typename Step>
+uint64_t drain(uint64_t total, uint64_t stop, Step step) {
     static thread_local unsigned char sink[1 << 16];
-    uint64_t total = 8;
+    for (bool more = true; more && total < stop;) {
+        size_t got = 0;
+        more = step(sink, sizeof sink, got);
+        total += got;
+    }
+    return total;
+}
+
+}  // namespace
+
+uint64_t decodedlength(const unsigned char* file, uint32_t n, uint64_t stop) {
+    if (n < 8 || file[0] == 'F') return n;
     if (file[0] == 'C') {
         z_stream zs{};
-        if (inflateInit(&zs) != Z_OK) return total;
+        if (inflateInit(&zs) != Z_OK) return 8;
         zs.next_in = const_cast<unsigned char*>(file + 8);
         zs.avail_in = n - 8;
-        int rc = Z_OK;
-        while (rc == Z_OK && total < stop) {
-            zs.next_out = sink;
-            zs.avail_out = sizeof sink;
-            rc = inflate(&zs, Z_NO_FLUSH);
-            total += sizeof sink - zs.avail_out;
-            if (zs.avail_in == 0 && zs.avail_out != 0) break;
-        }
+        const uint64_t total = drain(8, stop, [&zs](unsigned char* out, size_t size, size_t& got) {
+            zs.next_out = out;
+            zs.avail_out = uInt(size);
+            const int rc = inflate(&zs, Z_NO_FLUSH);
+            got = size - zs.avail_out;
+            return rc == Z_OK && !(zs.avail_in == 0 && zs.avail_out != 0);
+        });
         inflateEnd(&zs);
         return total;
     }
-    if (n < 17) return total;
+    if (n < 17) return 8;
     const uint32_t declared = uint32_t(file[4]) | uint32_t(file[5]) << 8 | uint32_t(file[6]) << 16 |
                               uint32_t(file[7]) << 24;
     lzma_stream strm;
-    if (!lzmastart(strm, file + 12, n - 12, declared > 8 ? declared - 8 : 0, declared < 21)) return total;
-    lzma_ret rc = LZMA_OK;
-    while (rc == LZMA_OK && total < stop) {
-        strm.next_out = sink;
-        strm.avail_out = sizeof sink;
-        rc = lzma_code(&strm, LZMA_FINISH);
-        total += sizeof sink - strm.avail_out;
-        if (strm.avail_in == 0 && strm.avail_out != 0) break;
-    }
+    if (!lzmastart(strm, file + 12, n - 12, declared > 8 ? declared - 8 : 0, declared < 21)) return 8;
+    const uint64_t total = drain(8, stop, [&strm](unsigned char* out, size_t size, size_t& got) {
+        strm.next_out = out;
+        strm.avail_out = size;
+        const lzma_ret rc = lzma_code(&strm, LZMA_FINISH);
+        got = size - strm.avail_out;
+        return rc == LZMA_OK && !(strm.avail_in == 0 && strm.avail_out != 0);
+    });
     lzma_end(&strm);
     return total;
 }

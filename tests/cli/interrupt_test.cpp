@@ -75,20 +75,7 @@ protected:
     pid_t start(std::vector<std::string> args) {
         args.insert(args.begin(), {SHRINKWELL_CLI, "--tmp", t / "scratch", "--tools", t / "tools", "--json",
                                    "--sound-quality", "3", "-o", t / "out"});
-        pid_t pid = fork();
-        if (pid == 0) {
-            setpgid(0, 0);  // its own group, as a terminal's foreground job
-            int o = open((t / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            int e = open((t / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            dup2(o, 1);
-            dup2(e, 2);
-            std::vector<char*> argv;
-            for (auto& a : args) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        return pid;
+        return spawnwithfiles(args, t / "stdout", t / "stderr", "", true);
     }
     std::vector<pid_t> toolpids() const {
         std::vector<pid_t> v;

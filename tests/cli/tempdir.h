@@ -1,8 +1,12 @@
 // A scratch directory for one test, removed with everything in it.
 #pragma once
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "support/swfbuilder.h"
 
@@ -29,3 +33,23 @@ public:
 private:
     std::string path_;
 };
+
+// Starts the program args[0] with stdout and stderr in the files out and err,
+// in folder cwd when given, in a process group of its own when newgroup (as a
+// terminal's foreground job). Returns its pid.
+inline pid_t spawnwithfiles(std::vector<std::string> args, const std::string& out, const std::string& err,
+                            const std::string& cwd = "", bool newgroup = false) {
+    const pid_t pid = fork();
+    if (pid != 0) return pid;
+    if (newgroup) setpgid(0, 0);
+    const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    dup2(o, 1);
+    dup2(e, 2);
+    if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(126);
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+}

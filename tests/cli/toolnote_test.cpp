@@ -41,19 +41,7 @@ struct Ran {
 Ran runcli(const Ttempdir& t, const std::string& cwd, std::vector<std::string> args) {
     args.insert(args.begin(), SHRINKWELL_CLI);
     const std::string out = t / "stdout", err = t / "stderr";
-    pid_t pid = fork();
-    if (pid == 0) {
-        int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(o, 1);
-        dup2(e, 2);
-        if (chdir(cwd.c_str()) != 0) _exit(126);
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
+    const pid_t pid = spawnwithfiles(args, out, err, cwd);
     Ran r;
     int status = 0;
     waitpid(pid, &status, 0);
