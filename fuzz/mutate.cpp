@@ -427,9 +427,10 @@ struct Mutator {
             break;
         default: {
             size_t at = firsttag(m.body);
-            if (at >= 2) {
+            size_t back = 2 + 2 * rng.below(2);  // frame count or frame rate
+            if (at >= back + 1 && at - back + 2 <= m.body.size()) {
                 uint16_t v = uint16_t(rng.chance(50) ? interesting32[rng.below(std::size(interesting32))] : rng.next());
-                size_t p = at - 2 - 2 * rng.below(2);  // frame count or frame rate
+                size_t p = at - back;
                 m.body[p] = uint8_t(v);
                 m.body[p + 1] = uint8_t(v >> 8);
                 note("count" + num(v));
