@@ -123,9 +123,10 @@ done
 
 (cd "$dir/movies" && sha256sum --quiet -c "$dir/before.sha" >"$dir/changed" 2>&1) || true
 
-python3 - "$dir" "$passes" "$gen" "$(($(date +%s) - start))" <<'EOF'
+python3 - "$dir" "$passes" "$gen" "$(($(date +%s) - start))" "$pertimeout" <<'EOF'
 import json, os, sys
 d, passes, gen, total = sys.argv[1], sys.argv[2].split(), int(sys.argv[3]), int(sys.argv[4])
+limit_ms = int(sys.argv[5]) * 1000
 manifest = {}
 for line in open(os.path.join(d, "movies", "MANIFEST.tsv")):
     name, seedname, size, ops = (line.rstrip("\n").split("\t") + [""])[:4]
@@ -148,7 +149,7 @@ for p in passes:
             crashes.append((name, status, san))
     # Every file must have a JSON line; a bad batch counts through its files run alone.
     ok = failed = missing = 0
-    seen = set()
+    seen, slow = set(), []
     for r in runs:
         if r[4] == "1" or r[3] not in ("0", "1"):
             continue
@@ -160,6 +161,10 @@ for p in passes:
                 continue
             names.add(os.path.basename(j.get("source", "")))
             ok, failed = (ok + 1, failed) if j.get("ok") else (ok, failed + 1)
+            # A batch has a longer limit than one file; a file that took longer
+            # than its own limit would have timed out alone.
+            if j.get("ms", 0) > limit_ms:
+                slow.append((os.path.basename(j.get("source", "")), j["ms"]))
         listed = open(os.path.join(d, "batches", r[1])).read().split() if r[1].startswith("b") else [r[1]]
         missing += len(set(listed) - names)
         seen |= names
@@ -172,12 +177,15 @@ for p in passes:
         peakinput = peak[1]
     secs = sum(float(r[6] or 0) for r in batches)
     print(f"pass {p}: {len(seen)} files reported, ok {ok}, failed cleanly {failed}, no JSON line {missing}, "
-          f"crashes {len(crashes)}, timeouts {len(timeouts)}; peak RSS {int(peak[5]) // 1024} MB in {peak[1]} ({peakinput}); "
+          f"crashes {len(crashes)}, timeouts {len(timeouts)}, over {limit_ms // 1000} s in a batch {len(slow)}; peak RSS {int(peak[5]) // 1024} MB in {peak[1]} ({peakinput}); "
           f"CLI time {secs:.0f} s")
     for name, status, san in crashes:
         seedname, size, ops = manifest.get(name, ("?", 0, ""))
         print(f"  crash {name} exit {status}{' sanitizer' if san else ''}: seed {seedname}, {size} B, {ops}"
               f"  (log {d}/log/{p}/{name}/stderr)")
+    for name, ms in slow:
+        seedname, size, ops = manifest.get(name, ("?", 0, ""))
+        print(f"  slow {name} {ms / 1000:.0f} s: seed {seedname}, {size} B, {ops}")
     for name in timeouts:
         seedname, size, ops = manifest.get(name, ("?", 0, ""))
         print(f"  timeout {name}: seed {seedname}, {size} B, {ops}")
