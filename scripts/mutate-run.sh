@@ -14,7 +14,7 @@
 #   MUTATE_BATCH    movies per CLI process (default 25)
 #   MUTATE_TIMEOUT  seconds per movie when run alone (default 60)
 #   MUTATE_RSS_MB   ASan's hard RSS limit, reported as a crash (default 3072)
-#   MUTATE_PASSES   presets: best, medium (default "best medium")
+#   MUTATE_PASSES   best, medium, plain (default preset, no salvage) (default "best medium")
 #   MUTATE_DIR      work folder (default /tmp/shrinkwell-mutate)
 #   MUTATE_BUILD=0  use build-asan as it is
 # Rebuild one input: build-asan/fuzz/mutate SEEDS OUT --one N SEED
@@ -40,6 +40,7 @@ export LSAN_OPTIONS="exitcode=23"
 passflags() {
     case $1 in
     best) echo "--salvage" ;;
+    plain) echo "" ;;  # as a user runs it: damaged movies fail
     medium) echo "--preset Medium --salvage --allow-larger --lzma" ;;
     *) echo "mutate-run: unknown pass $1" >&2; exit 2 ;;
     esac
