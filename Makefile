@@ -3,6 +3,8 @@
 #   make test    release build + tests, then the same tests under ASan and UBSan
 #   make bench   release build + every benchmark
 #   make fuzz    clang build with libFuzzer; FUZZ_SECONDS (default 1800)
+#   make mutate  the command line under ASan/UBSan over MUTATE_COUNT (default 10000)
+#                mutated movies, in /tmp/shrinkwell-mutate (scripts/mutate-run.sh)
 #   make screenshots  PNGs of every state of the desktop window, under out/screenshots/ (Xvfb)
 #   make clean
 # CORPUS=/path/to/movies points the corpus test and benchmarks at real movies.
@@ -13,6 +15,7 @@ SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 BUILD_TYPE ?= RelWithDebInfo
 FUZZ_SECONDS ?= 1800
+MUTATE_COUNT ?= 10000
 CORPUS ?=
 
 RELEASE_DIR := build
@@ -26,7 +29,7 @@ SANITIZER_ENV := \
   UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1 \
   LSAN_OPTIONS=exitcode=23
 
-.PHONY: all deps configure-release release asan demo test test-release test-asan bench fuzz screenshots clean
+.PHONY: all deps configure-release release asan demo test test-release test-asan bench fuzz mutate screenshots clean
 
 all: release
 
@@ -78,6 +81,9 @@ fuzz: deps
 	new=$$(( $$(ls fuzz/crashes | wc -l) - before )); \
 	if [ $$new -gt 0 ]; then echo "fuzz: $$new new input(s) in fuzz/crashes/"; exit 1; fi; \
 	exit $$status
+
+mutate: deps
+	MUTATE_COUNT=$(MUTATE_COUNT) MUTATE_JOBS=$(JOBS) scripts/mutate-run.sh
 
 screenshots: configure-release
 	BUILD_DIR=$(RELEASE_DIR) scripts/screenshots.sh

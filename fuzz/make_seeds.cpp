@@ -5,6 +5,9 @@
 #include <cstdio>
 #include <string>
 
+#include "support/bitmapbuilder.h"
+#include "support/fontbuilder.h"
+#include "support/soundbuilder.h"
 #include "support/swfbuilder.h"
 
 using namespace swfb;
@@ -84,6 +87,87 @@ Movie media() {
     return m;
 }
 
+// Every bitmap form the engine decodes, each shown through a shape.
+Movie bitmaps() {
+    Movie m;
+    Bytes jpeg = jpegimage(16, 8, 60), tables, image;
+    splitjpeg(jpeg, tables, image);
+    m.tags.push_back(jpegtables(tables));
+    m.tags.push_back(definebits(1, image));
+    m.tags.push_back(definebitsjpeg2(2, jpegimage(8, 8, 40, 1)));
+    m.tags.push_back(definebitsjpeg3(3, jpegimage(8, 4, 50), Bytes(32, 0x80)));
+    Bytes palette;  // format 3: a four-colour table, then rows padded to four bytes
+    for (int i = 0; i < 4; ++i) palette.insert(palette.end(), {uint8_t(i * 60), uint8_t(255 - i * 60), 90});
+    for (int i = 0; i < 4 * 4; ++i) palette.push_back(uint8_t(i % 4));
+    m.tags.push_back(definebitslossless(4, 3, 4, 4, palette, 4));
+    Bytes argb;
+    for (int i = 0; i < 5 * 3; ++i) argb.insert(argb.end(), {uint8_t(i * 17), uint8_t(i * 5), 40, 200});
+    m.tags.push_back(definebitslossless2(5, 5, 5, 3, argb));
+    for (uint16_t i = 1; i <= 5; ++i) {
+        m.tags.push_back(bitmapshape(uint16_t(10 + i), i, 400, 300, 20 << 16, 20 << 16));
+        m.tags.push_back(place2(uint16_t(10 + i), i, 500 * i, 200));
+    }
+    m.tags.push_back(showframe());
+    return m;
+}
+
+Movie text() {
+    Movie m;
+    FontSpec f;
+    f.code = 75;
+    f.glyphs = {glyphsquare(0, 0, 400), glyphsquare(100, 100, 600)};
+    f.layout = true;
+    f.ascent = 800;
+    f.descent = 200;
+    f.advances = {500, 700};
+    f.kerning = {{'A', 'B', -20}};
+    m.tags.push_back(definefont(f));
+    TextRec r;
+    r.fontid = 1;
+    r.height = 240;
+    r.color = true;
+    r.hasx = r.hasy = true;
+    r.x = 40;
+    r.y = 300;
+    r.glyphs = {{0, 500}, {1, 700}, {0, 500}};
+    m.tags.push_back(definetext(11, 2, {r}));
+    EditText e;
+    e.id = 3;
+    e.fontid = 1;
+    e.text = "AB";
+    e.hascolor = true;
+    e.rgba = 0x204080FF;
+    m.tags.push_back(defineedittext(e));
+    m.tags.push_back(place2(2, 1, 100, 100));
+    m.tags.push_back(place2(3, 2, 100, 900));
+    m.tags.push_back(showframe());
+    return m;
+}
+
+// Sounds in the forms that are decoded or re-encoded: PCM, ADPCM, MP3 frames.
+Movie sounds() {
+    Movie m;
+    m.frames = 2;
+    const Samples s = tone(800, 11025, 440, 1, 8000);
+    Bytes pcm;
+    for (int16_t v : s) pcm.insert(pcm.end(), {uint8_t(v), uint8_t(uint16_t(v) >> 8)});
+    m.tags.push_back(definesound(1, 3, 1, 1, 0, uint32_t(s.size()), pcm));
+    m.tags.push_back(definesound(2, 1, 1, 1, 0, uint32_t(s.size()), adpcmencode(s, 1, 4)));
+    Bytes mp3 = {0, 0};  // SeekSamples
+    for (int i = 0; i < 3; ++i) {
+        Bytes f = mp3frame(2, 2, 0, false, true);
+        mp3.insert(mp3.end(), f.begin(), f.end());
+    }
+    m.tags.push_back(definesound(3, 2, 2, 1, 0, 3 * 576, mp3));
+    for (uint16_t i = 1; i <= 3; ++i) m.tags.push_back(tag(15, {uint8_t(i), 0, 0}));
+    m.tags.push_back(streamhead(45, 2, 2, 0, 576));
+    m.tags.push_back(streamblock(mp3block(576, mp3frame(2, 2, 0, false, true))));
+    m.tags.push_back(showframe());
+    m.tags.push_back(streamblock(mp3block(576, mp3frame(2, 2, 0, false, true))));
+    m.tags.push_back(showframe());
+    return m;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -106,6 +190,9 @@ int main(int argc, char** argv) {
         {"sprites.swf", build(sprites(), 'F')},
         {"media.swf", build(media(), 'F')},
         {"empty.swf", build(Movie{}, 'F')},
+        {"bitmaps.swf", build(bitmaps(), 'F')},
+        {"text.swf", build(text(), 'F')},
+        {"sounds.swf", build(sounds(), 'F')},
     };
     for (const auto& s : seeds) {
         if (!writefile(dir + s.name, s.bytes)) {
