@@ -163,8 +163,8 @@ bool toolavailable(const char* program) {
     for (;;) {
         size_t end = dirs.find(':', start);
         std::string dir = dirs.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        if (dir.empty()) dir = ".";
-        if (isexecutable(dir + "/" + program)) return true;
+        // An empty PATH entry means the current folder.
+        if (isexecutable((dir.empty() ? std::string(".") : dir) + "/" + program)) return true;
         if (end == std::string::npos) return false;
         start = end + 1;
     }
