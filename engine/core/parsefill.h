@@ -125,5 +125,7 @@ public:
 void GRADIENTfree(GRADIENT& g);
 void FOCALGRADIENTfree(FOCALGRADIENT& g);
 void FILTERLISTfree(FILTERLIST& list);
-// Bit count for a signed field that must fit the 5-bit count of a record.
-int fieldbits(int value, int zerobits);
+// The width every writer gives a signed bit field: the smallest that holds
+// all four values by the rule of getbytecount (zerobits: the width of 0).
+// Wider than maxbits, the count field cannot say it, so the record is refused.
+int fieldbits(int a, int b, int c, int d, int zerobits, int maxbits = 31);

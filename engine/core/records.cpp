@@ -5,9 +5,9 @@
 
 using namespace pascal_com;
 
-int fieldbits(int value, int zerobits) {
-    int n = getbytecount(value, zerobits);
-    if (n > 31) throw Tparseerror("value too wide for its bit field");
+int fieldbits(int a, int b, int c, int d, int zerobits, int maxbits) {
+    int n = getbytecount(getmaxfromarray(a, b, c, d), zerobits);
+    if (n > maxbits) throw Tparseerror("value too wide for its bit field");
     return n;
 }
 
@@ -35,7 +35,7 @@ void Tparsefill::SRECTparse(SRECT& r) {
     truncbitparse();
 }
 void Tparsefill::SRECTfill(SRECT r) {
-    int n = fieldbits(getmaxfromarray(r.Xmin, r.Xmax, r.Ymin, r.Ymax), 1);
+    int n = fieldbits(r.Xmin, r.Xmax, r.Ymin, r.Ymax, 1);
     UBfill(5, uint32_t(n));
     SBfill(n, r.Xmin);
     SBfill(n, r.Xmax);
@@ -78,15 +78,15 @@ void Tparsefill::Matrixfill(MATRIX m) {
     }
     UBfill(1, scale);
     if (scale) {
-        int n = fieldbits(getmaxfromarray(m.ScaleX, m.ScaleY, 0, 0), 1);
+        int n = fieldbits(m.ScaleX, m.ScaleY, 0, 0, 1);
         UBfill(5, uint32_t(n)); SBfill(n, m.ScaleX); SBfill(n, m.ScaleY);
     }
     UBfill(1, rotate);
     if (rotate) {
-        int n = fieldbits(getmaxfromarray(m.RotateSkew0, m.RotateSkew1, 0, 0), 1);
+        int n = fieldbits(m.RotateSkew0, m.RotateSkew1, 0, 0, 1);
         UBfill(5, uint32_t(n)); SBfill(n, m.RotateSkew0); SBfill(n, m.RotateSkew1);
     }
-    int n = fieldbits(getmaxfromarray(m.TranslateX, m.TranslateY, 0, 0), 0);
+    int n = fieldbits(m.TranslateX, m.TranslateY, 0, 0, 0);
     UBfill(5, uint32_t(n)); SBfill(n, m.TranslateX); SBfill(n, m.TranslateY);
     truncbitfill();
 }
@@ -104,12 +104,15 @@ void Tparsefill::CXFORMparse(CXFORM& c) {
     truncbitparse();
 }
 void Tparsefill::CXFORMfill(CXFORM c) {
-    UBfill(1, c.HasAddTerms); UBfill(1, c.HasMultTerms); UBfill(4, c.Nbits);
+    const int mult = c.HasMultTerms ? fieldbits(c.RedMultTerm, c.GreenMultTerm, c.BlueMultTerm, 0, 0, 15) : 0;
+    const int add = c.HasAddTerms ? fieldbits(c.RedAddTerm, c.GreenAddTerm, c.BlueAddTerm, 0, 0, 15) : 0;
+    const int n = mult > add ? mult : add;
+    UBfill(1, c.HasAddTerms); UBfill(1, c.HasMultTerms); UBfill(4, uint32_t(n));
     if (c.HasMultTerms) {
-        SBfill(c.Nbits, c.RedMultTerm); SBfill(c.Nbits, c.GreenMultTerm); SBfill(c.Nbits, c.BlueMultTerm);
+        SBfill(n, c.RedMultTerm); SBfill(n, c.GreenMultTerm); SBfill(n, c.BlueMultTerm);
     }
     if (c.HasAddTerms) {
-        SBfill(c.Nbits, c.RedAddTerm); SBfill(c.Nbits, c.GreenAddTerm); SBfill(c.Nbits, c.BlueAddTerm);
+        SBfill(n, c.RedAddTerm); SBfill(n, c.GreenAddTerm); SBfill(n, c.BlueAddTerm);
     }
     truncbitfill();
 }
@@ -129,14 +132,18 @@ void Tparsefill::CXFORMWITHALPHAparse(CXFORMWITHALPHA& c) {
     truncbitparse();
 }
 void Tparsefill::CXFORMWITHALPHAfill(CXFORMWITHALPHA c) {
-    UBfill(1, c.HasAddTerms); UBfill(1, c.HasMultTerms); UBfill(4, c.Nbits);
+    const int mult =
+        c.HasMultTerms ? fieldbits(c.RedMultTerm, c.GreenMultTerm, c.BlueMultTerm, c.AlphaMultTerm, 0, 15) : 0;
+    const int add = c.HasAddTerms ? fieldbits(c.RedAddTerm, c.GreenAddTerm, c.BlueAddTerm, c.AlphaAddTerm, 0, 15) : 0;
+    const int n = mult > add ? mult : add;
+    UBfill(1, c.HasAddTerms); UBfill(1, c.HasMultTerms); UBfill(4, uint32_t(n));
     if (c.HasMultTerms) {
-        SBfill(c.Nbits, c.RedMultTerm); SBfill(c.Nbits, c.GreenMultTerm);
-        SBfill(c.Nbits, c.BlueMultTerm); SBfill(c.Nbits, c.AlphaMultTerm);
+        SBfill(n, c.RedMultTerm); SBfill(n, c.GreenMultTerm);
+        SBfill(n, c.BlueMultTerm); SBfill(n, c.AlphaMultTerm);
     }
     if (c.HasAddTerms) {
-        SBfill(c.Nbits, c.RedAddTerm); SBfill(c.Nbits, c.GreenAddTerm);
-        SBfill(c.Nbits, c.BlueAddTerm); SBfill(c.Nbits, c.AlphaAddTerm);
+        SBfill(n, c.RedAddTerm); SBfill(n, c.GreenAddTerm);
+        SBfill(n, c.BlueAddTerm); SBfill(n, c.AlphaAddTerm);
     }
     truncbitfill();
 }

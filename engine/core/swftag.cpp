@@ -68,13 +68,7 @@ void Tswftag::extendrun(const unsigned char* data, uint32_t from, uint32_t to) {
             bytearrayappendraw(rawbody, data + from, to - from);
             break;
         }
-        unsigned char head[6];
-        const bool longform = bodylen > 62 || code == 39;
-        const uint32_t word = uint32_t(code) * 64 + (longform ? 63 : bodylen);
-        head[0] = uint8_t(word);
-        head[1] = uint8_t(word >> 8);
-        for (int k = 0; k < 4; ++k) head[2 + k] = uint8_t(bodylen >> (8 * k));
-        bytearrayappendraw(rawbody, head, longform ? 6 : 2);
+        appendtagheader(rawbody, code, bodylen);
         bytearrayappendraw(rawbody, data + from + headlen, bodylen);
         from += headlen + bodylen;
     }
@@ -109,19 +103,14 @@ void Tswftag::endfill() {
     setlength(newbody, 1, fillpos);
 }
 
-void Tswftag::appendheader(unsigned char*& output, uint32_t bodylength) {
-    uint32_t at = length(output);
-    bool longform = bodylength > 62 || tagcode == 39;
-    setlength(output, 1, at + (longform ? 6 : 2));
-    fillbuf = &output;
-    fillpos = at;
-    fillbit = 0;
-    if (longform) {
-        U16fill(uint32_t(tagcode) * 64 + 63);
-        U32fill(bodylength);
-    } else {
-        U16fill(uint32_t(tagcode) * 64 + bodylength);
-    }
+void appendtagheader(unsigned char*& output, uint16_t code, uint32_t bodylength) {
+    unsigned char head[6];
+    const bool longform = bodylength > 62 || code == 39;
+    const uint32_t word = uint32_t(code) * 64 + (longform ? 63 : bodylength);
+    head[0] = uint8_t(word);
+    head[1] = uint8_t(word >> 8);
+    for (int k = 0; k < 4; ++k) head[2 + k] = uint8_t(bodylength >> (8 * k));
+    bytearrayappendraw(output, head, longform ? 6 : 2);
 }
 
 uint32_t Tswftag::dofill(unsigned char*& output) {
@@ -130,7 +119,6 @@ uint32_t Tswftag::dofill(unsigned char*& output) {
     if (!keepraw) {
         try {
             setlength(newbody, 1, 0);
-            // Still aimed at the previous tag's output otherwise.
             setfill(newbody, 0, 0);
             fillfromstru();
             fillother();
@@ -153,7 +141,7 @@ uint32_t Tswftag::dofill(unsigned char*& output) {
         taglen = 0;
         return 0;
     }
-    appendheader(output, n);
+    appendtagheader(output, writtencode(), n);
     bytearrayappendraw(output, newbody, n);
     return n;
 }
@@ -164,7 +152,7 @@ uint32_t Tswftag::dofillraw(unsigned char*& output) {
         bytearrayappendraw(output, rawbody, n);
         return n;
     }
-    appendheader(output, n);
+    appendtagheader(output, tagcode, n);
     bytearrayappendraw(output, rawbody, n);
     return n;
 }

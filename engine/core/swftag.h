@@ -51,9 +51,13 @@ protected:
     // Trims newbody to what was written.
     void endfill();
 
-private:
-    void appendheader(unsigned char*& output, uint32_t bodylength);
+    // The code the header of the written tag carries: a bitmap may be
+    // written as another kind of bitmap tag.
+    virtual uint16_t writtencode() const { return tagcode; }
 };
+
+// Appends a tag header in its shortest form (sprites always in the long one).
+void appendtagheader(unsigned char*& output, uint16_t code, uint32_t bodylength);
 
 // Base of every tag that defines a character.
 class Tswftag_define : public Tswftag {

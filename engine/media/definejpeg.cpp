@@ -198,7 +198,7 @@ bool Tswftag_definejpeg::writtenasread() {
 }
 
 void Tswftag_definejpeg::fillfromstru() {
-    tagcode = uint16_t(readcode);
+    outcode_ = uint16_t(readcode);
     scaleratiox = scaleratioy = 1.0;
     Tswftag_define::fillfromstru();
     if (colormapped) return;
@@ -227,7 +227,7 @@ void Tswftag_definejpeg::fillother() {
         bytearrayreplace(newbody, rawbody, 0, -1);
         ++(belowfloor ? CCimagestats.keptquality : CCimagestats.keptlonger);
     } else {
-        tagcode = uint16_t(outcode);
+        outcode_ = uint16_t(outcode);
         scaleratiox = double(targetwidth_) / canvaswidth;
         scaleratioy = double(targetheight_) / canvasheight;
         ++CCimagestats.reencoded;

@@ -51,6 +51,7 @@ public:
 
     // True when the tag will be written with its code and body as read.
     bool writtenasread();
+    uint16_t writtencode() const override { return outcode_ ? outcode_ : tagcode; }
 
 private:
     friend void startimagebatch(uint32_t fromindex);
@@ -59,6 +60,7 @@ private:
     bool encodable() const { return !keepraw && !colormapped; }
     Tbitmapinput makeinput(const std::vector<uint8_t>& keepsize);
 
+    uint16_t outcode_ = 0;     // the code of the body last written
     uint32_t packedfrom_ = 0;  // lossless: where the compressed pixels begin in rawbody
     int targetwidth_ = 0;
     int targetheight_ = 0;

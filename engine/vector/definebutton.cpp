@@ -67,7 +67,9 @@ void Tswftag_definebutton::doparse() {
     Tbitarrayparse(Actions, parseleft());
 }
 
-void Tswftag_definebutton::fillfromstru() {
+void Tswftag_definebutton::fillfromstru() { writebody(nullptr); }
+
+void Tswftag_definebutton::writebody(const MATRIX* placematrices) {
     Tswftag_define::fillfromstru();
     beginfill(2 * length(rawbody) + 100);
     uint32_t offsetfield = 0;
@@ -83,7 +85,7 @@ void Tswftag_definebutton::fillfromstru() {
                r.ButtonStateDown + r.ButtonStateOver + r.ButtonStateUp);
         U16fill(r.CharacterId);
         U16fill(r.PlaceDepth);
-        Matrixfill(r.PlaceMatrix);
+        Matrixfill(placematrices ? placematrices[i] : r.PlaceMatrix);
         if (tagcode == 34) {
             CXFORMWITHALPHAfill(r.ColorTransform);
             if (r.ButtonHasFilterList) FILTERLISTfill(r.FilterList);
@@ -113,18 +115,11 @@ void Tswftag_definebutton_opt::doparse() {
 void Tswftag_definebutton_opt::fillfromstru() {
     const uint32_t n = length(Records);
     // The records keep the movie's matrices; only what is written is scaled.
-    std::vector<MATRIX> asread(n);
-    for (uint32_t i = 0; i < n; ++i) asread[i] = Records[i].PlaceMatrix;
-    struct Tkeep {
-        BUTTONRECORD* records;
-        std::vector<MATRIX>& m;
-        ~Tkeep() {
-            for (size_t i = 0; i < m.size(); ++i) records[i].PlaceMatrix = m[i];
-        }
-    } keep{Records, asread};
+    std::vector<MATRIX> scaled(n);
     for (uint32_t i = 0; i < n; ++i) {
+        scaled[i] = Records[i].PlaceMatrix;
         const double k = shapedivisor(Records[i].CharacterId);
-        if (k != 1.0) matrixand(Records[i].PlaceMatrix, k, k, 1, 1, 0);
+        if (k != 1.0) matrixand(scaled[i], k, k, 1, 1, 0);
     }
-    Tswftag_definebutton::fillfromstru();
+    writebody(scaled.data());
 }

@@ -45,6 +45,9 @@ public:
 
 protected:
     void release();
+    // Writes the tag with the given placement matrices, one per record, in
+    // place of the records' own (null: their own).
+    void writebody(const MATRIX* placematrices);
 };
 
 // Shows divided shapes at their size again and reports what the records show.

@@ -164,7 +164,6 @@ void SHAPERECORDdiv(SHAPERECORD*& records, int k, int tagcode) {
                 map.newaddpos(r.MoveDeltaX, r.MoveDeltaY, nx, ny);
                 r.MoveDeltaX = nx;
                 r.MoveDeltaY = ny;
-                r.MoveBits = uint8_t(getbytecount(getmaxfromarray(nx, ny, 0, 0), 1));
             }
             if (r.StateNewStyles) {
                 LINESTYLEARRAYchgwidth(r.LineStyles, k, tagcode);
@@ -181,7 +180,6 @@ void SHAPERECORDdiv(SHAPERECORD*& records, int k, int tagcode) {
             }
             r.GeneralLineFlag = dx != 0 && dy != 0;
             r.VertLineFlag = dx == 0;
-            r.NumBits = uint8_t(getbytecount(getmaxfromarray(dx, dy, 0, 0), 1) - 2);
             r.DeltaX = dx;
             r.DeltaY = dy;
             break;
@@ -196,7 +194,6 @@ void SHAPERECORDdiv(SHAPERECORD*& records, int k, int tagcode) {
                 r.Kind = SHAPEREC_DROPPED;
                 break;
             }
-            r.NumBits = uint8_t(getbytecount(getmaxfromarray(cx, cy, ax, ay), 1) - 2);
             r.ControlDeltaX = cx;
             r.ControlDeltaY = cy;
             r.AnchorDeltaX = ax;

@@ -174,13 +174,15 @@ void Tswftag_placeobject::doparse() {
     }
 }
 
-void Tswftag_placeobject::fillfromstru() {
+void Tswftag_placeobject::fillfromstru() { writebody(Matrix, PlaceFlagHasMatrix); }
+
+void Tswftag_placeobject::writebody(const MATRIX& matrix, uint8_t hasmatrix) {
     setfill(newbody, 0, 0);
     beginfill(length(rawbody) + 100);
     if (tagcode == 4) {
         U16fill(CharacterId);
         U16fill(Depth);
-        Matrixfill(Matrix);
+        Matrixfill(matrix);
         if (!ColorTransformAbsent) CXFORMfill(ColorTransform);
         endfill();
         return;
@@ -192,14 +194,14 @@ void Tswftag_placeobject::fillfromstru() {
         return;
     }
     U8fill(uint32_t(PlaceFlagHasClipActions) + PlaceFlagHasClipDepth + PlaceFlagHasName + PlaceFlagHasRatio +
-           PlaceFlagHasColorTransform + PlaceFlagHasMatrix + PlaceFlagHasCharacter + PlaceFlagMove);
+           PlaceFlagHasColorTransform + hasmatrix + PlaceFlagHasCharacter + PlaceFlagMove);
     if (tagcode == 70)
         U8fill(uint32_t(Reserved) + PlaceFlagOpaqueBackground + PlaceFlagHasVisible + PlaceFlagHasImage +
                PlaceFlagHasClassName + PlaceFlagHasCacheAsBitmap + PlaceFlagHasBlendMode + PlaceFlagHasFilterList);
     U16fill(Depth);
     if (hasclassname()) Stringfill(ClassName);
     if (PlaceFlagHasCharacter) U16fill(CharacterId);
-    if (PlaceFlagHasMatrix) Matrixfill(Matrix);
+    if (hasmatrix) Matrixfill(matrix);
     if (PlaceFlagHasColorTransform) CXFORMWITHALPHAfill(ColorTransformAlpha);
     if (PlaceFlagHasRatio) U16fill(Ratio);
     if (PlaceFlagHasName) Stringfill(Name);
@@ -253,23 +255,20 @@ void Tswftag_placeobject_opt::fillfromstru() {
     }
     // The scaled matrix is only written: the fields keep the movie's values,
     // so writing twice gives the same body.
-    struct Tkeep {
-        Tswftag_placeobject_opt& t;
-        MATRIX m;
-        uint8_t has;
-        ~Tkeep() { t.Matrix = m; t.PlaceFlagHasMatrix = has; }
-    } keep{*this, Matrix, PlaceFlagHasMatrix};
+    MATRIX matrix = Matrix;
+    uint8_t has = PlaceFlagHasMatrix;
+    const bool brought = hasmatrix();
     TDEPTHREC& d = spriteref == -1 ? DEPTHS[Depth] : spritedepth(spriteref, Depth);
     // Character id 0 at a depth stands for nothing placed there.
     const bool occupied = d.CharacterId != 0;
     if (placescharacter() && !(PlaceFlagMove && occupied)) {
         // A new object: a divided shape needs its scale even without a matrix.
         d.CharacterId = CharacterId;
-        d.Matrix = hasmatrix() ? Matrix : MATRIX{};
+        d.Matrix = brought ? Matrix : MATRIX{};
         const double k = shapedivisor(CharacterId);
-        if (divided(CharacterId) && (hasmatrix() || k != 1.0)) {
-            matrixand(Matrix, k, k, 1, 1, 0);
-            if (!hasmatrix()) PlaceFlagHasMatrix = 4;
+        if (divided(CharacterId) && (brought || k != 1.0)) {
+            matrixand(matrix, k, k, 1, 1, 0);
+            if (!brought) has = 4;
         }
     } else {
         // The object at the depth stays and takes what the tag brings.
@@ -277,20 +276,22 @@ void Tswftag_placeobject_opt::fillfromstru() {
         // another kind leaves the object as it is), so the character shown
         // changes only when both or neither are divided; its matrix, already
         // scaled when it was placed, is kept when the tag brings none.
+        bool carries = brought;
         if (placescharacter() && divided(d.CharacterId) == divided(CharacterId)) {
             // Shapes divided by different ratios: the kept matrix was scaled
             // for the one before, so the new one gets its own.
-            if (!hasmatrix() && shapedivisor(d.CharacterId) != shapedivisor(CharacterId)) {
-                Matrix = d.Matrix;
-                PlaceFlagHasMatrix = 4;
+            if (!brought && shapedivisor(d.CharacterId) != shapedivisor(CharacterId)) {
+                matrix = d.Matrix;
+                has = 4;
+                carries = true;
             }
             d.CharacterId = CharacterId;
         }
-        if (hasmatrix()) {
-            d.Matrix = Matrix;
+        if (carries) {
+            d.Matrix = matrix;
             const double k = shapedivisor(uint16_t(d.CharacterId));
-            if (divided(d.CharacterId)) matrixand(Matrix, k, k, 1, 1, 0);
+            if (divided(d.CharacterId)) matrixand(matrix, k, k, 1, 1, 0);
         }
     }
-    Tswftag_placeobject::fillfromstru();
+    writebody(matrix, has);
 }

@@ -60,6 +60,8 @@ public:
 
 protected:
     void release();
+    // Writes the tag with the given matrix in place of Matrix.
+    void writebody(const MATRIX& matrix, uint8_t hasmatrix);
 };
 
 // Shows divided shapes at their size again and reports what it places.

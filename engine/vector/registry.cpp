@@ -142,17 +142,14 @@ void matrixand(MATRIX& m, double sx, double sy, int scaleflag, int rotateflag, i
             m.ScaleY = swf_round(65536.0 * sy);
         }
         m.HasScale = 1;
-        m.NScaleBits = getbytecount(getmaxfromarray(m.ScaleX, m.ScaleY, 0, 0), 1);
     }
     if (rotateflag && m.HasRotate) {
         m.RotateSkew0 = swf_round(m.RotateSkew0 * sx);
         m.RotateSkew1 = swf_round(m.RotateSkew1 * sy);
-        m.NRotateBits = getbytecount(getmaxfromarray(m.RotateSkew0, m.RotateSkew1, 0, 0), 1);
     }
     if (translateflag) {
         m.TranslateX = swf_round(m.TranslateX * sx);
         m.TranslateY = swf_round(m.TranslateY * sy);
-        m.NTranslateBits = getbytecount(getmaxfromarray(m.TranslateX, m.TranslateY, 0, 0), 0);
     }
 }
 
@@ -161,5 +158,4 @@ void rectand(SRECT& r, double f) {
     r.Xmax = swf_round(r.Xmax * f);
     r.Ymin = swf_round(r.Ymin * f);
     r.Ymax = swf_round(r.Ymax * f);
-    r.Nbits = uint8_t(getbytecount(getmaxfromarray(r.Xmin, r.Xmax, r.Ymin, r.Ymax), 1));
 }

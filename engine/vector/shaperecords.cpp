@@ -19,10 +19,10 @@ bool plainlines(int tagcode) { return tagcode == 2 || tagcode == 22 || tagcode =
 void checkwidth(uint32_t bits, uint32_t max) {
     if (bits > max) throw Tparseerror("bit count too wide for its field");
 }
-void checksigned(int32_t v, uint32_t bits) {
-    if (bits >= 32) return;
-    int64_t half = bits ? int64_t(1) << (bits - 1) : 0;
-    if (bits == 0 ? v != 0 : (v < -half || v >= half)) throw Tparseerror("value too wide for its bit field");
+// An edge's field holds NumBits + 2 bits, NumBits being 4 bits wide.
+uint32_t edgebits(int32_t a, int32_t b, int32_t c, int32_t d) {
+    const int n = fieldbits(a, b, c, d, 1, 17);
+    return n < 2 ? 2u : uint32_t(n);
 }
 void checkunsigned(uint32_t v, uint32_t bits) {
     if (bits < 32 && (uint64_t(v) >> bits) != 0) throw Tparseerror("value too wide for its bit field");
@@ -127,12 +127,10 @@ void SHAPERECORDfillone(Tparsefill& pf, const SHAPERECORD& r, int& fillbits, int
         pf.UBfill(5, uint32_t(r.StateNewStyles) + r.StateLineStyle + r.StateFillStyle1 + r.StateFillStyle0 +
                          r.StateMoveTo);
         if (r.StateMoveTo) {
-            checkwidth(r.MoveBits, 31);
-            checksigned(r.MoveDeltaX, r.MoveBits);
-            checksigned(r.MoveDeltaY, r.MoveBits);
-            pf.UBfill(5, r.MoveBits);
-            pf.SBfill(r.MoveBits, r.MoveDeltaX);
-            pf.SBfill(r.MoveBits, r.MoveDeltaY);
+            const int n = fieldbits(r.MoveDeltaX, r.MoveDeltaY, 0, 0, 1);
+            pf.UBfill(5, uint32_t(n));
+            pf.SBfill(n, r.MoveDeltaX);
+            pf.SBfill(n, r.MoveDeltaY);
         }
         if (r.StateFillStyle0) {
             checkunsigned(r.FillStyle0, fillbits);
@@ -160,15 +158,12 @@ void SHAPERECORDfillone(Tparsefill& pf, const SHAPERECORD& r, int& fillbits, int
         break;
     }
     case SHAPEREC_STRAIGHT: {
-        checkwidth(r.NumBits, 15);
-        uint32_t n = r.NumBits + 2u;
         bool writex = r.GeneralLineFlag || !r.VertLineFlag;
         bool writey = r.GeneralLineFlag || r.VertLineFlag;
-        if (writex) checksigned(r.DeltaX, n);
-        if (writey) checksigned(r.DeltaY, n);
+        const uint32_t n = edgebits(writex ? r.DeltaX : 0, writey ? r.DeltaY : 0, 0, 0);
         pf.UBfill(1, 1);
         pf.UBfill(1, 1);
-        pf.UBfill(4, r.NumBits);
+        pf.UBfill(4, n - 2);
         pf.UBfill(1, r.GeneralLineFlag ? 1 : 0);
         if (!r.GeneralLineFlag) pf.UBfill(1, r.VertLineFlag ? 1 : 0);
         if (writex) pf.SBfill(n, r.DeltaX);
@@ -176,15 +171,10 @@ void SHAPERECORDfillone(Tparsefill& pf, const SHAPERECORD& r, int& fillbits, int
         break;
     }
     case SHAPEREC_CURVED: {
-        checkwidth(r.NumBits, 15);
-        uint32_t n = r.NumBits + 2u;
-        checksigned(r.ControlDeltaX, n);
-        checksigned(r.ControlDeltaY, n);
-        checksigned(r.AnchorDeltaX, n);
-        checksigned(r.AnchorDeltaY, n);
+        const uint32_t n = edgebits(r.ControlDeltaX, r.ControlDeltaY, r.AnchorDeltaX, r.AnchorDeltaY);
         pf.UBfill(1, 1);
         pf.UBfill(1, 0);
-        pf.UBfill(4, r.NumBits);
+        pf.UBfill(4, n - 2);
         pf.SBfill(n, r.ControlDeltaX);
         pf.SBfill(n, r.ControlDeltaY);
         pf.SBfill(n, r.AnchorDeltaX);
