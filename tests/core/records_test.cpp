@@ -102,16 +102,33 @@ TEST(Matrix, TruncatedMatrixThrows) {
     EXPECT_THROW(in.r.Matrixparse(m), Tparseerror);
 }
 
-TEST(ColorTransform, StoredBitsAreWrittenAndAbsentTermsUntouched) {
+TEST(BitWidth, SmallestSignedWidthByTheWidestValue) {
+    // {a, b, c, d, zerobits, width}; negative powers of two get one bit more.
+    const int cases[][6] = {
+        {0, 0, 0, 0, 0, 0},       {0, 0, 0, 0, 1, 1},     {1, 0, 0, 0, 1, 2},        {-1, 0, 0, 0, 0, 2},
+        {-2, 0, 0, 0, 0, 3},      {-3, 0, 0, 0, 0, 3},    {-4, 0, 0, 0, 0, 4},       {3, 0, 0, 0, 0, 3},
+        {4, 0, 0, 0, 0, 4},       {-1024, 0, 0, 0, 0, 12}, {1023, 0, 0, 0, 0, 11},   {1024, 0, 0, 0, 0, 12},
+        {0, 50, 0, 400, 1, 10},   {400, 0, 0, -401, 1, 10}, {-8, 7, 0, 0, 0, 5},     {7, -8, 0, 0, 0, 5},
+        {0, 0, 0, 1 << 29, 1, 31},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(fieldbits(c[0], c[1], c[2], c[3], c[4]), c[5]) << c[0] << " " << c[1] << " " << c[2] << " " << c[3];
+    EXPECT_THROW(fieldbits(INT32_MIN, 0, 0, 0, 1), Tparseerror);
+    EXPECT_THROW(fieldbits(0, INT32_MAX, 0, 0, 1), Tparseerror);
+    EXPECT_THROW(fieldbits(-16384, 0, 0, 0, 0, 15), Tparseerror);
+    EXPECT_EQ(fieldbits(-16383, 0, 0, 0, 0, 15), 15);
+}
+
+TEST(ColorTransform, WidthComesFromTheValuesAndAbsentTermsStayUntouched) {
     CXFORM c{};
     c.HasMultTerms = 1;
-    c.Nbits = 10;
+    c.Nbits = 15;  // as read; the writer ignores it
     c.RedMultTerm = 256;
     c.GreenMultTerm = -3;
     c.BlueMultTerm = 0;
     c.RedAddTerm = 99;  // not present: not written
     Bytes b = written([&](Tparsefill& w) { w.CXFORMfill(c); });
-    EXPECT_EQ(b.size(), size_t((6 + 30 + 7) / 8));
+    EXPECT_EQ(b, (Bytes{0x69, 0x00, 0xff, 0x40, 0x00}));
     Reader in(b);
     CXFORM back{};
     back.RedAddTerm = 77;
@@ -123,19 +140,23 @@ TEST(ColorTransform, StoredBitsAreWrittenAndAbsentTermsUntouched) {
 
     CXFORMWITHALPHA a{};
     a.HasAddTerms = a.HasMultTerms = 1;
-    a.Nbits = 10;
     a.AlphaMultTerm = 128;
-    a.AlphaAddTerm = -255;
+    a.AlphaAddTerm = -255;  // the widest: 9 bits
     a.RedAddTerm = 5;
     Bytes ab = written([&](Tparsefill& w) { w.CXFORMWITHALPHAfill(a); });
-    EXPECT_EQ(ab.size(), size_t((6 + 80 + 7) / 8));
+    EXPECT_EQ(ab.size(), size_t((6 + 8 * 9 + 7) / 8));
     Reader ain(ab);
     CXFORMWITHALPHA aback{};
     ain.r.CXFORMWITHALPHAparse(aback);
+    EXPECT_EQ(aback.Nbits, 9);
     EXPECT_EQ(aback.AlphaMultTerm, 128);
     EXPECT_EQ(aback.AlphaAddTerm, -255);
     EXPECT_EQ(aback.RedAddTerm, 5);
     EXPECT_EQ(ain.r.parsepos, ab.size());
+
+    CXFORM none{};
+    none.HasAddTerms = 1;  // all zero: no bits at all
+    EXPECT_EQ(written([&](Tparsefill& w) { w.CXFORMfill(none); }), (Bytes{0x80}));
 }
 
 TEST(Gradient, StopSizeFollowsTheTagCode) {

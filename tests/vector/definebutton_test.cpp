@@ -13,7 +13,7 @@ struct Rec {
     uint16_t id = 1;
     uint16_t depth = 1;
     Bytes matrix = Writer().matrix(100, 200).take();
-    Bytes cxform = Writer().ub(1, 0).ub(1, 1).ub(4, 9).sb(9, 256).sb(9, 128).sb(9, 200).sb(9, 255).take();
+    Bytes cxform = Writer().ub(1, 0).ub(1, 1).ub(4, 10).sb(10, 256).sb(10, 128).sb(10, 200).sb(10, 255).take();
     Bytes filters;
     uint8_t blend = 0;
 };

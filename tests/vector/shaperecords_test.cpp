@@ -10,7 +10,7 @@ const int kCodes[] = {2, 22, 32, 83};
 
 // Every record kind and style kind the version allows, with style changes
 // that bring new styles along.
-Bytes richshape(int code, bool end = true) {
+Bytes richshape(int code, bool end = true, bool wide = false) {
     ShapeWriter s(code);
     const bool v4 = code == 83;
     s.fillcount(v4 ? 5 : 4).solid(1, 2, 3, 4);
@@ -35,10 +35,10 @@ Bytes richshape(int code, bool end = true) {
     s.change({.movex = 100, .movey = -50, .move = true, .fill0 = 1, .fill1 = 2, .line = 1});
     s.straight(300, 0).straight(0, -300).straight(-150, 170).curve(10, 20, 30, -40).curve(-100, 0, -50, -100);
     s.change({.fill0 = 0, .line = 2});
-    s.straight(-5, -5, 6);  // wider than needed: written as stored
+    s.straight(-5, -5, wide ? 6 : -1);
     s.change({.newstyles = true});
     s.fillcount(1).solid(9, 8, 7, 6).linecount(1).line(40, 1, 1, 1, 1).bits(1, 1);
-    s.change({.movex = 0, .movey = 0, .move = true, .movebits = 9, .fill1 = 1, .line = 1});
+    s.change({.movex = 0, .movey = 0, .move = true, .movebits = wide ? 9 : -1, .fill1 = 1, .line = 1});
     s.straight(10, 10);
     if (end) s.endshape();
     return shapetag(code, 5, -10, 400, -400, 300, s.take(), v4 ? 0x06 : 0);
@@ -55,6 +55,8 @@ TEST_P(ShapeRoundTrip, EveryRecordKindComesBackByteForByte) {
     Shaperun<Tswftag_defineshape> run(in);
     ASSERT_FALSE(run.tag->keepraw);
     EXPECT_EQ(run.write(), in);
+    // Fields written wider than needed come back in their smallest form.
+    EXPECT_EQ(Shaperun<Tswftag_defineshape>(richshape(code, true, true)).write(), in);
 
     const SHAPEWITHSTYLE& s = run.tag->Shapes;
     ASSERT_EQ(s.FillStyles.FillStyleCountExtended, code == 83 ? 5 : 4);
@@ -152,15 +154,16 @@ TEST_F(ShapeTest, WriterRefusesValuesItsFieldsCannotHold) {
     Tparsefill pf;
     pf.setfill(out);
     SHAPERECORD* r = run.records();
-    r[1].DeltaX = 4;  // NumBits 1: three bits hold -4..3
+    r[1].DeltaX = 1 << 16;  // an edge field holds at most 17 bits
     EXPECT_THROW(SHAPERECORDfill(pf, r, 0, 0, 2), Tparseerror);
-    r[1].DeltaX = -4;
+    r[1].DeltaX = (1 << 16) - 1;
     EXPECT_NO_THROW(SHAPERECORDfill(pf, r, 0, 0, 2));
+    r[0].MoveDeltaX = 1 << 30;  // a move field at most 31
+    EXPECT_THROW(SHAPERECORDfill(pf, r, 0, 0, 2), Tparseerror);
+    r[0].MoveDeltaX = 0;
     r[0].StateFillStyle0 = 2;
     r[0].FillStyle0 = 1;  // no index bits
     EXPECT_THROW(SHAPERECORDfill(pf, r, 0, 0, 2), Tparseerror);
     r[0].StateFillStyle0 = 0;
-    r[1].NumBits = 16;
-    EXPECT_THROW(SHAPERECORDfill(pf, r, 0, 0, 2), Tparseerror);
     pascal_com::setlength(out, 1, 0);
 }
