@@ -21,11 +21,11 @@ QComboBox* makebox(QWidget* parent, const QStringList& items) {
 CPlayerSizeSelector::CPlayerSizeSelector(QWidget* parent) : QObject(parent) {
     m_width = makebox(parent, {kStageSize, "1400", "1280", "1024", "800", "640"});
     m_height = makebox(parent, {kStageSize, "900", "1024", "768", "600", "480"});
-    connect(m_width, &QComboBox::currentIndexChanged, this, [this](int i) { follow(m_width, m_height, i); });
-    connect(m_height, &QComboBox::currentIndexChanged, this, [this](int i) { follow(m_height, m_width, i); });
+    connect(m_width, &QComboBox::currentIndexChanged, this, [this](int i) { follow(m_height, i); });
+    connect(m_height, &QComboBox::currentIndexChanged, this, [this](int i) { follow(m_width, i); });
 }
 
-void CPlayerSizeSelector::follow(QComboBox* from, QComboBox* to, int index) {
+void CPlayerSizeSelector::follow(QComboBox* to, int index) {
     if (m_loading || index < 0 || index >= to->count() || to->currentIndex() == index) return;
     m_loading = true;
     to->setCurrentIndex(index);

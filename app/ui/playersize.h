@@ -22,7 +22,7 @@ public:
     bool widthIsStageSize() const;
 
 private:
-    void follow(QComboBox* from, QComboBox* to, int index);
+    void follow(QComboBox* to, int index);
     static bool showsStageSize(const QComboBox* box);
 
     QComboBox* m_width;

@@ -86,8 +86,6 @@ void bytearrayreplace(unsigned char*& destination, const unsigned char* source, 
     bytearrayappend(destination, source, from, to);
 }
 
-void fillchar(void* pointer, int value, size_t n) { std::memset(pointer, value, n); }
-
 int getmaxfromarray(int a, int b, int c, int d) {
     int best = a;
     for (int v : {b, c, d})

@@ -42,6 +42,5 @@ using bytes_t = unsigned char*;
 void bytearrayappend(unsigned char*& destination, const unsigned char* source, int from, int to);
 void bytearrayreplace(unsigned char*& destination, const unsigned char* source, int from, int to);
 void bytearrayappendraw(unsigned char*& destination, const void* data, size_t n);
-void fillchar(void* pointer, int value, size_t n);
 int getmaxfromarray(int a, int b, int c, int d);
 int getbytecount(int value, int zerobits);

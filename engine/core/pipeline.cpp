@@ -90,6 +90,7 @@ void two_readfile(const char* path) {
     if (!loaded) freeswf();
 }
 
+// Exported stages that do nothing: callers call them in their place in the order.
 void three_getflashdata() {}
 void four_getexistsparam() {}
 
@@ -100,6 +101,7 @@ void five_allimgsetratodef(int width, int height) {
 }
 
 void six_allparamset(Tparams params) { CCparams = params; }
+// Exported, does nothing (see three_getflashdata).
 void seven_prepareopt() {}
 
 void dooptimize(const char* outpath, int asexe) {
@@ -217,6 +219,7 @@ void optfile(const char* inpath, const char* outpath) {
     freeswf();
 }
 
+// Exported for callers of the library that name them; they do nothing.
 void postmsg(char*) {}
 void doopt(char*) {}
 void optimizeswftag() {}

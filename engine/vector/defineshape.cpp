@@ -126,7 +126,7 @@ void FILLSTYLEchgmatrix(FILLSTYLE& f, int k) {
     else if (isbitmapfill(f.FillStyleType)) matrixand(f.BitmapMatrix, 1.0 / k, 1.0 / k, 1, 1, 1);
 }
 
-void FILLSTYLEARRAYchgmatrix(FILLSTYLEARRAY& a, int k, int tagcode) {
+void FILLSTYLEARRAYchgmatrix(FILLSTYLEARRAY& a, int k, int /*tagcode: the same for every version*/) {
     for (uint32_t i = 0; i < length(a.FillStyles); ++i) FILLSTYLEchgmatrix(a.FillStyles[i], k);
 }
 
