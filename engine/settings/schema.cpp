@@ -1,9 +1,29 @@
-#include "app/settings/presettable.h"
+#include "schema.h"
 
 #include <strings.h>
 
+#include <cstring>
+
+#define LEVEL(n) &Tparams::n
+#define NOLEVEL nullptr
+#define RECORD_ROW(n, kind, lo, hi, enginedef, recorddef, flags, level, option, offoption, label, shown) \
+    {#n, &Tparams::n, lo, hi, enginedef, recorddef, flags, level, option, offoption, label, shown, kind},
+#define SKIP_ROW(n, kind, option) \
+    {#n, &Tparams::n, 0, 1, 0, 0, FIELD_BOOLEAN | FIELD_SKIP, nullptr, option, nullptr, nullptr, 0, kind},
+
+const Tfield paramfields[FIELD_COUNT] = {SETTINGS_RECORD_FIELDS(RECORD_ROW) SETTINGS_SKIP_FIELDS(SKIP_ROW)};
+
 namespace {
 
+constexpr int countrows() {
+#define COUNT_ROW(n, ...) +1
+    return 0 SETTINGS_RECORD_FIELDS(COUNT_ROW);
+#undef COUNT_ROW
+}
+static_assert(countrows() == RECORD_FIELD_COUNT);
+static_assert(sizeof(Tparams) == FIELD_COUNT * sizeof(int32_t));
+
+// The values every preset shares, then the ten by which they differ.
 Tparams preset(int aio, int forcezip, int maxccr, int penopt, int forcestraight, int curangle, int hifi, int audioq,
                int videoq, int videocb) {
     Tparams p{};
@@ -32,7 +52,9 @@ Tparams preset(int aio, int forcezip, int maxccr, int penopt, int forcestraight,
     return p;
 }
 
-const Tpreset table[] = {
+}  // namespace
+
+const Tpreset presets[PRESET_COUNT] = {
     //                aio zip ccr pen str ang hifi aq vq  vcb
     {"Best", preset(0, 0, 32, 0, 0, 1, 1, 0, 0, 120)},
     {"Good", preset(1, 10, 32, 1, 1, 2, 1, 1, 1, 120)},
@@ -42,15 +64,18 @@ const Tpreset table[] = {
     {"Custom", preset(4, 10, 32, 1, 1, 1, 1, 0, 2, 200)},
 };
 
-}  // namespace
-
-const Tpreset* presettable(int& count) {
-    count = int(sizeof table / sizeof table[0]);
-    return table;
-}
-
 const Tpreset* findpreset(const std::string& name) {
-    for (const auto& p : table)
+    for (const auto& p : presets)
         if (strcasecmp(p.name, name.c_str()) == 0) return &p;
     return nullptr;
+}
+
+void setresetdefaults(Tparams& p) {
+    for (const Tfield& f : paramfields)
+        if (f.flags & FIELD_RESET) p.*f.member = f.enginedefault;
+}
+
+void paramssetdef(Tparams& p) {
+    std::memset(&p, 0, sizeof p);
+    for (const Tfield& f : paramfields) p.*f.member = f.enginedefault;
 }
