@@ -25,7 +25,8 @@ QImageTab::QImageTab(QWidget* parent) : QOptionTab(parent) {
     m_icso = new QCheckBox("Intelligent color smooth optimization", properties);
     m_iaco = new QCheckBox("intelligent alpha channel optimization", properties);
     m_zoom = new QCheckBox("Image zoom compression", properties);
-    m_zoomRatio = new CSliderSpin(0, 50, 10, 125, properties);
+    const Tfield& zoom = paramfield(&Tparams::Img_ForceZip);
+    m_zoomRatio = new CSliderSpin(zoom.lo, zoom.hi, 10, 125, properties);
 
     auto* grid = new QGridLayout(properties);
     grid->addWidget(new QLabel("Maximum player width:", properties), 0, 0);
@@ -52,7 +53,8 @@ QImageTab::QImageTab(QWidget* parent) : QOptionTab(parent) {
         m_quality->addButton(radio, i);
         qualitycol->addWidget(radio);
     }
-    m_customPV = new CSliderSpin(0, 80, 70, 50, qualitybox);
+    const Tfield& quality = paramfield(&Tparams::Img_CustomPV);
+    m_customPV = new CSliderSpin(quality.lo, quality.hi, 70, 50, qualitybox);
     m_customPV->setEnabled(false);
     auto* customrow = new QHBoxLayout;
     customrow->addSpacing(20);

@@ -11,9 +11,9 @@
 #include "settings/swfinfo.h"
 
 namespace {
-QSpinBox* ratebox(QWidget* parent, int maximum, int value) {
+QSpinBox* ratebox(QWidget* parent, int32_t Tparams::*field, int value) {
     auto* box = new QSpinBox(parent);
-    box->setRange(1, maximum);
+    box->setRange(paramfield(field).lo, paramfield(field).hi);
     box->setValue(value);
     box->setFixedWidth(60);
     box->setEnabled(false);
@@ -44,8 +44,8 @@ QSoundTab::QSoundTab(QWidget* parent) : QOptionTab(parent) {
         m_quality->addButton(radio, i);
         qualitycol->addWidget(radio);
     }
-    m_rate = ratebox(qualitybox, 100, 11);
-    m_bitrate = ratebox(qualitybox, 250, 32);
+    m_rate = ratebox(qualitybox, &Tparams::Audio_s, 11);
+    m_bitrate = ratebox(qualitybox, &Tparams::Audio_b, 32);
     auto* customrow = new QHBoxLayout;
     customrow->addSpacing(20);
     customrow->addWidget(m_rate);

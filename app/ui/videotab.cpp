@@ -35,7 +35,7 @@ QVideoTab::QVideoTab(QWidget* parent) : QOptionTab(parent) {
         qualitycol->addWidget(radio);
     }
     m_bitrate = new QSpinBox(qualitybox);
-    m_bitrate->setRange(1, 250);
+    m_bitrate->setRange(paramfield(&Tparams::Video_CB).lo, paramfield(&Tparams::Video_CB).hi);
     m_bitrate->setValue(32);
     m_bitrate->setFixedWidth(60);
     m_bitrate->setEnabled(false);

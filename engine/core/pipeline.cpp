@@ -7,9 +7,6 @@
 #include <new>
 #include <string>
 
-#include "../media/bitmapjob.h"
-#include "../media/definevideostream.h"
-#include "../media/soundencode.h"
 #include "../settings/schema.h"
 #include "../vector/registry.h"
 #include "container.h"

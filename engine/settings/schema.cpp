@@ -70,6 +70,12 @@ const Tpreset* findpreset(const std::string& name) {
     return nullptr;
 }
 
+const Tfield& paramfield(int32_t Tparams::*member) {
+    for (const Tfield& f : paramfields)
+        if (f.member == member) return f;
+    return paramfields[0];  // unreachable: every member has a row
+}
+
 void setresetdefaults(Tparams& p) {
     for (const Tfield& f : paramfields)
         if (f.flags & FIELD_RESET) p.*f.member = f.enginedefault;

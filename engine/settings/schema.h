@@ -92,6 +92,8 @@ struct Tfield {
 
 // In Tparams order.
 extern const Tfield paramfields[FIELD_COUNT];
+// The row of a member.
+const Tfield& paramfield(int32_t Tparams::*member);
 
 // Writes the engine default into each field flagged FIELD_RESET.
 void setresetdefaults(Tparams& p);
