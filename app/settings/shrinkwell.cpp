@@ -5,9 +5,6 @@
 #include <QFile>
 #include <QTextStream>
 
-#include <cstring>
-
-
 namespace {
 
 bool isstart(QChar c) {
@@ -116,7 +113,8 @@ void QShrinkwell::SaveToFile(const QString& path) const {
         QDomElement rec = doc.createElement(encodeElementName(r->name));
         child(rec, QStringLiteral("isDelete"), QString::number(r->isDelete));
         for (int i = 0; i < RECORD_FIELD_COUNT; ++i)
-            if (paramfields[i].flags & FIELD_STORED) child(rec, QLatin1String(QSWFInfo::fieldName(i)), QString::number(r->field(i)));
+            if (paramfields[i].flags & FIELD_STORED)
+                child(rec, QLatin1String(QSWFInfo::fieldName(i)), QString::number(r->field(i)));
         records.appendChild(rec);
     }
     QDomElement other = doc.createElement(QStringLiteral("other"));
@@ -165,9 +163,7 @@ void QShrinkwell::setSWFPath(const QString& folder) { m_swfPath = folder + QDir:
 void QShrinkwell::getSWFInfo(void* info, Tparams& params) {
     const auto* r = static_cast<const QSWFInfo*>(info);
     if (!r) return;
-    int32_t v[QSWFInfo::FIELD_COUNT];
-    for (int i = 0; i < QSWFInfo::FIELD_COUNT; ++i) v[i] = r->field(i);
-    std::memcpy(&params, v, sizeof v);
+    for (int i = 0; i < FIELD_COUNT; ++i) params.*paramfields[i].member = r->field(i);
 }
 
 bool QShrinkwell::isValidName(const QString& name) { return !name.trimmed().isEmpty(); }

@@ -109,8 +109,8 @@ void QImageTab::setImageInfo(QSWFInfo* info) {
     m_iaco->setChecked(info->Img_Iaco == 1);
     m_zoomRatio->setValue(info->Img_ForceZip);
     checkRadio(m_quality, info->Img_Aio);
-    if (info->Img_Aio == 4) m_customPV->setValue(info->Img_CustomPV);
-    CompressRatioclicked(info->Img_Aio == 4);
+    if (info->Img_Aio == LEVEL_CUSTOM) m_customPV->setValue(info->Img_CustomPV);
+    CompressRatioclicked(info->Img_Aio == LEVEL_CUSTOM);
     ConImageCustomChanged();
 }
 
@@ -123,5 +123,5 @@ void QImageTab::getImageInfo(QSWFInfo* info) {
     info->Img_Iaco = m_iaco->isChecked() ? 1 : 0;
     info->Img_ForceZip = m_zoomRatio->value();
     info->Img_Aio = m_quality->checkedId();
-    if (info->Img_Aio == 4) info->Img_CustomPV = m_customPV->value();
+    if (info->Img_Aio == LEVEL_CUSTOM) info->Img_CustomPV = m_customPV->value();
 }

@@ -113,11 +113,11 @@ void QSoundTab::setSoundInfo(QSWFInfo* info) {
     DisSoundCustomChanged();
     checkRadio(m_encoding, info->Audio_e);
     checkRadio(m_quality, info->Audio_q);
-    if (info->Audio_q == 4) {
+    if (info->Audio_q == LEVEL_CUSTOM) {
         m_rate->setValue(info->Audio_s);
         m_bitrate->setValue(info->Audio_b);
     }
-    CutomBitrateclicked(info->Audio_q == 4);
+    CutomBitrateclicked(info->Audio_q == LEVEL_CUSTOM);
     if (info->Audio_Mono == 0) m_stereo->setChecked(true);
     else if (info->Audio_Mono == 1) m_mono->setChecked(true);
     ConSoundCustomChanged();
@@ -126,7 +126,7 @@ void QSoundTab::setSoundInfo(QSWFInfo* info) {
 void QSoundTab::getSoundInfo(QSWFInfo* info) {
     info->Audio_e = m_encoding->checkedId();
     info->Audio_q = m_quality->checkedId();
-    if (info->Audio_q == 4) {
+    if (info->Audio_q == LEVEL_CUSTOM) {
         info->Audio_s = m_rate->value();
         info->Audio_b = m_bitrate->value();
     }

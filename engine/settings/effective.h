@@ -5,9 +5,7 @@
 #include <cstdint>
 
 #include "../core/params.h"
-
-// The level a custom value needs to be used (any other level picks from a table).
-constexpr int32_t LEVEL_CUSTOM = 4;
+#include "schema.h"
 
 // JPEG quality by image quality level 0..3.
 extern const int CCpressvaluelevel[4];

@@ -20,6 +20,9 @@ enum : unsigned {
     FIELD_SKIP = 64,  // 1 = leave the field's kind as it was read
 };
 
+// The level a custom value needs to be used; levels 0..3 pick from a table.
+constexpr int32_t LEVEL_CUSTOM = 4;
+
 // X(name, kind, lo, hi, engine default, new record's value, flags, level field,
 //   option, option that sets 0, label, place shown)
 // lo..hi is what the front ends accept. The level field is that of a custom
