@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include <cstddef>
 #include <cstring>
 
 #define LEVEL(n) &Tparams::n
@@ -15,13 +16,19 @@ const Tfield paramfields[FIELD_COUNT] = {SETTINGS_RECORD_FIELDS(RECORD_ROW) SETT
 
 namespace {
 
-constexpr int countrows() {
-#define COUNT_ROW(n, ...) +1
-    return 0 SETTINGS_RECORD_FIELDS(COUNT_ROW);
-#undef COUNT_ROW
+// Rows in Tparams order, one for each field: a row out of place would store
+// and set one member under another's name.
+#define OFFSET_ROW(n, ...) offsetof(Tparams, n),
+constexpr size_t offsets[] = {SETTINGS_RECORD_FIELDS(OFFSET_ROW) SETTINGS_SKIP_FIELDS(OFFSET_ROW)};
+#undef OFFSET_ROW
+constexpr bool inorder() {
+    for (size_t i = 0; i < sizeof offsets / sizeof offsets[0]; ++i)
+        if (offsets[i] != i * sizeof(int32_t)) return false;
+    return true;
 }
-static_assert(countrows() == RECORD_FIELD_COUNT);
+static_assert(sizeof offsets / sizeof offsets[0] == FIELD_COUNT && inorder());
 static_assert(sizeof(Tparams) == FIELD_COUNT * sizeof(int32_t));
+static_assert(offsetof(Tparams, Skip_Shape) == RECORD_FIELD_COUNT * sizeof(int32_t));
 
 // The values every preset shares, then the ten by which they differ.
 Tparams preset(int aio, int forcezip, int maxccr, int penopt, int forcestraight, int curangle, int hifi, int audioq,
