@@ -1,6 +1,6 @@
 #include "kinds.h"
 
-const Tkindname kindnames[KIND_COUNT] = {
+constinit const Tkindname kindnames[KIND_COUNT] = {
     {"Image", "Image", "Image", "image", &Tparams::Skip_Image},
     {"Shape", "Shape", "Shape", "shape", &Tparams::Skip_Shape},
     {"Sound", "Sound", "Sound", "sound", &Tparams::Skip_Sound},

@@ -12,7 +12,7 @@
 #define SKIP_ROW(n, kind, option) \
     {#n, &Tparams::n, 0, 1, 0, 0, FIELD_BOOLEAN | FIELD_SKIP, nullptr, option, nullptr, nullptr, 0, kind},
 
-const Tfield paramfields[FIELD_COUNT] = {SETTINGS_RECORD_FIELDS(RECORD_ROW) SETTINGS_SKIP_FIELDS(SKIP_ROW)};
+constinit const Tfield paramfields[FIELD_COUNT] = {SETTINGS_RECORD_FIELDS(RECORD_ROW) SETTINGS_SKIP_FIELDS(SKIP_ROW)};
 
 namespace {
 
@@ -31,8 +31,8 @@ static_assert(sizeof(Tparams) == FIELD_COUNT * sizeof(int32_t));
 static_assert(offsetof(Tparams, Skip_Shape) == RECORD_FIELD_COUNT * sizeof(int32_t));
 
 // The values every preset shares, then the ten by which they differ.
-Tparams preset(int aio, int forcezip, int maxccr, int penopt, int forcestraight, int curangle, int hifi, int audioq,
-               int videoq, int videocb) {
+constexpr Tparams preset(int aio, int forcezip, int maxccr, int penopt, int forcestraight, int curangle, int hifi,
+                         int audioq, int videoq, int videocb) {
     Tparams p{};
     p.Img_Dqc = p.Img_Dm = p.Img_Ftoj = p.Img_Diia = p.Img_Icso = p.Img_Iaco = 1;
     p.Img_Aio = aio;
@@ -61,7 +61,7 @@ Tparams preset(int aio, int forcezip, int maxccr, int penopt, int forcestraight,
 
 }  // namespace
 
-const Tpreset presets[PRESET_COUNT] = {
+constinit const Tpreset presets[PRESET_COUNT] = {
     //                aio zip ccr pen str ang hifi aq vq  vcb
     {"Best", preset(0, 0, 32, 0, 0, 1, 1, 0, 0, 120)},
     {"Good", preset(1, 10, 32, 1, 1, 2, 1, 1, 1, 120)},
