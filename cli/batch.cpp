@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -20,6 +21,8 @@
 #include "cli/report.h"
 #include "cli/workers.h"
 #include "core/tagsmith.h"
+#include "settings/effective.h"
+#include "settings/schema.h"
 
 namespace {
 
@@ -118,29 +121,44 @@ std::string basename(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// What the engine makes of a level, after the level itself.
+std::string levelnote(int kind, const Tlevelvalues& v) {
+    auto n = [](int x) { return std::to_string(x); };
+    switch (kind) {
+    case KIND_IMAGE: return "JPEG quality " + n(v.jpegquality);
+    case KIND_SOUND: {
+        if (!v.soundok) return "unusable custom values: sounds kept";
+        char khz[16];
+        std::snprintf(khz, sizeof khz, "%g", v.soundhz / 1000.0);
+        return std::string(khz) + " kHz, " + n(v.soundkbps) + " kbit/s, " + (v.soundmono ? "mono" : "stereo");
+    }
+    case KIND_FLV: return v.videokbps > 0 ? n(v.videokbps) + " kbit/s" : "no bit rate: videos kept";
+    default: return "";
+    }
+}
+
 }  // namespace
 
 std::string describesettings(const Tclioptions& o) {
     const Tparams& p = o.params;
-    auto n = [](int v) { return std::to_string(v); };
-    // What the engine makes of the levels, not the custom fields beside them.
     const Tlevelvalues v = levelvalues(p);
-    char khz[16];
-    std::snprintf(khz, sizeof khz, "%g", v.soundhz / 1000.0);
-    const std::string sound = v.soundok ? std::string(khz) + " kHz, " + n(v.soundkbps) + " kbit/s, " +
-                                              (v.soundmono ? "mono" : "stereo")
-                                        : "unusable custom values: sounds kept";
-    const std::string video = v.videokbps > 0 ? n(v.videokbps) + " kbit/s" : "no bit rate: videos kept";
-    std::string s = "settings: preset " + o.preset + "; shape ratio " + n(p.Sha_ForceCCR) + ", font ratio " +
-                    n(p.Sha_FontCCR) + "; image level " + n(p.Img_Aio) + " (JPEG quality " + n(v.jpegquality) +
-                    "), zoom " + n(p.Img_ForceZip) + "%, player " + n(p.ImgPmps_x) + " x " + n(p.ImgPmps_y) +
-                    "; sound level " + n(p.Audio_q) + " (" + sound + "); video level " + n(p.Video_q) + " (" +
-                    video + ")";
+    std::vector<const Tfield*> shown;
+    for (const Tfield& f : paramfields)
+        if (f.shown) shown.push_back(&f);
+    std::sort(shown.begin(), shown.end(), [](const Tfield* a, const Tfield* b) { return a->shown < b->shown; });
+    std::string s = "settings: preset " + o.preset;
+    int group = 0;
+    for (const Tfield* f : shown) {
+        if (f->flags & FIELD_PAIRED) s += " ";
+        else s += f->shown / 10 != group ? "; " : ", ";
+        group = f->shown / 10;
+        s += std::string(f->label) + " " + std::to_string(p.*f->member);
+        if (f->flags & FIELD_PERCENT) s += "%";
+        if (f->flags & FIELD_LEVEL) s += " (" + levelnote(f->kind, v) + ")";
+    }
     std::string skips;
-    if (p.Skip_Image) skips += " image";
-    if (p.Skip_Sound) skips += " sound";
-    if (p.Skip_Font) skips += " font";
-    if (p.Skip_Video) skips += " video";
+    for (const Tfield& f : paramfields)
+        if ((f.flags & FIELD_SKIP) && p.*f.member) skips += std::string(" ") + kindnames[f.kind].word;
     if (!skips.empty()) s += "; kept as they are:" + skips;
     if (o.allowlarger) s += "; larger results written";
     if (o.salvage) s += "; damaged movies salvaged";

@@ -73,18 +73,7 @@ void readdamage(Tfileresult& r) {
     if (CCdamage.streamfailed && r.warning.empty()) r.warning = r.damage;
 }
 
-void readused(Tfileresult& r, const Tparams& p) {
-    const Tlevelvalues v = levelvalues(p);
-    Tusedvalues& u = r.used;
-    u.imagelevel = p.Img_Aio;
-    u.jpegquality = v.jpegquality;
-    u.soundlevel = p.Audio_q;
-    u.soundhz = v.soundok ? v.soundhz : 0;
-    u.soundkbps = v.soundok ? v.soundkbps : 0;
-    u.mono = v.soundmono ? 1 : 0;
-    u.videolevel = p.Video_q;
-    u.videokbps = v.videokbps;
-}
+void readused(Tfileresult& r, const Tparams& p) { r.used = levelvalues(p); }
 
 int64_t since(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();

@@ -32,7 +32,7 @@ std::string kindsjson(const Tfileresult& r) {
     std::string s = "{";
     for (int i = 0; i < KIND_COUNT; ++i) {
         const Tkindresult& k = r.kinds[i];
-        s += std::string(i ? "," : "") + jsonstring(clikindnames[i]) + ":{\"count\":" + num(k.count) +
+        s += std::string(i ? "," : "") + jsonstring(kindnames[i].user) + ":{\"count\":" + num(k.count) +
              ",\"source\":" + num(k.srcsize);
         if (!r.info) s += ",\"dest\":" + num(k.dstsize);
         s += "}";
@@ -41,6 +41,18 @@ std::string kindsjson(const Tfileresult& r) {
 }
 
 std::string nullable(const std::string& s) { return s.empty() ? "null" : jsonstring(s); }
+
+std::string settingsjson(const Tlevelvalues& v) {
+    std::string s = "{";
+    for (const Tlevelfield& f : levelfields) {
+        const int32_t x = v.*f.member;
+        std::string text = num(x);
+        if (f.show == SHOW_BOOLEAN) text = x ? "true" : "false";
+        else if (f.show == SHOW_NULL_WHEN_ZERO && x <= 0) text = "null";
+        s += std::string(s.size() > 1 ? "," : "") + jsonstring(f.name) + ":" + text;
+    }
+    return s + "}";
+}
 
 }  // namespace
 
@@ -115,12 +127,7 @@ std::string resultjson(const Tfileresult& r) {
         s += ",\"notes\":[";
         for (size_t i = 0; i < r.notes.size(); ++i) s += (i ? "," : "") + jsonstring(r.notes[i]);
         s += "]";
-        const Tusedvalues& u = r.used;
-        auto ornull = [](int64_t v) { return v > 0 ? num(v) : std::string("null"); };
-        s += ",\"settings\":{\"image_level\":" + num(u.imagelevel) + ",\"jpeg_quality\":" + num(u.jpegquality) +
-             ",\"sound_level\":" + num(u.soundlevel) + ",\"sound_rate_hz\":" + ornull(u.soundhz) +
-             ",\"sound_kbps\":" + ornull(u.soundkbps) + ",\"mono\":" + (u.mono ? "true" : "false") +
-             ",\"video_level\":" + num(u.videolevel) + ",\"video_kbps\":" + ornull(u.videokbps) + "}";
+        s += ",\"settings\":" + settingsjson(r.used);
     }
     if (!r.warning.empty()) s += ",\"warning\":" + jsonstring(r.warning);
     return s + ",\"ms\":" + num(r.ms) + "}";

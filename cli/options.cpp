@@ -5,7 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/settings/presettable.h"
+#include "settings/effective.h"
+#include "settings/schema.h"
 
 #ifndef SHRINKWELL_VERSION
 #define SHRINKWELL_VERSION "0.1.0"
@@ -13,51 +14,19 @@
 
 namespace {
 
-// Options that set one Tparams field. A custom value (JPEG quality, sample
-// rate, bit rate) only takes effect at level 4, so giving one selects it.
-struct Tnumoption {
-    const char* name;
-    int lo, hi;
-    int32_t Tparams::*field;
-    int32_t Tparams::*level;  // null: no level to select
-};
-
-const Tnumoption numoptions[] = {
-    {"--shape-ratio", 1, 100, &Tparams::Sha_ForceCCR, nullptr},
-    {"--font-ratio", 1, 32, &Tparams::Sha_FontCCR, nullptr},
-    {"--image-quality", 0, 4, &Tparams::Img_Aio, nullptr},
-    {"--jpeg-quality", 0, 80, &Tparams::Img_CustomPV, &Tparams::Img_Aio},
-    {"--zoom", 0, 50, &Tparams::Img_ForceZip, nullptr},
-    {"--max-width", 0, 100000, &Tparams::ImgPmps_x, nullptr},
-    {"--max-height", 0, 100000, &Tparams::ImgPmps_y, nullptr},
-    {"--sound-quality", 0, 4, &Tparams::Audio_q, nullptr},
-    {"--sound-rate", 1, 100, &Tparams::Audio_s, &Tparams::Audio_q},
-    {"--sound-bitrate", 1, 250, &Tparams::Audio_b, &Tparams::Audio_q},
-    {"--video-quality", 0, 4, &Tparams::Video_q, nullptr},
-    {"--video-bitrate", 1, 250, &Tparams::Video_CB, &Tparams::Video_q},
-};
-
-struct Tflagoption {
-    const char* name;
-    int32_t Tparams::*field;
-    int value;
-};
-
-const Tflagoption flagoptions[] = {
-    {"--mono", &Tparams::Audio_Mono, 1},        {"--stereo", &Tparams::Audio_Mono, 0},
-    {"--skip-image", &Tparams::Skip_Image, 1},  {"--skip-sound", &Tparams::Skip_Sound, 1},
-    {"--skip-font", &Tparams::Skip_Font, 1},    {"--skip-video", &Tparams::Skip_Video, 1},
-    {"--quality-shapes", &Tparams::Sha_Hifi, 1}, {"--no-quality-shapes", &Tparams::Sha_Hifi, 0},
-};
-
 // Options that take a value and are not Tparams fields.
 const char* const valueoptions[] = {"--output", "--preset", "--jobs", "--tools", "--tmp"};
 
+// A field set on the command line. A custom value (JPEG quality, sample rate,
+// bit rate) only takes effect at its level's custom setting, so giving one
+// selects it.
 struct Tsetting {
-    int32_t Tparams::*field;
+    const Tfield* field;
     int value;
-    const Tnumoption* from;  // null for flags
+    const char* option;
 };
+
+bool takesfieldvalue(const Tfield& f) { return f.option && !(f.flags & FIELD_BOOLEAN); }
 
 bool parseint(const std::string& text, long& value) {
     if (text.empty()) return false;
@@ -79,10 +48,8 @@ bool rangedint(const std::string& option, const std::string& text, int lo, int h
 }
 
 std::string presetnames() {
-    int n = 0;
-    const Tpreset* t = presettable(n);
     std::string s;
-    for (int i = 0; i < n; ++i) s += std::string(i ? ", " : "") + t[i].name;
+    for (int i = 0; i < PRESET_COUNT; ++i) s += std::string(i ? ", " : "") + presets[i].name;
     return s;
 }
 
@@ -108,8 +75,8 @@ const char* longname(char c) {
 bool takesvalue(const std::string& name) {
     for (const char* v : valueoptions)
         if (name == v) return true;
-    for (const auto& n : numoptions)
-        if (name == n.name) return true;
+    for (const Tfield& f : paramfields)
+        if (takesfieldvalue(f) && name == f.option) return true;
     return false;
 }
 
@@ -233,17 +200,19 @@ bool parseoptions(int argc, const char* const* argv, Tclioptions& o, std::string
             o.version = true;
         } else {
             known = false;
-            for (const auto& n : numoptions) {
-                if (name != n.name) continue;
-                int v = 0;
-                if (!rangedint(name, value, n.lo, n.hi, v, error)) return false;
-                settings.push_back({n.field, v, &n});
-                known = true;
-            }
-            for (const auto& f : flagoptions) {
-                if (name != f.name) continue;
-                settings.push_back({f.field, f.value, nullptr});
-                known = true;
+            for (const Tfield& f : paramfields) {
+                if (takesfieldvalue(f) && name == f.option) {
+                    int v = 0;
+                    if (!rangedint(name, value, f.lo, f.hi, v, error)) return false;
+                    settings.push_back({&f, v, f.option});
+                    known = true;
+                } else if ((f.flags & FIELD_BOOLEAN) && f.option && name == f.option) {
+                    settings.push_back({&f, 1, f.option});
+                    known = true;
+                } else if ((f.flags & FIELD_BOOLEAN) && f.offoption && name == f.offoption) {
+                    settings.push_back({&f, 0, f.offoption});
+                    known = true;
+                }
             }
         }
         if (!known) {
@@ -262,16 +231,16 @@ bool parseoptions(int argc, const char* const* argv, Tclioptions& o, std::string
     // Options apply on top of the preset whatever their order on the line.
     o.preset = presetname;
     o.params = findpreset(presetname)->params;
-    for (const auto& s : settings) o.params.*s.field = s.value;
+    for (const auto& s : settings) o.params.*s.field->member = s.value;
     for (const auto& s : settings) {
-        if (!s.from || !s.from->level) continue;
+        if (!s.field->level) continue;
         for (const auto& t : settings) {
-            if (!t.from || t.from->field != s.from->level || t.value == 4) continue;
-            error = std::string(s.from->name) + " needs level 4 (custom), but " + t.from->name + " " +
-                    std::to_string(t.value) + " was given";
+            if (t.field->member != s.field->level || t.value == LEVEL_CUSTOM) continue;
+            error = std::string(s.option) + " needs level " + std::to_string(LEVEL_CUSTOM) + " (custom), but " +
+                    t.option + " " + std::to_string(t.value) + " was given";
             return false;
         }
-        o.params.*s.from->level = 4;
+        o.params.*s.field->level = LEVEL_CUSTOM;
     }
     if (o.tmpdir.empty()) o.tmpdir = defaulttmpdir();
     if (o.inputs.empty()) {

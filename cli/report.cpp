@@ -62,7 +62,7 @@ std::string formatresult(const Tfileresult& r, bool verbose) {
     for (int i = 0; i < KIND_COUNT; ++i) {
         const Tkindresult& k = r.kinds[i];
         if (k.count == 0) continue;
-        s += "  " + pad(clikindnames[i], 7, true) + pad(std::to_string(k.count), 7, false) +
+        s += "  " + pad(kindnames[i].user, 7, true) + pad(std::to_string(k.count), 7, false) +
              pad(formatsize(k.srcsize), 12, false) + pad(formatsize(k.dstsize), 12, false) + "\n";
     }
     return s;
@@ -83,7 +83,7 @@ std::string formatinfo(const Tfileresult& r) {
          std::to_string(h.framerate) + " fps, " + std::to_string(h.framecount) + " frames, background " + bg + "\n";
     s += "  resources   " + pad("count", 7, false) + pad("size", 12, false) + "\n";
     for (int i = 0; i < KIND_COUNT; ++i) {
-        s += "    " + pad(clikindnames[i], 10, true) + pad(std::to_string(r.kinds[i].count), 7, false) +
+        s += "    " + pad(kindnames[i].user, 10, true) + pad(std::to_string(r.kinds[i].count), 7, false) +
              pad(formatsize(r.kinds[i].srcsize), 12, false) + "\n";
     }
     if (!r.warning.empty()) s += "  warning: " + r.warning + "\n";

@@ -2,8 +2,6 @@
 
 #include <type_traits>
 
-const char* const clikindnames[KIND_COUNT] = {"Image", "Shape", "Sound", "Video", "Font", "AS"};
-
 namespace {
 
 class Tpacker {
@@ -99,10 +97,7 @@ void fields(P& p, R& r) {
     p.str(r.damage);
     p.num(r.movielen);
     p.num(r.dropped);
-    auto& u = r.used;
-    for (auto* v : {&u.imagelevel, &u.jpegquality, &u.soundlevel, &u.soundhz, &u.soundkbps, &u.mono, &u.videolevel,
-                       &u.videokbps})
-        p.num(*v);
+    for (const Tlevelfield& f : levelfields) p.num(r.used.*f.member);
     p.list(r.notes);
 }
 

@@ -6,9 +6,7 @@
 #include <vector>
 
 #include "core/enginestate.h"
-
-// The user-facing names of the engine's resource kinds, in kind order.
-extern const char* const clikindnames[KIND_COUNT];
+#include "settings/effective.h"
 
 struct Tkindresult {
     int64_t srcsize = 0;
@@ -24,14 +22,6 @@ struct Tmovieheader {
     int32_t framerate = 0;
     int32_t framecount = 0;
     uint8_t red = 0, green = 0, blue = 0;
-};
-
-// The values the engine used for the level fields (see levelvalues).
-struct Tusedvalues {
-    int32_t imagelevel = 0, jpegquality = 0;
-    int32_t soundlevel = 0, soundhz = 0, soundkbps = 0;  // 0 Hz: the sounds were kept
-    int32_t mono = 0;
-    int32_t videolevel = 0, videokbps = 0;  // 0: the videos were kept
 };
 
 struct Tfileresult {
@@ -53,7 +43,7 @@ struct Tfileresult {
     std::string damage;      // what is wrong with the data, empty when nothing
     int64_t movielen = 0;    // uncompressed bytes of the movie as read
     int64_t dropped = 0;     // of those, bytes in no tag that were left out
-    Tusedvalues used;
+    Tlevelvalues used;  // what the engine made of the levels
     // Sounds and videos kept because lame or ffmpeg failed, timed out or wrote
     // nothing usable ("sound 3 kept: lame timed out after 31 s").
     std::vector<std::string> notes;

@@ -6,6 +6,7 @@
 #include <QStandardPaths>
 
 #include "core/fileutil.h"
+#include "core/kinds.h"
 
 const QString CUSTOM_FILE_NAME = QStringLiteral("custom.xml");
 const QString CONFIG_FILE_NAME = QStringLiteral("config.xml");
@@ -19,8 +20,11 @@ const QString DEFAULT_VERSION = QStringLiteral("1.0.0");
 const QString DEFAULT_BUNDLE_ID = QStringLiteral("org.shrinkwell.Shrinkwell");
 const QString lamePath = QStringLiteral("/usr/local/bin");
 
-const QStringList RES_KIND_NAMES = {QStringLiteral("Image"), QStringLiteral("Shape"), QStringLiteral("Sound"),
-                                    QStringLiteral("Video"), QStringLiteral("Font"),  QStringLiteral("As")};
+const QStringList RES_KIND_NAMES = [] {
+    QStringList names;
+    for (const Tkindname& k : kindnames) names << QString::fromLatin1(k.app);
+    return names;
+}();
 
 QString g_strBundleId = DEFAULT_BUNDLE_ID;
 QString g_strVersion = DEFAULT_VERSION;

@@ -5,15 +5,7 @@
 #include <QFile>
 #include <QTextStream>
 
-#include <cstring>
-
-#include "app/settings/presettable.h"
-
 namespace {
-
-// Fields 0-33 are stored except the channel choice.
-constexpr int STORED_FIELDS = 34;
-constexpr int AUDIO_MONO = 29;
 
 bool isstart(QChar c) {
     const char16_t u = c.unicode();
@@ -56,14 +48,13 @@ QString escape(QChar c) {
 }  // namespace
 
 QShrinkwell::QShrinkwell(const QString& path) : m_path(path) {
-    int count = 0;
-    const Tpreset* table = presettable(count);
-    for (int i = 0; i < BUILTIN_COUNT && i < count; ++i) {
+    static_assert(BUILTIN_COUNT == PRESET_COUNT);
+    for (int i = 0; i < BUILTIN_COUNT; ++i) {
         QSWFInfo& r = m_builtin[i];
         r.owner = this;
-        r.name = QString::fromLatin1(table[i].name);
+        r.name = QString::fromLatin1(presets[i].name);
         r.isDelete = 0;
-        r.setParams(table[i].params);
+        r.setParams(presets[i].params);
         // Built-in records carry no kind choice of their own.
         for (int k = 0; k < RES_COUNT; ++k) r.setKindChecked(TResType(k), false);
     }
@@ -89,8 +80,8 @@ void QShrinkwell::LoadFromFile(const QString& path) {
                 QSWFInfo* r = addCustom(decodeElementName(rec.tagName()));
                 const QDomElement del = rec.firstChildElement(QStringLiteral("isDelete"));
                 r->isDelete = del.text().trimmed().toInt();
-                for (int i = 0; i < STORED_FIELDS; ++i) {
-                    if (i == AUDIO_MONO) continue;
+                for (int i = 0; i < RECORD_FIELD_COUNT; ++i) {
+                    if (!(paramfields[i].flags & FIELD_STORED)) continue;
                     const QDomElement f = rec.firstChildElement(QLatin1String(QSWFInfo::fieldName(i)));
                     r->setField(i, f.text().trimmed().toInt());
                 }
@@ -121,8 +112,9 @@ void QShrinkwell::SaveToFile(const QString& path) const {
     for (const QSWFInfo* r : m_custom) {
         QDomElement rec = doc.createElement(encodeElementName(r->name));
         child(rec, QStringLiteral("isDelete"), QString::number(r->isDelete));
-        for (int i = 0; i < STORED_FIELDS; ++i)
-            if (i != AUDIO_MONO) child(rec, QLatin1String(QSWFInfo::fieldName(i)), QString::number(r->field(i)));
+        for (int i = 0; i < RECORD_FIELD_COUNT; ++i)
+            if (paramfields[i].flags & FIELD_STORED)
+                child(rec, QLatin1String(QSWFInfo::fieldName(i)), QString::number(r->field(i)));
         records.appendChild(rec);
     }
     QDomElement other = doc.createElement(QStringLiteral("other"));
@@ -163,7 +155,7 @@ void QShrinkwell::CopySWFInfo(const QSWFInfo* src, QSWFInfo* dst) {
     dst->owner = src->owner;
     dst->name = src->name;
     dst->isDelete = src->isDelete;
-    for (int i = 0; i < 34; ++i) dst->setField(i, src->field(i));
+    for (int i = 0; i < RECORD_FIELD_COUNT; ++i) dst->setField(i, src->field(i));
 }
 
 void QShrinkwell::setSWFPath(const QString& folder) { m_swfPath = folder + QDir::separator(); }
@@ -171,9 +163,7 @@ void QShrinkwell::setSWFPath(const QString& folder) { m_swfPath = folder + QDir:
 void QShrinkwell::getSWFInfo(void* info, Tparams& params) {
     const auto* r = static_cast<const QSWFInfo*>(info);
     if (!r) return;
-    int32_t v[QSWFInfo::FIELD_COUNT];
-    for (int i = 0; i < QSWFInfo::FIELD_COUNT; ++i) v[i] = r->field(i);
-    std::memcpy(&params, v, sizeof v);
+    for (int i = 0; i < FIELD_COUNT; ++i) params.*paramfields[i].member = r->field(i);
 }
 
 bool QShrinkwell::isValidName(const QString& name) { return !name.trimmed().isEmpty(); }

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "core/params.h"
+#include "settings/schema.h"
 #include "main/constants.h"
 
 class QShrinkwell;
@@ -27,8 +28,8 @@ public:
     int Sha_FontHifi, Sha_Hifi;
     int Audio_e, Audio_q, Audio_s, Audio_b, Audio_Mono;
     int VideoPmps_x, VideoPmps_y, Video_q, Video_CB;
-    // Fields 34-39: 1 = the kind is checked (Tparams carries the inverse).
-    int Check_Shape, Check_Image, Check_Sound, Check_Font, Check_AS, Check_Video;
+    // Fields 34-39 by kind: 1 = the kind is checked (Tparams carries the inverse).
+    int checked[RES_COUNT] = {};
 
     // Per resource kind, indexed by TResType.
     struct Kind {
@@ -47,7 +48,7 @@ public:
     static constexpr int FIELD_COUNT = 40;
     int field(int i) const;
     void setField(int i, int value);
-    // The Tparams name of field i; fields 34-39 are the Check_ names.
+    // The Tparams name of field i, also its element name in "custom.xml".
     static const char* fieldName(int i);
     // Fields 0-33 with every other part of the record left alone.
     void setParams(const Tparams& p);

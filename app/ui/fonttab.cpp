@@ -9,7 +9,8 @@
 #include "ui/sliderspin.h"
 
 QFontTab::QFontTab(QWidget* parent) : QOptionTab(parent) {
-    m_ratio = new CSliderSpin(1, 32, 20, 120, this);
+    const Tfield& ratio = paramfield(&Tparams::Sha_FontCCR);
+    m_ratio = new CSliderSpin(ratio.lo, ratio.hi, 20, 120, this);
     m_hifi = new QCheckBox("Quality optimization", this);
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel("Custom compression ratio:", this), 0, 0);

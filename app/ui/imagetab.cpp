@@ -25,7 +25,8 @@ QImageTab::QImageTab(QWidget* parent) : QOptionTab(parent) {
     m_icso = new QCheckBox("Intelligent color smooth optimization", properties);
     m_iaco = new QCheckBox("intelligent alpha channel optimization", properties);
     m_zoom = new QCheckBox("Image zoom compression", properties);
-    m_zoomRatio = new CSliderSpin(0, 50, 10, 125, properties);
+    const Tfield& zoom = paramfield(&Tparams::Img_ForceZip);
+    m_zoomRatio = new CSliderSpin(zoom.lo, zoom.hi, 10, 125, properties);
 
     auto* grid = new QGridLayout(properties);
     grid->addWidget(new QLabel("Maximum player width:", properties), 0, 0);
@@ -52,7 +53,8 @@ QImageTab::QImageTab(QWidget* parent) : QOptionTab(parent) {
         m_quality->addButton(radio, i);
         qualitycol->addWidget(radio);
     }
-    m_customPV = new CSliderSpin(0, 80, 70, 50, qualitybox);
+    const Tfield& quality = paramfield(&Tparams::Img_CustomPV);
+    m_customPV = new CSliderSpin(quality.lo, quality.hi, 70, 50, qualitybox);
     m_customPV->setEnabled(false);
     auto* customrow = new QHBoxLayout;
     customrow->addSpacing(20);
@@ -107,8 +109,8 @@ void QImageTab::setImageInfo(QSWFInfo* info) {
     m_iaco->setChecked(info->Img_Iaco == 1);
     m_zoomRatio->setValue(info->Img_ForceZip);
     checkRadio(m_quality, info->Img_Aio);
-    if (info->Img_Aio == 4) m_customPV->setValue(info->Img_CustomPV);
-    CompressRatioclicked(info->Img_Aio == 4);
+    if (info->Img_Aio == LEVEL_CUSTOM) m_customPV->setValue(info->Img_CustomPV);
+    CompressRatioclicked(info->Img_Aio == LEVEL_CUSTOM);
     ConImageCustomChanged();
 }
 
@@ -121,5 +123,5 @@ void QImageTab::getImageInfo(QSWFInfo* info) {
     info->Img_Iaco = m_iaco->isChecked() ? 1 : 0;
     info->Img_ForceZip = m_zoomRatio->value();
     info->Img_Aio = m_quality->checkedId();
-    if (info->Img_Aio == 4) info->Img_CustomPV = m_customPV->value();
+    if (info->Img_Aio == LEVEL_CUSTOM) info->Img_CustomPV = m_customPV->value();
 }

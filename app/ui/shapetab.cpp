@@ -9,7 +9,8 @@
 #include "ui/sliderspin.h"
 
 QShapeTab::QShapeTab(QWidget* parent) : QOptionTab(parent) {
-    m_ratio = new CSliderSpin(1, 100, 20, 240, this);
+    const Tfield& ratio = paramfield(&Tparams::Sha_ForceCCR);
+    m_ratio = new CSliderSpin(ratio.lo, ratio.hi, 20, 240, this);
     m_imo = new QCheckBox("Intelligent morphing optimization", this);
     m_idup = new QCheckBox("Intelligent delete useless points", this);
     m_hifi = new QCheckBox("Quality focussed optimization", this);

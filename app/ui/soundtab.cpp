@@ -11,9 +11,9 @@
 #include "settings/swfinfo.h"
 
 namespace {
-QSpinBox* ratebox(QWidget* parent, int maximum, int value) {
+QSpinBox* ratebox(QWidget* parent, int32_t Tparams::*field, int value) {
     auto* box = new QSpinBox(parent);
-    box->setRange(1, maximum);
+    box->setRange(paramfield(field).lo, paramfield(field).hi);
     box->setValue(value);
     box->setFixedWidth(60);
     box->setEnabled(false);
@@ -44,8 +44,8 @@ QSoundTab::QSoundTab(QWidget* parent) : QOptionTab(parent) {
         m_quality->addButton(radio, i);
         qualitycol->addWidget(radio);
     }
-    m_rate = ratebox(qualitybox, 100, 11);
-    m_bitrate = ratebox(qualitybox, 250, 32);
+    m_rate = ratebox(qualitybox, &Tparams::Audio_s, 11);
+    m_bitrate = ratebox(qualitybox, &Tparams::Audio_b, 32);
     auto* customrow = new QHBoxLayout;
     customrow->addSpacing(20);
     customrow->addWidget(m_rate);
@@ -113,11 +113,11 @@ void QSoundTab::setSoundInfo(QSWFInfo* info) {
     DisSoundCustomChanged();
     checkRadio(m_encoding, info->Audio_e);
     checkRadio(m_quality, info->Audio_q);
-    if (info->Audio_q == 4) {
+    if (info->Audio_q == LEVEL_CUSTOM) {
         m_rate->setValue(info->Audio_s);
         m_bitrate->setValue(info->Audio_b);
     }
-    CutomBitrateclicked(info->Audio_q == 4);
+    CutomBitrateclicked(info->Audio_q == LEVEL_CUSTOM);
     if (info->Audio_Mono == 0) m_stereo->setChecked(true);
     else if (info->Audio_Mono == 1) m_mono->setChecked(true);
     ConSoundCustomChanged();
@@ -126,7 +126,7 @@ void QSoundTab::setSoundInfo(QSWFInfo* info) {
 void QSoundTab::getSoundInfo(QSWFInfo* info) {
     info->Audio_e = m_encoding->checkedId();
     info->Audio_q = m_quality->checkedId();
-    if (info->Audio_q == 4) {
+    if (info->Audio_q == LEVEL_CUSTOM) {
         info->Audio_s = m_rate->value();
         info->Audio_b = m_bitrate->value();
     }

@@ -35,7 +35,7 @@ QVideoTab::QVideoTab(QWidget* parent) : QOptionTab(parent) {
         qualitycol->addWidget(radio);
     }
     m_bitrate = new QSpinBox(qualitybox);
-    m_bitrate->setRange(1, 250);
+    m_bitrate->setRange(paramfield(&Tparams::Video_CB).lo, paramfield(&Tparams::Video_CB).hi);
     m_bitrate->setValue(32);
     m_bitrate->setFixedWidth(60);
     m_bitrate->setEnabled(false);
@@ -86,13 +86,13 @@ void QVideoTab::setVideoInfo(QSWFInfo* info) {
     DisVideoCustomChanged();
     m_size->setSize(info->VideoPmps_x, info->VideoPmps_y);
     checkRadio(m_quality, info->Video_q);
-    if (info->Video_q == 4) m_bitrate->setValue(info->Video_CB);
-    CutomBitrateclicked(info->Video_q == 4);
+    if (info->Video_q == LEVEL_CUSTOM) m_bitrate->setValue(info->Video_CB);
+    CutomBitrateclicked(info->Video_q == LEVEL_CUSTOM);
     ConVideoCustomChanged();
 }
 
 void QVideoTab::getVideoInfo(QSWFInfo* info) {
     m_size->size(info->VideoPmps_x, info->VideoPmps_y);
     info->Video_q = m_quality->checkedId();
-    if (info->Video_q == 4) info->Video_CB = m_bitrate->value();
+    if (info->Video_q == LEVEL_CUSTOM) info->Video_CB = m_bitrate->value();
 }

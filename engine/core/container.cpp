@@ -385,7 +385,7 @@ bool fillswftag(const char* path, Tswftag**& list, unsigned char*& head) {
             if (kind >= 0) {
                 CCresource_list[kind].srcsize += int32_t(length(tag->rawbody));
                 CCresource_list[kind].count += 1;
-                updatedis(kindnames[kind], index, 1 << kind, 8);
+                updatedis(kindnames[kind].engine, index, 1 << kind, 8);
             }
             int64_t fulllen = tag->spriteref;
             if (sprite) {
@@ -422,7 +422,7 @@ bool fillswftag(const char* path, Tswftag**& list, unsigned char*& head) {
     Cparsesprite = 0;
     setlength(list, sizeof(Tswftag*), count);
     _thisrato = 100;
-    updatedis(kindnames[KIND_SHAPE], int(count) - 1, 2, 8);
+    updatedis(kindnames[KIND_SHAPE].engine, int(count) - 1, 2, 8);
     setlength(data, 1, 0);
     return true;
 }
@@ -460,7 +460,7 @@ bool saveswftag(const char* path, const unsigned char* head, Tswftag** list, con
                 setlength(tag->newbody, 1, 0);
                 if (kind >= 0) {
                     CCresource_list[kind].dstsize += int32_t(written);
-                    updatedis(kindnames[kind], i, 1 << kind, 8);
+                    updatedis(kindnames[kind].engine, i, 1 << kind, 8);
                 }
             }
             if (realsprite) {
@@ -483,7 +483,7 @@ bool saveswftag(const char* path, const unsigned char* head, Tswftag** list, con
     }
     Cfillsprite = 0;
     _thisrato = 100;
-    updatedis(kindnames[KIND_SHAPE], n - 1, 2, 8);
+    updatedis(kindnames[KIND_SHAPE].engine, n - 1, 2, 8);
     if (!ok) {
         setlength(out, 1, 0);
         return false;

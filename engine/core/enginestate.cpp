@@ -17,8 +17,6 @@ std::atomic<int32_t> _thisrato{0};
 Trlist CCresource_list[KIND_COUNT]{};
 char CClasterror[512] = "";
 
-const char* const kindnames[KIND_COUNT] = {"Image", "Shape", "Sound", "Flv", "Font", "AS"};
-
 int tagkind(int code) {
     switch (code) {
     case 6: case 8: case 20: case 21: case 35: case 36: return KIND_IMAGE;

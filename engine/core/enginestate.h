@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "kinds.h"
 #include "params.h"
 
 struct Trlist {
@@ -12,8 +13,6 @@ struct Trlist {
     int32_t count;
     int32_t dstsize;
 };
-
-enum Tkind { KIND_IMAGE = 0, KIND_SHAPE, KIND_SOUND, KIND_FLV, KIND_FONT, KIND_AS, KIND_COUNT };
 
 using Tdisproc = void (*)(int kind, int code, void* object1, void* object2);
 
@@ -28,7 +27,6 @@ extern Trlist CCresource_list[KIND_COUNT];
 // Why the last file could not be read or written, empty when it could.
 extern char CClasterror[512];
 
-extern const char* const kindnames[KIND_COUNT];
 // Resource kind index of a tag code, -1 for none.
 int tagkind(int tagcode);
 

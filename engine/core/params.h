@@ -16,4 +16,5 @@ struct Tparams {
 };
 static_assert(sizeof(Tparams) == 160, "Tparams is 40 signed 32-bit fields");
 
+// All zero but for the engine defaults of the field table (settings/schema.h).
 void paramssetdef(Tparams& p);

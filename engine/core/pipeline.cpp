@@ -7,9 +7,7 @@
 #include <new>
 #include <string>
 
-#include "../media/bitmapjob.h"
-#include "../media/definevideostream.h"
-#include "../media/soundencode.h"
+#include "../settings/schema.h"
 #include "../vector/registry.h"
 #include "container.h"
 #include "enginestate.h"
@@ -178,32 +176,12 @@ int keepsmaller(const char* outpath, int allowlarger) {
     return 1;
 }
 
-Tlevelvalues levelvalues(const Tparams& p) {
-    Tlevelvalues v;
-    v.jpegquality = imagequality(p.Img_Aio, p.Img_CustomPV);
-    Tsoundsettings s;
-    v.soundok = soundsettings(p, s);
-    if (v.soundok) {
-        v.soundhz = int(s.ratehz);
-        v.soundkbps = s.kbps;
-        v.soundmono = s.mono;
-    }
-    v.videokbps = flvbitrate(p);
-    return v;
-}
-
 int64_t srcfilesize() { return Csrcfilesize; }
 int64_t dstfilesize() { return Cdstfilesize; }
 int fileloaded() { return loaded ? 1 : 0; }
 
 void optfile(const char* inpath, const char* outpath) {
-    CCparams.Audio_q = 3;
-    CCparams.Sha_ForceCCR = 20;
-    CCparams.Sha_FontCCR = 20;
-    CCparams.Video_q = 2;
-    CCparams.Img_CustomPV = 75;
-    CCparams.Img_ForceZip = 0;
-    CCparams.Img_Aio = 0;
+    setresetdefaults(CCparams);
     clearres();
     freeswf();
     CClasterror[0] = 0;

@@ -50,14 +50,3 @@ extern int32_t Ckept;
 // Size of the rewritten movie, also when it was not kept.
 extern int64_t Crewrittensize;
 
-// What the tag classes make of the level fields: the JPEG quality, the sound
-// rate and bit rate, the video bit rate. From the same functions they use.
-struct Tlevelvalues {
-    int jpegquality = 0;
-    bool soundok = false;  // false: the custom sound values are unusable, sounds are kept
-    int soundhz = 0;
-    int soundkbps = 0;
-    bool soundmono = false;
-    int videokbps = 0;  // 0: no bit rate selected, videos are kept
-};
-Tlevelvalues levelvalues(const Tparams& p);

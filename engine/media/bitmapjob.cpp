@@ -170,8 +170,3 @@ void imagetarget(int width, int height, const Tsizerule& rule, int& newwidth, in
 
 double imagessimfloor(int level) { return level == 0 ? 0.98 : 0.0; }
 
-int imagequality(int level, int custom) {
-    static const int CCpressvaluelevel[4] = {90, 70, 60, 50};
-    if (level >= 0 && level <= 3) return CCpressvaluelevel[level];
-    return custom < 1 ? 1 : custom > 100 ? 100 : custom;
-}

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "../settings/effective.h"
+
 struct Tbitmapinput {
     int readcode = 0;   // 6, 20, 21, 35 or 36
     uint16_t id = 0;
@@ -53,8 +55,6 @@ struct Tsizerule {
 // pixels keeps its size, and nothing is enlarged.
 void imagetarget(int width, int height, const Tsizerule& rule, int& newwidth, int& newheight);
 
-// JPEG quality of an image quality level (0..3), else the custom quality.
-int imagequality(int level, int custom);
 // The least SSIM a re-encoded bitmap must keep at an image quality level;
 // 0 = no floor.
 double imagessimfloor(int level);

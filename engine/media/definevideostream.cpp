@@ -15,7 +15,6 @@
 
 using namespace pascal_com;
 
-const int32_t CCflv_ar[4] = {250, 150, 100, 80};
 int32_t Cflvtimeoutbase_ms = 30000;
 
 namespace {
@@ -45,11 +44,6 @@ bool swfvideocodec(uint8_t codec) { return codec >= 2 && codec <= 5; }
 
 // Sorenson H.263, screen video, VP6, VP6 with alpha, screen video 2.
 bool flvdecodable(uint8_t codec) { return codec >= 2 && codec <= 6; }
-
-int32_t flvbitrate(const Tparams& p) {
-    if (p.Video_q >= 0 && p.Video_q <= 3) return CCflv_ar[p.Video_q];
-    return p.Video_CB > 0 ? p.Video_CB : 0;
-}
 
 double flvssimfloor() { return CCparams.Video_q == 0 ? 0.95 : 0.0; }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "../core/params.h"
+#include "../settings/effective.h"
 #include "../core/swftag.h"
 #include "flvfile.h"
 
@@ -110,11 +111,8 @@ std::vector<std::string> getcmdparam_ssim(const std::string& a, const std::strin
 // False when a line gives no value.
 bool readssimstats(const std::string& text, std::vector<double>& out);
 
-// Transcoder bitrates in kbit/s by video quality level 0..3.
-extern const int32_t CCflv_ar[4];
-// Bitrate in kbit/s the parameters select; 0 when they select none.
+// Bitrate in kbit/s the current parameters select; 0 when they select none.
 int32_t flvbitrate();
-int32_t flvbitrate(const Tparams& p);
 // The transcoder's arguments for input -> output, the stream's picture being
 // width x height (0: unknown).
 std::vector<std::string> getcmdparam_flv(const std::string& input, const std::string& output, uint8_t codec,

@@ -9,36 +9,11 @@
 #include "../core/pipeline.h"
 #include "../core/shellexec.h"
 
-const int CCsound_q[4][2] = {{44, 256}, {32, 128}, {16, 40}, {11, 16}};
-
 int CCsoundtimeout_base_ms = 30000;
-
-uint32_t snaprate(int khz) {
-    const int64_t hz = int64_t(khz) * 1000;
-    if (hz <= 11025) return 11025;
-    if (hz <= 22050) return 22050;
-    return 44100;
-}
 
 bool swfmp3rate(uint32_t hz) { return hz == 11025 || hz == 22050 || hz == 44100; }
 
 uint8_t swfrateindex(uint32_t hz) { return hz == 11025 ? 1 : hz == 22050 ? 2 : 3; }
-
-bool soundsettings(const Tparams& p, Tsoundsettings& s) {
-    int khz, kbps;
-    if (p.Audio_q >= 0 && p.Audio_q <= 3) {
-        khz = CCsound_q[p.Audio_q][0];
-        kbps = CCsound_q[p.Audio_q][1];
-    } else {
-        khz = p.Audio_s;
-        kbps = p.Audio_b;
-    }
-    if (khz <= 0 || kbps <= 0 || kbps > 320) return false;
-    s.ratehz = snaprate(khz);
-    s.kbps = kbps;
-    s.mono = p.Audio_Mono == 1;
-    return true;
-}
 
 std::vector<std::string> getcmdparam_snd(const std::string& input, const std::string& output) {
     Tsoundsettings s;

@@ -6,10 +6,8 @@
 #include <vector>
 
 #include "../core/params.h"
+#include "../settings/effective.h"
 #include "mp3frames.h"
-
-// (resampling rate in kHz, bitrate in kbit/s) by sound quality level 0 to 3.
-extern const int CCsound_q[4][2];
 
 // Samples at the output rate by which the encoder's MP3, once decoded, lags
 // its input: lame's 576 plus a decoder's 528 + 1. Measured with lame 3.100 and
@@ -19,22 +17,10 @@ constexpr int CClamedelay = 576 + 529;
 // LAME tag (its decoder's own delay), at the input's rate.
 constexpr int CClamemp3skip = 529;
 
-struct Tsoundsettings {
-    uint32_t ratehz = 0;  // always 11025, 22050 or 44100
-    int kbps = 0;
-    bool mono = false;
-};
-
-// The rate an MP3 in a SWF can have that is nearest to khz at or above it,
-// 44100 at most: SoundRate cannot declare any other, and frames at another
-// rate play at the wrong speed.
-uint32_t snaprate(int khz);
 // Whether an MP3 at this rate can be declared by SoundRate.
 bool swfmp3rate(uint32_t hz);
 // SoundRate of 11025, 22050 or 44100 Hz.
 uint8_t swfrateindex(uint32_t hz);
-// Settings chosen by the parameters; false when the custom rate or bitrate is unusable.
-bool soundsettings(const Tparams& p, Tsoundsettings& s);
 // The encoder's arguments for the current parameters, one word each, so that
 // paths may hold spaces; empty when the parameters are unusable.
 std::vector<std::string> getcmdparam_snd(const std::string& input, const std::string& output);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "../core/enginestate.h"
+#include "../settings/effective.h"
 #include "posarray.h"
 #include "registry.h"
 #include "scene.h"
@@ -83,7 +84,7 @@ int Tswftag_defineshape_opt::divisor() {
     // already.
     if (id.Kind == IDKIND_SHAPE && id.Ratio) return id.Ratio;
     Tshaperatiorule rule;
-    rule.limit = std::clamp(CCparams.Sha_ForceCCR, 1, 255);
+    rule.limit = shaperatio(CCparams);
     rule.quality = CCparams.Sha_Hifi != 0;
     const double shown = scenescale(characterid);
     rule.scale = shown > 0 ? shown : 1.0;

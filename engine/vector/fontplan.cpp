@@ -6,6 +6,7 @@
 #include "../core/container.h"
 #include "../core/enginestate.h"
 #include "../core/swftag.h"
+#include "../settings/effective.h"
 #include "registry.h"
 
 using namespace pascal_com;
@@ -93,7 +94,7 @@ private:
 
 void makeplan() {
     Tplanstate& s = state();
-    int32_t ratio = CCparams.Sha_FontCCR < 1 ? 1 : CCparams.Sha_FontCCR;
+    int32_t ratio = fontratio(CCparams);
     if (s.planned && s.plannedratio == ratio) return;
     s.divisor.clear();
     readclasses(s);

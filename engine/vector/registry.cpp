@@ -9,6 +9,7 @@
 
 #include "../core/enginestate.h"
 #include "../core/pascal_com.h"
+#include "../settings/effective.h"
 #include "fontplan.h"
 #include "scene.h"
 
@@ -53,7 +54,7 @@ void clearres() {
 int shapedivisor(uint16_t id) {
     TIDREC& r = IDS[id];
     if (r.Kind != IDKIND_SHAPE) return 1;
-    if (!r.Ratio) r.Ratio = uint8_t(std::clamp(CCparams.Sha_ForceCCR, 1, 255));
+    if (!r.Ratio) r.Ratio = uint8_t(shaperatio(CCparams));
     return r.Ratio;
 }
 

@@ -11,7 +11,7 @@
 
 #include <algorithm>
 
-#include "app/settings/presettable.h"
+#include "settings/schema.h"
 #include "core/tagsmith.h"
 #include "main/bridge.h"
 #include "main/constants.h"
@@ -51,11 +51,7 @@ class BridgeTest : public QObject {
     QList<int> loading;
     int windowTag = 0, itemTag = 0;
 
-    Tparams bestParams() {
-        int n = 0;
-        const Tpreset* t = presettable(n);
-        return t[0].params;
-    }
+    Tparams bestParams() { return findpreset("Best")->params; }
 
     // One compression on the worker, waited for through the event loop.
     QTaskThread* runWorker(const QString& out, Tparams p) {

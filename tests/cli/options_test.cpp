@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/settings/presettable.h"
+#include "cli/batch.h"
 #include "cli/options.h"
+#include "settings/schema.h"
 
 namespace {
 
@@ -27,37 +28,43 @@ Parsed parse(std::initializer_list<const char*> args) {
 
 }  // namespace
 
-TEST(CliOptions, PresetTableMatchesPublishedValues) {
-    int n = 0;
-    const Tpreset* t = presettable(n);
-    ASSERT_EQ(n, 6);
-    const char* names[] = {"Best", "Good", "Basic", "Medium", "Sprite", "Custom"};
-    const int aio[] = {0, 1, 2, 3, 3, 4}, zip[] = {0, 10, 15, 15, 20, 10}, maxccr[] = {32, 32, 22, 32, 32, 32};
-    const int curangle[] = {1, 2, 2, 2, 2, 1}, hifi[] = {1, 1, 0, 0, 0, 1}, audioq[] = {0, 1, 2, 3, 1, 0};
-    const int videoq[] = {0, 1, 2, 3, 2, 2}, videocb[] = {120, 120, 120, 120, 112, 200};
-    for (int i = 0; i < n; ++i) {
-        SCOPED_TRACE(names[i]);
-        const Tparams& p = t[i].params;
-        EXPECT_STREQ(t[i].name, names[i]);
-        EXPECT_EQ(p.Img_Aio, aio[i]);
-        EXPECT_EQ(p.Img_ForceZip, zip[i]);
-        EXPECT_EQ(p.Sha_MaxCCR, maxccr[i]);
-        EXPECT_EQ(p.Sha_PenOpt, i == 0 ? 0 : 1);
-        EXPECT_EQ(p.Sha_ForceStraight, i == 0 ? 0 : 1);
-        EXPECT_EQ(p.Sha_ForceCurAngle, curangle[i]);
-        EXPECT_EQ(p.Sha_Hifi, hifi[i]);
-        EXPECT_EQ(p.Audio_q, audioq[i]);
-        EXPECT_EQ(p.Video_q, videoq[i]);
-        EXPECT_EQ(p.Video_CB, videocb[i]);
-        EXPECT_EQ(p.Img_CustomPV, 70);
-        EXPECT_EQ(p.Sha_ForceCCR, 20);
-        EXPECT_EQ(p.Sha_FontCCR, 20);
-        EXPECT_EQ(p.Audio_s, 11);
-        EXPECT_EQ(p.Audio_b, 16);
-        EXPECT_EQ(p.Audio_Mono, 1);
-        EXPECT_EQ(p.ImgPmps_x + p.ImgPmps_y + p.Sha_IO + p.Sha_AutoCCR + p.VideoPmps_x + p.VideoPmps_y, 0);
-        EXPECT_EQ(p.Skip_Shape + p.Skip_Image + p.Skip_Sound + p.Skip_Font + p.Skip_AS + p.Skip_Video, 0);
-    }
+// The line -v prints: what the engine makes of each level, the kinds kept.
+TEST(CliOptions, SettingsLineShowsWhatTheEngineUses) {
+    Parsed best = parse({"a.swf"});
+    ASSERT_TRUE(best.ok) << best.error;
+    EXPECT_EQ(describesettings(best.o),
+              "settings: preset Best; shape ratio 20, font ratio 20; image level 0 (JPEG quality 90), zoom 0%, "
+              "player 0 x 0; sound level 0 (44.1 kHz, 256 kbit/s, mono); video level 0 (250 kbit/s)\n");
+
+    Parsed mine = parse({"-p", "medium", "--jpeg-quality", "33", "--sound-rate", "8", "--stereo", "--video-bitrate",
+                         "90", "--zoom", "12", "--max-width", "640", "--max-height", "480", "--skip-video",
+                         "--skip-image", "--shape-ratio", "7", "--allow-larger", "a.swf"});
+    ASSERT_TRUE(mine.ok) << mine.error;
+    EXPECT_EQ(describesettings(mine.o),
+              "settings: preset Medium; shape ratio 7, font ratio 20; image level 4 (JPEG quality 33), zoom 12%, "
+              "player 640 x 480; sound level 4 (11.025 kHz, 16 kbit/s, stereo); video level 4 (90 kbit/s); "
+              "kept as they are: image video; larger results written\n");
+
+    // Custom values no option can give: a level that keeps the resources.
+    Tclioptions o = best.o;
+    o.params.Audio_q = 4;
+    o.params.Audio_s = 0;
+    o.params.Video_q = 4;
+    o.params.Video_CB = 0;
+    o.params.Skip_Font = 1;
+    o.salvage = true;
+    EXPECT_EQ(describesettings(o),
+              "settings: preset Best; shape ratio 20, font ratio 20; image level 0 (JPEG quality 90), zoom 0%, "
+              "player 0 x 0; sound level 4 (unusable custom values: sounds kept); video level 4 (no bit rate: "
+              "videos kept); kept as they are: font; damaged movies salvaged\n");
+}
+
+// Every option of the field table is in the help.
+TEST(CliOptions, HelpNamesEveryFieldOption) {
+    const std::string help = usagetext();
+    for (const Tfield& f : paramfields)
+        for (const char* option : {f.option, f.offoption})
+            if (option) EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 
 TEST(CliOptions, DefaultsAreBestBesideTheSource) {

@@ -85,7 +85,7 @@ TEST_F(EngineState, KindsOfTagCodes) {
     EXPECT_EQ(counted, 0);  // no other code has a kind
     EXPECT_EQ(tagkind(39), -1);
     EXPECT_EQ(tagkind(76), -1);
-    EXPECT_STREQ(kindnames[KIND_FLV], "Flv");
+    EXPECT_STREQ(kindnames[KIND_FLV].engine, "Flv");
 }
 
 TEST_F(EngineState, ResourceListCountsBodiesByKind) {

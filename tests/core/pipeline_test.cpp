@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "coretest.h"
+#include "settings/effective.h"
 
 using swfb::Bytes;
 using namespace pascal_com;
@@ -448,7 +449,7 @@ TEST_F(Pipeline, LevelValuesAreWhatTheTagClassesUse) {
         p.Video_CB = c.cb;
         const Tlevelvalues v = levelvalues(p);
         EXPECT_EQ(v.jpegquality, c.quality);
-        EXPECT_EQ(v.soundok, c.hz != 0);
+        EXPECT_EQ(v.soundok != 0, c.hz != 0);
         EXPECT_EQ(v.soundhz, c.hz);
         EXPECT_EQ(v.soundkbps, c.kbps);
         EXPECT_EQ(v.videokbps, c.videokbps);

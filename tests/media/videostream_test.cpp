@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/settings/presettable.h"
+#include "settings/schema.h"
 #include "core/enginestate.h"
 #include "core/pipeline.h"
 #include "media/definevideostream.h"

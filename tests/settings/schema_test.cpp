@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "core/kinds.h"
+#include "settings/effective.h"
+#include "settings/schema.h"
+
+namespace {
+
+Tparams filled() {
+    Tparams p;
+    std::memset(&p, 0x55, sizeof p);
+    return p;
+}
+
+}  // namespace
+
+// The names are the element names of "custom.xml".
+TEST(SettingsSchema, StoredNames) {
+    const std::pair<int, const char*> names[] = {{0, "ImgPmps_x"},    {9, "Img_CustomPV"}, {16, "Sha_Imo"},
+                                                 {21, "Sha_ForceStraightValue"}, {29, "Audio_Mono"},
+                                                 {33, "Video_CB"},    {34, "Skip_Shape"},  {39, "Skip_Video"}};
+    for (const auto& [i, name] : names) EXPECT_STREQ(paramfields[i].name, name);
+    std::string unstored;
+    for (const Tfield& f : paramfields)
+        if (!(f.flags & FIELD_STORED)) unstored += std::string(f.name) + " ";
+    EXPECT_EQ(unstored, "Audio_Mono Skip_Shape Skip_Image Skip_Sound Skip_Font Skip_AS Skip_Video ");
+}
+
+TEST(SettingsSchema, EngineDefaults) {
+    Tparams p = filled();
+    paramssetdef(p);
+    for (const Tfield& f : paramfields) {
+        int32_t want = 0;
+        if (f.member == &Tparams::Audio_q) want = 3;
+        if (f.member == &Tparams::Sha_ForceCCR || f.member == &Tparams::Sha_FontCCR) want = 20;
+        if (f.member == &Tparams::Video_q) want = 2;
+        if (f.member == &Tparams::Img_CustomPV) want = 75;
+        EXPECT_EQ(p.*f.member, want) << f.name;
+    }
+    // The one-call run sets the same values and zeroes the image level and zoom, nothing else.
+    Tparams q = filled();
+    setresetdefaults(q);
+    EXPECT_EQ(q.Audio_q, 3);
+    EXPECT_EQ(q.Sha_ForceCCR, 20);
+    EXPECT_EQ(q.Sha_FontCCR, 20);
+    EXPECT_EQ(q.Video_q, 2);
+    EXPECT_EQ(q.Img_CustomPV, 75);
+    EXPECT_EQ(q.Img_Aio, 0);
+    EXPECT_EQ(q.Img_ForceZip, 0);
+    EXPECT_EQ(q.Audio_s, 0x55555555);
+    EXPECT_EQ(q.Skip_Image, 0x55555555);
+}
+
+TEST(SettingsSchema, PresetsByName) {
+    const char* order[PRESET_COUNT] = {"Best", "Good", "Basic", "Medium", "Sprite", "Custom"};
+    for (int i = 0; i < PRESET_COUNT; ++i) EXPECT_STREQ(presets[i].name, order[i]);
+    ASSERT_TRUE(findpreset("mEdIuM"));
+    EXPECT_STREQ(findpreset("mEdIuM")->name, "Medium");
+    EXPECT_EQ(findpreset("Fastest"), nullptr);
+    EXPECT_EQ(findpreset(""), nullptr);
+
+    const Tparams& best = findpreset("Best")->params;
+    EXPECT_EQ(best.Img_Aio, 0);
+    EXPECT_EQ(best.Sha_PenOpt, 0);
+    EXPECT_EQ(best.Sha_Hifi, 1);
+    EXPECT_EQ(best.Audio_q, 0);
+    EXPECT_EQ(best.Audio_Mono, 1);
+    EXPECT_EQ(best.Img_CustomPV, 70);
+    const Tparams& basic = findpreset("Basic")->params;
+    EXPECT_EQ(basic.Sha_MaxCCR, 22);
+    EXPECT_EQ(basic.Img_ForceZip, 15);
+    const Tparams& sprite = findpreset("Sprite")->params;
+    EXPECT_EQ(sprite.Img_ForceZip, 20);
+    EXPECT_EQ(sprite.Audio_q, 1);
+    EXPECT_EQ(sprite.Video_CB, 112);
+    const Tparams& custom = findpreset("Custom")->params;
+    EXPECT_EQ(custom.Img_Aio, 4);
+    EXPECT_EQ(custom.Sha_ForceCurAngle, 1);
+    EXPECT_EQ(custom.Video_CB, 200);
+    for (const Tpreset& p : presets) {
+        SCOPED_TRACE(p.name);
+        EXPECT_EQ(p.params.Sha_ForceCCR, 20);
+        EXPECT_EQ(p.params.Sha_FontCCR, 20);
+        for (int i = RECORD_FIELD_COUNT; i < FIELD_COUNT; ++i) EXPECT_EQ(p.params.*paramfields[i].member, 0);
+    }
+}
+
+// A custom value on the command line selects the custom level of its own kind.
+TEST(SettingsSchema, CustomValuesNameTheirLevel) {
+    std::string pairs;
+    for (const Tfield& f : paramfields)
+        if (f.level)
+            for (const Tfield& l : paramfields)
+                if (l.member == f.level) pairs += std::string(f.name) + ">" + l.name + " ";
+    EXPECT_EQ(pairs, "Img_CustomPV>Img_Aio Audio_s>Audio_q Audio_b>Audio_q Video_CB>Video_q ");
+}
+
+TEST(SettingsSchema, KindSpellings) {
+    const char* engine[] = {"Image", "Shape", "Sound", "Flv", "Font", "AS"};
+    const char* user[] = {"Image", "Shape", "Sound", "Video", "Font", "AS"};
+    const char* app[] = {"Image", "Shape", "Sound", "Video", "Font", "As"};
+    for (int k = 0; k < KIND_COUNT; ++k) {
+        EXPECT_STREQ(kindnames[k].engine, engine[k]);
+        EXPECT_STREQ(kindnames[k].user, user[k]);
+        EXPECT_STREQ(kindnames[k].app, app[k]);
+    }
+    EXPECT_EQ(kindnames[KIND_FLV].skip, &Tparams::Skip_Video);
+    EXPECT_EQ(kindnames[KIND_SHAPE].skip, &Tparams::Skip_Shape);
+}
+
+// The divisors every tag class uses: a shape's is kept in a byte.
+TEST(SettingsSchema, Ratios) {
+    Tparams p{};
+    const std::pair<int32_t, int> shape[] = {{-3, 1}, {0, 1}, {1, 1}, {20, 20}, {255, 255}, {256, 255}, {100000, 255}};
+    for (const auto& [given, used] : shape) {
+        p.Sha_ForceCCR = given;
+        EXPECT_EQ(shaperatio(p), used) << given;
+    }
+    const std::pair<int32_t, int32_t> font[] = {{-3, 1}, {0, 1}, {1, 1}, {32, 32}, {400, 400}};
+    for (const auto& [given, used] : font) {
+        p.Sha_FontCCR = given;
+        EXPECT_EQ(fontratio(p), used) << given;
+    }
+}
