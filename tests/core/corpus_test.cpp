@@ -128,7 +128,7 @@ double soundrate(const Bytes& body) {
 }
 
 // Checks one classed tag against its input; what it learns about the ratio of
-// each character goes into `shapes` and `fonts`.
+// each shape and font goes into `shapes` and `fonts`.
 class Scaled {
 public:
     std::string check(int code, int outcode, const Bytes& in, const Bytes& out) {
@@ -167,10 +167,14 @@ private:
                 fa = a.u8();
                 fb = b.u8();
                 if ((fa | 4) != (fb | 4)) return "flags changed";
-                if (code == 70 && a.u8() != b.u8()) return "flags changed";
-                if (code == 70) return "";  // class names may come first; PlaceObject2 covers the matrices
+                const uint32_t fa2 = code == 70 ? a.u8() : 0;
+                if (code == 70 && b.u8() != fa2) return "flags changed";
                 a.u16();
                 b.u16();
+                // A class name, where players look for one.
+                if ((fa2 & 8) || ((fa2 & 16) && !(fa & 2))) {
+                    if (a.str() != b.str()) return "class name changed";
+                }
                 if (fa & 2) {
                     id = a.u16();
                     if (b.u16() != id) return "character id changed";
@@ -194,7 +198,45 @@ private:
             if (x.size() != y.size()) return "glyph count changed";
             std::vector<std::pair<int64_t, int64_t>> pairs;
             for (size_t i = 0; i < x.size(); ++i) pairs.emplace_back(x[i], y[i]);
-            if (!pairs.empty() && divided(pairs).none()) why << "ascent, descent and advances are no ratio of the input";
+            const Ratios k = divided(pairs);
+            if (!pairs.empty() && k.none()) why << "ascent, descent and advances are no ratio of the input";
+            if (!pairs.empty()) fonts[in[0] | in[1] << 8] = k;
+            break;
+        }
+        case 11: case 33: {
+            // Bounds, matrix and glyphs stay; heights grow by the ratio of their font.
+            swfb::Reader a(in), b(out);
+            if (a.u16() != b.u16()) return "character id changed";
+            const auto x = a.rect(), y = b.rect();
+            if (std::tie(x.xmin, x.xmax, x.ymin, x.ymax) != std::tie(y.xmin, y.xmax, y.ymin, y.ymax)) return "bounds changed";
+            const auto m = a.matrix(), n = b.matrix();
+            if (std::tie(m.sx, m.sy, m.r0, m.r1, m.tx, m.ty) != std::tie(n.sx, n.sy, n.r0, n.r1, n.tx, n.ty))
+                return "matrix changed";
+            const int gbits = int(a.u8()), abits = int(a.u8());
+            if (b.u8() != uint32_t(gbits) || b.u8() != uint32_t(abits)) return "glyph field widths changed";
+            for (uint32_t flags = a.u8(); flags; flags = a.u8()) {
+                if (b.u8() != flags) return "text record flags changed";
+                uint32_t font = 0;
+                if (flags & 8) {
+                    font = a.u16();
+                    if (b.u16() != font) return "font changed";
+                }
+                if (flags & 4) a.skip(code == 33 ? 4 : 3), b.skip(code == 33 ? 4 : 3);
+                if (flags & 1 && a.u16() != b.u16()) return "x offset changed";
+                if (flags & 2 && a.u16() != b.u16()) return "y offset changed";
+                if (flags & 8) {
+                    const int64_t h = a.u16(), h2 = b.u16();
+                    Ratios k = multiplied({{h, h2}});
+                    if (fonts.count(font)) k &= fonts[font];
+                    if (k.none()) why << "height " << h2 << " for " << h << " is no ratio of font " << font << "; ";
+                }
+                const uint32_t count = a.u8();
+                if (b.u8() != count) return "glyph count changed";
+                for (uint32_t g = 0; g < count; ++g)
+                    if (a.ub(gbits) != b.ub(gbits) || a.sb(abits) != b.sb(abits)) return "glyphs changed";
+                a.align();
+                b.align();
+            }
             break;
         }
         case 14: {
@@ -240,7 +282,7 @@ private:
         return v;
     }
 
-    std::map<uint32_t, Ratios> shapes;
+    std::map<uint32_t, Ratios> shapes, fonts;
 };
 
 // Best, and Best with sound level 4 (11 kHz, 16 kbit/s) and a player of 160 x 120.
