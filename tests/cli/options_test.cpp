@@ -64,7 +64,9 @@ TEST(CliOptions, HelpNamesEveryFieldOption) {
     const std::string help = usagetext();
     for (const Tfield& f : paramfields)
         for (const char* option : {f.option, f.offoption})
-            if (option) EXPECT_NE(help.find(option), std::string::npos) << option;
+            if (option) {
+                EXPECT_NE(help.find(option), std::string::npos) << option;
+            }
 }
 
 TEST(CliOptions, DefaultsAreBestBesideTheSource) {

@@ -188,87 +188,57 @@ TEST_F(Container, HeadBytesStartWithF) {
     EXPECT_EQ(_head[3], 10);
 }
 
-TEST_F(Container, SpriteWithThreeNestedTags) {
-    Bytes sp = swfb::sprite(5, 2, {action(1), swfb::showframe(), swfb::end()});
-    Bytes in = movie({action(9), sp, swfb::showframe()});
-    load(in);
-    ASSERT_EQ(tagcount(), 7);  // action, sprite + 3, showframe, end
-    EXPECT_EQ(loadedcodes(), (std::vector<int>{12, 39, 12, 1, 0, 1, 0}));
-    EXPECT_EQ(tags[0]->spriteref, -1);
-    for (int i = 1; i <= 4; ++i) EXPECT_EQ(tags[i]->spriteref, 1) << i;
-    EXPECT_EQ(tags[5]->spriteref, -1);
-    EXPECT_EQ(length(tags[1]->rawbody), 4u);
-    Bytes out = swfb::inflatemovie(roundtrip(in));
-    EXPECT_EQ(out, in);
-    // The sprite's length: its own 4 bytes plus the three tags with headers.
-    const size_t at = headersize(in) + action(9).size();
-    EXPECT_EQ(le32(out, at + 2), 4 + action(1).size() + 2 + 2);
-}
-
-TEST_F(Container, EmptySpriteAndSpritesBackToBack) {
-    Bytes a = swfb::tag(39, {1, 0, 1, 0}, true);
-    Bytes b = swfb::sprite(2, 1, {action(2)});
-    Bytes c = swfb::sprite(3, 1, {});
-    Bytes in = movie({a, b, c, swfb::showframe()});
-    load(in);
-    EXPECT_EQ(loadedcodes(), (std::vector<int>{39, 39, 12, 0, 39, 0, 1, 0}));
-    EXPECT_EQ(tags[0]->spriteref, 0);
-    EXPECT_EQ(tags[3]->spriteref, 1);
-    EXPECT_EQ(tags[4]->spriteref, 4);
-    EXPECT_EQ(tags[5]->spriteref, 4);
-    EXPECT_EQ(tags[6]->spriteref, -1);
-    EXPECT_EQ(swfb::inflatemovie(roundtrip(in)), in);
-}
-
-TEST_F(Container, SpriteAsTheLastTagOfTheFile) {
-    Bytes in = movie({swfb::sprite(2, 1, {action(2)})});
-    // The builder ends the movie with End; remove it so the sprite closes the file.
-    in.resize(in.size() - 2);
-    Bytes out = swfb::inflatemovie(roundtrip(in));
-    out[4] = in[4];  // FileLength counts what was written
-    EXPECT_EQ(out, in);
-}
-
-TEST_F(Container, BytesAfterEndAreFurtherTags) {
-    Bytes in = movie({swfb::showframe(), swfb::end(), action(3), swfb::end()});
-    load(in);
-    EXPECT_EQ(loadedcodes(), (std::vector<int>{1, 0, 12, 0}));
-    EXPECT_EQ(swfb::inflatemovie(roundtrip(in)), in);
-}
-
-TEST_F(Container, NestedSpriteIsKeptWhole) {
+// How sprites are listed: the tags of a whole sprite follow it with its list
+// index as spriteref; a sprite that cannot hold its tags is one plain tag. Each
+// movie is written back byte for byte.
+TEST_F(Container, SpritesAreListedAndWrittenBack) {
+    Bytes overrun{5, 0, 1, 0};  // an inner tag claims 20 bytes of the 12 after it
+    Bytes claim = swfb::tag(12, Bytes(10, 1));
+    claim[0] = uint8_t(12 << 6 | 20);
+    overrun.insert(overrun.end(), claim.begin(), claim.end());
     Bytes inner = swfb::sprite(3, 1, {action(4), swfb::showframe()});
-    Bytes outer = swfb::sprite(2, 1, {inner, swfb::showframe()});
-    Bytes in = movie({outer, swfb::showframe()});
-    load(in);
-    EXPECT_EQ(loadedcodes(), (std::vector<int>{39, 39, 1, 0, 1, 0}));
-    EXPECT_EQ(length(tags[1]->rawbody), inner.size() - 6);
-    EXPECT_EQ(tags[1]->spriteref, 0);
-    EXPECT_EQ(tags[4]->spriteref, -1);
-    EXPECT_EQ(swfb::inflatemovie(roundtrip(in)), in);
-}
-
-TEST_F(Container, SpriteWhoseTagsOverrunItIsKeptWhole) {
-    // An inner tag claims 20 bytes of a sprite that has 12 after it.
-    Bytes body{5, 0, 1, 0};
-    Bytes inner = swfb::tag(12, Bytes(10, 1));
-    inner[0] = uint8_t(12 << 6 | 20);
-    body.insert(body.end(), inner.begin(), inner.end());
-    Bytes in = movie({swfb::tag(39, body, true), action(6, 30), swfb::showframe()});
-    load(in);
-    EXPECT_EQ(loadedcodes(), (std::vector<int>{39, 12, 1, 0}));
-    EXPECT_EQ(tags[0]->spriteref, -1);
-    EXPECT_EQ(swfb::inflatemovie(roundtrip(in)), in);
-}
-
-TEST_F(Container, InnerSpriteRunningPastItsParentKeepsTheParentWhole) {
-    Bytes inner = swfb::sprite(3, 1, {action(4)});
-    inner[2] += 30;  // reaches 30 bytes past the outer sprite
-    Bytes outer = swfb::sprite(2, 1, {inner});
-    Bytes in = movie({outer, action(6, 60), swfb::showframe()});
-    load(in);
-    EXPECT_EQ(loadedcodes(), (std::vector<int>{39, 12, 1, 0}));
-    EXPECT_EQ(swfb::inflatemovie(roundtrip(in)), in);
+    Bytes pastparent = swfb::sprite(3, 1, {action(4)});
+    pastparent[2] += 30;
+    const struct {
+        const char* name;
+        std::vector<Bytes> tags;
+        std::vector<int> codes, spriterefs;
+    } rows[] = {
+        {"three nested tags", {action(9), swfb::sprite(5, 2, {action(1), swfb::showframe(), swfb::end()}), swfb::showframe()},
+         {12, 39, 12, 1, 0, 1, 0}, {-1, 1, 1, 1, 1, -1, -1}},
+        {"empty and back to back",
+         {swfb::tag(39, {1, 0, 1, 0}, true), swfb::sprite(2, 1, {action(2)}), swfb::sprite(3, 1, {}), swfb::showframe()},
+         {39, 39, 12, 0, 39, 0, 1, 0}, {0, 1, 1, 1, 4, 4, -1, -1}},
+        {"bytes after End are further tags", {swfb::showframe(), swfb::end(), action(3), swfb::end()},
+         {1, 0, 12, 0}, {-1, -1, -1, -1}},
+        {"nested sprite kept whole", {swfb::sprite(2, 1, {inner, swfb::showframe()}), swfb::showframe()},
+         {39, 39, 1, 0, 1, 0}, {0, 0, 0, 0, -1, -1}},
+        {"inner tag overruns the sprite", {swfb::tag(39, overrun, true), action(6, 30), swfb::showframe()},
+         {39, 12, 1, 0}, {-1, -1, -1, -1}},
+        {"inner sprite runs past its parent", {swfb::sprite(2, 1, {pastparent}), action(6, 60), swfb::showframe()},
+         {39, 12, 1, 0}, {-1, -1, -1, -1}},
+        {"short DefineSprite", {swfb::tag(39, {1, 2, 3}, true), action(1)}, {39, 12, 0}, {-1, -1, -1}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const Bytes in = movie(row.tags);
+        load(in);
+        EXPECT_EQ(loadedcodes(), row.codes);
+        std::vector<int> refs;
+        for (int i = 0; i < tagcount(); ++i) refs.push_back(tags[i]->spriteref);
+        EXPECT_EQ(refs, row.spriterefs);
+        EXPECT_EQ(swfb::inflatemovie(roundtrip(in)), in);
+    }
+    // The sprite's length: its own 4 bytes plus the three tags with headers.
+    const Bytes in = movie(rows[0].tags);
+    EXPECT_EQ(le32(swfb::inflatemovie(roundtrip(in)), headersize(in) + action(9).size() + 2),
+              4 + action(1).size() + 2 + 2);
+    // A sprite that closes the file, without End after it.
+    Bytes last = movie({swfb::sprite(2, 1, {action(2)})});
+    last.resize(last.size() - 2);
+    Bytes out = swfb::inflatemovie(roundtrip(last));
+    out[4] = last[4];  // FileLength counts what was written
+    EXPECT_EQ(out, last);
 }
 
 TEST_F(Container, SpriteRunningPastTheFileEndsTheReading) {
@@ -285,15 +255,6 @@ TEST_F(Container, SpriteRunningPastTheFileEndsTheReading) {
     setsalvage(1);
     Bytes out = swfb::inflatemovie(roundtrip(in));
     EXPECT_EQ(swfb::listtags(out).size(), 1u);
-}
-
-TEST_F(Container, ShortDefineSpriteIsWrittenAsRead) {
-    Bytes in = movie({swfb::tag(39, {1, 2, 3}, true), action(1)});
-    load(in);
-    EXPECT_EQ(loadedcodes(), (std::vector<int>{39, 12, 0}));
-    EXPECT_EQ(tags[0]->spriteref, -1);
-    EXPECT_EQ(tags[1]->spriteref, -1);
-    EXPECT_EQ(swfb::inflatemovie(roundtrip(in)), in);
 }
 
 TEST_F(Container, TagRunningPastTheEndEndsTheReading) {

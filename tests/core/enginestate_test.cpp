@@ -70,24 +70,6 @@ TEST_F(EngineState, ReportsWithoutCallbackOnlySetTheIndex) {
     EXPECT_EQ(calls[0].b, &cancelat);
 }
 
-TEST_F(EngineState, KindsOfTagCodes) {
-    const std::vector<std::pair<int, std::vector<int>>> table = {
-        {KIND_IMAGE, {6, 8, 20, 21, 35, 36}}, {KIND_SHAPE, {2, 22, 32, 83}},
-        {KIND_SOUND, {14, 15, 18, 19, 45}},   {KIND_FLV, {60, 61}},
-        {KIND_FONT, {10, 11, 33, 37, 48, 74, 75}}, {KIND_AS, {12, 82}}};
-    int counted = 0;
-    for (const auto& [kind, codes] : table)
-        for (int c : codes) {
-            EXPECT_EQ(tagkind(c), kind) << c;
-            ++counted;
-        }
-    for (int c = 0; c < 1024; ++c) counted -= tagkind(c) >= 0;
-    EXPECT_EQ(counted, 0);  // no other code has a kind
-    EXPECT_EQ(tagkind(39), -1);
-    EXPECT_EQ(tagkind(76), -1);
-    EXPECT_STREQ(kindnames[KIND_FLV].engine, "Flv");
-}
-
 TEST_F(EngineState, ResourceListCountsBodiesByKind) {
     Bytes s1(100, 0), s2(50, 0);
     s1[0] = 1;

@@ -106,13 +106,6 @@ TEST_F(Pipeline, StageRatios) {
     EXPECT_EQ(RatoImageSizeX, 1.0);
 }
 
-TEST_F(Pipeline, ParamsAreCopiedWhole) {
-    Tparams p;
-    for (int i = 0; i < 40; ++i) reinterpret_cast<int32_t*>(&p)[i] = i * 3 - 7;
-    six_allparamset(p);
-    EXPECT_EQ(std::memcmp(&CCparams, &p, sizeof p), 0);
-}
-
 TEST_F(Pipeline, FullRunInTheApplicationsOrder) {
     Bytes in = movie({swfb::setbackground(1, 2, 3), action(1, 40), swfb::showframe()});
     std::string src = dir.file("in.swf");

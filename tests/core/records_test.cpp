@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <vector>
 
@@ -36,21 +37,37 @@ struct Reader {
 
 }  // namespace
 
-TEST(Rect, ZeroRectIsTwoBytesAndBitsAreRecomputed) {
-    EXPECT_EQ(written([](Tparsefill& w) { w.SRECTfill(SRECT{31, 0, 0, 0, 0}); }), (Bytes{0x08, 0x00}));
-    SRECT r{0, -10, 11000, 0, 8000};
-    Bytes b = written([&](Tparsefill& w) { w.SRECTfill(r); });
-    swfb::Writer ref;
-    ref.rect(-10, 11000, 0, 8000);
-    EXPECT_EQ(b, ref.data());
-    Reader in(b);
-    SRECT back{};
-    in.r.SRECTparse(back);
-    EXPECT_EQ(back.Nbits, 15);
-    EXPECT_EQ(back.Xmin, -10);
-    EXPECT_EQ(back.Xmax, 11000);
-    EXPECT_EQ(back.Ymax, 8000);
-    EXPECT_EQ(in.r.parsepos, b.size());
+// Each field in turn the widest: the width written must follow whichever it is.
+// A negative power of two gets one bit more than it needs (-512 in 11 bits,
+// -1 in 2), as the players' own writers do.
+TEST(Rect, WidthFollowsTheWidestFieldBothWays) {
+    const struct {
+        int32_t xmin, xmax, ymin, ymax;
+        Bytes bytes;
+    } rows[] = {
+        {0, 0, 0, 0, {0x08, 0x00}},
+        {0, 50, 0, 400, {0x50, 0x00, 0x19, 0x00, 0x0C, 0x80}},
+        {0, 400, 0, 50, {0x50, 0x00, 0xC8, 0x00, 0x01, 0x90}},
+        {-400, 0, 0, 50, {0x54, 0xE0, 0x00, 0x00, 0x01, 0x90}},
+        {0, 50, -400, 0, {0x50, 0x00, 0x19, 0x4E, 0x00, 0x00}},
+        {0, 50, 0, -512, {0x58, 0x00, 0x06, 0x40, 0x03, 0x00, 0x00}},
+        {0, 50, 0, -513, {0x58, 0x00, 0x06, 0x40, 0x02, 0xFF, 0x80}},
+        {-1, 0, 0, 0, {0x16, 0x00}},
+        {-10, 11000, 0, 8000, {0x7F, 0xFF, 0x65, 0x5F, 0x00, 0x00, 0x0F, 0xA0, 0x00}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(::testing::Message() << row.xmin << " " << row.xmax << " " << row.ymin << " " << row.ymax);
+        // The stored width is ignored.
+        EXPECT_EQ(written([&](Tparsefill& w) { w.SRECTfill(SRECT{31, row.xmin, row.xmax, row.ymin, row.ymax}); }),
+                  row.bytes);
+        Reader in(row.bytes);
+        SRECT back{};
+        in.r.SRECTparse(back);
+        EXPECT_EQ(in.r.parsepos, row.bytes.size());
+        EXPECT_EQ(back.Nbits, row.bytes[0] >> 3);
+        EXPECT_EQ((std::array{back.Xmin, back.Xmax, back.Ymin, back.Ymax}),
+                  (std::array{row.xmin, row.xmax, row.ymin, row.ymax}));
+    }
 }
 
 TEST(Rect, TruncatedOrUnwritableRectsThrow) {
@@ -60,46 +77,61 @@ TEST(Rect, TruncatedOrUnwritableRectsThrow) {
     EXPECT_THROW(written([](Tparsefill& w) { w.SRECTfill(SRECT{0, INT32_MIN, 0, 0, 0}); }), Tparseerror);
 }
 
-TEST(Matrix, IdentityIsOneZeroByte) {
-    MATRIX m{};
-    m.HasScale = 1;
-    m.ScaleX = m.ScaleY = 0x10000;
-    m.HasRotate = 1;  // zero skews count as no rotation
-    EXPECT_EQ(written([&](Tparsefill& w) { w.Matrixfill(m); }), (Bytes{0x00}));
-}
-
-TEST(Matrix, TranslationOnlyLayout) {
-    MATRIX m{};
-    m.TranslateX = 1;
-    EXPECT_EQ(written([&](Tparsefill& w) { w.Matrixfill(m); }), (Bytes{0x04, 0x80}));
+// Scale, skew and translation each get their own width from their widest value.
+TEST(Matrix, EachPartGetsTheWidthOfItsWidestValueBothWays) {
+    const struct {
+        int32_t tx, ty, sx, sy, r0, r1;
+        bool hasscale, hasrotate;
+        Bytes bytes;
+    } rows[] = {
+        // Unit scale and zero skews count as absent.
+        {0, 0, 0x10000, 0x10000, 0, 0, true, true, {0x00}},
+        {1, 0, 0, 0, 0, 0, false, false, {0x04, 0x80}},
+        {-300, 45, 0x2C000, -0x18000, 0x8000, -0x14000, true, true,
+         {0xCD, 0x60, 0x00, 0x68, 0x00, 0x0C, 0x88, 0x00, 0x0B, 0x00, 0x01, 0x56, 0xA0, 0x5A}},
+        {3, 0, 0x100, -0x30000, 0, 0, true, false, {0xCC, 0x00, 0x80, 0x50, 0x00, 0x00, 0xD8}},
+        {0, 7, 0, 0, 1, 0x7FFFF, false, true, {0x68, 0x00, 0x00, 0x2F, 0xFF, 0xFE, 0x40, 0x70}},
+        {5, -16384, 0, 0, 0, 0, false, false, {0x20, 0x00, 0x0B, 0x80, 0x00}},
+        {-1024, 1023, 0, 0, 0, 0, false, false, {0x19, 0x80, 0x07, 0xFE}},
+        {1023, -1024, 0, 0, 0, 0, false, false, {0x18, 0x7F, 0xF8, 0x00}},
+        // A scale without translation writes a zero translation width.
+        {0, 0, 0x20000, 0x20000, 0, 0, true, false, {0xCD, 0x00, 0x00, 0x20, 0x00, 0x00, 0x00}},
+        {0, 0, -0x10000, 0x10000, 0, 0, true, false, {0xCB, 0x00, 0x00, 0x40, 0x00, 0x00}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(::testing::Message() << "translate " << row.tx << " " << row.ty << " scale " << row.sx << " "
+                                          << row.sy << " skew " << row.r0 << " " << row.r1);
+        MATRIX m{};
+        m.HasScale = row.hasscale;
+        m.ScaleX = row.sx;
+        m.ScaleY = row.sy;
+        m.HasRotate = row.hasrotate;
+        m.RotateSkew0 = row.r0;
+        m.RotateSkew1 = row.r1;
+        m.TranslateX = row.tx;
+        m.TranslateY = row.ty;
+        m.NScaleBits = m.NRotateBits = m.NTranslateBits = 31;  // ignored
+        EXPECT_EQ(written([&](Tparsefill& w) { w.Matrixfill(m); }), row.bytes);
+        if (row.bytes.size() == 1) continue;
+        Reader in(row.bytes);
+        MATRIX back;
+        std::memset(&back, 0x5A, sizeof back);  // every field is set by the parse
+        in.r.Matrixparse(back);
+        EXPECT_EQ(in.r.parsepos, row.bytes.size());
+        EXPECT_EQ((std::array{back.TranslateX, back.TranslateY, back.ScaleX, back.ScaleY, back.RotateSkew0,
+                              back.RotateSkew1}),
+                  (std::array{row.tx, row.ty, row.sx, row.sy, row.r0, row.r1}));
+    }
 }
 
 TEST(Matrix, ParseFillsIntegerPartsTruncatedTowardZero) {
-    swfb::Writer b;
-    b.matrix(-300, 45, 0x2C000 /*2.75*/, -0x18000 /*-1.5*/, 0x8000, -0x14000);
-    Reader in(b.data());
-    MATRIX m;
-    std::memset(&m, 0x5A, sizeof m);  // every field is set by the parse
-    in.r.Matrixparse(m);
-    EXPECT_EQ(in.r.parsepos, b.data().size());
-    EXPECT_EQ(m.HasScale, 1);
-    EXPECT_EQ(m.ScaleX, 0x2C000);
-    EXPECT_EQ(m.ScaleXInt, 2);
-    EXPECT_EQ(m.ScaleYInt, -1);
-    EXPECT_EQ(m.HasRotate, 1);
-    EXPECT_EQ(m.RotateSkew0Int, 0);
-    EXPECT_EQ(m.RotateSkew1Int, -1);
-    EXPECT_EQ(m.TranslateX, -300);
-    EXPECT_EQ(m.TranslateY, 45);
-    // Written back with minimal widths: the builder's layout.
-    m.NScaleBits = m.NRotateBits = m.NTranslateBits = 31;  // ignored
-    EXPECT_EQ(written([&](Tparsefill& w) { w.Matrixfill(m); }), b.data());
-}
-
-TEST(Matrix, TruncatedMatrixThrows) {
-    Reader in({0xFC});  // has scale, 31-bit scales, nothing more
+    Reader in({0xCD, 0x60, 0x00, 0x68, 0x00, 0x0C, 0x88, 0x00, 0x0B, 0x00, 0x01, 0x56, 0xA0, 0x5A});
     MATRIX m{};
-    EXPECT_THROW(in.r.Matrixparse(m), Tparseerror);
+    in.r.Matrixparse(m);
+    EXPECT_EQ((std::array{m.HasScale, m.ScaleXInt, m.ScaleYInt, m.HasRotate, m.RotateSkew0Int, m.RotateSkew1Int}),
+              (std::array{1, 2, -1, 1, 0, -1}));
+    Reader cut({0xFC});  // has scale, 31-bit scales, nothing more
+    EXPECT_THROW(cut.r.Matrixparse(m), Tparseerror);
 }
 
 TEST(BitWidth, SmallestSignedWidthByTheWidestValue) {

@@ -97,63 +97,39 @@ TEST(TagHeader, ShortAndLongFormsAsRead) {
     EXPECT_EQ(body(b), seq(10));
 }
 
-TEST(TagHeader, LongHeaderWithShortBodyIsWrittenShort) {
-    Data d(swfb::tag(12, seq(10), true));
-    Tswftag t(d.p, 0);
-    EXPECT_EQ(filled(t), swfb::tag(12, seq(10)));
-    EXPECT_EQ(filled(t).size(), 12u);
-}
-
-TEST(TagHeader, SixtyTwoBytesShortSixtyThreeLong) {
-    Data d62(swfb::tag(12, seq(62), true));
-    Tswftag t62(d62.p, 0);
-    Bytes w62 = filled(t62);
-    EXPECT_EQ(w62.size(), 64u);
-    EXPECT_EQ(w62[0], uint8_t((12 << 6 | 62) & 0xFF));
-    Data d63(swfb::tag(12, seq(63)));
-    Tswftag t63(d63.p, 0);
-    Bytes w63 = filled(t63);
-    EXPECT_EQ(w63, swfb::tag(12, seq(63), true));
-    EXPECT_EQ(w63.size(), 69u);
-}
-
-TEST(TagHeader, EmptyBodyIsATwoByteHeader) {
-    Data d(swfb::tag(1, {}));
-    Tswftag t(d.p, 0);
-    EXPECT_EQ(t.rawbody, nullptr);
-    EXPECT_EQ(filled(t), (Bytes{0x40, 0x00}));
-}
-
-TEST(TagHeader, PlainTagKeepsCodeAndBody) {
-    Bytes file = swfb::setbackground(10, 20, 30);
-    Data d(file);
-    Tswftag t(d.p, 0);
-    t.safeparse();
-    EXPECT_EQ(filled(t), file);
-    EXPECT_EQ(filled(t), file);  // writing twice gives the same bytes
-}
-
-TEST(TagHeader, DefineSpriteKeepsOnlyIdAndFrameCount) {
-    Bytes inner = swfb::showframe();
-    Bytes sp = swfb::sprite(7, 3, {inner});
-    Data d(sp);
-    Tswftag t(d.p, 0);
-    EXPECT_EQ(t.tagcode, 39);
-    EXPECT_EQ(t.headlen, 6u);
-    EXPECT_EQ(t.taglen, 10u);
-    EXPECT_EQ(t.spriteref, int32_t(sp.size()));
-    EXPECT_EQ(body(t), (Bytes{7, 0, 3, 0}));
-    // Always the long form, with the length of its own four bytes.
-    EXPECT_EQ(filled(t), (Bytes{0xFF, 0x09, 4, 0, 0, 0, 7, 0, 3, 0}));
-}
-
-TEST(TagHeader, ShortDefineSpriteIsAnOrdinaryTag) {
-    Data d(swfb::tag(39, {1, 2}));
-    Tswftag t(d.p, 0);
-    EXPECT_EQ(t.spriteref, -1);
-    EXPECT_EQ(t.taglen, 4u);
-    EXPECT_EQ(body(t), (Bytes{1, 2}));
-    EXPECT_EQ(filled(t), (Bytes{0xFF, 0x09, 2, 0, 0, 0, 1, 2}));
+// The header form follows the body written, never the form read; DefineSprite
+// is always long and counts only its own four bytes.
+TEST(TagHeader, FormWrittenFollowsTheBody) {
+    const struct {
+        const char* name;
+        Bytes in, out;
+    } rows[] = {
+        {"long header, short body", swfb::tag(12, seq(10), true), swfb::tag(12, seq(10))},
+        {"62 bytes", swfb::tag(12, seq(62), true), swfb::tag(12, seq(62))},
+        {"63 bytes", swfb::tag(12, seq(63)), swfb::tag(12, seq(63), true)},
+        {"empty body", swfb::tag(1, {}), {0x40, 0x00}},
+        {"plain tag", swfb::setbackground(10, 20, 30), swfb::setbackground(10, 20, 30)},
+        {"DefineSprite", swfb::sprite(7, 3, {swfb::showframe()}), {0xFF, 0x09, 4, 0, 0, 0, 7, 0, 3, 0}},
+        {"short DefineSprite", swfb::tag(39, {1, 2}), {0xFF, 0x09, 2, 0, 0, 0, 1, 2}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Data d(row.in);
+        Tswftag t(d.p, 0);
+        t.safeparse();
+        EXPECT_EQ(filled(t), row.out);
+        EXPECT_EQ(filled(t), row.out);  // writing twice gives the same bytes
+    }
+    // Only a whole DefineSprite holds tags: the container goes on inside it.
+    Data sp(swfb::sprite(7, 3, {swfb::showframe()}));
+    Tswftag whole(sp.p, 0);
+    EXPECT_EQ(whole.taglen, 10u);
+    EXPECT_EQ(whole.spriteref, 14);
+    EXPECT_EQ(body(whole), (Bytes{7, 0, 3, 0}));
+    Data two(swfb::tag(39, {1, 2}));
+    Tswftag part(two.p, 0);
+    EXPECT_EQ(part.spriteref, -1);
+    EXPECT_EQ(part.taglen, 4u);
 }
 
 TEST(TagHeader, HeaderOrBodyBeyondTheDataGivesAKeptTag) {

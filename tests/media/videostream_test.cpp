@@ -222,22 +222,6 @@ TEST(VideoArguments, TimeLimitGrowsWithTheStream) {
     EXPECT_EQ(flvtimeout_ms(UINT32_MAX, UINT64_MAX / 2), INT_MAX);
 }
 
-TEST_F(VideoTest, StreamAndFramesWithoutTranscodingWriteBackAsRead) {
-    std::snprintf(CCtmpdir, sizeof CCtmpdir, "%s", dir_.path().c_str());
-    const Bytes s = swfb::definevideostream(7, 3, 320, 240, 3, 5, 1);
-    auto stream = parse<Tswftag_definevideostream_opt>(s);
-    EXPECT_EQ(stream->characterid, 7);
-    EXPECT_EQ(stream->Width, 320);
-    EXPECT_EQ(stream->VideoFlagsDeblocking, 5);
-    EXPECT_EQ(stream->VideoFlagsSmoothing, 1);
-    EXPECT_EQ(stream->CodecID, 3);
-    EXPECT_EQ(write(*stream), s);
-    for (const Bytes& f : {swfb::videoframe(9, 0, picture(70, 1)), swfb::videoframe(7, 2, {})}) {
-        auto frame = parse<Tswftag_videoframe>(f);
-        EXPECT_EQ(tagbody(write(*frame)), tagbody(f));
-    }
-}
-
 TEST_F(VideoTest, TakesOnlyAWholeSmallerStreamInACodecSwfCanShow) {
     auto stream = parse<Tswftag_definevideostream_opt>(swfb::definevideostream(3, 3, 64, 48, 2));
     std::vector<std::unique_ptr<Tswftag_videoframe>> frames;

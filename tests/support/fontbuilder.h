@@ -23,17 +23,17 @@ struct FontSpec {
     int code = 48;
     uint16_t id = 1;
     std::string name = "Test";  // FontNameLen bytes, as given
-    std::vector<Bytes> glyphs;
-    std::vector<uint16_t> codes;  // 'A' + i when empty
+    std::vector<Bytes> glyphs{};
+    std::vector<uint16_t> codes{};  // 'A' + i when empty
     bool wideoffsets = false, widecodes = false, bold = false, italic = false;
     bool layout = false;
     uint16_t ascent = 0, descent = 0;
     int16_t leading = 0;
-    std::vector<int16_t> advances;                 // 0 when missing
-    std::vector<std::array<int32_t, 4>> bounds;    // xmin, xmax, ymin, ymax; 0 when missing
-    std::vector<Kern> kerning;
+    std::vector<int16_t> advances{};                 // 0 when missing
+    std::vector<std::array<int32_t, 4>> bounds{};    // xmin, xmax, ymin, ymax; 0 when missing
+    std::vector<Kern> kerning{};
     bool withbounds = true, withkerning = true;    // older layouts stop early
-    Bytes tail;                                    // bytes after the fields
+    Bytes tail{};                                    // bytes after the fields
 };
 Bytes definefont(const FontSpec& f);
 
@@ -50,7 +50,7 @@ struct TextRec {
     uint8_t r = 0, g = 0, b = 0, a = 255;
     bool hasx = false, hasy = false;
     int16_t x = 0, y = 0;
-    std::vector<GlyphRef> glyphs;
+    std::vector<GlyphRef> glyphs{};
 };
 // glyphbits / advancebits -1: the smallest that hold the entries.
 Bytes definetext(int code, uint16_t id, const std::vector<TextRec>& records, int glyphbits = -1,
@@ -61,10 +61,10 @@ struct EditText {
     uint16_t id = 1;
     int32_t xmin = 0, xmax = 2000, ymin = 0, ymax = 400;
     int fontid = -1;           // HasFont when >= 0
-    std::string fontclass;     // HasFontClass when not empty
+    std::string fontclass{};     // HasFontClass when not empty
     uint16_t height = 240;     // with a font id or class
     bool hastext = true;
-    std::string text;
+    std::string text{};
     bool html = false, useoutlines = true;
     bool wordwrap = false, multiline = false, password = false, readonly = false, autosize = false;
     bool noselect = false, border = false, wasstatic = false;
@@ -75,7 +75,7 @@ struct EditText {
     uint8_t align = 0;
     uint16_t leftmargin = 0, rightmargin = 0, indent = 0;
     int16_t leading = 0;
-    std::string variable;
+    std::string variable{};
 };
 Bytes defineedittext(const EditText& e);
 

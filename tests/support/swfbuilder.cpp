@@ -43,6 +43,63 @@ Writer& Writer::str(const std::string& s) {
     return *this;
 }
 
+uint32_t Reader::ub(int n) {
+    uint32_t v = 0;
+    for (int i = 0; i < n; ++i) {
+        if (pos_ >= buf_.size()) throw std::out_of_range("bits past the end");
+        v = v << 1 | ((buf_[pos_] >> (7 - bit_)) & 1u);
+        if (++bit_ == 8) bit_ = 0, ++pos_;
+    }
+    return v;
+}
+int32_t Reader::sb(int n) {
+    const uint32_t v = ub(n);
+    return n == 0 ? 0 : int32_t(int64_t(v) - ((v >> (n - 1)) & 1 ? int64_t(1) << n : 0));
+}
+Reader& Reader::align() {
+    if (bit_) bit_ = 0, ++pos_;
+    return *this;
+}
+uint32_t Reader::u8() { return align().ub(8); }
+uint32_t Reader::u16() { return u8() | u8() << 8; }
+uint32_t Reader::u32() { return u16() | u16() << 16; }
+void Reader::skip(size_t n) {
+    align();
+    if (n > left()) throw std::out_of_range("skip past the end");
+    pos_ += n;
+}
+std::string Reader::str() {
+    std::string s;
+    for (uint32_t c = u8(); c; c = u8()) s += char(c);
+    return s;
+}
+Reader::Rect Reader::rect() {
+    align();
+    const int n = int(ub(5));
+    Rect r{sb(n), sb(n), sb(n), sb(n)};
+    align();
+    return r;
+}
+Reader::Matrix Reader::matrix() {
+    align();
+    Matrix m{false, false, 65536, 65536, 0, 0, 0, 0};
+    if ((m.hasscale = ub(1))) {
+        const int n = int(ub(5));
+        m.sx = sb(n);
+        m.sy = sb(n);
+    }
+    if ((m.hasrotate = ub(1))) {
+        const int n = int(ub(5));
+        m.r0 = sb(n);
+        m.r1 = sb(n);
+    }
+    const int n = int(ub(5));
+    m.tx = sb(n);
+    m.ty = sb(n);
+    align();
+    return m;
+}
+
 int ubits(uint32_t value) {
     int n = 0;
     while (value) { ++n; value >>= 1; }

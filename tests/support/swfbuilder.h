@@ -31,6 +31,38 @@ private:
     int bit_ = 0;  // bits used in the last byte
 };
 
+// Reads what Writer writes, independently of the engine; a read past the end
+// throws std::out_of_range.
+class Reader {
+public:
+    explicit Reader(const Bytes& b, size_t at = 0) : buf_(b), pos_(at) {}
+    uint32_t ub(int n);
+    int32_t sb(int n);
+    Reader& align();
+    uint32_t u8();
+    uint32_t u16();
+    uint32_t u32();
+    void skip(size_t n);
+    std::string str();
+    struct Rect {
+        int32_t xmin, xmax, ymin, ymax;
+    };
+    Rect rect();
+    // 16.16 scale and skew (65536 and 0 when absent), translation in twips.
+    struct Matrix {
+        bool hasscale, hasrotate;
+        int32_t sx, sy, r0, r1, tx, ty;
+    };
+    Matrix matrix();
+    size_t pos() const { return pos_; }
+    size_t left() const { return pos_ < buf_.size() ? buf_.size() - pos_ : 0; }
+
+private:
+    const Bytes& buf_;
+    size_t pos_;
+    int bit_ = 0;
+};
+
 // Smallest signed bit count that holds every value.
 int sbits(std::initializer_list<int32_t> values);
 int ubits(uint32_t value);

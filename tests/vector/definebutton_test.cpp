@@ -59,51 +59,6 @@ Bytes actionbytes(const Tswftag_definebutton& b) {
 
 }  // namespace
 
-TEST_F(PlaceTest, DefineButtonRoundTripsRecordsAndActions) {
-    Rec up, hit;
-    hit.flags = 0x08 | 0x30;  // blend and filter bits mean nothing before DefineButton2
-    hit.id = 2;
-    hit.depth = 2;
-    hit.matrix = Writer().matrix(-40, 0, 3 * kOne, 3 * kOne).take();
-    Bytes in = button1(20, {up, hit}, {0x06, 0x00});
-    auto b = parse<Tswftag_definebutton>(in);
-    ASSERT_EQ(b->keepraw, 0);
-    ASSERT_EQ(pascal_com::length(b->Records), 2u);
-    EXPECT_EQ(b->characterid, 20);
-    EXPECT_EQ(b->Records[1].ButtonStateHitTest, 8);
-    EXPECT_EQ(b->Records[1].ButtonHasFilterList, 16);
-    EXPECT_EQ(b->Records[1].PlaceMatrix.ScaleX, 3 * kOne);
-    EXPECT_EQ(actionbytes(*b), (Bytes{0x06, 0x00}));
-    EXPECT_EQ(write(*b), in);
-}
-
-TEST_F(PlaceTest, DefineButton2RoundTripsFiltersBlendModesAndActionOffset) {
-    Rec a, f;
-    a.flags = 0xC0 | 0x20 | 0x01;
-    a.blend = 3;
-    f.flags = 0x10 | 0x02 | 0x04;
-    f.id = 5;
-    f.depth = 3;
-    f.filters = dropshadow();
-    Bytes in = button2(21, {a, f}, condactions());
-    auto b = parse<Tswftag_definebutton>(in);
-    ASSERT_EQ(b->keepraw, 0);
-    EXPECT_EQ(b->TrackAsMenu, 1);
-    EXPECT_EQ(b->ActionOffset, 2 + records(34, {a, f}).size() + 1);
-    EXPECT_EQ(b->Records[0].ButtonReserved, 0xC0);
-    EXPECT_EQ(b->Records[0].BlendMode, 3);
-    EXPECT_EQ(b->Records[1].FilterList.NumberOfFilters, 1);
-    EXPECT_EQ(b->Records[1].ColorTransform.BlueMultTerm, 200);
-    EXPECT_EQ(actionbytes(*b), condactions());
-    EXPECT_EQ(write(*b), in);
-
-    // No actions: the offset stays 0.
-    Bytes none = button2(22, {a}, {});
-    auto n = parse<Tswftag_definebutton>(none);
-    EXPECT_EQ(n->ActionOffset, 0);
-    EXPECT_EQ(write(*n), none);
-}
-
 TEST_F(PlaceTest, DividedShapeRecordsAreScaledAndActionOffsetFollows) {
     IDS[1].Kind = IDKIND_SHAPE;
     Rec shape, other;

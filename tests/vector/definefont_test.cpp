@@ -8,23 +8,6 @@ using namespace fonttest;
 
 namespace {
 
-FontSpec layoutfont(int code) {
-    FontSpec f;
-    f.code = code;
-    f.id = 3;
-    f.name = std::string("Arial\0", 6);
-    f.glyphs = {glyphsquare(10, 20, 300), glyphsquare(-1024, 0, 512), Bytes{0x10, 0x00}};
-    f.layout = true;
-    f.ascent = 900;
-    f.descent = 212;
-    f.leading = -40;
-    f.advances = {600, -12, 0};
-    // -1024 needs 11 bits; a writer of its own would choose 12.
-    f.bounds = {{0, 300, -1024, 300}, {-1024, -512, 0, 512}, {0, 0, 0, 0}};
-    f.kerning = {{'A', 'B', -60}, {'B', 'C', 35}};
-    return f;
-}
-
 template <class T>
 void expectsame(const std::vector<Bytes>& tags) {
     Fontrun<T> run(tags);
@@ -36,80 +19,6 @@ void expectsame(const std::vector<Bytes>& tags) {
 }
 
 }  // namespace
-
-TEST_F(FontTest, FontsOfEveryVersionRoundTrip) {
-    FontSpec v1;
-    v1.code = 10;
-    v1.glyphs = {glyphsquare(0, 0, 100), glyphsquare(5, 5, 40000)};
-    FontSpec device1;  // outlines come from nowhere: the body is the id alone
-    device1.code = 10;
-    device1.id = 2;
-    FontSpec wide = layoutfont(48);
-    wide.wideoffsets = true;
-    wide.widecodes = true;
-    wide.codes = {0x4E00, 0x4E01, 0x20};
-    wide.kerning = {{0x4E00, 0x4E01, -7}};
-    FontSpec nolayout = layoutfont(48);
-    nolayout.layout = false;
-    FontSpec nobounds = layoutfont(48);
-    nobounds.withbounds = false;
-    FontSpec nokerning = layoutfont(75);
-    nokerning.withkerning = false;
-    FontSpec narrow3 = layoutfont(75);  // DefineFont3 whose codes are narrow stays narrow
-    FontSpec device2;
-    device2.name = "_sans";
-    device2.layout = true;
-    device2.tail = {0x00, 0x00, 0x84, 0x03};  // an offset or a layout: kept either way
-    FontSpec trailing = layoutfont(48);
-    trailing.tail = {1, 2, 3};
-    expectsame<Tswftag_definefont>({definefont(v1), definefont(device1), definefont(layoutfont(48)),
-                                     definefont(layoutfont(75)), definefont(wide), definefont(nolayout),
-                                     definefont(nobounds), definefont(nokerning), definefont(narrow3),
-                                     definefont(device2), definefont(trailing)});
-}
-
-TEST_F(FontTest, TextsOfEveryVersionRoundTrip) {
-    TextRec a;
-    a.fontid = 3;
-    a.height = 240;
-    a.color = true;
-    a.r = 200;
-    a.hasx = a.hasy = true;
-    a.x = -40;
-    a.y = 300;
-    a.glyphs = {{0, 120}, {1, -3}, {2, 0}};
-    TextRec b;  // no font: keeps the height of the record before
-    b.hasy = true;
-    b.y = 600;
-    b.glyphs = {{1, 77}};
-    EditText full;
-    full.fontid = 3;
-    full.text = "hello";
-    full.html = true;
-    full.wordwrap = full.multiline = full.password = full.readonly = full.autosize = true;
-    full.noselect = full.border = full.wasstatic = true;
-    full.hascolor = true;
-    full.rgba = 0x11223344;
-    full.maxlength = 12;
-    full.haslayout = true;
-    full.align = 2;
-    full.leftmargin = 40;
-    full.rightmargin = 60;
-    full.indent = 20;
-    full.leading = -2;
-    full.variable = "score";
-    full.xmin = -1024;  // stored narrower than a writer of its own would
-    EditText byclass;
-    byclass.fontclass = "MyFont";
-    byclass.height = 300;
-    EditText bare;
-    bare.hastext = false;
-    bare.useoutlines = false;
-    expectsame<Tswftag_definetext>({definetext(11, 5, {a, b}), definetext(33, 6, {a, b}),
-                                     definetext(11, 7, {a}, 9, 17), definetext(33, 8, {a, b}, -1, -1, false),
-                                     definetext(11, 9, {}), defineedittext(full), defineedittext(byclass),
-                                     defineedittext(bare)});
-}
 
 TEST_F(FontTest, OptimizingClassesLeaveUnusedFontsAndPlainTextsAlone) {
     // No text draws with font 3, so only scripts could: it stays as it is.

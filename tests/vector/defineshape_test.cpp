@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 #include <vector>
 
@@ -350,8 +351,8 @@ TEST(ShapePointTable, MapsEachPointOnceAndRemembersRepeats) {
         w.newaddposadd(dx, dy, ndx, ndy);
         px += ndx;
         py += ndy;
-        ASSERT_EQ(px, pascal_com::swf_round(double(x) / 7));
-        ASSERT_EQ(py, pascal_com::swf_round(double(y) / 7));
+        ASSERT_EQ(px, std::lround(double(x) / 7));
+        ASSERT_EQ(py, std::lround(double(y) / 7));
     }
     EXPECT_LE(w.positions().size(), 201u * 201u);
 }

@@ -15,12 +15,12 @@ namespace {
 MATRIX scaled(double sx, double sy, double r0 = 0, double r1 = 0) {
     MATRIX m{};
     m.HasScale = 1;
-    m.ScaleX = swf_round(sx * 65536);
-    m.ScaleY = swf_round(sy * 65536);
+    m.ScaleX = std::lround(sx * 65536);
+    m.ScaleY = std::lround(sy * 65536);
     if (r0 != 0 || r1 != 0) {
         m.HasRotate = 1;
-        m.RotateSkew0 = swf_round(r0 * 65536);
-        m.RotateSkew1 = swf_round(r1 * 65536);
+        m.RotateSkew0 = std::lround(r0 * 65536);
+        m.RotateSkew1 = std::lround(r1 * 65536);
     }
     return m;
 }
@@ -274,7 +274,7 @@ TEST_F(Registry, MatrixandScalesTheChosenParts) {
     EXPECT_EQ(z.HasScale, 0);
 }
 
-TEST_F(Registry, RectandRounds) {
+TEST_F(Registry, RectandRoundsHalfAwayFromZero) {
     SRECT r{0, -15, 15, 0, 1000};
     rectand(r, 0.1);
     EXPECT_EQ(r.Xmin, -2);

@@ -43,3 +43,41 @@ protected:
     }
     void TearDown() override { clearres(); }
 };
+
+// Every record kind and style kind the version allows, with style changes
+// that bring new styles along.
+// wide: two fields written wider than they need.
+inline swfb::Bytes richshape(int code, bool end = true, bool wide = false) {
+    swfb::ShapeWriter s(code);
+    const bool v4 = code == 83;
+    s.fillcount(v4 ? 5 : 4).solid(1, 2, 3, 4);
+    s.gradient(0x10, swfb::Mat{100, -200, 70000, 70000}, {{0, 255, 0, 0, 255}, {255, 0, 0, 255, 128}});
+    s.gradient(0x12, swfb::Mat{5, 5, 0, 0, 3000, -3000}, {{0, 1, 2, 3, 4}, {128, 5, 6, 7, 8}, {255, 9, 9, 9, 9}}, 0, 1, 1);
+    s.bitmap(0x41, 7, swfb::Mat{60, 0, 20 << 16, 20 << 16});
+    if (v4) s.gradient(0x13, swfb::Mat{0, 0, 40000, 40000}, {{0, 1, 1, 1, 1}, {255, 2, 2, 2, 2}}, 0x0180);
+    s.linecount(v4 ? 3 : 2).line(20, 10, 20, 30, 40).line(0, 50, 60, 70, 80);
+    if (v4) {
+        swfb::Line2 l;
+        l.join = 2;
+        l.miter = 0x0300;
+        l.hasfill = true;
+        l.startcap = 1;
+        l.endcap = 2;
+        l.noclose = true;
+        l.pixelhinting = true;
+        l.reserved = 5;
+        s.line2(45, l).bitmap(0x42, 7, swfb::Mat{7, 9});
+    }
+    s.bits(3, 2);
+    s.change({.movex = 100, .movey = -50, .move = true, .fill0 = 1, .fill1 = 2, .line = 1});
+    s.straight(300, 0).straight(0, -300).straight(-150, 170).curve(10, 20, 30, -40).curve(-100, 0, -50, -100);
+    s.change({.fill0 = 0, .line = 2});
+    s.straight(-5, -5, wide ? 6 : -1);
+    s.change({.newstyles = true});
+    s.fillcount(1).solid(9, 8, 7, 6).linecount(1).line(40, 1, 1, 1, 1).bits(1, 1);
+    s.change({.movex = 0, .movey = 0, .move = true, .movebits = wide ? 9 : -1, .fill1 = 1, .line = 1});
+    s.straight(10, 10);
+    if (end) s.endshape();
+    return swfb::shapetag(code, 5, -10, 400, -400, 300, s.take(), v4 ? 0x06 : 0);
+}
+
