@@ -71,39 +71,39 @@ std::vector<uint8_t> bitmapkeepsize(Tswftag* const* list, uint32_t count) {
         const Tswftag* t = list[i];
         if (!t) continue;
         switch (t->tagcode) {
-        case 56:
-        case 76:
+        case ExportAssets:
+        case SymbolClass:
             namedids(t, keep);
             break;
-        case 2:
-        case 22:
-        case 32:
-        case 83:
+        case DefineShape:
+        case DefineShape2:
+        case DefineShape3:
+        case DefineShape4:
             if (t->keepraw) {
                 fillpatterns(t, keep);
             } else if (auto* s = dynamic_cast<const Tswftag_defineshape*>(t)) {
                 shapeids(*s, firstuse, i);
             }
             break;
-        case 46:
-        case 84:
+        case DefineMorphShape:
+        case DefineMorphShape2:
             fillpatterns(t, keep);
             break;
-        case 39:
+        case DefineSprite:
             // A sprite kept as opaque bytes holds its placements inside.
             if (length(t->rawbody) > 4) anyid(t, keep, 4);
             break;
-        case 4:
-        case 26:
-        case 70:
+        case PlaceObject:
+        case PlaceObject2:
+        case PlaceObject3:
             if (auto* p = dynamic_cast<const Tswftag_placeobject*>(t); p && !t->keepraw) {
                 if (p->placescharacter()) pin(keep, p->CharacterId, KEEPSIZE_PLACED);
             } else {
                 anyid(t, keep, 0);
             }
             break;
-        case 7:
-        case 34:
+        case DefineButton:
+        case DefineButton2:
             if (auto* btn = dynamic_cast<const Tswftag_definebutton*>(t); btn && !t->keepraw) {
                 for (uint32_t k = 0; k < length(btn->Records); ++k) pin(keep, btn->Records[k].CharacterId, KEEPSIZE_PLACED);
             } else {

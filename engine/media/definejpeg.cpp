@@ -5,7 +5,6 @@
 
 #include "../core/container.h"
 #include "../core/enginestate.h"
-#include "../core/pipeline.h"
 #include "../vector/registry.h"
 #include "../vector/scene.h"
 #include "bitmapuse.h"
@@ -38,7 +37,7 @@ void Tswftag_definejpeg::doparse() {
     readcode = tagcode;
     Tswftag_define::doparse();
     const uint32_t rest = parseleft();
-    if (readcode == 20 || readcode == 36) {
+    if (readcode == DefineBitsLossless || readcode == DefineBitsLossless2) {
         bitmapformat = U8parse();
         bitmapwidth = U16parse();
         bitmapheight = U16parse();
@@ -63,12 +62,12 @@ void Tswftag_definejpeg::doparse() {
     const unsigned char* body = rawbody + parsepos;
     setlength(jpegstream, 1, 0);
     setlength(alphadata, 1, 0);
-    if (readcode == 6) {
+    if (readcode == DefineBits) {
         bytearrayappend(jpegstream, JPGTABLE, 0, -1);
         bytearrayappendraw(jpegstream, body, rest);
-    } else if (readcode == 21) {
+    } else if (readcode == DefineBitsJPEG2) {
         assign(jpegstream, body, rest);
-    } else if (readcode == 35) {
+    } else if (readcode == DefineBitsJPEG3) {
         const uint32_t offset = U32parse();
         if (offset > parseleft()) {
             keepraw = 1;
@@ -105,7 +104,7 @@ Tbitmapinput Tswftag_definejpeg::makeinput(const std::vector<uint8_t>& keepsize)
     in.width = canvaswidth;
     in.height = canvasheight;
     in.format = bitmapformat;
-    if (readcode == 20 || readcode == 36) {
+    if (readcode == DefineBitsLossless || readcode == DefineBitsLossless2) {
         const uint32_t n = length(rawbody);
         if (packedfrom_ < n) in.packed.assign(rawbody + packedfrom_, rawbody + n);
     } else {

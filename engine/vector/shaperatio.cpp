@@ -32,7 +32,7 @@ void addfill(Tshapefacts& f, const FILLSTYLE& s) {
 
 void addstyles(Tshapefacts& f, const FILLSTYLEARRAY& fills, const LINESTYLEARRAY& lines, int tagcode) {
     for (uint32_t i = 0; i < length(fills.FillStyles); ++i) addfill(f, fills.FillStyles[i]);
-    if (tagcode == 83) {
+    if (tagcode == DefineShape4) {
         for (uint32_t i = 0; i < length(lines.LineStyles2); ++i) {
             const LINESTYLE2& l = lines.LineStyles2[i];
             if (l.HasFillFlag) addfill(f, l.FillType);
