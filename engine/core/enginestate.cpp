@@ -17,16 +17,22 @@ std::atomic<int32_t> _thisrato{0};
 Trlist CCresource_list[KIND_COUNT]{};
 char CClasterror[512] = "";
 
-int tagkind(int code) {
-    switch (code) {
-    case 6: case 8: case 20: case 21: case 35: case 36: return KIND_IMAGE;
-    case 2: case 22: case 32: case 83: return KIND_SHAPE;
-    case 14: case 15: case 18: case 19: case 45: return KIND_SOUND;
-    case 60: case 61: return KIND_FLV;
-    case 10: case 11: case 33: case 37: case 48: case 74: case 75: return KIND_FONT;
-    case 12: case 82: return KIND_AS;
-    default: return -1;
-    }
+char CCtmpdir[256] = "";
+char CClame[256] = "";
+char CCffmpeg[256] = "";
+char CCexefile[256] = "";
+int64_t Csrcfilesize = 0;
+int64_t Cdstfilesize = 0;
+int32_t Csrcx = 1;
+int32_t Csrcy = 1;
+double RatoImageSizeX = 1.0;
+double RatoImageSizeY = 1.0;
+
+void appinit(const char* toolsdir, const char* tmpdir) {
+    std::snprintf(CCtmpdir, sizeof CCtmpdir, "%s", tmpdir ? tmpdir : "");
+    // A tools folder without the programs falls back to PATH.
+    std::snprintf(CClame, sizeof CClame, "%s", toolpath(toolsdir, "lame").c_str());
+    std::snprintf(CCffmpeg, sizeof CCffmpeg, "%s", toolpath(toolsdir, "ffmpeg").c_str());
 }
 
 void setslobject(void* object1, void* object2) {

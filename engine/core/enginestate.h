@@ -27,8 +27,18 @@ extern Trlist CCresource_list[KIND_COUNT];
 // Why the last file could not be read or written, empty when it could.
 extern char CClasterror[512];
 
-// Resource kind index of a tag code, -1 for none.
-int tagkind(int tagcode);
+// Where the engine works and what it scales by, set by the stages.
+extern char CCtmpdir[256];
+extern char CClame[256];
+extern char CCffmpeg[256];
+extern char CCexefile[256];
+extern int64_t Csrcfilesize;
+extern int64_t Cdstfilesize;
+extern int32_t Csrcx;
+extern int32_t Csrcy;
+extern double RatoImageSizeX;
+extern double RatoImageSizeY;
+void appinit(const char* toolsdir, const char* tmpdir);
 
 void setslobject(void* object1, void* object2);
 void setslproc(Tdisproc callback);

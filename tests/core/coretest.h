@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "core/tagsmith.h"
+#include "pipeline/tagsmith.h"
 #include "core/swftag.h"
 #include "support/swfbuilder.h"
 

@@ -2,20 +2,9 @@
 #pragma once
 #include <cstdint>
 
-#include "params.h"
+#include "../core/enginestate.h"
+#include "../core/params.h"
 
-extern char CCtmpdir[256];
-extern char CClame[256];
-extern char CCffmpeg[256];
-extern char CCexefile[256];
-extern int64_t Csrcfilesize;
-extern int64_t Cdstfilesize;
-extern int32_t Csrcx;
-extern int32_t Csrcy;
-extern double RatoImageSizeX;
-extern double RatoImageSizeY;
-
-void appinit(const char* toolsdir, const char* tmpdir);
 void one_initdata(const char* toolsdir, const char* tmpdir);
 void two_readfile(const char* path);
 void three_getflashdata();
