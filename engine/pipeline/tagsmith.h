@@ -1,6 +1,6 @@
 // Public interface of the tagsmith engine: the numbered stages and the call
 // that runs them for one file, the state the caller reads, the parameter
-// record, the registry and the tag table.
+// record and the tag table.
 #pragma once
 
 #include "../core/container.h"
@@ -9,7 +9,6 @@
 #include "../core/params.h"
 #include "../core/shellexec.h"
 #include "../core/zhelpers.h"
-#include "../vector/registry.h"
 #include "facade.h"
 #include "pipeline.h"
 #include "tagtable.h"

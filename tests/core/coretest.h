@@ -10,6 +10,7 @@
 #include "pipeline/tagsmith.h"
 #include "core/swftag.h"
 #include "support/swfbuilder.h"
+#include "vector/registry.h"
 
 class TempDir {
 public:
