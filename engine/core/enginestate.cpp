@@ -5,7 +5,6 @@
 #include <cstring>
 #include <mutex>
 
-#include "shellexec.h"
 
 Tparams CCparams{};
 Tdisproc CCdis_proc = nullptr;
@@ -28,13 +27,6 @@ int32_t Csrcy = 1;
 double RatoImageSizeX = 1.0;
 double RatoImageSizeY = 1.0;
 
-void appinit(const char* toolsdir, const char* tmpdir) {
-    std::snprintf(CCtmpdir, sizeof CCtmpdir, "%s", tmpdir ? tmpdir : "");
-    // A tools folder without the programs falls back to PATH.
-    std::snprintf(CClame, sizeof CClame, "%s", toolpath(toolsdir, "lame").c_str());
-    std::snprintf(CCffmpeg, sizeof CCffmpeg, "%s", toolpath(toolsdir, "ffmpeg").c_str());
-}
-
 void setslobject(void* object1, void* object2) {
     CCvoid1 = object1;
     CCvoid2 = object2;
@@ -42,12 +34,6 @@ void setslobject(void* object1, void* object2) {
 void setslproc(Tdisproc callback) { CCdis_proc = callback; }
 Trlist* getresourcelist() { return CCresource_list; }
 int position() { return _thisrato.load(std::memory_order_relaxed); }
-// A cancel also ends the tool that runs now, which would otherwise hold the
-// loop until its time limit.
-void CancelProc() {
-    CCancelProc.store(1);
-    stoptools(false);
-}
 
 void updatedis(const char*, int index, int kindbit, int code) {
     CCthisindex = index;

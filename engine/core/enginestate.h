@@ -38,14 +38,11 @@ extern int32_t Csrcx;
 extern int32_t Csrcy;
 extern double RatoImageSizeX;
 extern double RatoImageSizeY;
-void appinit(const char* toolsdir, const char* tmpdir);
 
 void setslobject(void* object1, void* object2);
 void setslproc(Tdisproc callback);
 Trlist* getresourcelist();
 int position();
-// Async-signal-safe; also ends the tool that runs now (stoptools).
-void CancelProc();
 void updatedis(const char* kindname, int index, int kindbit, int code);
 void sourceclear();
 void sourceoutclear();

@@ -29,6 +29,13 @@ std::string& sourcepath() {
 bool loaded = false;
 }  // namespace
 
+void appinit(const char* toolsdir, const char* tmpdir) {
+    std::snprintf(CCtmpdir, sizeof CCtmpdir, "%s", tmpdir ? tmpdir : "");
+    // A tools folder without the programs falls back to PATH.
+    std::snprintf(CClame, sizeof CClame, "%s", toolpath(toolsdir, "lame").c_str());
+    std::snprintf(CCffmpeg, sizeof CCffmpeg, "%s", toolpath(toolsdir, "ffmpeg").c_str());
+}
+
 void one_initdata(const char* toolsdir, const char* tmpdir) {
     appinit(toolsdir, tmpdir);
     cleartoolnotes();

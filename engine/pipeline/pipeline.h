@@ -5,6 +5,7 @@
 #include "../core/enginestate.h"
 #include "../core/params.h"
 
+void appinit(const char* toolsdir, const char* tmpdir);
 void one_initdata(const char* toolsdir, const char* tmpdir);
 void two_readfile(const char* path);
 void three_getflashdata();
