@@ -120,11 +120,6 @@ const std::array<const Ttagentry*, kcodes>& index() {
 
 const Ttagentry* tagentry(int tagcode) { return tagcode >= 0 && tagcode < kcodes ? index()[tagcode] : nullptr; }
 
-const char* tagname(int tagcode) {
-    const Ttagentry* e = tagentry(tagcode);
-    return e ? e->name : "Unknown";
-}
-
 int tagkind(int tagcode) {
     const Ttagentry* e = tagentry(tagcode);
     return e ? e->kind : -1;

@@ -9,7 +9,7 @@ using Tcreator = Tswftag* (*)(unsigned char*, uint32_t);
 
 struct Ttagentry {
     TagCode code;
-    const char* name;
+    const char* name;  // as the SWF format names it
     int kind;         // Tkind, -1 for none
     Tcreator create;  // null: a plain Tswftag
     // Looked for in the list by code, so never joined into a run of
@@ -19,5 +19,3 @@ struct Ttagentry {
 
 // The entry of a code; null for a code the table does not name.
 const Ttagentry* tagentry(int tagcode);
-// "DefineShape"; "Unknown" for a code the table does not name.
-const char* tagname(int tagcode);
