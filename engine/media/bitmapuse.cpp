@@ -8,7 +8,6 @@
 #include "../vector/registry.h"
 #include "../vector/scene.h"
 #include "../vector/shaperecords.h"
-#include "definejpeg.h"
 
 using namespace pascal_com;
 
@@ -62,7 +61,7 @@ void shapeids(const Tswftag_defineshape& s, std::vector<int64_t>& firstuse, uint
 
 }  // namespace
 
-std::vector<uint8_t> bitmapkeepsize(Tswftag* const* list, uint32_t count) {
+std::vector<uint8_t> bitmapkeepsize(Tswftag* const* list, uint32_t count, Tbitmapdef bitmapdef) {
     std::vector<uint8_t> keep(65536, KEEPSIZE_NO);
     // Index of the first parsed shape that fills with each bitmap id.
     std::vector<int64_t> firstuse(65536, -1);
@@ -115,9 +114,8 @@ std::vector<uint8_t> bitmapkeepsize(Tswftag* const* list, uint32_t count) {
         }
     }
     for (uint32_t i = 0; i < count; ++i) {
-        const auto* b = dynamic_cast<const Tswftag_definejpeg*>(list[i]);
-        if (!b || b->keepraw || b->colormapped) continue;
-        const uint16_t id = b->characterid;
+        uint16_t id = 0;
+        if (!list[i] || !bitmapdef(list[i], id)) continue;
         if (defined[id]++) pin(keep, id, KEEPSIZE_TWICE);
         if (firstuse[id] >= 0 && firstuse[id] < int64_t(i)) pin(keep, id, KEEPSIZE_EARLY);
     }

@@ -10,7 +10,6 @@
 #include "bitmapuse.h"
 #include "imagebatch.h"
 #include "jpegcodec.h"
-#include "jpgtable.h"
 
 using namespace pascal_com;
 
@@ -26,7 +25,16 @@ void assign(bytes_t& array, const unsigned char* data, uint32_t n) {
     setlength(array, 1, n);
     if (n) std::memcpy(array, data, n);
 }
+
+bool reencodable(const Tswftag* t, uint16_t& id) {
+    const auto* b = dynamic_cast<const Tswftag_definejpeg*>(t);
+    if (!b || b->keepraw || b->colormapped) return false;
+    id = b->characterid;
+    return true;
+}
 }  // namespace
+
+unsigned char* JPGTABLE = nullptr;
 
 Tswftag_definejpeg::~Tswftag_definejpeg() {
     freearray(jpegstream);
@@ -149,7 +157,7 @@ int64_t loadedtagindex(const Tswftag* t) {
 
 void startimagebatch(uint32_t fromindex) {
     const uint32_t n = length(tags);
-    const std::vector<uint8_t> keep = bitmapkeepsize(tags, n);
+    const std::vector<uint8_t> keep = bitmapkeepsize(tags, n, reencodable);
     std::vector<Tbitmapinput> inputs;
     std::vector<Tswftag_definejpeg*> owners;
     for (uint32_t i = fromindex; i < n; ++i) {
@@ -176,7 +184,7 @@ void Tswftag_definejpeg::ensureresult() {
             // Not part of the loaded movie: on its own, with nothing known
             // about names or other users.
             Tswftag* self = this;
-            const std::vector<uint8_t> keep = bitmapkeepsize(&self, 1);
+            const std::vector<uint8_t> keep = bitmapkeepsize(&self, 1, reencodable);
             std::vector<Tbitmapinput> one;
             one.push_back(makeinput(keep));
             batch_ = std::make_shared<Timagebatch>(std::move(one), 1);

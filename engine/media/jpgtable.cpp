@@ -1,11 +1,8 @@
 #include "jpgtable.h"
 
 #include "../core/container.h"
-#include "definejpeg.h"
 
 using namespace pascal_com;
-
-unsigned char* JPGTABLE = nullptr;
 
 Tswftag_jpgtable::~Tswftag_jpgtable() {
     // Tables must not leak into the next movie read in this process.
