@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Checks the include layering: no cycle between source files (a .cpp counts
-as one unit with its .h), nothing from engine/core into the layers above it,
-nothing from cli/ into app/. Prints what is wrong; exit status 1 when any."""
+"""Checks the include layering: no cycle between source units, nothing from
+engine/core into the layers above it, nothing from cli/ into app/. A .cpp
+belongs to the unit of the header it includes first (its own header). Prints
+what is wrong; exit status 1 when any."""
 import os
 import re
 import sys
@@ -22,19 +23,27 @@ for d in dirs:
 
 edges = {}
 bad = []
+def resolve(f, name):
+    cands = [os.path.join(os.path.dirname(f), name), os.path.join(root, "engine", name), os.path.join(root, name)]
+    return next((os.path.relpath(os.path.normpath(c), root) for c in cands if os.path.exists(c)), None)
+
+
 for f in files:
     rel = os.path.relpath(f, root)
-    for name in inc.findall(open(f, encoding="utf-8", errors="replace").read()):
-        cands = [os.path.join(os.path.dirname(f), name), os.path.join(root, "engine", name), os.path.join(root, name)]
-        target = next((os.path.relpath(os.path.normpath(c), root) for c in cands if os.path.exists(c)), None)
+    names = inc.findall(open(f, encoding="utf-8", errors="replace").read())
+    own = unit(rel)
+    if rel.endswith(".cpp") and names and resolve(f, names[0]):
+        own = unit(resolve(f, names[0]))
+    for name in names:
+        target = resolve(f, name)
         if not target:
             continue
         if rel.startswith("engine/core/") and not target.startswith("engine/core/"):
             bad.append(f"{rel} includes {target}: core is below every other layer")
         if rel.startswith("cli/") and target.startswith("app/"):
             bad.append(f"{rel} includes {target}: cli/ uses nothing of app/")
-        if unit(target) != unit(rel):
-            edges.setdefault(unit(rel), set()).add(unit(target))
+        if unit(target) != own:
+            edges.setdefault(own, set()).add(unit(target))
 
 # Cycles: depth-first search over units.
 state, stack = {}, []
