@@ -23,9 +23,9 @@
 #include <vector>
 
 #include "core/container.h"
-#include "core/pipeline.h"
+#include "pipeline/pipeline.h"
 #include "core/swftag.h"
-#include "core/tagsmith.h"
+#include "pipeline/tagsmith.h"
 #include "media/bitmapjob.h"
 #include "media/canvas.h"
 #include "media/definejpeg.h"

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "core/swftag.h"
-#include "core/tagsmith.h"
+#include "pipeline/tagsmith.h"
 #include "support/enginerun.h"
 #include "support/swfbuilder.h"
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "core/tagsmith.h"
+#include "pipeline/tagsmith.h"
 #include "support/enginerun.h"
 #include "support/swfbuilder.h"
 

@@ -20,7 +20,7 @@
 #include "cli/outputname.h"
 #include "cli/report.h"
 #include "cli/workers.h"
-#include "core/tagsmith.h"
+#include "pipeline/tagsmith.h"
 #include "settings/effective.h"
 #include "settings/schema.h"
 

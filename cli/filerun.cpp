@@ -9,7 +9,7 @@
 #include <unistd.h>
 
 #include "cli/outputname.h"
-#include "core/tagsmith.h"
+#include "pipeline/tagsmith.h"
 
 volatile std::sig_atomic_t cliinterrupted = 0;
 
@@ -49,34 +49,43 @@ std::string checksource(const std::string& path, int64_t& size) {
     return "";
 }
 
-void readkinds(Tfileresult& r) {
-    const Trlist* list = getresourcelist();
+void readkinds(Tfileresult& r, const Tmovieresult& m) {
     for (int i = 0; i < KIND_COUNT; ++i) {
-        r.kinds[i].srcsize = list[i].srcsize;
-        r.kinds[i].dstsize = list[i].dstsize;
-        r.kinds[i].count = list[i].count;
+        r.kinds[i].srcsize = m.kinds[i].srcsize;
+        r.kinds[i].dstsize = m.kinds[i].dstsize;
+        r.kinds[i].count = m.kinds[i].count;
     }
 }
 
-std::string truncationwarning(int32_t tags) {
+std::string truncationwarning(int32_t tags, int64_t dropped) {
     if (tags <= 0) return "";
     return std::to_string(tags) + (tags == 1 ? " tag" : " tags") + " cut off by the end of the data dropped (" +
-           groupdigits(CCdamage.dropped) + (CCdamage.dropped == 1 ? " byte)" : " bytes)");
+           groupdigits(dropped) + (dropped == 1 ? " byte)" : " bytes)");
 }
 
-// Read right after the movie was loaded, before the engine forgets it.
-void readdamage(Tfileresult& r) {
-    r.movielen = CCdamage.movielen;
-    r.dropped = CCdamage.dropped;
-    if (CCdamage.streamfailed || CCdamage.cutoffset >= 0) r.damage = damagetext();
-    r.warning = truncationwarning(Ctruncatedtags);
-    if (CCdamage.streamfailed && r.warning.empty()) r.warning = r.damage;
+void readdamage(Tfileresult& r, const Tmovieresult& m) {
+    const Tdamage& d = m.damage;
+    r.movielen = d.movielen;
+    r.dropped = d.dropped;
+    if (d.streamfailed || d.cutoffset >= 0) r.damage = damagetext(d);
+    r.warning = truncationwarning(m.truncatedtags, d.dropped);
+    if (d.streamfailed && r.warning.empty()) r.warning = r.damage;
 }
 
 void readused(Tfileresult& r, const Tparams& p) { r.used = levelvalues(p); }
 
 int64_t since(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+}
+
+Tmoviejob enginejob(const std::string& source, const Trunsettings& s, Tprogressstate& state) {
+    Tmoviejob job;
+    job.source = source;
+    job.toolsdir = s.toolsdir;
+    job.tmpdir = s.tmpdir;
+    job.progress = enginecallback;
+    job.object1 = &state;
+    return job;
 }
 
 bool validsignature(const unsigned char* s) {
@@ -97,13 +106,11 @@ std::string moviesignature(const std::string& path) {
         } else if (sig[0] == 'M' && sig[1] == 'Z' && st.st_size >= 16) {
             // A projector ends with a magic number and the length of the movie before it.
             unsigned char t[8];
-            if (pread(fd, t, 8, st.st_size - 8) == 8) {
-                const uint32_t magic = t[0] | t[1] << 8 | t[2] << 16 | uint32_t(t[3]) << 24;
-                const uint32_t len = t[4] | t[5] << 8 | t[6] << 16 | uint32_t(t[7]) << 24;
-                if (magic == 0xFA123456u && len >= 8 && len <= uint64_t(st.st_size) - 8 &&
-                    pread(fd, sig, 3, st.st_size - 8 - len) == 3 && validsignature(sig))
-                    result = "MZ+" + std::string(reinterpret_cast<char*>(sig), 3);
-            }
+            uint64_t start = 0;
+            uint32_t len = 0;
+            if (pread(fd, t, 8, st.st_size - 8) == 8 && projectortrailer(t, uint64_t(st.st_size), start, len) &&
+                pread(fd, sig, 3, off_t(start)) == 3 && validsignature(sig))
+                result = "MZ+" + std::string(reinterpret_cast<char*>(sig), 3);
         }
     }
     close(fd);
@@ -124,39 +131,26 @@ Tfileresult compressfile(const std::string& source, const std::string& output, c
     struct stat st;
     const bool existed = lstat(output.c_str(), &st) == 0;
     Tprogressstate state{&progress, PHASE_READ, -1};
-    // The worker's own copy: the two player-size fields go to the engine as a
-    // ratio, and the record it receives carries 0 in them.
-    Tparams params = s.params;
-
-    one_initdata(s.toolsdir.c_str(), s.tmpdir.c_str());
-    setslobject(&state, nullptr);
-    setslproc(enginecallback);
-    two_readfile(source.c_str());
-    const bool loaded = fileloaded() != 0;
-    if (loaded) readdamage(r);
-    const bool damaged = loaded && moviedamaged();
-    three_getflashdata();
-    four_getexistsparam();
-    five_allimgsetratodef(params.ImgPmps_x, params.ImgPmps_y);
-    params.ImgPmps_x = 0;
-    params.ImgPmps_y = 0;
-    six_allparamset(params);
-    seven_prepareopt();
-    readused(r, params);
-    state.phase = PHASE_WRITE;
-    setsalvage(s.salvage ? 1 : 0);
-    dooptimize(output.c_str(), r.exe);
-    setsalvage(0);
-    if (!cliinterrupted) r.kept = keepsmaller(output.c_str(), s.allowlarger ? 1 : 0) != 0;
-    r.rewritten = Crewrittensize;
-    r.notes = toolnotes();
-    readkinds(r);
-    r.srcsize = srcfilesize();
-    r.dstsize = dstfilesize();
-    const std::string reason = lasterror();
-    appfina();
-    setslproc(nullptr);
-    setslobject(nullptr, nullptr);
+    Tmoviejob job = enginejob(source, s, state);
+    job.output = output;
+    job.params = s.params;
+    job.asexe = r.exe;
+    job.allowlarger = s.allowlarger;
+    job.salvage = s.salvage;
+    job.phase = [&state](Tmoviephase p) { state.phase = p == MOVIE_WRITE ? PHASE_WRITE : PHASE_READ; };
+    job.interrupted = [] { return cliinterrupted != 0; };
+    const Tmovieresult m = compressmovie(job);
+    const bool loaded = m.loaded;
+    const bool damaged = m.damaged;
+    if (loaded) readdamage(r, m);
+    readused(r, s.params);
+    r.kept = m.kept;
+    r.rewritten = m.rewritten;
+    r.notes = m.notes;
+    readkinds(r, m);
+    r.srcsize = m.srcsize;
+    r.dstsize = m.dstsize;
+    const std::string& reason = m.reason;
 
     if (cliinterrupted) {
         r.error = "interrupted";
@@ -195,29 +189,26 @@ Tfileresult inspectfile(const std::string& source, const Trunsettings& s, const 
         return r;
     }
     Tprogressstate state{&progress, PHASE_READONLY, -1};
-    Tmovieheader& h = r.header;
-    int xmin = 0, xmax = 0, ymin = 0, ymax = 0;
-
-    one_initdata(s.toolsdir.c_str(), s.tmpdir.c_str());
-    setslobject(&state, nullptr);
-    setslproc(enginecallback);
-    const bool flash = getflashhead(source.c_str(), h.version, h.filelength, xmin, xmax, ymin, ymax, h.framerate,
-                                    h.framecount, h.red, h.green, h.blue) != 0;
-    if (flash) two_readfile(source.c_str());
-    const bool loaded = flash && fileloaded() != 0;
+    const Tmovieresult m = inspectmovie(enginejob(source, s, state));
+    const bool flash = m.head.ok;
+    const bool loaded = m.loaded;
     if (loaded) {
-        readdamage(r);
-        if (moviedamaged()) r.warning = "damaged: " + r.damage;
+        readdamage(r, m);
+        if (m.damaged) r.warning = "damaged: " + r.damage;
     }
-    three_getflashdata();
-    readkinds(r);
-    const std::string reason = lasterror();
-    appfina();
-    setslproc(nullptr);
-    setslobject(nullptr, nullptr);
+    readkinds(r, m);
+    const std::string& reason = m.reason;
 
-    h.width = xmax - xmin;
-    h.height = ymax - ymin;
+    Tmovieheader& h = r.header;
+    h.version = m.head.version;
+    h.filelength = m.head.filelength;
+    h.framerate = m.head.framerate;
+    h.framecount = m.head.framecount;
+    h.red = m.head.red;
+    h.green = m.head.green;
+    h.blue = m.head.blue;
+    h.width = m.head.xmax - m.head.xmin;
+    h.height = m.head.ymax - m.head.ymin;
     h.signature = moviesignature(source);
     if (cliinterrupted) r.error = "interrupted";
     else if (!flash) r.error = "not a Flash movie";

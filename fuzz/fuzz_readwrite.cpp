@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "core/tagsmith.h"
+#include "pipeline/tagsmith.h"
 #include "support/enginerun.h"
 
 namespace {

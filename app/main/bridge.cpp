@@ -6,7 +6,7 @@
 
 #include <atomic>
 
-#include "core/tagsmith.h"
+#include "pipeline/tagsmith.h"
 #include "main/constants.h"
 
 namespace {
@@ -18,65 +18,67 @@ QByteArray local8(const QString& s) { return QFile::encodeName(s); }
 
 }  // namespace
 
+namespace {
+
+Tmoviejob enginejob(const QString& src, const QString& tmpDir) {
+    Tmoviejob job;
+    job.source = local8(src).toStdString();
+    job.toolsdir = local8(toolsDirectory()).toStdString();
+    job.tmpdir = local8(tmpDir).toStdString();
+    return job;
+}
+
+}  // namespace
+
 void CompressSWF(const QString& src, const QString& tmpDir, Tparams& params, TSWFCallBack cb, const QString& out,
                  void* window, void* item, int isExe, QString* error, bool* kept) {
-    const QByteArray tools = local8(toolsDirectory());
-    const QByteArray tmp = local8(tmpDir);
-    one_initdata(tools.constData(), tmp.constData());
-    setslobject(window, item);
-    setslproc(cb);
-    RESTYPE = 1;
-    two_readfile(local8(src).constData());
-    three_getflashdata();
-    four_getexistsparam();
-    five_allimgsetratodef(params.ImgPmps_x, params.ImgPmps_y);
+    Tmoviejob job = enginejob(src, tmpDir);
+    job.output = local8(out).toStdString();
+    job.params = params;
+    job.asexe = isExe;
+    job.progress = cb;
+    job.object1 = window;
+    job.object2 = item;
+    job.phase = [](Tmoviephase p) { RESTYPE = p == MOVIE_WRITE ? 2 : 1; };
+    const Tmovieresult r = compressmovie(job);
+    // The caller's record leaves as the engine received it.
     params.ImgPmps_x = 0;
     params.ImgPmps_y = 0;
-    six_allparamset(params);
-    seven_prepareopt();
-    RESTYPE = 2;
-    dooptimize(local8(out).constData(), isExe);
-    const bool keptsource = keepsmaller(local8(out).constData(), 0) != 0;
-    if (kept) *kept = keptsource;
+    if (kept) *kept = r.kept;
     if (error) {
         // Only for the caller's report: the run itself is over either way.
         error->clear();
-        if (dstfilesize() <= 0) {
-            *error = QString::fromLocal8Bit(lasterror());
+        if (!r.written) {
+            *error = QString::fromLocal8Bit(r.reason.c_str());
             if (error->isEmpty()) *error = QStringLiteral("The output file could not be written.");
         }
     }
-    appfina();
 }
 
 void getResourceList(const QString& src, const QString& tmpDir, TSWFCallBack cb, Trlist** list) {
-    const QByteArray tools = local8(toolsDirectory());
-    const QByteArray tmp = local8(tmpDir);
-    one_initdata(tools.constData(), tmp.constData());
-    setslproc(cb);
-    RESTYPE = 0;
-    two_readfile(local8(src).constData());
-    three_getflashdata();
+    Tmoviejob job = enginejob(src, tmpDir);
+    job.progress = cb;
+    job.phase = [](Tmoviephase) { RESTYPE = 0; };
+    inspectmovie(job);
+    // The engine's own list keeps what the read counted until the next file.
     if (list) *list = getresourcelist();
-    appfina();
 }
 
 unsigned isFlashFile(const QString& src, const QString& tmpDir) {
     const QByteArray tools = local8(toolsDirectory());
     const QByteArray tmp = local8(tmpDir);
     one_initdata(tools.constData(), tmp.constData());
-    int version = 0, xmin = 0, xmax = 0, ymin = 0, ymax = 0, rate = 0, frames = 0;
-    unsigned filelength = 0;
-    unsigned char r = 0, g = 0, b = 0;
-    const int ok = getflashhead(local8(src).constData(), version, filelength, xmin, xmax, ymin, ymax, rate, frames, r, g, b);
+    const bool ok = readflashhead(local8(src).constData()).ok;
     appfina();
-    return unsigned(ok);
+    return ok ? 1u : 0u;
 }
 
 int getSrcFlashHead(char* path, int& version, unsigned& filelength, int& xmin, int& xmax, int& ymin, int& ymax,
                     int& framerate, int& framecount, unsigned char& red, unsigned char& green, unsigned char& blue) {
     return getflashhead(path, version, filelength, xmin, xmax, ymin, ymax, framerate, framecount, red, green, blue);
 }
+
+Tflashhead readSrcFlashHead(const QString& src) { return readflashhead(local8(src).constData()); }
 
 void Uninit() { CancelProc(); }
 int getProgress() { return position(); }

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QString>
 
+#include "core/container.h"
 #include "core/enginestate.h"
 #include "core/params.h"
 
@@ -24,6 +25,8 @@ void getResourceList(const QString& src, const QString& tmpDir, TSWFCallBack cb,
 unsigned isFlashFile(const QString& src, const QString& tmpDir);
 int getSrcFlashHead(char* path, int& version, unsigned& filelength, int& xmin, int& xmax, int& ymin, int& ymax,
                     int& framerate, int& framecount, unsigned char& red, unsigned char& green, unsigned char& blue);
+// The same in one record.
+Tflashhead readSrcFlashHead(const QString& src);
 // Asks a running compression to stop at its next tag; safe from any thread.
 void Uninit();
 int getProgress();

@@ -100,13 +100,9 @@ void QSWFWindow::addSWFItem(const QString& path, QSWFInfo* info) {
     if (list)
         for (int k = 0; k < RES_COUNT; ++k) kinds[k] = list[k];
 
-    QByteArray local = QFile::encodeName(path);
-    int version = 0, xmin = 0, xmax = 0, ymin = 0, ymax = 0, rate = 0, frames = 0;
-    unsigned length = 0;
-    unsigned char r = 0, g = 0, b = 0;
-    getSrcFlashHead(local.data(), version, length, xmin, xmax, ymin, ymax, rate, frames, r, g, b);
-    item->stageWidth = xmax;
-    item->stageHeight = ymax;
+    const Tflashhead head = readSrcFlashHead(path);
+    item->stageWidth = head.xmax;
+    item->stageHeight = head.ymax;
 
     for (int k = 0; k < RES_COUNT; ++k) {
         info->setKindChecked(TResType(k), kinds[k].srcsize != 0 && kinds[k].count != 0);

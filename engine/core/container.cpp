@@ -28,8 +28,6 @@ Tdamage CCdamage;
 
 namespace {
 
-constexpr uint32_t kprojectormagic = 0xFA123456u;
-
 uint32_t le32(const unsigned char* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
@@ -41,15 +39,28 @@ void putle32(unsigned char* p, uint32_t v) {
     p[3] = uint8_t(v >> 24);
 }
 
+}  // namespace
+
+bool projectortrailer(const unsigned char* last8, uint64_t filelen, uint64_t& start, uint32_t& swflen) {
+    if (filelen < 16) return false;
+    if (le32(last8) != kprojectormagic) return false;
+    const uint32_t n = le32(last8 + 4);
+    if (n < 8 || n > filelen - 8) return false;
+    swflen = n;
+    start = filelen - 8 - n;
+    return true;
+}
+
+namespace {
+
 bool isprojector(const unsigned char* data) { return length(data) >= 2 && data[0] == 'M' && data[1] == 'Z'; }
 
 // Offset and length of the movie inside a projector; false when the trailer is wrong.
 bool projectorspan(const unsigned char* data, uint32_t& start, uint32_t& swflen) {
-    uint32_t n = length(data);
-    if (n < 16 || le32(data + n - 8) != kprojectormagic) return false;
-    swflen = le32(data + n - 4);
-    if (swflen < 8 || swflen > n - 8) return false;
-    start = n - 8 - swflen;
+    const uint32_t n = length(data);
+    uint64_t from = 0;
+    if (n < 8 || !projectortrailer(data + n - 8, n, from, swflen)) return false;
+    start = uint32_t(from);
     return true;
 }
 
@@ -140,7 +151,7 @@ int getflashhead(const char* path, int& version, unsigned int& filelength, int& 
                 uint32_t bodylen, headlen;
                 if (!Tswftag::peekheader(data, length(data), p.parsepos, code, bodylen, headlen)) break;
                 p.parsepos += headlen;
-                if (code == 9) {
+                if (code == SetBackgroundColor) {
                     if (p.parseleft() >= 3) {
                         red = p.U8parse();
                         green = p.U8parse();
@@ -160,6 +171,14 @@ int getflashhead(const char* path, int& version, unsigned int& filelength, int& 
     return result;
 }
 
+Tflashhead readflashhead(const char* path) {
+    Tflashhead h;
+    h.ok = path && getflashhead(path, h.version, h.filelength, h.xmin, h.xmax, h.ymin, h.ymax, h.framerate,
+                                h.framecount, h.red, h.green, h.blue) != 0;
+    if (!h.ok) h = Tflashhead{};
+    return h;
+}
+
 std::string groupdigits(int64_t v) {
     std::string digits = std::to_string(v < 0 ? 0 - uint64_t(v) : uint64_t(v)), out;
     for (size_t i = 0; i < digits.size(); ++i) {
@@ -171,8 +190,9 @@ std::string groupdigits(int64_t v) {
 
 bool moviedamaged() { return CCdamage.streamfailed || CCdamage.lost * 100 > CCdamage.movielen; }
 
-std::string damagetext() {
-    const Tdamage& d = CCdamage;
+std::string damagetext() { return damagetext(CCdamage); }
+
+std::string damagetext(const Tdamage& d) {
     std::string s;
     if (d.streamfailed) s = d.stream + " after " + groupdigits(d.streamat) + " bytes";
     if (d.cutoffset >= 0) {
@@ -328,7 +348,7 @@ bool fillswftag(const char* path, Tswftag**& list, unsigned char*& head) {
                     }
                     growlist(list, count);
                     Tswftag* tag = new Tswftag(data, offset);
-                    if (code == 39) {
+                    if (code == DefineSprite) {
                         // Only past the End: a sprite there is bytes like any other tag.
                         tag->taglen = uint32_t(whole);
                         setlength(tag->rawbody, 1, 0);
@@ -352,7 +372,7 @@ bool fillswftag(const char* path, Tswftag**& list, unsigned char*& head) {
                 failed = true;
                 break;
             }
-            const bool rootsprite = code == 39 && bodylen >= 4 && !insprite;
+            const bool rootsprite = code == DefineSprite && bodylen >= 4 && !insprite;
             // A sprite that ends past the data is as truncated as any other tag.
             const bool sprite = rootsprite && uint64_t(offset) + headlen + bodylen <= size &&
                                 spritetiles(data, uint64_t(offset) + headlen + 4, uint64_t(offset) + headlen + bodylen);
@@ -364,7 +384,7 @@ bool fillswftag(const char* path, Tswftag**& list, unsigned char*& head) {
             }
             growlist(list, count);
             Tswftag* tag;
-            if (code == 39 && (insprite || (rootsprite && !sprite))) {
+            if (code == DefineSprite && (insprite || (rootsprite && !sprite))) {
                 // Players do not nest sprites, and a sprite whose inner tags overrun
                 // it cannot be rebuilt: keep either whole, as opaque bytes.
                 tag = new Tswftag(data, offset);
@@ -375,12 +395,12 @@ bool fillswftag(const char* path, Tswftag**& list, unsigned char*& head) {
             } else {
                 tag = createtag(data, offset, code);
             }
-            if (code == 39 && !sprite && !insprite) tag->spriteref = -1;
+            if (code == DefineSprite && !sprite && !insprite) tag->spriteref = -1;
             list[count] = tag;
             const int32_t index = int32_t(count);
             ++count;
-            if (code == 18 || code == 45) (insprite ? Cthisstream_sprite : Cthisstream_root) = tag;
-            if (code == 60) (insprite ? childflv : mainflv) = tag;
+            if (issoundhead(code)) (insprite ? Cthisstream_sprite : Cthisstream_root) = tag;
+            if (code == DefineVideoStream) (insprite ? childflv : mainflv) = tag;
             int kind = tagkind(code);
             if (kind >= 0) {
                 CCresource_list[kind].srcsize += int32_t(length(tag->rawbody));
@@ -395,7 +415,7 @@ bool fillswftag(const char* path, Tswftag**& list, unsigned char*& head) {
             }
             if (spriteend != -1) tag->spriteref = spriteindex;
             tag->safeparse();
-            if (code == 0 && !insprite) endseen = true;
+            if (code == End && !insprite) endseen = true;
             offset += tag->taglen;
             if (spriteend != -1 && int64_t(offset) >= spriteend) {
                 spriteend = -1;
@@ -444,9 +464,9 @@ bool saveswftag(const char* path, const unsigned char* head, Tswftag** list, con
             _thisrato = int32_t(n > 1 ? int64_t(i) * 100 / (n - 1) : 100);
             Tswftag* tag = list[i];
             const int code = tag->tagcode;
-            if (code == 18 || code == 45) (spriteindex != -1 ? Cthisstream_sprite : Cthisstream_root) = tag;
-            if (code == 60) (spriteindex != -1 ? childflv : mainflv) = tag;
-            const bool realsprite = code == 39 && tag->spriteref == i;
+            if (issoundhead(code)) (spriteindex != -1 ? Cthisstream_sprite : Cthisstream_root) = tag;
+            if (code == DefineVideoStream) (spriteindex != -1 ? childflv : mainflv) = tag;
+            const bool realsprite = code == DefineSprite && tag->spriteref == i;
             if (realsprite) Cfillsprite = uint16_t(tag->rawbody[0] | tag->rawbody[1] << 8);
             int kind = tagkind(code);
             bool skip = (kind == KIND_IMAGE && CCparams.Skip_Image) || (kind == KIND_SOUND && CCparams.Skip_Sound) ||

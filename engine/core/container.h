@@ -38,6 +38,7 @@ bool moviedamaged();
 // What is wrong and where, e.g. "zlib check failed after 46,004 bytes; the last
 // tag (at byte 700) claims 17,305,856 bytes but 45,470 remain"; empty when nothing is.
 std::string damagetext();
+std::string damagetext(const Tdamage& d);
 // 17305856 -> "17,305,856".
 std::string groupdigits(int64_t v);
 
@@ -46,8 +47,26 @@ std::string groupdigits(int64_t v);
 constexpr uint32_t kmaxtags = 2000000;
 extern uint32_t CCmaxtags;  // kmaxtags; lowered by tests
 
+// The last 8 bytes of a projector: the magic, then the length of the movie
+// that lies just before them.
+constexpr uint32_t kprojectormagic = 0xFA123456u;
+// Where the movie of a projector of filelen bytes starts and how long it is;
+// false when last8 is no trailer or the length does not fit the file.
+bool projectortrailer(const unsigned char* last8, uint64_t filelen, uint64_t& start, uint32_t& swflen);
+
 int getflashhead(const char* path, int& version, unsigned int& filelength, int& xmin, int& xmax, int& ymin, int& ymax,
                  int& framerate, int& framecount, unsigned char& red, unsigned char& green, unsigned char& blue);
+// getflashhead's answer in one record; ok false when path is no flash file
+// (the other fields are then 0).
+struct Tflashhead {
+    bool ok = false;
+    int version = 0;
+    unsigned int filelength = 0;
+    int xmin = 0, xmax = 0, ymin = 0, ymax = 0;  // pixels
+    int framerate = 0, framecount = 0;
+    unsigned char red = 0, green = 0, blue = 0;
+};
+Tflashhead readflashhead(const char* path);
 // Loads path into the tag list; false (reason in lasterror) when nothing was loaded.
 bool fillswftag(const char* path, Tswftag**& list, unsigned char*& head);
 // Writes the list; false (reason in lasterror) when no complete file was written.

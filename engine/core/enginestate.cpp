@@ -5,7 +5,6 @@
 #include <cstring>
 #include <mutex>
 
-#include "shellexec.h"
 
 Tparams CCparams{};
 Tdisproc CCdis_proc = nullptr;
@@ -17,17 +16,16 @@ std::atomic<int32_t> _thisrato{0};
 Trlist CCresource_list[KIND_COUNT]{};
 char CClasterror[512] = "";
 
-int tagkind(int code) {
-    switch (code) {
-    case 6: case 8: case 20: case 21: case 35: case 36: return KIND_IMAGE;
-    case 2: case 22: case 32: case 83: return KIND_SHAPE;
-    case 14: case 15: case 18: case 19: case 45: return KIND_SOUND;
-    case 60: case 61: return KIND_FLV;
-    case 10: case 11: case 33: case 37: case 48: case 74: case 75: return KIND_FONT;
-    case 12: case 82: return KIND_AS;
-    default: return -1;
-    }
-}
+char CCtmpdir[256] = "";
+char CClame[256] = "";
+char CCffmpeg[256] = "";
+char CCexefile[256] = "";
+int64_t Csrcfilesize = 0;
+int64_t Cdstfilesize = 0;
+int32_t Csrcx = 1;
+int32_t Csrcy = 1;
+double RatoImageSizeX = 1.0;
+double RatoImageSizeY = 1.0;
 
 void setslobject(void* object1, void* object2) {
     CCvoid1 = object1;
@@ -36,12 +34,6 @@ void setslobject(void* object1, void* object2) {
 void setslproc(Tdisproc callback) { CCdis_proc = callback; }
 Trlist* getresourcelist() { return CCresource_list; }
 int position() { return _thisrato.load(std::memory_order_relaxed); }
-// A cancel also ends the tool that runs now, which would otherwise hold the
-// loop until its time limit.
-void CancelProc() {
-    CCancelProc.store(1);
-    stoptools(false);
-}
 
 void updatedis(const char*, int index, int kindbit, int code) {
     CCthisindex = index;

@@ -27,15 +27,22 @@ extern Trlist CCresource_list[KIND_COUNT];
 // Why the last file could not be read or written, empty when it could.
 extern char CClasterror[512];
 
-// Resource kind index of a tag code, -1 for none.
-int tagkind(int tagcode);
+// Where the engine works and what it scales by, set by the stages.
+extern char CCtmpdir[256];
+extern char CClame[256];
+extern char CCffmpeg[256];
+extern char CCexefile[256];
+extern int64_t Csrcfilesize;
+extern int64_t Cdstfilesize;
+extern int32_t Csrcx;
+extern int32_t Csrcy;
+extern double RatoImageSizeX;
+extern double RatoImageSizeY;
 
 void setslobject(void* object1, void* object2);
 void setslproc(Tdisproc callback);
 Trlist* getresourcelist();
 int position();
-// Async-signal-safe; also ends the tool that runs now (stoptools).
-void CancelProc();
 void updatedis(const char* kindname, int index, int kindbit, int code);
 void sourceclear();
 void sourceoutclear();

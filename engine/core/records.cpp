@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "parsefill.h"
+#include "tagcode.h"
 
 using namespace pascal_com;
 
@@ -147,8 +148,6 @@ void Tparsefill::CXFORMWITHALPHAfill(CXFORMWITHALPHA c) {
     }
     truncbitfill();
 }
-
-static bool rgbonly(int tagcode) { return tagcode == 2 || tagcode == 22; }
 
 void Tparsefill::GRADIENTparse(GRADIENT& g, int tagcode) {
     g.SpreadMode = uint8_t(UBparse(2));

@@ -131,6 +131,13 @@ int shellexecute_argv(const std::string& program, const std::vector<std::string>
     }
 }
 
+// A cancel also ends the tool that runs now, which would otherwise hold the
+// loop until its time limit.
+void CancelProc() {
+    CCancelProc.store(1);
+    stoptools(false);
+}
+
 void stoptools(bool forgood) {
     if (forgood) stoppedforgood.store(1);
     stoprequests.fetch_add(1);

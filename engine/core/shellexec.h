@@ -19,6 +19,9 @@ constexpr int ktoolstopped = -3;
 // of the running tool at once. With forgood (a program that is ending) no
 // tool starts any more in this process.
 void stoptools(bool forgood);
+// Sets CCancelProc. Async-signal-safe; also ends the tool that runs now
+// (stoptools).
+void CancelProc();
 
 // Runs program with the space-separated arguments of commandline and waits
 // for it. Returns its exit status, or -1 when it could not be started.

@@ -35,7 +35,7 @@ Tswftag::Tswftag(unsigned char* bytes, uint32_t offset) : Tparsefill(bytes, offs
     uint64_t full = uint64_t(headlen) + bodylen;
     taglen = full > UINT32_MAX ? UINT32_MAX : uint32_t(full);
     uint64_t take = bodylen;
-    if (tagcode == 39 && bodylen >= 4) {
+    if (tagcode == DefineSprite && bodylen >= 4) {
         spriteref = int32_t(full > INT32_MAX ? INT32_MAX : full);
         taglen = headlen + 4;
         take = 4;
@@ -105,7 +105,7 @@ void Tswftag::endfill() {
 
 void appendtagheader(unsigned char*& output, uint16_t code, uint32_t bodylength) {
     unsigned char head[6];
-    const bool longform = bodylength > 62 || code == 39;
+    const bool longform = bodylength > 62 || code == DefineSprite;
     const uint32_t word = uint32_t(code) * 64 + (longform ? 63 : bodylength);
     head[0] = uint8_t(word);
     head[1] = uint8_t(word >> 8);
@@ -130,14 +130,14 @@ uint32_t Tswftag::dofill(unsigned char*& output) {
     if (!built) {
         // Straight from what was read: a large tag is not copied once more.
         setlength(newbody, 1, 0);
-        if (tagcode == 19 && !rawbody) {
+        if (tagcode == SoundStreamBlock && !rawbody) {
             taglen = 0;
             return 0;
         }
         return dofillraw(output);
     }
     uint32_t n = length(newbody);
-    if (tagcode == 19 && n == 0) {
+    if (tagcode == SoundStreamBlock && n == 0) {
         taglen = 0;
         return 0;
     }

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "parsefill.h"
+#include "tagcode.h"
 
 class Tswftag : public Tparsefill {
 public:

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "../core/pascal_com.h"
+#include "../core/tagcode.h"
 #include "canvas.h"
 #include "imagescale.h"
 #include "jpegcodec.h"
@@ -56,12 +57,12 @@ Tbitmapresult run(const Tbitmapinput& in) {
     std::vector<uint8_t> canvas, alpha;
     bool hasalpha = false;
     switch (in.readcode) {
-    case 6:
-    case 21:
-    case 35: {
+    case DefineBits:
+    case DefineBitsJPEG2:
+    case DefineBitsJPEG3: {
         int w = 0, h = 0, c = 0;
         if (!JpegtoCanvas24(in.stream.data(), in.stream.size(), canvas, w, h, c) || w != W || h != H) return r;
-        if (in.readcode == 35) {
+        if (in.readcode == DefineBitsJPEG3) {
             // A plane of any other size has no pixel-exact place to go.
             if (!inflateblock(in.alphadata.data(), in.alphadata.size(), size_t(W) * size_t(H), alpha, true)) {
                 r.failure = Tbitmapresult::ALPHA;
@@ -71,15 +72,15 @@ Tbitmapresult run(const Tbitmapinput& in) {
         }
         break;
     }
-    case 20:
-    case 36: {
+    case DefineBitsLossless:
+    case DefineBitsLossless2: {
         const size_t want = losslessbytes(in.readcode, in.format, W, H);
         std::vector<uint8_t> pixels;
         if (!want || !inflateblock(in.packed.data(), in.packed.size(), want, pixels, false)) {
             r.failure = Tbitmapresult::PIXELS;
             return r;
         }
-        if (in.readcode == 20) {
+        if (in.readcode == DefineBitsLossless) {
             losslesstocanvas(in.format, pixels.data(), W, H, canvas);
         } else {
             lossless2tocanvas(pixels.data(), W, H, canvas, alpha);
@@ -126,10 +127,10 @@ Tbitmapresult run(const Tbitmapinput& in) {
         put32(r.body, uint32_t(jpeg.size()));
         r.body.insert(r.body.end(), jpeg.begin(), jpeg.end());
         r.body.insert(r.body.end(), packedalpha.begin(), packedalpha.end());
-        r.outcode = 35;
+        r.outcode = DefineBitsJPEG3;
     } else {
         r.body.insert(r.body.end(), jpeg.begin(), jpeg.end());
-        r.outcode = 21;
+        r.outcode = DefineBitsJPEG2;
     }
     r.ok = true;
     r.failure = Tbitmapresult::NONE;

@@ -9,12 +9,12 @@
 #include "../settings/effective.h"
 
 struct Tbitmapinput {
-    int readcode = 0;   // 6, 20, 21, 35 or 36
+    int readcode = 0;   // DefineBits, DefineBitsLossless(2), DefineBitsJPEG2 or 3
     uint16_t id = 0;
     int width = 0;      // as the tag or the JPEG header gives it
     int height = 0;
     int format = 0;     // lossless tags
-    std::vector<uint8_t> stream;     // repaired, self-contained JPEG stream (6, 21, 35)
+    std::vector<uint8_t> stream;     // repaired, self-contained JPEG stream (DefineBits, JPEG2, JPEG3)
     std::vector<uint8_t> alphadata;  // DefineBitsJPEG3: the zlib-compressed alpha plane
     std::vector<uint8_t> packed;     // lossless tags: the zlib-compressed pixels
     int newwidth = 0;
@@ -30,7 +30,7 @@ struct Tbitmapinput {
 
 struct Tbitmapresult {
     bool ok = false;
-    int outcode = 0;              // 21 or 35
+    int outcode = 0;              // DefineBitsJPEG2 or DefineBitsJPEG3
     // Why ok is false.
     enum Tfailure { NONE = 0, DECODE, ALPHA, PIXELS, ENCODE, MEMORY } failure = NONE;
     std::vector<uint8_t> body;    // the whole new tag body, character id first

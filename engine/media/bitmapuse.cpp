@@ -8,7 +8,6 @@
 #include "../vector/registry.h"
 #include "../vector/scene.h"
 #include "../vector/shaperecords.h"
-#include "definejpeg.h"
 
 using namespace pascal_com;
 
@@ -62,7 +61,7 @@ void shapeids(const Tswftag_defineshape& s, std::vector<int64_t>& firstuse, uint
 
 }  // namespace
 
-std::vector<uint8_t> bitmapkeepsize(Tswftag* const* list, uint32_t count) {
+std::vector<uint8_t> bitmapkeepsize(Tswftag* const* list, uint32_t count, Tbitmapdef bitmapdef) {
     std::vector<uint8_t> keep(65536, KEEPSIZE_NO);
     // Index of the first parsed shape that fills with each bitmap id.
     std::vector<int64_t> firstuse(65536, -1);
@@ -71,39 +70,39 @@ std::vector<uint8_t> bitmapkeepsize(Tswftag* const* list, uint32_t count) {
         const Tswftag* t = list[i];
         if (!t) continue;
         switch (t->tagcode) {
-        case 56:
-        case 76:
+        case ExportAssets:
+        case SymbolClass:
             namedids(t, keep);
             break;
-        case 2:
-        case 22:
-        case 32:
-        case 83:
+        case DefineShape:
+        case DefineShape2:
+        case DefineShape3:
+        case DefineShape4:
             if (t->keepraw) {
                 fillpatterns(t, keep);
             } else if (auto* s = dynamic_cast<const Tswftag_defineshape*>(t)) {
                 shapeids(*s, firstuse, i);
             }
             break;
-        case 46:
-        case 84:
+        case DefineMorphShape:
+        case DefineMorphShape2:
             fillpatterns(t, keep);
             break;
-        case 39:
+        case DefineSprite:
             // A sprite kept as opaque bytes holds its placements inside.
             if (length(t->rawbody) > 4) anyid(t, keep, 4);
             break;
-        case 4:
-        case 26:
-        case 70:
+        case PlaceObject:
+        case PlaceObject2:
+        case PlaceObject3:
             if (auto* p = dynamic_cast<const Tswftag_placeobject*>(t); p && !t->keepraw) {
                 if (p->placescharacter()) pin(keep, p->CharacterId, KEEPSIZE_PLACED);
             } else {
                 anyid(t, keep, 0);
             }
             break;
-        case 7:
-        case 34:
+        case DefineButton:
+        case DefineButton2:
             if (auto* btn = dynamic_cast<const Tswftag_definebutton*>(t); btn && !t->keepraw) {
                 for (uint32_t k = 0; k < length(btn->Records); ++k) pin(keep, btn->Records[k].CharacterId, KEEPSIZE_PLACED);
             } else {
@@ -115,9 +114,8 @@ std::vector<uint8_t> bitmapkeepsize(Tswftag* const* list, uint32_t count) {
         }
     }
     for (uint32_t i = 0; i < count; ++i) {
-        const auto* b = dynamic_cast<const Tswftag_definejpeg*>(list[i]);
-        if (!b || b->keepraw || b->colormapped) continue;
-        const uint16_t id = b->characterid;
+        uint16_t id = 0;
+        if (!list[i] || !bitmapdef(list[i], id)) continue;
         if (defined[id]++) pin(keep, id, KEEPSIZE_TWICE);
         if (firstuse[id] >= 0 && firstuse[id] < int64_t(i)) pin(keep, id, KEEPSIZE_EARLY);
     }

@@ -17,4 +17,7 @@ enum Tkeepsize : uint8_t {
 
 // One entry per character id (65536). Reads the tag list and the registry;
 // linear in the size of the tags it has to look into.
-std::vector<uint8_t> bitmapkeepsize(Tswftag* const* list, uint32_t count);
+// A bitmap tag that may be re-encoded, with its character id; false for any
+// other tag. Supplied by the bitmap tag class, which this file sits below.
+using Tbitmapdef = bool (*)(const Tswftag* tag, uint16_t& id);
+std::vector<uint8_t> bitmapkeepsize(Tswftag* const* list, uint32_t count, Tbitmapdef bitmapdef);

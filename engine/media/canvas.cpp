@@ -4,6 +4,8 @@
 
 #include <climits>
 
+#include "../core/tagcode.h"
+
 bool inflateblock(const uint8_t* data, size_t size, size_t want, std::vector<uint8_t>& out, bool exact) {
     out.clear();
     if (!data || size > UINT_MAX) return false;
@@ -52,7 +54,7 @@ std::vector<uint8_t> deflateblock(const std::vector<uint8_t>& data) {
 
 size_t losslessbytes(int tagcode, int format, int width, int height) {
     if (width <= 0 || height <= 0) return 0;
-    if (format == 5 || (tagcode == 36 && format == 4)) return size_t(width) * size_t(height) * 4;
+    if (format == 5 || (tagcode == DefineBitsLossless2 && format == 4)) return size_t(width) * size_t(height) * 4;
     if (format == 4) return ((size_t(width) * 2 + 3) & ~size_t(3)) * size_t(height);
     return 0;
 }

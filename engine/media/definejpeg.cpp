@@ -5,13 +5,11 @@
 
 #include "../core/container.h"
 #include "../core/enginestate.h"
-#include "../core/pipeline.h"
 #include "../vector/registry.h"
 #include "../vector/scene.h"
 #include "bitmapuse.h"
 #include "imagebatch.h"
 #include "jpegcodec.h"
-#include "jpgtable.h"
 
 using namespace pascal_com;
 
@@ -27,7 +25,16 @@ void assign(bytes_t& array, const unsigned char* data, uint32_t n) {
     setlength(array, 1, n);
     if (n) std::memcpy(array, data, n);
 }
+
+bool reencodable(const Tswftag* t, uint16_t& id) {
+    const auto* b = dynamic_cast<const Tswftag_definejpeg*>(t);
+    if (!b || b->keepraw || b->colormapped) return false;
+    id = b->characterid;
+    return true;
+}
 }  // namespace
+
+unsigned char* JPGTABLE = nullptr;
 
 Tswftag_definejpeg::~Tswftag_definejpeg() {
     freearray(jpegstream);
@@ -38,7 +45,7 @@ void Tswftag_definejpeg::doparse() {
     readcode = tagcode;
     Tswftag_define::doparse();
     const uint32_t rest = parseleft();
-    if (readcode == 20 || readcode == 36) {
+    if (readcode == DefineBitsLossless || readcode == DefineBitsLossless2) {
         bitmapformat = U8parse();
         bitmapwidth = U16parse();
         bitmapheight = U16parse();
@@ -63,12 +70,12 @@ void Tswftag_definejpeg::doparse() {
     const unsigned char* body = rawbody + parsepos;
     setlength(jpegstream, 1, 0);
     setlength(alphadata, 1, 0);
-    if (readcode == 6) {
+    if (readcode == DefineBits) {
         bytearrayappend(jpegstream, JPGTABLE, 0, -1);
         bytearrayappendraw(jpegstream, body, rest);
-    } else if (readcode == 21) {
+    } else if (readcode == DefineBitsJPEG2) {
         assign(jpegstream, body, rest);
-    } else if (readcode == 35) {
+    } else if (readcode == DefineBitsJPEG3) {
         const uint32_t offset = U32parse();
         if (offset > parseleft()) {
             keepraw = 1;
@@ -105,7 +112,7 @@ Tbitmapinput Tswftag_definejpeg::makeinput(const std::vector<uint8_t>& keepsize)
     in.width = canvaswidth;
     in.height = canvasheight;
     in.format = bitmapformat;
-    if (readcode == 20 || readcode == 36) {
+    if (readcode == DefineBitsLossless || readcode == DefineBitsLossless2) {
         const uint32_t n = length(rawbody);
         if (packedfrom_ < n) in.packed.assign(rawbody + packedfrom_, rawbody + n);
     } else {
@@ -150,7 +157,7 @@ int64_t loadedtagindex(const Tswftag* t) {
 
 void startimagebatch(uint32_t fromindex) {
     const uint32_t n = length(tags);
-    const std::vector<uint8_t> keep = bitmapkeepsize(tags, n);
+    const std::vector<uint8_t> keep = bitmapkeepsize(tags, n, reencodable);
     std::vector<Tbitmapinput> inputs;
     std::vector<Tswftag_definejpeg*> owners;
     for (uint32_t i = fromindex; i < n; ++i) {
@@ -177,7 +184,7 @@ void Tswftag_definejpeg::ensureresult() {
             // Not part of the loaded movie: on its own, with nothing known
             // about names or other users.
             Tswftag* self = this;
-            const std::vector<uint8_t> keep = bitmapkeepsize(&self, 1);
+            const std::vector<uint8_t> keep = bitmapkeepsize(&self, 1, reencodable);
             std::vector<Tbitmapinput> one;
             one.push_back(makeinput(keep));
             batch_ = std::make_shared<Timagebatch>(std::move(one), 1);

@@ -11,6 +11,10 @@
 
 class Timagebatch;
 
+// The tables of the most recent JPEGTables tag with a body, of the movie
+// being read; emptied when that movie's tags are freed (jpgtable.h).
+extern unsigned char* JPGTABLE;
+
 // What happened to the bitmaps since the last imagestatsclear().
 struct Timagestats {
     int reencoded = 0;     // written as a new JPEG

@@ -10,7 +10,6 @@
 
 #include "../core/enginestate.h"
 #include "../core/fileutil.h"
-#include "../core/pipeline.h"
 #include "../core/shellexec.h"
 
 using namespace pascal_com;

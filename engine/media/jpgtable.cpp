@@ -1,11 +1,8 @@
 #include "jpgtable.h"
 
 #include "../core/container.h"
-#include "definejpeg.h"
 
 using namespace pascal_com;
-
-unsigned char* JPGTABLE = nullptr;
 
 Tswftag_jpgtable::~Tswftag_jpgtable() {
     // Tables must not leak into the next movie read in this process.
@@ -25,8 +22,8 @@ bool Tswftag_jpgtable::tablesneeded() {
     startimagebatch(uint32_t(at) + 1);
     for (uint32_t i = uint32_t(at) + 1; i < n; ++i) {
         Tswftag* t = tags[i];
-        if (t->tagcode == 8 && length(t->rawbody)) break;
-        if (t->tagcode != 6) continue;
+        if (t->tagcode == JPEGTables && length(t->rawbody)) break;
+        if (t->tagcode != DefineBits) continue;
         auto* b = dynamic_cast<Tswftag_definejpeg*>(t);
         if (!b || b->writtenasread()) return true;
     }

@@ -1,10 +1,7 @@
 // JPEGTables (8): the encoding tables that DefineBits images share.
 #pragma once
 #include "../core/swftag.h"
-
-// The tables of the most recent JPEGTables tag with a body, of the movie
-// being read; emptied when that movie's tags are freed.
-extern unsigned char* JPGTABLE;
+#include "definejpeg.h"
 
 class Tswftag_jpgtable : public Tswftag {
 public:

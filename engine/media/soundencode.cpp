@@ -6,7 +6,6 @@
 
 #include "../core/enginestate.h"
 #include "../core/fileutil.h"
-#include "../core/pipeline.h"
 #include "../core/shellexec.h"
 
 int CCsoundtimeout_base_ms = 30000;

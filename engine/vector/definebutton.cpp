@@ -22,7 +22,7 @@ void Tswftag_definebutton::doparse() {
     EndFlagAbsent = 0;
     ActionGap = 0;
     uint32_t offsetfield = 0;
-    if (tagcode == 34) {
+    if (tagcode == DefineButton2) {
         ReservedFlags = uint8_t(UBparse(7));
         TrackAsMenu = uint8_t(UBparse(1));
         offsetfield = parsepos;
@@ -50,14 +50,14 @@ void Tswftag_definebutton::doparse() {
         r.CharacterId = U16parse();
         r.PlaceDepth = U16parse();
         Matrixparse(r.PlaceMatrix);
-        if (tagcode == 34) {
+        if (tagcode == DefineButton2) {
             CXFORMWITHALPHAparse(r.ColorTransform);
             if (r.ButtonHasFilterList) FILTERLISTparse(r.FilterList);
             if (r.ButtonHasBlendMode) r.BlendMode = U8parse();
         }
     }
     const uint32_t recordsend = parsepos;
-    if (tagcode == 34 && ActionOffset != 0) {
+    if (tagcode == DefineButton2 && ActionOffset != 0) {
         // An offset that points into the records or past the body leaves
         // nothing that could be rewritten consistently.
         const uint64_t target = uint64_t(offsetfield) + ActionOffset;
@@ -73,7 +73,7 @@ void Tswftag_definebutton::writebody(const MATRIX* placematrices) {
     Tswftag_define::fillfromstru();
     beginfill(2 * length(rawbody) + 100);
     uint32_t offsetfield = 0;
-    if (tagcode == 34) {
+    if (tagcode == DefineButton2) {
         UBfill(7, ReservedFlags);
         UBfill(1, TrackAsMenu);
         offsetfield = fillpos;
@@ -86,14 +86,14 @@ void Tswftag_definebutton::writebody(const MATRIX* placematrices) {
         U16fill(r.CharacterId);
         U16fill(r.PlaceDepth);
         Matrixfill(placematrices ? placematrices[i] : r.PlaceMatrix);
-        if (tagcode == 34) {
+        if (tagcode == DefineButton2) {
             CXFORMWITHALPHAfill(r.ColorTransform);
             if (r.ButtonHasFilterList) FILTERLISTfill(r.FilterList);
             if (r.ButtonHasBlendMode) U8fill(r.BlendMode);
         }
     }
     if (!EndFlagAbsent) U8fill(EndFlag);
-    if (tagcode == 34 && ActionOffset != 0) {
+    if (tagcode == DefineButton2 && ActionOffset != 0) {
         // The records may have changed length: the offset follows them.
         const uint64_t offset = uint64_t(fillpos) - offsetfield + ActionGap;
         if (offset > 0xFFFF) throw Tparseerror("action offset does not fit");

@@ -43,7 +43,7 @@ std::string Tswftag_definefont::fontname() const {
 
 void Tswftag_definefont::doparse() {
     Tswftag_define::doparse();
-    if (tagcode == 10) parsefont1();
+    if (tagcode == DefineFont) parsefont1();
     else parsefont2();
 }
 
@@ -145,7 +145,7 @@ void Tswftag_definefont::parsefont2() {
 void Tswftag_definefont::fillfromstru() {
     Tswftag_define::fillfromstru();
     beginfill(2 * length(rawbody) + 100);
-    if (tagcode == 10) fillfont1();
+    if (tagcode == DefineFont) fillfont1();
     else fillfont2();
     endfill();
 }
@@ -240,7 +240,7 @@ void Tswftag_definefont_opt::doparse() {
         SHAPEfree(s);
     }
     fontplanaddfont(characterid, tagcode, NumGlyphs > 0, fontname());
-    if (tagcode != 10 && FontFlagsHasLayout)
+    if (tagcode != DefineFont && FontFlagsHasLayout)
         fontplanaddlayout(characterid, uint16_t(FontAscent), uint16_t(FontDescent), FontLeading);
 }
 
@@ -270,7 +270,7 @@ void Tswftag_definefont_opt::divide(uint32_t d) {
         setlength(g.Bytes, 1, 0);
         g.Bytes = out;
     }
-    if (tagcode == 10 || !FontFlagsHasLayout) return;
+    if (tagcode == DefineFont || !FontFlagsHasLayout) return;
     // Ascent and descent are unsigned in the file, leading and advances signed.
     // The descent is what is left of the rounded line height, so that lines
     // laid out one under another do not drift by the sum of two roundings.

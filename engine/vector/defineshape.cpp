@@ -19,7 +19,7 @@ void Tswftag_defineshape::doparse() {
     Tswftag_define::doparse();
     SHAPEWITHSTYLEfree(Shapes);
     SRECTparse(ShapeBounds);
-    if (tagcode == 83) {
+    if (tagcode == DefineShape4) {
         SRECTparse(EdgeBounds);
         Reserved = uint8_t(UBparse(6));
         UsesNonScalingStrokes = uint8_t(UBparse(1));
@@ -32,7 +32,7 @@ void Tswftag_defineshape::fillfromstru() {
     Tswftag_define::fillfromstru();
     beginfill(2 * length(rawbody));
     SRECTfill(ShapeBounds);
-    if (tagcode == 83) {
+    if (tagcode == DefineShape4) {
         SRECTfill(EdgeBounds);
         UBfill(6, Reserved);
         UBfill(1, UsesNonScalingStrokes);
@@ -61,7 +61,7 @@ void Tswftag_defineshape_opt::fillfromstru() {
         divided_ = true;
         const int k = divisor();
         rectand(ShapeBounds, 1.0 / k);
-        if (tagcode == 83) rectand(EdgeBounds, 1.0 / k);
+        if (tagcode == DefineShape4) rectand(EdgeBounds, 1.0 / k);
         LINESTYLEARRAYchgwidth(Shapes.LineStyles, k, tagcode);
         LINESTYLEARRAYchgfill(Shapes.LineStyles, k, tagcode);
         SHAPERECORD* r = Shapes.ShapeRecords;
@@ -98,7 +98,7 @@ void LINESTYLEARRAYchgwidth(LINESTYLEARRAY& a, int k, int tagcode) {
         int v = swf_round(double(w) / k);
         return uint16_t(v < 1 ? 1 : v);
     };
-    if (tagcode == 83) {
+    if (tagcode == DefineShape4) {
         for (uint32_t i = 0; i < a.LineStyleCountExtended && i < length(a.LineStyles2); ++i) {
             LINESTYLE2& l = a.LineStyles2[i];
             // Strokes that scale with neither axis keep their width; one flag
@@ -106,14 +106,14 @@ void LINESTYLEARRAYchgwidth(LINESTYLEARRAY& a, int k, int tagcode) {
             if (l.NoHScaleFlag && l.NoVScaleFlag) continue;
             l.Width = divide(l.Width);
         }
-    } else if (tagcode == 2 || tagcode == 22 || tagcode == 32) {
+    } else if (plainlines(tagcode)) {
         for (uint32_t i = 0; i < a.LineStyleCountExtended && i < length(a.LineStyles); ++i)
             a.LineStyles[i].Width = divide(a.LineStyles[i].Width);
     }
 }
 
 void LINESTYLEARRAYchgfill(LINESTYLEARRAY& a, int k, int tagcode) {
-    if (tagcode != 83) return;
+    if (tagcode != DefineShape4) return;
     for (uint32_t i = 0; i < length(a.LineStyles2); ++i) {
         LINESTYLE2& l = a.LineStyles2[i];
         if (!l.HasFillFlag) continue;

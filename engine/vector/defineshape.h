@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "../core/swftag.h"
+#include "shaperatio.h"
 #include "shaperecords.h"
 
 class Tswftag_defineshape : public Tswftag_define {
@@ -22,6 +23,10 @@ public:
     void fillfromstru() override;
     void fillother() override;
 };
+
+inline int chooseshaperatio(const Tswftag_defineshape& shape, const Tshaperatiorule& rule) {
+    return chooseshaperatio(shape.Shapes, shape.tagcode, shape.ShapeBounds, rule);
+}
 
 // Divides the shape by the shape ratio when written; placements scale it back.
 class Tswftag_defineshape_opt : public Tswftag_defineshape {

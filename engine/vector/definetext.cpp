@@ -40,7 +40,7 @@ Tswftag_definetext::~Tswftag_definetext() {
 
 void Tswftag_definetext::doparse() {
     Tswftag_define::doparse();
-    if (tagcode == 37) parseedittext();
+    if (tagcode == DefineEditText) parseedittext();
     else parsetext();
     if (parsepos < length(rawbody)) bytearrayappend(tail, rawbody, int(parsepos), -1);
 }
@@ -73,7 +73,7 @@ void Tswftag_definetext::parsetext() {
         r.StyleFlagsHasXOffset = uint8_t(UBparse(1));
         if (r.StyleFlagsHasFont) r.FontID = U16parse();
         if (r.StyleFlagsHasColor) {
-            if (tagcode == 11) RGBparse(r.TextColor);
+            if (tagcode == DefineText) RGBparse(r.TextColor);
             else RGBAparse(r.TextColorAlpha);
         }
         if (r.StyleFlagsHasXOffset) r.XOffset = S16parse();
@@ -119,7 +119,7 @@ void Tswftag_definetext::fillfromstru() {
     room(headend - headstart);
     std::memcpy(*fillbuf + fillpos, rawbody + headstart, headend - headstart);
     fillpos += headend - headstart;
-    if (tagcode == 37) filledittext();
+    if (tagcode == DefineEditText) filledittext();
     else filltext();
     Tbitarrayfill(tail);
     endfill();
@@ -138,7 +138,7 @@ void Tswftag_definetext::filltext() {
         UBfill(1, r.StyleFlagsHasXOffset);
         if (r.StyleFlagsHasFont) U16fill(r.FontID);
         if (r.StyleFlagsHasColor) {
-            if (tagcode == 11) RGBfill(r.TextColor);
+            if (tagcode == DefineText) RGBfill(r.TextColor);
             else RGBAfill(r.TextColorAlpha);
         }
         if (r.StyleFlagsHasXOffset) S16fill(r.XOffset);
@@ -177,7 +177,7 @@ void Tswftag_definetext::filledittext() {
 
 void Tswftag_definetext_opt::doparse() {
     Tswftag_definetext::doparse();
-    if (tagcode != 37) {
+    if (tagcode != DefineEditText) {
         for (uint32_t i = 0; i < length(TextRecords); ++i)
             if (TextRecords[i].StyleFlagsHasFont) fontplanaddheight(TextRecords[i].FontID, TextRecords[i].TextHeight);
         return;
@@ -201,7 +201,7 @@ void Tswftag_definetext_opt::doparse() {
 
 void Tswftag_definetext_opt::fillfromstru() {
     if (!multiplied_) {
-        if (tagcode != 37) {
+        if (tagcode != DefineEditText) {
             for (uint32_t i = 0; i < length(TextRecords); ++i) {
                 TEXTRECORD& r = TextRecords[i];
                 // Records without a font keep the height of the one before.

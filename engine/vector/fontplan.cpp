@@ -48,7 +48,7 @@ void readclasses(Tplanstate& s) {
     s.classesread = true;
     for (uint32_t i = 0; i < length(tags); ++i) {
         Tswftag* t = tags[i];
-        if (!t || (t->tagcode != 76 && t->tagcode != 56)) continue;
+        if (!t || !issymboltag(t->tagcode)) continue;
         Tparsefill p(t->rawbody, 0, 0);
         try {
             uint32_t n = p.U16parse();
@@ -124,7 +124,7 @@ void makeplan() {
     // visible corners and wobbles. DefineFont3 units are 20 times finer.
     auto finecap = [&](uint16_t id, uint32_t height) -> uint32_t {
         if (!height) return UINT32_MAX;
-        const uint32_t em = s.fonts[id].tagcode == 75 ? 20480u * 10u : 1024u * 10u;
+        const uint32_t em = s.fonts[id].tagcode == DefineFont3 ? 20480u * 10u : 1024u * 10u;
         return std::max(1u, em / height);
     };
     for (const auto& [id, c] : s.heightcap)
@@ -148,7 +148,7 @@ void makeplan() {
             // that name may draw this text.
             if (!f.name.empty()) named(f.name);
             // A DefineFont has no advances to lay an edit text out with.
-            if (f.tagcode == 10) bad = true;
+            if (f.tagcode == DefineFont) bad = true;
         }
         if (ids.empty()) {
             // A plain text in a font of no tag here changes nothing; an HTML

@@ -114,13 +114,13 @@ void Tswftag_placeobject::release() {
 bool Tswftag_placeobject::hasclassname() const {
     // With an image flag the class name stands in for a missing character id,
     // as players read it.
-    return tagcode == 70 && (PlaceFlagHasClassName || (PlaceFlagHasImage && !PlaceFlagHasCharacter));
+    return tagcode == PlaceObject3 && (PlaceFlagHasClassName || (PlaceFlagHasImage && !PlaceFlagHasCharacter));
 }
 
 void Tswftag_placeobject::doparse() {
     Tswftag::doparse();
     release();
-    if (tagcode == 4) {
+    if (tagcode == PlaceObject) {
         CharacterId = U16parse();
         Depth = U16parse();
         Matrixparse(Matrix);
@@ -128,7 +128,7 @@ void Tswftag_placeobject::doparse() {
         if (!ColorTransformAbsent) CXFORMparse(ColorTransform);
         return;
     }
-    if (tagcode != 26 && tagcode != 70) return;
+    if (tagcode != PlaceObject2 && tagcode != PlaceObject3) return;
     uint8_t f = U8parse();
     PlaceFlagHasClipActions = bit(f, 128);
     PlaceFlagHasClipDepth = bit(f, 64);
@@ -138,7 +138,7 @@ void Tswftag_placeobject::doparse() {
     PlaceFlagHasMatrix = bit(f, 4);
     PlaceFlagHasCharacter = bit(f, 2);
     PlaceFlagMove = bit(f, 1);
-    if (tagcode == 70) {
+    if (tagcode == PlaceObject3) {
         uint8_t g = U8parse();
         Reserved = bit(g, 128);
         PlaceFlagOpaqueBackground = bit(g, 64);
@@ -157,7 +157,7 @@ void Tswftag_placeobject::doparse() {
     if (PlaceFlagHasRatio) Ratio = U16parse();
     if (PlaceFlagHasName) Stringparse(Name);
     if (PlaceFlagHasClipDepth) ClipDepth = U16parse();
-    if (tagcode == 70) {
+    if (tagcode == PlaceObject3) {
         if (PlaceFlagHasFilterList) FILTERLISTparse(SurfaceFilterList);
         if (PlaceFlagHasBlendMode) BlendMode = U8parse();
         if (PlaceFlagHasCacheAsBitmap) {
@@ -179,7 +179,7 @@ void Tswftag_placeobject::fillfromstru() { writebody(Matrix, PlaceFlagHasMatrix)
 void Tswftag_placeobject::writebody(const MATRIX& matrix, uint8_t hasmatrix) {
     setfill(newbody, 0, 0);
     beginfill(length(rawbody) + 100);
-    if (tagcode == 4) {
+    if (tagcode == PlaceObject) {
         U16fill(CharacterId);
         U16fill(Depth);
         Matrixfill(matrix);
@@ -187,7 +187,7 @@ void Tswftag_placeobject::writebody(const MATRIX& matrix, uint8_t hasmatrix) {
         endfill();
         return;
     }
-    if (tagcode != 26 && tagcode != 70) {
+    if (tagcode != PlaceObject2 && tagcode != PlaceObject3) {
         // Nothing was read: the body goes out as it came in.
         bytearrayreplace(newbody, rawbody, 0, -1);
         if (!rawbody) setlength(newbody, 1, 0);
@@ -195,7 +195,7 @@ void Tswftag_placeobject::writebody(const MATRIX& matrix, uint8_t hasmatrix) {
     }
     U8fill(uint32_t(PlaceFlagHasClipActions) + PlaceFlagHasClipDepth + PlaceFlagHasName + PlaceFlagHasRatio +
            PlaceFlagHasColorTransform + hasmatrix + PlaceFlagHasCharacter + PlaceFlagMove);
-    if (tagcode == 70)
+    if (tagcode == PlaceObject3)
         U8fill(uint32_t(Reserved) + PlaceFlagOpaqueBackground + PlaceFlagHasVisible + PlaceFlagHasImage +
                PlaceFlagHasClassName + PlaceFlagHasCacheAsBitmap + PlaceFlagHasBlendMode + PlaceFlagHasFilterList);
     U16fill(Depth);
@@ -206,7 +206,7 @@ void Tswftag_placeobject::writebody(const MATRIX& matrix, uint8_t hasmatrix) {
     if (PlaceFlagHasRatio) U16fill(Ratio);
     if (PlaceFlagHasName) Stringfill(Name);
     if (PlaceFlagHasClipDepth) U16fill(ClipDepth);
-    if (tagcode == 70) {
+    if (tagcode == PlaceObject3) {
         if (PlaceFlagHasFilterList) FILTERLISTfill(SurfaceFilterList);
         if (PlaceFlagHasBlendMode) U8fill(BlendMode);
         if (PlaceFlagHasCacheAsBitmap && !BitmapCacheAbsent) U8fill(BitmapCache);
@@ -219,7 +219,7 @@ void Tswftag_placeobject::writebody(const MATRIX& matrix, uint8_t hasmatrix) {
 
 void Tswftag_placeobject_opt::doparse() {
     Tswftag_placeobject::doparse();
-    if (tagcode != 4 && tagcode != 26 && tagcode != 70) return;
+    if (!isplacetag(tagcode)) return;
     Tdepthtable& table = spriteref == -1 ? parseroot() : parsesprite(spriteref);
     const uint16_t parent = spriteref == -1 ? 0 : Cparsesprite;
     if (placescharacter()) {
@@ -249,7 +249,7 @@ void Tswftag_placeobject_opt::doparse() {
 }
 
 void Tswftag_placeobject_opt::fillfromstru() {
-    if (tagcode != 4 && tagcode != 26 && tagcode != 70) {
+    if (!isplacetag(tagcode)) {
         Tswftag_placeobject::fillfromstru();
         return;
     }

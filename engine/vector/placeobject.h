@@ -55,8 +55,8 @@ public:
     // The second flag byte carries a class name before the character id.
     bool hasclassname() const;
     // Places a character (PlaceObject always does).
-    bool placescharacter() const { return tagcode == 4 || PlaceFlagHasCharacter; }
-    bool hasmatrix() const { return tagcode == 4 || PlaceFlagHasMatrix; }
+    bool placescharacter() const { return tagcode == PlaceObject || PlaceFlagHasCharacter; }
+    bool hasmatrix() const { return tagcode == PlaceObject || PlaceFlagHasMatrix; }
 
 protected:
     void release();

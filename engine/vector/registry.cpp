@@ -1,7 +1,5 @@
 #include "registry.h"
 
-#include "placeobject.h"
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -10,8 +8,6 @@
 #include "../core/enginestate.h"
 #include "../core/pascal_com.h"
 #include "../settings/effective.h"
-#include "fontplan.h"
-#include "scene.h"
 
 using namespace pascal_com;
 
@@ -38,7 +34,7 @@ void note(uint16_t id, uint32_t record) {
 }
 }  // namespace
 
-void clearres() {
+void clearregistry() {
     std::memset(IDS, 0, sizeof IDS);
     std::memset(DEPTHS, 0, sizeof DEPTHS);
     std::memset(SPRITEDEPTHS, 0, sizeof SPRITEDEPTHS);
@@ -46,9 +42,6 @@ void clearres() {
     setlength(BITMAPRECS, sizeof(TBITMAPREC), 0);
     for (uint16_t id : touched()) concerned()[id].clear();
     touched().clear();
-    fontplanclear();
-    sceneclear();
-    placeclearparsedepths();
 }
 
 int shapedivisor(uint16_t id) {

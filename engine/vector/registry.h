@@ -35,6 +35,10 @@ extern TBITMAPREC* BITMAPRECS;  // dynamic array, entry 0 reserved
 extern TDEPTHREC DEPTHS[65536];
 extern TDEPTHREC SPRITEDEPTHS[65536];
 
+// The registry's own tables.
+void clearregistry();
+// The registry and what the vector tags keep beside it (font plan, scene,
+// placement depths); defined above them, in vectorreset.cpp.
 void clearres();
 void addbmpid(uint16_t id);
 void addusedmatrix(uint16_t child, uint16_t parent, const MATRIX& m);

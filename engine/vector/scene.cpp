@@ -60,7 +60,7 @@ void plan() {
 
     std::vector<uint16_t> roots = s.scripted;
     for (uint32_t i = 0; i < length(tags); ++i)
-        if (tags[i] && (tags[i]->tagcode == 56 || tags[i]->tagcode == 76)) symbolids(tags[i], roots);
+        if (tags[i] && issymboltag(tags[i]->tagcode)) symbolids(tags[i], roots);
 
     // What scripts reach: down from each root through what it shows.
     std::vector<uint32_t> bychild, byparent;

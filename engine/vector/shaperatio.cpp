@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "../core/pascal_com.h"
-#include "defineshape.h"
+#include "../core/tagcode.h"
 #include "registry.h"
 
 using namespace pascal_com;
@@ -32,7 +32,7 @@ void addfill(Tshapefacts& f, const FILLSTYLE& s) {
 
 void addstyles(Tshapefacts& f, const FILLSTYLEARRAY& fills, const LINESTYLEARRAY& lines, int tagcode) {
     for (uint32_t i = 0; i < length(fills.FillStyles); ++i) addfill(f, fills.FillStyles[i]);
-    if (tagcode == 83) {
+    if (tagcode == DefineShape4) {
         for (uint32_t i = 0; i < length(lines.LineStyles2); ++i) {
             const LINESTYLE2& l = lines.LineStyles2[i];
             if (l.HasFillFlag) addfill(f, l.FillType);
@@ -43,11 +43,10 @@ void addstyles(Tshapefacts& f, const FILLSTYLEARRAY& fills, const LINESTYLEARRAY
     }
 }
 
-Tshapefacts gather(const Tswftag_defineshape& s, bool withpoints) {
+Tshapefacts gather(const SHAPEWITHSTYLE& shapes, int code, const SRECT& bounds, bool withpoints) {
     Tshapefacts f;
-    const int code = s.tagcode;
-    addstyles(f, s.Shapes.FillStyles, s.Shapes.LineStyles, code);
-    const SHAPERECORD* r = s.Shapes.ShapeRecords;
+    addstyles(f, shapes.FillStyles, shapes.LineStyles, code);
+    const SHAPERECORD* r = shapes.ShapeRecords;
     const uint32_t n = length(r);
     if (withpoints) f.points.reserve(n + 1);
     int64_t x = 0, y = 0;
@@ -81,10 +80,10 @@ Tshapefacts gather(const Tswftag_defineshape& s, bool withpoints) {
             break;
         }
     }
-    f.xmin = s.ShapeBounds.Xmin;
-    f.xmax = s.ShapeBounds.Xmax;
-    f.ymin = s.ShapeBounds.Ymin;
-    f.ymax = s.ShapeBounds.Ymax;
+    f.xmin = bounds.Xmin;
+    f.xmax = bounds.Xmax;
+    f.ymin = bounds.Ymin;
+    f.ymax = bounds.Ymax;
     return f;
 }
 
@@ -187,10 +186,10 @@ bool pointsfit(const Tshapefacts& facts, int r, const Tshaperatiorule& rule) {
 
 }  // namespace
 
-int chooseshaperatio(const Tswftag_defineshape& shape, const Tshaperatiorule& rule) {
+int chooseshaperatio(const SHAPEWITHSTYLE& shapes, int tagcode, const SRECT& bounds, const Tshaperatiorule& rule) {
     const int limit = rule.limit < 1 ? 1 : rule.limit;
     if (limit == 1) return 1;
-    const Tshapefacts facts = gather(shape, rule.quality);
+    const Tshapefacts facts = gather(shapes, tagcode, bounds, rule.quality);
     for (int r = limit; r > 1; --r) {
         if (!fillsfit(facts, r, rule)) continue;
         if (rule.quality && !pointsfit(facts, r, rule)) continue;

@@ -11,7 +11,7 @@
 #pragma once
 #include <cstdint>
 
-class Tswftag_defineshape;
+#include "shaperecords.h"
 
 struct Tshaperatiorule {
     int limit = 20;        // the movie's shape ratio
@@ -19,4 +19,6 @@ struct Tshaperatiorule {
     double scale = 1.0;    // the largest scale at which the shape is shown
 };
 
-int chooseshaperatio(const Tswftag_defineshape& shape, const Tshaperatiorule& rule);
+// A DefineShape of code tagcode with these styles and records and ShapeBounds
+// bounds; defineshape.h takes the tag itself.
+int chooseshaperatio(const SHAPEWITHSTYLE& shapes, int tagcode, const SRECT& bounds, const Tshaperatiorule& rule);

@@ -4,15 +4,13 @@
 
 #include <cstring>
 
+#include "../core/tagcode.h"
 #include "registry.h"
 #include "scene.h"
 
 using namespace pascal_com;
 
 namespace {
-
-bool alphacolours(int tagcode) { return tagcode == 32 || tagcode == 83; }
-bool plainlines(int tagcode) { return tagcode == 2 || tagcode == 22 || tagcode == 32; }
 
 // A stored field width or value that the field cannot hold would be written
 // as garbage; refuse instead, so the tag goes out as read.
@@ -284,10 +282,10 @@ void LINESTYLEARRAYparse(Tparsefill& pf, LINESTYLEARRAY& a, int tagcode, uint16_
             for (uint32_t i = 0; i < n; ++i) {
                 LINESTYLE& l = a.LineStyles[i];
                 l.Width = pf.U16parse();
-                if (tagcode == 32) pf.RGBAparse(l.ColorAlpha);
+                if (tagcode == DefineShape3) pf.RGBAparse(l.ColorAlpha);
                 else pf.RGBparse(l.Color);
             }
-        } else if (tagcode == 83) {
+        } else if (tagcode == DefineShape4) {
             needcount(pf, n);
             setlength(a.LineStyles2, sizeof(LINESTYLE2), n);
             for (uint32_t i = 0; i < n; ++i) LINESTYLE2parse(pf, a.LineStyles2[i], ownerid);
@@ -309,10 +307,10 @@ void LINESTYLEARRAYfill(Tparsefill& pf, const LINESTYLEARRAY& a, int tagcode) {
         for (uint32_t i = 0; i < n; ++i) {
             const LINESTYLE& l = a.LineStyles[i];
             pf.U16fill(l.Width);
-            if (tagcode == 32) pf.RGBAfill(l.ColorAlpha);
+            if (tagcode == DefineShape3) pf.RGBAfill(l.ColorAlpha);
             else pf.RGBfill(l.Color);
         }
-    } else if (tagcode == 83) {
+    } else if (tagcode == DefineShape4) {
         if (n != length(a.LineStyles2)) throw Tparseerror("line style count out of step");
         for (uint32_t i = 0; i < n; ++i) LINESTYLE2fill(pf, a.LineStyles2[i]);
     }

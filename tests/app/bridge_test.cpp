@@ -12,7 +12,7 @@
 #include <algorithm>
 
 #include "settings/schema.h"
-#include "core/tagsmith.h"
+#include "pipeline/tagsmith.h"
 #include "main/bridge.h"
 #include "main/constants.h"
 #include "main/taskthread.h"

@@ -7,9 +7,10 @@
 #include <filesystem>
 #include <string>
 
-#include "core/tagsmith.h"
+#include "pipeline/tagsmith.h"
 #include "core/swftag.h"
 #include "support/swfbuilder.h"
+#include "vector/registry.h"
 
 class TempDir {
 public:

@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "core/params.h"
-#include "core/pipeline.h"
+#include "pipeline/pipeline.h"
 #include "support/enginerun.h"
 #include "support/swfbuilder.h"
 

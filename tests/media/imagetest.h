@@ -6,7 +6,7 @@
 #include <map>
 
 #include "core/enginestate.h"
-#include "core/pipeline.h"
+#include "pipeline/pipeline.h"
 #include "media/definejpeg.h"
 #include "media/imagebatch.h"
 #include "support/bitmapbuilder.h"

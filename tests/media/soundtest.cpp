@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "core/pipeline.h"
-#include "core/tagsmith.h"
+#include "pipeline/pipeline.h"
+#include "pipeline/tagsmith.h"
 #include "support/enginerun.h"
 
 namespace soundtest {

@@ -14,7 +14,7 @@
 
 #include "settings/schema.h"
 #include "core/enginestate.h"
-#include "core/pipeline.h"
+#include "pipeline/pipeline.h"
 #include "media/definevideostream.h"
 #include "media/flvfile.h"
 #include "media/videoframe.h"

@@ -10,7 +10,7 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "core/tagsmith.h"
+#include "pipeline/tagsmith.h"
 
 namespace swfb {
 

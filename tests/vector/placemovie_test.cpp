@@ -1,5 +1,5 @@
 // Placements and buttons of a whole movie through the engine's stages.
-#include "core/tagsmith.h"
+#include "pipeline/tagsmith.h"
 #include "placetest.h"
 #include "support/enginerun.h"
 #include "vector/definebutton.h"

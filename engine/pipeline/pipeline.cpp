@@ -9,24 +9,14 @@
 
 #include "../settings/schema.h"
 #include "../vector/registry.h"
-#include "container.h"
-#include "enginestate.h"
-#include "fileutil.h"
-#include "pascal_com.h"
-#include "shellexec.h"
+#include "../core/container.h"
+#include "../core/enginestate.h"
+#include "../core/fileutil.h"
+#include "../core/pascal_com.h"
+#include "../core/shellexec.h"
 
 using namespace pascal_com;
 
-char CCtmpdir[256] = "";
-char CClame[256] = "";
-char CCffmpeg[256] = "";
-char CCexefile[256] = "";
-int64_t Csrcfilesize = 0;
-int64_t Cdstfilesize = 0;
-int32_t Csrcx = 1;
-int32_t Csrcy = 1;
-double RatoImageSizeX = 1.0;
-double RatoImageSizeY = 1.0;
 int CCsalvage = 0;
 int32_t Ckept = 0;
 int64_t Crewrittensize = 0;
@@ -65,11 +55,9 @@ void two_readfile(const char* path) {
     loaded = false;
     sourcepath() = path ? path : "";
     Csrcfilesize = path ? filesize(path) : 0;
-    int version = 0, xmin = 0, xmax = 0, ymin = 0, ymax = 0, rate = 0, frames = 0;
-    unsigned int filelength = 0;
-    unsigned char r = 0, g = 0, b = 0;
     clearres();
-    if (!path || !getflashhead(path, version, filelength, xmin, xmax, ymin, ymax, rate, frames, r, g, b)) {
+    const Tflashhead head = readflashhead(path);
+    if (!head.ok) {
         struct stat st;
         if (!path || stat(path, &st) != 0 || !fileexists(path)) seterror("cannot open the file");
         else if (!S_ISREG(st.st_mode)) seterror("not a regular file");
@@ -77,8 +65,8 @@ void two_readfile(const char* path) {
         else seterror("not a Flash movie");
         return;
     }
-    Csrcx = xmax - xmin;
-    Csrcy = ymax - ymin;
+    Csrcx = head.xmax - head.xmin;
+    Csrcy = head.ymax - head.ymin;
     try {
         loaded = fillswftag(path, tags, _head);
     } catch (const std::bad_alloc&) {
@@ -186,10 +174,7 @@ void optfile(const char* inpath, const char* outpath) {
     freeswf();
     CClasterror[0] = 0;
     sourcepath() = inpath ? inpath : "";
-    int version = 0, xmin = 0, xmax = 0, ymin = 0, ymax = 0, rate = 0, frames = 0;
-    unsigned int filelength = 0;
-    unsigned char r = 0, g = 0, b = 0;
-    if (!inpath || !getflashhead(inpath, version, filelength, xmin, xmax, ymin, ymax, rate, frames, r, g, b)) {
+    if (!readflashhead(inpath).ok) {
         seterror("not a Flash movie");
         return;
     }

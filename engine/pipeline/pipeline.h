@@ -2,18 +2,8 @@
 #pragma once
 #include <cstdint>
 
-#include "params.h"
-
-extern char CCtmpdir[256];
-extern char CClame[256];
-extern char CCffmpeg[256];
-extern char CCexefile[256];
-extern int64_t Csrcfilesize;
-extern int64_t Cdstfilesize;
-extern int32_t Csrcx;
-extern int32_t Csrcy;
-extern double RatoImageSizeX;
-extern double RatoImageSizeY;
+#include "../core/enginestate.h"
+#include "../core/params.h"
 
 void appinit(const char* toolsdir, const char* tmpdir);
 void one_initdata(const char* toolsdir, const char* tmpdir);
