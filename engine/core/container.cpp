@@ -544,4 +544,13 @@ void freeswf() {
     Cthisstream_root = Cthisstream_sprite = mainflv = childflv = nullptr;
 }
 
+void resetcontainerstate() {
+    freeswf();
+    setlength(ExeHead, 1, 0);
+    Cparsesprite = Cfillsprite = 0;
+    Ctruncatedtags = 0;
+    CCdamage = Tdamage{};
+    CCmaxtags = kmaxtags;
+}
+
 int tagcount() { return int(length(tags)); }

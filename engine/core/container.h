@@ -72,4 +72,6 @@ bool fillswftag(const char* path, Tswftag**& list, unsigned char*& head);
 // Writes the list; false (reason in lasterror) when no complete file was written.
 bool saveswftag(const char* path, const unsigned char* head, Tswftag** list, const unsigned char* stub);
 void freeswf();
+// This module's globals back to their values at start-up, the loaded movie freed.
+void resetcontainerstate();
 int tagcount();

@@ -27,6 +27,22 @@ int32_t Csrcy = 1;
 double RatoImageSizeX = 1.0;
 double RatoImageSizeY = 1.0;
 
+void resetenginestate() {
+    CCparams = Tparams{};
+    CCdis_proc = nullptr;
+    CCvoid1 = CCvoid2 = nullptr;
+    CCthisindex = 0;
+    CCancelProc = 0;
+    _thisrato = 0;
+    sourceclear();
+    CClasterror[0] = 0;
+    CCtmpdir[0] = CClame[0] = CCffmpeg[0] = CCexefile[0] = 0;
+    Csrcfilesize = Cdstfilesize = 0;
+    Csrcx = Csrcy = 1;
+    RatoImageSizeX = RatoImageSizeY = 1.0;
+    cleartoolnotes();
+}
+
 void setslobject(void* object1, void* object2) {
     CCvoid1 = object1;
     CCvoid2 = object2;

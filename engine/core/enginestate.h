@@ -44,6 +44,8 @@ void setslproc(Tdisproc callback);
 Trlist* getresourcelist();
 int position();
 void updatedis(const char* kindname, int index, int kindbit, int code);
+// This module's globals back to their values at start-up.
+void resetenginestate();
 void sourceclear();
 void sourceoutclear();
 void seterror(const char* fmt, ...) __attribute__((format(printf, 1, 2)));

@@ -14,6 +14,7 @@ using namespace pascal_com;
 int CCfastzip = 0;
 int CClzmaout = 0;
 
+void resetzipstate() { CCfastzip = CClzmaout = 0; }
 void setfastzip(int fast) { CCfastzip = fast ? 1 : 0; }
 void setlzmaout(int on) { CClzmaout = on ? 1 : 0; }
 

@@ -8,6 +8,7 @@ constexpr uint32_t kmaxmovie = 1u << 30;
 
 extern int CCfastzip;  // 1: zlib's default level instead of the strongest
 extern int CClzmaout;  // 1: write LZMA ('ZWS') when smaller and the version allows
+void resetzipstate();
 
 // How the decompression of a whole movie ended.
 struct Tstreamstate {

@@ -14,7 +14,7 @@
 
 using namespace pascal_com;
 
-int32_t Cflvtimeoutbase_ms = 30000;
+int32_t Cflvtimeoutbase_ms = kflvtimeoutbase_ms;
 
 namespace {
 

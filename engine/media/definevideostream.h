@@ -121,4 +121,5 @@ std::vector<std::string> getcmdparam_flv(const std::string& input, const std::st
 // transcoder that takes longer is taken to hang.
 int flvtimeout_ms(uint32_t frames, uint64_t bytes);
 // Fixed part of that limit; tests shorten it.
+constexpr int32_t kflvtimeoutbase_ms = 30000;
 extern int32_t Cflvtimeoutbase_ms;

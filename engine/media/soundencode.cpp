@@ -8,7 +8,7 @@
 #include "../core/fileutil.h"
 #include "../core/shellexec.h"
 
-int CCsoundtimeout_base_ms = 30000;
+int CCsoundtimeout_base_ms = ksoundtimeoutbase_ms;
 
 bool swfmp3rate(uint32_t hz) { return hz == 11025 || hz == 22050 || hz == 44100; }
 

@@ -27,6 +27,7 @@ std::vector<std::string> getcmdparam_snd(const std::string& input, const std::st
 // Time the encoder may take for a sound of this many seconds.
 int soundtimeout_ms(double seconds);
 // The fixed part of that time; lowered by the tests.
+constexpr int ksoundtimeoutbase_ms = 30000;
 extern int CCsoundtimeout_base_ms;
 // Whether `after` (plus `extra` bytes of headers) is strictly smaller than
 // `before`, both as they are and once zlib has compressed them as the output

@@ -8,12 +8,14 @@
 #include <string>
 
 #include "../settings/schema.h"
+#include "../media/mediareset.h"
 #include "../vector/registry.h"
 #include "../core/container.h"
 #include "../core/enginestate.h"
 #include "../core/fileutil.h"
 #include "../core/pascal_com.h"
 #include "../core/shellexec.h"
+#include "../core/zhelpers.h"
 
 using namespace pascal_com;
 
@@ -139,6 +141,17 @@ void appfina() {
     freeswf();
     loaded = false;
     clearres();
+}
+
+void resetengine() {
+    appfina();
+    CCsalvage = 0;
+    Ckept = 0;
+    Crewrittensize = 0;
+    resetcontainerstate();
+    resetenginestate();
+    resetzipstate();
+    resetmediastate();
 }
 
 int keepsmaller(const char* outpath, int allowlarger) {

@@ -15,6 +15,8 @@ void six_allparamset(Tparams params);
 void seven_prepareopt();
 void dooptimize(const char* outpath, int asexe);
 void appfina();
+// Every module's process-wide state back to its values at start-up.
+void resetengine();
 int64_t srcfilesize();
 int64_t dstfilesize();
 void optfile(const char* inpath, const char* outpath);

@@ -30,21 +30,6 @@ private:
     std::string path_;
 };
 
-inline void resetengine() {
-    appfina();
-    sourceclear();
-    setslproc(nullptr);
-    setslobject(nullptr, nullptr);
-    CCancelProc = 0;
-    CCparams = Tparams{};
-    CCexefile[0] = 0;
-    CClasterror[0] = 0;
-    setlzmaout(0);
-    setfastzip(0);
-    setsalvage(0);
-    CCmaxtags = kmaxtags;
-}
-
 class EngineTest : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "coretest.h"
+#include "media/definevideostream.h"
+#include "media/imagebatch.h"
+#include "media/soundencode.h"
 
 using swfb::Bytes;
 using namespace pascal_com;
@@ -343,4 +346,36 @@ TEST_F(FileUtil, FifoDoesNotBlock) {
     unsigned char cr, cg, cb;
     EXPECT_EQ(getflashhead(p.c_str(), v, len, x0, x1, y0, y1, fr, fc, cr, cg, cb), 0);
     freearray(a);
+}
+
+// A front end that runs many movies in one process must start each from the
+// same state: nothing a movie or a caller set may survive the reset.
+TEST_F(EngineState, ResetBringsEveryModuleBackToStartUp) {
+    load(movie({swfb::showframe()}));
+    ASSERT_GT(tagcount(), 0);
+    CCparams.Sha_ForceCCR = 9;
+    CCancelProc = 1;
+    CCresource_list[KIND_SHAPE].srcsize = 5;
+    seterror("stale");
+    notetooloutput("sound 1", "lame");
+    setfastzip(1);
+    setlzmaout(1);
+    setsalvage(1);
+    CCmaxtags = 3;
+    CCimagethreads = 4;
+    CCsoundtimeout_base_ms = Cflvtimeoutbase_ms = 1;
+    IDS[7].Kind = IDKIND_SHAPE;
+    resetengine();
+    EXPECT_EQ(tagcount(), 0);
+    EXPECT_EQ(CCparams.Sha_ForceCCR, 0);
+    EXPECT_EQ(CCancelProc, 0);
+    EXPECT_EQ(CCresource_list[KIND_SHAPE].srcsize, 0);
+    EXPECT_STREQ(lasterror(), "");
+    EXPECT_TRUE(toolnotes().empty());
+    EXPECT_EQ(CCfastzip + CClzmaout + CCsalvage, 0);
+    EXPECT_EQ(CCmaxtags, 2000000u);
+    EXPECT_EQ(CCimagethreads, 0);
+    EXPECT_EQ(CCsoundtimeout_base_ms, 30000);
+    EXPECT_EQ(Cflvtimeoutbase_ms, 30000);
+    EXPECT_EQ(IDS[7].Kind, IDKIND_NONE);
 }
