@@ -174,38 +174,6 @@ private slots:
         QCOMPARE(kept.size(), 8);
         QCOMPARE(kept.first(), list[0]);
     }
-
-    void roundTripOfEveryKey() {
-        const QString file = path("all.xml");
-        {
-            Config c(file);
-            c.SetSavePath(dir.path());
-            c.SetShowOutputDlg(1);
-            c.SetRunTimes(1);
-            c.SetAutoUpdate(0);
-            c.SetAutoDays(7);
-            c.SetDate(QDate(2020, 2, 29));
-            c.SetUseProxy(1);
-            c.SetProxyType(3);
-            c.SetProxyHost(QStringLiteral("h"));
-            c.SetProxyPort(QStringLiteral("8080"));
-            c.SetProxyUserName(QStringLiteral("u"));
-            c.SetProxyPassword(QStringLiteral("p w"));
-            c.Save();
-        }
-        Config c(file);
-        QCOMPARE(c.GetSavePath(), dir.path());
-        QCOMPARE(c.GetShowOutputDlg(), 1);
-        QCOMPARE(c.GetRunTimes(), 1);
-        QCOMPARE(c.GetAutoUpdate(), 0);
-        QCOMPARE(c.GetAutoDays(), 7);
-        QCOMPARE(c.GetDate(), QDate(2020, 2, 29));
-        QCOMPARE(c.GetProxyType(), 3);
-        QCOMPARE(c.GetProxyHost(), QStringLiteral("h"));
-        QCOMPARE(c.GetProxyPort(), QStringLiteral("8080"));
-        QCOMPARE(c.GetProxyUserName(), QStringLiteral("u"));
-        QCOMPARE(c.GetProxyPassword(), QStringLiteral("p w"));
-    }
 };
 
 QTEST_GUILESS_MAIN(ConfigTest)

@@ -12,27 +12,6 @@ MATRIX writtenmatrix(const Bytes& written) {
 
 }  // namespace
 
-TEST_F(PlaceTest, EveryCutOfABodyIsWrittenAsRead) {
-    Place p;
-    p.code = 70;
-    p.flags = 0xFE;
-    p.flags2 = 0x6F;
-    p.classname = "A";
-    p.id = 40;
-    p.matrix = matrixbytes(-7, 9, 5 * kOne, 3 * kOne, 77, 99);
-    p.cxform = cxformalpha();
-    p.name = "n";
-    p.filters = filterlist();
-    p.background = {1, 2, 3, 4};
-    p.clipactions = clipactions6();
-    const Bytes full = body(p.tag());
-    for (size_t n = 0; n <= full.size(); ++n) {
-        Bytes cut = swfb::tag(70, Bytes(full.begin(), full.begin() + long(n)));
-        auto t = parse<Tswftag_placeobject_opt>(cut);
-        EXPECT_EQ(write(*t), cut) << "cut at " << n;
-    }
-}
-
 // ---- clip actions and the movie version
 
 // Read as SWF 5 in the tag table.
