@@ -182,7 +182,7 @@ private slots:
         Fields all = video;
         all.insert(all.end(), shape.begin(), shape.end());
         all.insert(all.end(), font.begin(), font.end());
-        const QSWFInfo in = record(all);
+        QSWFInfo in = record(all);
         QSWFInfo out;
         QVideoTab v;
         v.setVideoInfo(&in);
