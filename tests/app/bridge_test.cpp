@@ -270,19 +270,6 @@ private slots:
         QVERIFY(!QFileInfo::exists(badout));
         delete worker;
     }
-
-    void corpusMovieCompresses() {
-        const QString corpus = QStringLiteral(SHRINKWELL_CORPUS);
-        const QString file = corpus + QStringLiteral("/gameswf__extensions__lib3ds__test.swf");
-        if (!QFileInfo::exists(file)) QSKIP("corpus not present");
-        QVERIFY(isFlashFile(file, tmp));
-        src = file;
-        QTaskThread* worker = runWorker(dir.filePath(QStringLiteral("lib3ds_compressed.swf")), bestParams());
-        src = dir.filePath(QStringLiteral("movie.swf"));
-        QVERIFY(worker->outputWritten());
-        QCOMPARE(seen.last().value, 100);
-        delete worker;
-    }
 };
 
 QTEST_GUILESS_MAIN(BridgeTest)
