@@ -38,51 +38,57 @@ protected:
     void TearDown() override { CCimagethreads = 0; }
 };
 
-TEST_F(ImageMovie, ShrinksToTheDisplayedSizeAndCorrectsTheFill) {
-    // Filled at half its natural size (10 instead of 20 twips per pixel).
-    const Imagerun r = runimages({swfb::definebitsjpeg2(1, photo()), swfb::bitmapshape(2, 1, 640, 480, 10 * kOne, 10 * kOne),
-                                  swfb::place2(2, 1, 0, 0), swfb::showframe()});
-    const swfb::ParsedTag* b = r.find(21, 1);
-    ASSERT_NE(b, nullptr);
-    EXPECT_EQ(jpegdims(*b), std::make_pair(32, 24));
-    EXPECT_DOUBLE_EQ(r.factors.at(1).first, 0.5);
-    EXPECT_DOUBLE_EQ(r.factors.at(1).second, 0.5);
-    // Doubled for the smaller bitmap, then divided by the shape ratio of 20.
-    const MATRIX m = fillmatrix(*r.find(2, 2));
-    // A scale of exactly 1 may be written as no scale.
-    EXPECT_EQ(m.HasScale ? m.ScaleX : kOne, kOne);
-    EXPECT_EQ(m.HasScale ? m.ScaleY : kOne, kOne);
-    EXPECT_EQ(r.stats.shrunk, 1);
-}
-
-TEST_F(ImageMovie, RotatedMirroredAndFractionalUsesCountAtTheirRealSize) {
-    // Rotated by 90 degrees at 0.75, and mirrored at 0.5: the larger use wins.
+// A 64 x 48 photo shown at a size, within a player limit or zoom.
+TEST_F(ImageMovie, ShrinksToTheDisplayedSize) {
     const int32_t q = 15 * kOne;  // 0.75 x 20
-    const Imagerun r = runimages({swfb::definebitsjpeg2(1, photo()), swfb::bitmapshape(2, 1, 640, 480, 0, 0, q, -q, true),
-                                  swfb::bitmapshape(3, 1, 640, 480, -10 * kOne, 10 * kOne), swfb::place2(2, 1, 0, 0),
-                                  swfb::place2(3, 2, 0, 0), swfb::showframe()});
-    ASSERT_NE(r.find(21, 1), nullptr);
-    EXPECT_EQ(jpegdims(*r.find(21, 1)), std::make_pair(48, 36));
-    const Imagerun mirrored = runimages({swfb::definebitsjpeg2(1, photo()),
-                                         swfb::bitmapshape(3, 1, 640, 480, -10 * kOne, -10 * kOne),
-                                         swfb::place2(3, 2, 0, 0), swfb::showframe()});
-    EXPECT_EQ(jpegdims(*mirrored.find(21, 1)), std::make_pair(32, 24));
-}
-
-TEST_F(ImageMovie, PlayerLimitAndZoomShrinkFurther) {
-    // Stage 550 x 400; a limit of 275 x 400 halves the width only.
-    const std::vector<Bytes> tags = {swfb::definebitsjpeg2(1, photo()),
-                                     swfb::bitmapshape(2, 1, 1280, 960, 20 * kOne, 20 * kOne), swfb::place2(2, 1, 0, 0),
-                                     swfb::showframe()};
-    Imagerun r = runimages(tags, imageparams(), 275, 0);
-    EXPECT_EQ(jpegdims(*r.find(21, 1)), std::make_pair(32, 48));
-    EXPECT_DOUBLE_EQ(r.factors.at(1).first, 0.5);
-    EXPECT_DOUBLE_EQ(r.factors.at(1).second, 1.0);
-    Tparams p = imageparams(4);
-    p.Img_ForceZip = 25;
-    p.Img_CustomPV = 30;
-    r = runimages(tags, p);
-    EXPECT_EQ(jpegdims(*r.find(21, 1)), std::make_pair(48, 36));
+    Tparams zoom = imageparams(4);
+    zoom.Img_ForceZip = 25;
+    zoom.Img_CustomPV = 30;
+    auto shown = [](std::vector<Bytes> shapes) {
+        std::vector<Bytes> tags = {swfb::definebitsjpeg2(1, photo())};
+        tags.insert(tags.end(), shapes.begin(), shapes.end());
+        tags.push_back(swfb::place2(2, 1, 0, 0));
+        return tags;
+    };
+    const struct {
+        const char* what;
+        std::vector<Bytes> tags;
+        Tparams params;
+        int maxw;
+        int w, h;
+        double fx, fy;
+        int32_t fill = 0;  // the fill's written scale; 0: not looked at
+    } cases[] = {
+        {"filled at half its natural size", shown({swfb::bitmapshape(2, 1, 640, 480, 10 * kOne, 10 * kOne)}),
+         imageparams(), 0, 32, 24, 0.5, 0.5, kOne},
+        {"turned at 0.75 and mirrored at 0.5: the larger use wins",
+         shown({swfb::bitmapshape(2, 1, 640, 480, 0, 0, q, -q, true), swfb::bitmapshape(3, 1, 640, 480, -10 * kOne, 10 * kOne),
+                swfb::place2(3, 2, 0, 0)}),
+         imageparams(), 0, 48, 36, 0.75, 0.75},
+        {"mirrored both ways at 0.5", shown({swfb::bitmapshape(2, 1, 640, 480, -10 * kOne, -10 * kOne)}), imageparams(), 0,
+         32, 24, 0.5, 0.5, -kOne},
+        // Stage 550 x 400.
+        {"a player 275 wide", shown({swfb::bitmapshape(2, 1, 1280, 960, 20 * kOne, 20 * kOne)}), imageparams(), 275, 32,
+         48, 0.5, 1.0},
+        {"zoomed to 25 % at most", shown({swfb::bitmapshape(2, 1, 1280, 960, 20 * kOne, 20 * kOne)}), zoom, 0, 48, 36,
+         0.75, 0.75},
+    };
+    for (const auto& c : cases) {
+        const Imagerun r = runimages(c.tags, c.params, c.maxw);
+        const swfb::ParsedTag* b = r.find(21, 1);
+        ASSERT_NE(b, nullptr) << c.what;
+        EXPECT_EQ(jpegdims(*b), std::make_pair(c.w, c.h)) << c.what;
+        EXPECT_DOUBLE_EQ(r.factors.at(1).first, c.fx) << c.what;
+        EXPECT_DOUBLE_EQ(r.factors.at(1).second, c.fy) << c.what;
+        EXPECT_EQ(r.stats.shrunk, 1) << c.what;
+        // Doubled for the smaller bitmap, then divided by the shape ratio of 20;
+        // a scale of exactly 1 may be written as no scale.
+        if (c.fill) {
+            const MATRIX m = fillmatrix(*r.find(2, 2));
+            EXPECT_EQ(m.HasScale ? m.ScaleX : kOne, c.fill) << c.what;
+            EXPECT_EQ(m.HasScale ? m.ScaleY : kOne, c.fill) << c.what;
+        }
+    }
 }
 
 TEST_F(ImageMovie, LongerReEncodingKeepsTheTagAsRead) {
