@@ -89,20 +89,14 @@ private slots:
     void recognisesFlashFiles() {
         QVERIFY(isFlashFile(src, tmp) != 0);
         const QString text = dir.filePath(QStringLiteral("notes.swf"));
-        QFile f(text);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("not a movie at all");
-        f.close();
+        QVERIFY(swfb::writefile(QFile::encodeName(text).toStdString(), {'n', 'o', 't'}));
         QCOMPARE(isFlashFile(text, tmp), 0u);
         QCOMPARE(isFlashFile(dir.filePath(QStringLiteral("missing.swf")), tmp), 0u);
 
-        QByteArray path = QFile::encodeName(src);
-        int version = 0, xmin = 0, xmax = 0, ymin = 0, ymax = 0, rate = 0, frames = 0;
-        unsigned length = 0;
-        unsigned char r = 0, g = 0, b = 0;
-        QVERIFY(getSrcFlashHead(path.data(), version, length, xmin, xmax, ymin, ymax, rate, frames, r, g, b));
-        QCOMPARE(xmax, 550);
-        QCOMPARE(ymax, 400);
+        const Tflashhead head = readSrcFlashHead(src);
+        QVERIFY(head.ok);
+        QCOMPARE(head.xmax, 550);
+        QCOMPARE(head.ymax, 400);
     }
 
     void resourceListOnGuiThread() {
