@@ -69,38 +69,29 @@ private slots:
         QCOMPARE(mode(file), 0600);
     }
 
-    void otherUserIsReset() {
-        const QString file = path("foreign.xml");
-        writeForeign(file, Config::loginName() + QStringLiteral("-else"));
-        Config c(file);
-        QCOMPARE(c.GetUseProxy(), 0);
-        QCOMPARE(c.GetProxyType(), 0);
-        QVERIFY(c.GetProxyHost().isEmpty());
-        QVERIFY(c.GetProxyPort().isEmpty());
-        QVERIFY(c.GetProxyUserName().isEmpty());
-        QVERIFY(c.GetProxyPassword().isEmpty());
-        QCOMPARE(c.GetShowOutputDlg(), 0);
-        QCOMPARE(c.GetAutoDays(), 3);
-        // Not part of the reset.
-        QCOMPARE(c.GetRunTimes(), 1);
-        QCOMPARE(c.GetSavePath(), dir.path());
-        QSettings s(file, QSettings::IniFormat);
+    // A file last reset for another login name is reset for this one (the
+    // proxy and the output dialog); the same name in another case is not.
+    void loginNameDecidesTheReset() {
+        for (bool same : {false, true}) {
+            const QString file = path(same ? "mine.xml" : "foreign.xml");
+            writeForeign(file, same ? Config::loginName().toUpper() : Config::loginName() + QStringLiteral("-else"));
+            Config c(file);
+            const QStringList got{QString::number(c.GetUseProxy()), QString::number(c.GetProxyType()),
+                                  c.GetProxyHost(), c.GetProxyPort(), c.GetProxyUserName(), c.GetProxyPassword(),
+                                  QString::number(c.GetShowOutputDlg()), QString::number(c.GetAutoDays())};
+            const QStringList kept{"1", "2", "proxy.lan", "3128", "bob", "secret", "1", "14"};
+            const QStringList reset{"0", "0", "", "", "", "", "0", "3"};
+            QCOMPARE(got, same ? kept : reset);
+            // Not part of the reset.
+            QCOMPARE(c.GetRunTimes(), 1);
+            QCOMPARE(c.GetSavePath(), dir.path());
+            QCOMPARE(c.GetWindowWidth(), 0);  // not a number
+            QCOMPARE(c.GetWindowHeight(), 480);
+            QSettings s(file, QSettings::IniFormat);
+            QCOMPARE(s.value(QStringLiteral("password")).toString().isEmpty(), !same);
+        }
+        QSettings s(path("foreign.xml"), QSettings::IniFormat);
         QCOMPARE(s.value(QStringLiteral("UserName")).toString(), Config::loginName());
-        QVERIFY(s.value(QStringLiteral("password")).toString().isEmpty());
-    }
-
-    void sameUserKeepsValues() {
-        const QString file = path("mine.xml");
-        writeForeign(file, Config::loginName().toUpper());
-        Config c(file);
-        QCOMPARE(c.GetUseProxy(), 1);
-        QCOMPARE(c.GetProxyType(), 2);
-        QCOMPARE(c.GetProxyHost(), QStringLiteral("proxy.lan"));
-        QCOMPARE(c.GetProxyPassword(), QStringLiteral("secret"));
-        QCOMPARE(c.GetShowOutputDlg(), 1);
-        QCOMPARE(c.GetAutoDays(), 14);
-        QCOMPARE(c.GetWindowWidth(), 0);  // not a number
-        QCOMPARE(c.GetWindowHeight(), 480);
     }
 
     void missingKeys() {
@@ -173,38 +164,6 @@ private slots:
         c.GetOutputPathList(&kept);
         QCOMPARE(kept.size(), 8);
         QCOMPARE(kept.first(), list[0]);
-    }
-
-    void roundTripOfEveryKey() {
-        const QString file = path("all.xml");
-        {
-            Config c(file);
-            c.SetSavePath(dir.path());
-            c.SetShowOutputDlg(1);
-            c.SetRunTimes(1);
-            c.SetAutoUpdate(0);
-            c.SetAutoDays(7);
-            c.SetDate(QDate(2020, 2, 29));
-            c.SetUseProxy(1);
-            c.SetProxyType(3);
-            c.SetProxyHost(QStringLiteral("h"));
-            c.SetProxyPort(QStringLiteral("8080"));
-            c.SetProxyUserName(QStringLiteral("u"));
-            c.SetProxyPassword(QStringLiteral("p w"));
-            c.Save();
-        }
-        Config c(file);
-        QCOMPARE(c.GetSavePath(), dir.path());
-        QCOMPARE(c.GetShowOutputDlg(), 1);
-        QCOMPARE(c.GetRunTimes(), 1);
-        QCOMPARE(c.GetAutoUpdate(), 0);
-        QCOMPARE(c.GetAutoDays(), 7);
-        QCOMPARE(c.GetDate(), QDate(2020, 2, 29));
-        QCOMPARE(c.GetProxyType(), 3);
-        QCOMPARE(c.GetProxyHost(), QStringLiteral("h"));
-        QCOMPARE(c.GetProxyPort(), QStringLiteral("8080"));
-        QCOMPARE(c.GetProxyUserName(), QStringLiteral("u"));
-        QCOMPARE(c.GetProxyPassword(), QStringLiteral("p w"));
     }
 };
 

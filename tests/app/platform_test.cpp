@@ -68,12 +68,6 @@ private slots:
         QVERIFY(makeTempDirectory(QString()).isEmpty());
     }
 
-    void toolsPrefix() {
-        const QString tools = toolsDirectory();
-        QVERIFY(tools.isEmpty() || tools == lamePath + QLatin1Char('/'));
-        QCOMPARE(tools.isEmpty(), !QFileInfo(lamePath + QStringLiteral("/lame")).isExecutable());
-    }
-
     void openFolderIgnoresNothing() {
         // No text, no folder: nothing is opened and nothing breaks.
         OpenFolderFun(nullptr, 5);

@@ -34,6 +34,8 @@ struct Outcome {
     bool failed;
 };
 
+void addFiles(QSWFWindow& w, QStringList files) { w.AddFiles(files); }
+
 // Runs the checked rows and returns the output list as the window showed it.
 QList<Outcome> compressAll(QSWFWindow& w, int timeoutms = 60000) {
     QList<Outcome> seen;
@@ -127,8 +129,7 @@ private slots:
         QString src = uitest::writeMovie(m_dir.path() + "/twice.swf", 5);
         QSWFWindow w;
         useOutputFolder(w, m_out);
-        QStringList files{src, src};
-        w.AddFiles(files);
+        addFiles(w, {src, src});
         QCOMPARE(w.taskList()->topLevelItemCount(), 2);
         QList<Outcome> out = compressAll(w);
         QCOMPARE(out.size(), 1);
@@ -142,8 +143,7 @@ private slots:
         blocker.close();
         QSWFWindow w;
         useOutputFolder(w, blocker.fileName() + "/sub");
-        QStringList files{src};
-        w.AddFiles(files);
+        addFiles(w, {src});
         QList<Outcome> out = compressAll(w);
         QCOMPARE(out.size(), 1);
         QVERIFY(out[0].failed);
@@ -154,8 +154,7 @@ private slots:
         QString src = uitest::writeMovie(m_dir.path() + "/spoiled.swf", 5);
         QSWFWindow w;
         useOutputFolder(w, m_out);
-        QStringList files{src};
-        w.AddFiles(files);
+        addFiles(w, {src});
         QFile f(src);
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write("not a movie at all");
@@ -173,8 +172,7 @@ private slots:
         QString c = uitest::writeMovie(m_dir.path() + "/unchecked.swf", 3);
         QSWFWindow w;
         useOutputFolder(w, m_out);
-        QStringList files{a, b, c};
-        w.AddFiles(files);
+        addFiles(w, {a, b, c});
         QCOMPARE(w.taskList()->topLevelItemCount(), 3);
         w.taskList()->task(2)->setCheckState(0, Qt::Unchecked);
         QFile::remove(a);
@@ -196,8 +194,7 @@ private slots:
             if (auto* tree = dialog->findChild<QTreeWidget*>()) listed = tree->topLevelItemCount();
             dialog->close();
         });
-        QStringList files{junk, m_dir.path() + "/missing.swf", good};
-        w.AddFiles(files);
+        addFiles(w, {junk, m_dir.path() + "/missing.swf", good});
         QCOMPARE(listed, 2);
         QCOMPARE(w.taskList()->topLevelItemCount(), 1);
     }
@@ -205,8 +202,7 @@ private slots:
     void deletingRowsResetsTheResourceList() {
         QString a = uitest::writeMovie(m_dir.path() + "/d1.swf", 3);
         QSWFWindow w;
-        QStringList files{a, a};
-        w.AddFiles(files);
+        addFiles(w, {a, a});
         w.pbtnMoreOptionsClicked();
         QVERIFY(w.optionsShown());
         w.taskList()->clearSelection();
@@ -273,8 +269,7 @@ private slots:
         auto* w = new QSWFWindow;
         useOutputFolder(*w, m_out);
         w->show();
-        QStringList files{src};
-        w->AddFiles(files);
+        addFiles(*w, {src});
         QSignalSpy done(w, &QSWFWindow::runFinished);
         w->pbtnCompressClicked();
         QVERIFY(w->isRunning());
@@ -304,8 +299,7 @@ private slots:
         QSWFWindow w;
         useOutputFolder(w, m_out);
         w.presetSelector()->setCurrentIndex(0);  // "Best"
-        QStringList files{src};
-        w.AddFiles(files);
+        addFiles(w, {src});
         QCOMPARE(w.taskList()->topLevelItemCount(), 1);
         QVERIFY(w.resourceList()->row(RES_IMAGE)->isChecked());
         QList<Outcome> out = compressAll(w);

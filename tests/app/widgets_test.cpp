@@ -8,7 +8,6 @@
 
 #include "main/constants.h"
 #include "settings/config.h"
-#include "widgets/imagebutton.h"
 #include "widgets/updatecheck.h"
 
 class WidgetsTest : public QObject {
@@ -39,12 +38,6 @@ private slots:
         for (int y = 0; y < img.height() && !painted; ++y)
             for (int x = 0; x < img.width() && !painted; ++x) painted = qAlpha(img.pixel(x, y)) > 0;
         QVERIFY(painted);
-    }
-
-    void imageButton() {
-        CImageButton b(QStringLiteral(":/res/image/add.png"), QString(), QStringLiteral("Add flash files(.Swf;.Exe)"));
-        QVERIFY(!b.icon().isNull());
-        QCOMPARE(b.toolTip(), QStringLiteral("Add flash files(.Swf;.Exe)"));
     }
 
     void schedule() {

@@ -38,51 +38,57 @@ protected:
     void TearDown() override { CCimagethreads = 0; }
 };
 
-TEST_F(ImageMovie, ShrinksToTheDisplayedSizeAndCorrectsTheFill) {
-    // Filled at half its natural size (10 instead of 20 twips per pixel).
-    const Imagerun r = runimages({swfb::definebitsjpeg2(1, photo()), swfb::bitmapshape(2, 1, 640, 480, 10 * kOne, 10 * kOne),
-                                  swfb::place2(2, 1, 0, 0), swfb::showframe()});
-    const swfb::ParsedTag* b = r.find(21, 1);
-    ASSERT_NE(b, nullptr);
-    EXPECT_EQ(jpegdims(*b), std::make_pair(32, 24));
-    EXPECT_DOUBLE_EQ(r.factors.at(1).first, 0.5);
-    EXPECT_DOUBLE_EQ(r.factors.at(1).second, 0.5);
-    // Doubled for the smaller bitmap, then divided by the shape ratio of 20.
-    const MATRIX m = fillmatrix(*r.find(2, 2));
-    // A scale of exactly 1 may be written as no scale.
-    EXPECT_EQ(m.HasScale ? m.ScaleX : kOne, kOne);
-    EXPECT_EQ(m.HasScale ? m.ScaleY : kOne, kOne);
-    EXPECT_EQ(r.stats.shrunk, 1);
-}
-
-TEST_F(ImageMovie, RotatedMirroredAndFractionalUsesCountAtTheirRealSize) {
-    // Rotated by 90 degrees at 0.75, and mirrored at 0.5: the larger use wins.
+// A 64 x 48 photo shown at a size, within a player limit or zoom.
+TEST_F(ImageMovie, ShrinksToTheDisplayedSize) {
     const int32_t q = 15 * kOne;  // 0.75 x 20
-    const Imagerun r = runimages({swfb::definebitsjpeg2(1, photo()), swfb::bitmapshape(2, 1, 640, 480, 0, 0, q, -q, true),
-                                  swfb::bitmapshape(3, 1, 640, 480, -10 * kOne, 10 * kOne), swfb::place2(2, 1, 0, 0),
-                                  swfb::place2(3, 2, 0, 0), swfb::showframe()});
-    ASSERT_NE(r.find(21, 1), nullptr);
-    EXPECT_EQ(jpegdims(*r.find(21, 1)), std::make_pair(48, 36));
-    const Imagerun mirrored = runimages({swfb::definebitsjpeg2(1, photo()),
-                                         swfb::bitmapshape(3, 1, 640, 480, -10 * kOne, -10 * kOne),
-                                         swfb::place2(3, 2, 0, 0), swfb::showframe()});
-    EXPECT_EQ(jpegdims(*mirrored.find(21, 1)), std::make_pair(32, 24));
-}
-
-TEST_F(ImageMovie, PlayerLimitAndZoomShrinkFurther) {
-    // Stage 550 x 400; a limit of 275 x 400 halves the width only.
-    const std::vector<Bytes> tags = {swfb::definebitsjpeg2(1, photo()),
-                                     swfb::bitmapshape(2, 1, 1280, 960, 20 * kOne, 20 * kOne), swfb::place2(2, 1, 0, 0),
-                                     swfb::showframe()};
-    Imagerun r = runimages(tags, imageparams(), 275, 0);
-    EXPECT_EQ(jpegdims(*r.find(21, 1)), std::make_pair(32, 48));
-    EXPECT_DOUBLE_EQ(r.factors.at(1).first, 0.5);
-    EXPECT_DOUBLE_EQ(r.factors.at(1).second, 1.0);
-    Tparams p = imageparams(4);
-    p.Img_ForceZip = 25;
-    p.Img_CustomPV = 30;
-    r = runimages(tags, p);
-    EXPECT_EQ(jpegdims(*r.find(21, 1)), std::make_pair(48, 36));
+    Tparams zoom = imageparams(4);
+    zoom.Img_ForceZip = 25;
+    zoom.Img_CustomPV = 30;
+    auto shown = [](std::vector<Bytes> shapes) {
+        std::vector<Bytes> tags = {swfb::definebitsjpeg2(1, photo())};
+        tags.insert(tags.end(), shapes.begin(), shapes.end());
+        tags.push_back(swfb::place2(2, 1, 0, 0));
+        return tags;
+    };
+    const struct {
+        const char* what;
+        std::vector<Bytes> tags;
+        Tparams params;
+        int maxw;
+        int w, h;
+        double fx, fy;
+        int32_t fill = 0;  // the fill's written scale; 0: not looked at
+    } cases[] = {
+        {"filled at half its natural size", shown({swfb::bitmapshape(2, 1, 640, 480, 10 * kOne, 10 * kOne)}),
+         imageparams(), 0, 32, 24, 0.5, 0.5, kOne},
+        {"turned at 0.75 and mirrored at 0.5: the larger use wins",
+         shown({swfb::bitmapshape(2, 1, 640, 480, 0, 0, q, -q, true), swfb::bitmapshape(3, 1, 640, 480, -10 * kOne, 10 * kOne),
+                swfb::place2(3, 2, 0, 0)}),
+         imageparams(), 0, 48, 36, 0.75, 0.75},
+        {"mirrored both ways at 0.5", shown({swfb::bitmapshape(2, 1, 640, 480, -10 * kOne, -10 * kOne)}), imageparams(), 0,
+         32, 24, 0.5, 0.5, -kOne},
+        // Stage 550 x 400.
+        {"a player 275 wide", shown({swfb::bitmapshape(2, 1, 1280, 960, 20 * kOne, 20 * kOne)}), imageparams(), 275, 32,
+         48, 0.5, 1.0},
+        {"zoomed to 25 % at most", shown({swfb::bitmapshape(2, 1, 1280, 960, 20 * kOne, 20 * kOne)}), zoom, 0, 48, 36,
+         0.75, 0.75},
+    };
+    for (const auto& c : cases) {
+        const Imagerun r = runimages(c.tags, c.params, c.maxw);
+        const swfb::ParsedTag* b = r.find(21, 1);
+        ASSERT_NE(b, nullptr) << c.what;
+        EXPECT_EQ(jpegdims(*b), std::make_pair(c.w, c.h)) << c.what;
+        EXPECT_DOUBLE_EQ(r.factors.at(1).first, c.fx) << c.what;
+        EXPECT_DOUBLE_EQ(r.factors.at(1).second, c.fy) << c.what;
+        EXPECT_EQ(r.stats.shrunk, 1) << c.what;
+        // Doubled for the smaller bitmap, then divided by the shape ratio of 20;
+        // a scale of exactly 1 may be written as no scale.
+        if (c.fill) {
+            const MATRIX m = fillmatrix(*r.find(2, 2));
+            EXPECT_EQ(m.HasScale ? m.ScaleX : kOne, c.fill) << c.what;
+            EXPECT_EQ(m.HasScale ? m.ScaleY : kOne, c.fill) << c.what;
+        }
+    }
 }
 
 TEST_F(ImageMovie, LongerReEncodingKeepsTheTagAsRead) {
@@ -150,49 +156,47 @@ TEST_F(ImageMovie, DefineBitsKeepsItsTablesWheneverItIsWrittenAsRead) {
     EXPECT_NE(r.find(21, 1), nullptr);
 }
 
-TEST_F(ImageMovie, BitmapsWhoseSizeOthersDependOnKeepTheirPixels) {
-    const Bytes half = swfb::bitmapshape(9, 1, 640, 480, 10 * kOne, 10 * kOne);
-    auto width = [&half](std::vector<Bytes> extra) {
-        std::vector<Bytes> tags = {swfb::definebitsjpeg2(1, photo()), half};
-        tags.insert(tags.end(), extra.begin(), extra.end());
-        const Imagerun r = runimages(tags);
-        const swfb::ParsedTag* b = r.find(21, 1);
-        return b ? jpegdims(*b).first : -1;
+// Bitmap 1 filled at half its size by shape 9: what else uses it, or what
+// scripts can reach, decides whether it may shrink.
+TEST_F(ImageMovie, BitmapsOthersDependOnOrScriptsReachKeepTheirPixels) {
+    auto named = [](uint16_t id, const char* name, int code = 56) {
+        return swfb::tag(code, swfb::Writer().u16(1).u16(id).str(name).take());
     };
-    EXPECT_EQ(width({}), 32);
-    EXPECT_EQ(width({swfb::tag(56, swfb::Writer().u16(1).u16(1).str("pic").take())}), 64) << "exported";
-    EXPECT_EQ(width({swfb::tag(76, swfb::Writer().u16(1).u16(1).str("Pic").take())}), 64) << "bound to a class";
-    EXPECT_EQ(width({swfb::place2(1, 1, 0, 0)}), 64) << "placed directly";
+    // Sprite 10 shows shape 9; sprite 11 shows sprite 10.
+    const Bytes inner = swfb::sprite(10, 1, {swfb::place2(9, 1, 0, 0), swfb::showframe()});
+    const Bytes outer = swfb::sprite(11, 1, {swfb::place2(10, 1, 0, 0), swfb::showframe()});
+    const Bytes instance = swfb::tag(26, swfb::Writer().u8(0x26).u16(1).u16(10).matrix().str("clip").take());
     // A morph shape's bitmap fill: type, id, two matrices (passed through uncorrected).
     const Bytes morph = swfb::tag(46, swfb::Writer().u16(20).rect(0, 10, 0, 10).rect(0, 10, 0, 10).u32(0).u8(1).u8(0x41)
                                           .u16(1).matrix().matrix().u8(0).take());
-    EXPECT_EQ(width({morph}), 64) << "morph shape";
-    // A shape whose parse fails after its bitmap fill is written as read.
+    // A shape whose parse fails after its bitmap fill.
     const Bytes broken = swfb::tag(2, swfb::Writer().u16(21).rect(0, 10, 0, 10).u8(1).u8(0x41).u16(1).take());
-    EXPECT_EQ(width({broken}), 64) << "shape written as read";
-}
-
-TEST_F(ImageMovie, WhatScriptsCanReachKeepsItsNaturalSize) {
-    // Bitmap 1 filled at half its size by shape 9, which sprite 10 shows.
-    const Bytes inner = swfb::sprite(10, 1, {swfb::place2(9, 1, 0, 0), swfb::showframe()});
-    const Bytes named = swfb::tag(26, swfb::Writer().u8(0x26).u16(1).u16(10).matrix().str("clip").take());
-    auto width = [&](std::vector<Bytes> extra) {
-        std::vector<Bytes> tags = {swfb::definebitsjpeg2(1, photo()), swfb::bitmapshape(9, 1, 640, 480, 10 * kOne, 10 * kOne),
-                                   inner};
-        tags.insert(tags.end(), extra.begin(), extra.end());
+    const struct {
+        const char* what;
+        std::vector<Bytes> extra;
+        int width;
+    } cases[] = {
+        {"only the half-size fill", {}, 32},
+        {"exported", {named(1, "pic")}, 64},
+        {"bound to a class", {named(1, "Pic", 76)}, 64},
+        {"placed directly", {swfb::place2(1, 1, 0, 0)}, 64},
+        {"morph shape", {morph}, 64},
+        {"shape written as read", {broken}, 64},
+        {"sprite only shown at half", {inner, swfb::place2(10, 1, 0, 0)}, 32},
+        {"sprite shown twice as large: never enlarged", {inner, swfb::place2(10, 1, 0, 0, 4 * kOne)}, 64},
+        {"exported sprite", {inner, named(10, "clip")}, 64},
+        {"named instance", {inner, instance}, 64},
+        {"nested in an exported sprite", {inner, outer, named(11, "outer")}, 64},
+        {"nested, nothing named", {inner, outer, swfb::place2(11, 1, 0, 0)}, 32},
+        {"sprite bound to a class", {inner, named(10, "Clip", 76)}, 64},
+    };
+    for (const auto& c : cases) {
+        std::vector<Bytes> tags = {swfb::definebitsjpeg2(1, photo()), swfb::bitmapshape(9, 1, 640, 480, 10 * kOne, 10 * kOne)};
+        tags.insert(tags.end(), c.extra.begin(), c.extra.end());
         const Imagerun r = runimages(tags);
         const swfb::ParsedTag* b = r.find(21, 1);
-        return b ? jpegdims(*b).first : -1;
-    };
-    const Bytes outer = swfb::sprite(11, 1, {swfb::place2(10, 1, 0, 0), swfb::showframe()});
-    EXPECT_EQ(width({swfb::place2(10, 1, 0, 0)}), 32) << "only shown at half";
-    EXPECT_EQ(width({swfb::place2(10, 1, 0, 0, 4 * kOne)}), 64) << "shown twice as large: never enlarged";
-    EXPECT_EQ(width({swfb::tag(56, swfb::Writer().u16(1).u16(10).str("clip").take())}), 64) << "exported sprite";
-    EXPECT_EQ(width({named}), 64) << "named instance";
-    EXPECT_EQ(width({outer, swfb::tag(56, swfb::Writer().u16(1).u16(11).str("outer").take())}), 64)
-        << "nested in an exported sprite";
-    EXPECT_EQ(width({outer, swfb::place2(11, 1, 0, 0)}), 32) << "nested, nothing named";
-    EXPECT_EQ(width({swfb::tag(76, swfb::Writer().u16(1).u16(10).str("Clip").take())}), 64) << "bound to a class";
+        EXPECT_EQ(b ? jpegdims(*b).first : -1, c.width) << c.what;
+    }
 }
 
 TEST_F(ImageMovie, ShapeBeforeItsBitmapKeepsTheSize) {

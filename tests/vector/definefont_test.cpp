@@ -34,47 +34,26 @@ TEST_F(FontTest, OptimizingClassesLeaveUnusedFontsAndPlainTextsAlone) {
 }
 
 TEST_F(FontTest, DamagedTagsAreWrittenAsRead) {
-    Bytes good = definefont(layoutfont(48));
-    std::vector<Bytes> bad;
-    {
-        Bytes b = body(good);
-        b[13] = 0xFF;  // first glyph offset no longer follows the table
-        bad.push_back(tag(48, b));
-    }
-    {
-        Bytes b = body(good);
-        b.resize(b.size() - 20);  // cut inside the bounds table
-        bad.push_back(tag(48, b));
-    }
-    bad.push_back(tag(10, {1, 0, 3, 0}));           // odd table size
-    bad.push_back(tag(10, {1, 0, 4, 0, 9, 0, 1}));  // second glyph past the body
-    {
-        FontSpec f = layoutfont(48);
-        f.glyphs[0] = {0x10, 0xFF, 0xFF};  // a record cut short inside the glyph
-        bad.push_back(definefont(f));
-    }
-    TextRec r;
-    r.fontid = 3;
-    r.height = 240;
-    r.glyphs = {{1, 1}, {2, 2}, {3, 3}};
-    {
-        Bytes b = body(definetext(11, 5, {r}));
-        b.resize(b.size() - 2);  // glyph entries cut off
-        bad.push_back(tag(11, b));
-    }
-    {
-        Bytes b = body(definetext(11, 5, {r}));
-        b[10] = 40;  // GlyphBits: indices wider than any field
-        bad.push_back(tag(11, b));
-    }
-    {
-        EditText e;
-        e.fontid = 3;
-        e.text = "abc";
-        Bytes b = body(defineedittext(e));
-        b.pop_back();  // the text loses its terminator
-        bad.push_back(tag(37, b));
-    }
+    // The tag's body changed by f, under its own code.
+    auto damaged = [](const Bytes& t, auto f) {
+        Bytes b = body(t);
+        f(b);
+        return tag(uint16_t((t[0] | t[1] << 8) >> 6), b);
+    };
+    const Bytes font = definefont(layoutfont(48));
+    FontSpec cutglyph = layoutfont(48);
+    cutglyph.glyphs[0] = {0x10, 0xFF, 0xFF};  // a record cut short inside the glyph
+    const Bytes text = definetext(11, 5, {{.fontid = 3, .height = 240, .glyphs = {{1, 1}, {2, 2}, {3, 3}}}});
+    const std::vector<Bytes> bad = {
+        damaged(font, [](Bytes& b) { b[13] = 0xFF; }),  // first glyph offset no longer follows the table
+        damaged(font, [](Bytes& b) { b.resize(b.size() - 20); }),  // cut inside the bounds table
+        tag(10, {1, 0, 3, 0}),                                      // odd table size
+        tag(10, {1, 0, 4, 0, 9, 0, 1}),                             // second glyph past the body
+        definefont(cutglyph),
+        damaged(text, [](Bytes& b) { b.resize(b.size() - 2); }),  // glyph entries cut off
+        damaged(text, [](Bytes& b) { b[10] = 40; }),              // GlyphBits: indices wider than any field
+        damaged(defineedittext({.fontid = 3, .text = "abc"}), [](Bytes& b) { b.pop_back(); }),  // text unterminated
+    };
     Fontrun<Tswftag> run(bad);
     auto out = run.write();
     for (size_t i = 0; i < bad.size(); ++i) {

@@ -235,9 +235,9 @@ TEST_F(ShapeTest, WritingAgainDividesTheShapeAsReadNotTheDividedOne) {
     EXPECT_EQ(run.records()[1].DeltaX, 40);
 }
 
-class ShapeRatioOne : public ShapeTest, public ::testing::WithParamInterface<int> {};
+class ShapeVersion : public ShapeTest, public ::testing::WithParamInterface<int> {};
 
-TEST_P(ShapeRatioOne, GeometryIsUnchanged) {
+TEST_P(ShapeVersion, GeometryIsUnchangedAtRatioOne) {
     const int code = GetParam();
     CCparams.Sha_ForceCCR = 1;
     for (uint32_t seed = 1; seed <= 5; ++seed) {
@@ -260,7 +260,7 @@ TEST_P(ShapeRatioOne, GeometryIsUnchanged) {
     }
 }
 
-TEST_P(ShapeRatioOne, ClosedPathsStayClosedAtAnyRatio) {
+TEST_P(ShapeVersion, ClosedPathsStayClosedAtAnyRatio) {
     const int code = GetParam();
     for (int k : {3, 20, 100}) {
         CCparams.Sha_ForceCCR = k;
@@ -282,7 +282,18 @@ TEST_P(ShapeRatioOne, ClosedPathsStayClosedAtAnyRatio) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(AllVersions, ShapeRatioOne, ::testing::Values(2, 22, 32, 83));
+// Read and written in the tag table; here what reading registers.
+TEST_P(ShapeVersion, BitmapFillsOfStylesAndLinesRegisterTheShapeAsUser) {
+    addbmpid(7);
+    Shaperun<Tswftag_defineshape> run(richshape(GetParam()));
+    ASSERT_FALSE(run.tag->keepraw);
+    const TBITMAPREC* rec = bitmaprec(7);
+    ASSERT_NE(rec, nullptr);
+    ASSERT_EQ(pascal_com::length(rec->Users), 1u);
+    EXPECT_EQ(rec->Users[0].UserId, 5);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllVersions, ShapeVersion, ::testing::Values(2, 22, 32, 83));
 
 TEST_F(ShapeTest, BodyThatOutgrowsTwiceItsInputIsWrittenWhole) {
     // Bare bitmap matrices gain a scale of 4.0 each: the body grows 2.5 times.
@@ -355,4 +366,27 @@ TEST(ShapePointTable, MapsEachPointOnceAndRemembersRepeats) {
         ASSERT_EQ(py, std::lround(double(y) / 7));
     }
     EXPECT_LE(w.positions().size(), 201u * 201u);
+}
+
+TEST_F(ShapeTest, WriterRefusesValuesItsFieldsCannotHold) {
+    ShapeWriter s(2);
+    s.fillcount(0).linecount(0).bits(0, 0).change({.move = true}).straight(3, 0).endshape();
+    Shaperun<Tswftag_defineshape> run(shapetag(2, 1, 0, 1, 0, 1, s.take()));
+    ASSERT_FALSE(run.tag->keepraw);
+    unsigned char* out = nullptr;
+    Tparsefill pf;
+    pf.setfill(out);
+    SHAPERECORD* r = run.records();
+    r[1].DeltaX = 1 << 16;  // an edge field holds at most 17 bits
+    EXPECT_THROW(SHAPERECORDfill(pf, r, 0, 0, 2), Tparseerror);
+    r[1].DeltaX = (1 << 16) - 1;
+    EXPECT_NO_THROW(SHAPERECORDfill(pf, r, 0, 0, 2));
+    r[0].MoveDeltaX = 1 << 30;  // a move field at most 31
+    EXPECT_THROW(SHAPERECORDfill(pf, r, 0, 0, 2), Tparseerror);
+    r[0].MoveDeltaX = 0;
+    r[0].StateFillStyle0 = 2;
+    r[0].FillStyle0 = 1;  // no index bits
+    EXPECT_THROW(SHAPERECORDfill(pf, r, 0, 0, 2), Tparseerror);
+    r[0].StateFillStyle0 = 0;
+    pascal_com::setlength(out, 1, 0);
 }

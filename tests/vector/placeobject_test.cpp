@@ -12,27 +12,6 @@ MATRIX writtenmatrix(const Bytes& written) {
 
 }  // namespace
 
-TEST_F(PlaceTest, EveryCutOfABodyIsWrittenAsRead) {
-    Place p;
-    p.code = 70;
-    p.flags = 0xFE;
-    p.flags2 = 0x6F;
-    p.classname = "A";
-    p.id = 40;
-    p.matrix = matrixbytes(-7, 9, 5 * kOne, 3 * kOne, 77, 99);
-    p.cxform = cxformalpha();
-    p.name = "n";
-    p.filters = filterlist();
-    p.background = {1, 2, 3, 4};
-    p.clipactions = clipactions6();
-    const Bytes full = body(p.tag());
-    for (size_t n = 0; n <= full.size(); ++n) {
-        Bytes cut = swfb::tag(70, Bytes(full.begin(), full.begin() + long(n)));
-        auto t = parse<Tswftag_placeobject_opt>(cut);
-        EXPECT_EQ(write(*t), cut) << "cut at " << n;
-    }
-}
-
 // ---- clip actions and the movie version
 
 // Read as SWF 5 in the tag table.
@@ -60,48 +39,41 @@ TEST_F(PlaceTest, ClipActionListCutInsideItsEndFlagIsAccepted) {
 
 // ---- shapes divided by k are scaled back
 
+// Scale and rotation terms are multiplied, translation is not; other
+// characters, and any character at ratio 1, are written as read.
 TEST_F(PlaceTest, DividedShapeMatrixIsMultipliedByTheShapeRatio) {
-    IDS[1].Kind = IDKIND_SHAPE;
-    auto t = parse<Tswftag_placeobject_opt>(swfb::place2(1, 1, 200, 300));
-    MATRIX m = writtenmatrix(write(*t));
-    EXPECT_EQ(m.HasScale, 1);
-    EXPECT_EQ(m.ScaleX, 20 * kOne);
-    EXPECT_EQ(m.ScaleY, 20 * kOne);
-    EXPECT_EQ(m.HasRotate, 0);
-    EXPECT_EQ(m.TranslateX, 200);
-    EXPECT_EQ(m.TranslateY, 300);
-
-    // Scale and rotation terms are multiplied, translation is not. (Each
-    // ratio as in another movie: a shape's ratio is chosen once.)
-    CCparams.Sha_ForceCCR = 7;
-    IDS[1].Ratio = 0;
-    Place p;
-    p.flags = 0x06;
-    p.id = 1;
-    p.matrix = matrixbytes(-15, 16, 3 * kOne / 2, -kOne / 2, kOne / 4, -10001);
-    auto r = parse<Tswftag_placeobject_opt>(p.tag());
-    m = writtenmatrix(write(*r));
-    EXPECT_EQ(m.ScaleX, 7 * 3 * kOne / 2);
-    EXPECT_EQ(m.ScaleY, -7 * kOne / 2);
-    EXPECT_EQ(m.RotateSkew0, 7 * kOne / 4);
-    EXPECT_EQ(m.RotateSkew1, -70007);
-    EXPECT_EQ(m.TranslateX, -15);
-    EXPECT_EQ(m.TranslateY, 16);
-
-    // PlaceObject as well.
-    CCparams.Sha_ForceCCR = 20;
-    IDS[1].Ratio = 0;
-    Bytes po = swfb::tag(4, Writer().u16(1).u16(9).raw(matrixbytes(40, 40, 2 * kOne, 2 * kOne)).take());
-    EXPECT_EQ(writtenmatrix(write(*parse<Tswftag_placeobject_opt>(po))).ScaleX, 40 * kOne);
-
-    // Other characters, and any character with ratio 1, are written as read.
-    IDS[2].Kind = IDKIND_BITMAP;
-    Bytes other = swfb::place2(2, 2, 200, 300, 3 * kOne);
-    EXPECT_EQ(write(*parse<Tswftag_placeobject_opt>(other)), other);
-    CCparams.Sha_ForceCCR = 1;
-    IDS[1].Ratio = 0;
-    Bytes same = swfb::place2(1, 3, 200, 300, 3 * kOne);
-    EXPECT_EQ(write(*parse<Tswftag_placeobject_opt>(same)), same);
+    const struct {
+        const char* what;
+        int ratio;
+        Bytes in;
+        std::vector<int32_t> want;  // scale x, y, skew 0, 1, translate x, y; empty: as read
+    } cases[] = {
+        {"no scale before", 20, swfb::place2(1, 1, 200, 300), {20 * kOne, 20 * kOne, 0, 0, 200, 300}},
+        {"scaled and skewed", 7, Place{.flags = 0x06, .id = 1,
+                                       .matrix = matrixbytes(-15, 16, 3 * kOne / 2, -kOne / 2, kOne / 4, -10001)}.tag(),
+         {7 * 3 * kOne / 2, -7 * kOne / 2, 7 * kOne / 4, -70007, -15, 16}},
+        {"PlaceObject", 20, swfb::tag(4, Writer().u16(1).u16(9).raw(matrixbytes(40, 40, 2 * kOne, 2 * kOne)).take()),
+         {40 * kOne, 40 * kOne, 0, 0, 40, 40}},
+        {"a bitmap", 20, swfb::place2(2, 2, 200, 300, 3 * kOne), {}},
+        {"ratio 1", 1, swfb::place2(1, 3, 200, 300, 3 * kOne), {}},
+    };
+    for (const auto& c : cases) {
+        clearres();
+        IDS[1].Kind = IDKIND_SHAPE;
+        IDS[2].Kind = IDKIND_BITMAP;
+        CCparams.Sha_ForceCCR = c.ratio;
+        const Bytes out = write(*parse<Tswftag_placeobject_opt>(c.in));
+        if (c.want.empty()) {
+            EXPECT_EQ(out, c.in) << c.what;
+            continue;
+        }
+        const MATRIX m = writtenmatrix(out);
+        EXPECT_EQ(m.HasScale, 1) << c.what;
+        EXPECT_EQ(std::vector<int32_t>({m.ScaleX, m.ScaleY, m.HasRotate ? m.RotateSkew0 : 0,
+                                        m.HasRotate ? m.RotateSkew1 : 0, m.TranslateX, m.TranslateY}),
+                  c.want)
+            << c.what;
+    }
 }
 
 TEST_F(PlaceTest, DividedShapePlacedWithoutMatrixGetsOneOfScaleK) {
