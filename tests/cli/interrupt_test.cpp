@@ -23,11 +23,6 @@ namespace {
 using namespace std::chrono_literals;
 using Tclock = std::chrono::steady_clock;
 
-std::string slurp(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), {});
-}
-
 // A zombie left to a parent that does not reap counts as gone.
 bool alive(pid_t pid) {
     if (kill(pid, 0) != 0) return false;

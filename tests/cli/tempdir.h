@@ -1,10 +1,12 @@
 // A scratch directory for one test, removed with everything in it.
 #pragma once
 #include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -52,4 +54,25 @@ inline pid_t spawnwithfiles(std::vector<std::string> args, const std::string& ou
     argv.push_back(nullptr);
     execv(argv[0], argv.data());
     _exit(127);
+}
+
+inline std::string slurp(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), {});
+}
+
+struct Ran {
+    int status = -1;  // -1 when ended by a signal
+    std::string out, err;
+};
+
+// Runs argv to its end in folder cwd (when given), stdout and stderr apart.
+inline Ran run(const Ttempdir& t, const std::vector<std::string>& argv, const std::string& cwd = "") {
+    const std::string out = t / "stdout", err = t / "stderr";
+    int status = 0;
+    waitpid(spawnwithfiles(argv, out, err, cwd), &status, 0);
+    Ran r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out), slurp(err)};
+    std::filesystem::remove(out);
+    std::filesystem::remove(err);
+    return r;
 }
