@@ -10,30 +10,20 @@
 #include <string>
 #include <vector>
 
+#include "support/enginerun.h"
 #include "support/swfbuilder.h"
 
-class Ttempdir {
+class Ttempdir : public swfb::Scratchdir {
 public:
-    Ttempdir() {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "swcli-XXXXXX").string();
-        path_ = mkdtemp(tmpl.data()) ? tmpl : "";
-    }
-    ~Ttempdir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    const std::string& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+    Ttempdir() : Scratchdir("swcli") {}
+    std::string path() const { return Scratchdir::path().substr(0, Scratchdir::path().size() - 1); }
+    std::string operator/(const std::string& name) const { return file(name); }
     // Writes bytes to name (directories created), returns the full path.
     std::string put(const std::string& name, const swfb::Bytes& data = {}) const {
-        std::filesystem::path p = std::filesystem::path(path_) / name;
-        std::filesystem::create_directories(p.parent_path());
-        swfb::writefile(p.string(), data);
-        return p.string();
+        std::filesystem::create_directories(std::filesystem::path(file(name)).parent_path());
+        swfb::writefile(file(name), data);
+        return file(name);
     }
-
-private:
-    std::string path_;
 };
 
 // Starts the program args[0] with stdout and stderr in the files out and err,

@@ -15,16 +15,7 @@ using namespace pascal_com;
 
 namespace {
 
-Bytes movie(const std::vector<Bytes>& t, uint8_t version = 10, char sig = 'F') {
-    swfb::Movie m;
-    m.version = version;
-    m.tags = t;
-    return swfb::build(m, sig);
-}
-
-uint32_t le32(const Bytes& b, size_t at) {
-    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24;
-}
+using swfb::le32;
 
 // Size of the header from the signature through FrameCount.
 size_t headersize(const Bytes& fws) { return 8 + (5 + 4 * (fws[8] >> 3) + 7) / 8 + 4; }

@@ -26,15 +26,7 @@ void recorder(int kind, int code, void* a, void* b) {
     if (CCthisindex == cancelat && position() < 100) CancelProc();
 }
 
-Bytes movie(const std::vector<Bytes>& t) {
-    swfb::Movie m;
-    m.tags = t;
-    return swfb::build(m);
-}
-
-uint32_t le32(const Bytes& b, size_t at) {
-    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24;
-}
+using swfb::le32;
 
 }  // namespace
 
@@ -107,10 +99,8 @@ TEST_F(EngineState, ReadProgressFollowsTheOffset) {
     }
     EXPECT_EQ(calls[0].index, 0);
     EXPECT_EQ(calls[2].index, 3);
-    EXPECT_EQ(calls[3].kind, 2);  // the closing report
-    EXPECT_EQ(calls[3].index, 4);
-    EXPECT_EQ(calls[3].position, 100);
-    EXPECT_EQ(position(), 100);
+    // The closing report.
+    EXPECT_EQ((std::array{calls[3].kind, calls[3].index, calls[3].position, position()}), (std::array{2, 4, 100, 100}));
 }
 
 TEST_F(EngineState, WriteProgressFollowsTheIndexAndSkipsCountNothing) {
@@ -123,11 +113,8 @@ TEST_F(EngineState, WriteProgressFollowsTheIndexAndSkipsCountNothing) {
     EXPECT_EQ(swfb::inflatemovie(out), in);
     ASSERT_EQ(calls.size(), 3u);  // two DoActions, the closing report; not the skipped tables
     EXPECT_EQ(calls[0].position, 0);
-    EXPECT_EQ(calls[1].index, 3);
-    EXPECT_EQ(calls[1].position, 3 * 100 / 4);
-    EXPECT_EQ(calls[2].kind, 2);
-    EXPECT_EQ(calls[2].index, 4);
-    EXPECT_EQ(calls[2].position, 100);
+    EXPECT_EQ((std::array{calls[1].index, calls[1].position}), (std::array{3, 75}));
+    EXPECT_EQ((std::array{calls[2].kind, calls[2].index, calls[2].position}), (std::array{2, 4, 100}));
     const Trlist* r = getresourcelist();
     EXPECT_EQ(r[KIND_AS].dstsize, int(2 * (action(1).size() - 2)));
     EXPECT_EQ(r[KIND_IMAGE].dstsize, 0);
@@ -225,13 +212,14 @@ TEST_F(FileUtil, Dump2FileReadsARange) {
     std::string p = dir.file("f");
     swfb::writefile(p, bytes("0123456789"));
     unsigned char* a = nullptr;
-    ASSERT_TRUE(dump2file(p.c_str(), a, 0, 0));
-    EXPECT_EQ(Bytes(a, a + length(a)), bytes("0123456789"));
-    ASSERT_TRUE(dump2file(p.c_str(), a, 3, 0));
-    EXPECT_EQ(Bytes(a, a + length(a)), bytes("3456789"));
-    ASSERT_TRUE(dump2file(p.c_str(), a, 2, 4));
-    EXPECT_EQ(Bytes(a, a + length(a)), bytes("2345"));
-    EXPECT_FALSE(dump2file(p.c_str(), a, 8, 4));  // past the end
+    const struct {
+        int from, count;
+        const char* got;  // nullptr: refused, past the end
+    } rows[] = {{0, 0, "0123456789"}, {3, 0, "3456789"}, {2, 4, "2345"}, {8, 4, nullptr}};
+    for (const auto& r : rows) {
+        ASSERT_EQ(dump2file(p.c_str(), a, r.from, r.count), r.got != nullptr) << r.from;
+        if (r.got) EXPECT_EQ(Bytes(a, a + length(a)), bytes(r.got));
+    }
     EXPECT_FALSE(dump2file(dir.file("missing").c_str(), a, 0, 0));
     EXPECT_FALSE(dump2file(dir.path().c_str(), a, 0, 0));
     int fd = open(p.c_str(), O_RDONLY);

@@ -22,7 +22,7 @@ using namespace pascal_com;
 
 namespace {
 
-Bytes movie(const std::vector<Bytes>& t, int32_t w = 550 * 20, int32_t h = 400 * 20) {
+Bytes stage(const std::vector<Bytes>& t, int32_t w, int32_t h) {
     swfb::Movie m;
     m.width = w;
     m.height = h;
@@ -77,7 +77,8 @@ TEST_F(Pipeline, ToolsFolderHoldingTheProgramsIsUsed) {
         std::ofstream(dir.file(name)) << "#!/bin/sh\n";
         chmod(dir.file(name).c_str(), 0755);
     }
-    std::string tools = dir.path();  // no trailing slash: one is added
+    std::string tools = dir.path();
+    tools.pop_back();  // without the trailing slash: one is added
     appinit(tools.c_str(), "");
     EXPECT_EQ(std::string(CClame), tools + "/lame");
     EXPECT_EQ(std::string(CCffmpeg), tools + "/ffmpeg");
@@ -90,7 +91,7 @@ TEST_F(Pipeline, ToolsFolderHoldingTheProgramsIsUsed) {
 }
 
 TEST_F(Pipeline, StageRatios) {
-    load(movie({swfb::showframe()}, 800 * 20, 600 * 20));
+    load(stage({swfb::showframe()}, 800 * 20, 600 * 20));
     EXPECT_EQ(Csrcx, 800);
     EXPECT_EQ(Csrcy, 600);
     const int rows[][4] = {{0, 0, 100, 100}, {400, 0, 50, 100}, {0, 900, 100, 150}};
@@ -100,7 +101,7 @@ TEST_F(Pipeline, StageRatios) {
             << r[0] << " x " << r[1];
     }
     // A stage without width gives nothing to divide by.
-    load(movie({swfb::showframe()}, 0, 10), "flat.swf");
+    load(stage({swfb::showframe()}, 0, 10), "flat.swf");
     EXPECT_EQ(Csrcx, 0);
     five_allimgsetratodef(400, 0);
     EXPECT_EQ(RatoImageSizeX, 1.0);

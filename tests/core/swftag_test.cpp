@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <vector>
 
 #include "core/swftag.h"
@@ -81,19 +82,15 @@ TEST(TagHeader, ShortAndLongFormsAsRead) {
     Bytes longer = swfb::tag(12, seq(10), true);
     file.insert(file.end(), longer.begin(), longer.end());
     Data d(file);
-    Tswftag a(d.p, 0);
-    EXPECT_EQ(a.tagcode, 9);
-    EXPECT_EQ(a.headlen, 2u);
-    EXPECT_EQ(a.taglen, 5u);
-    EXPECT_EQ(a.spriteref, -1);
-    EXPECT_EQ(a.keepraw, 0);
+    Tswftag a(d.p, 0), b(d.p, 5);
+    // code, header, tag length, spriteref, keepraw
+    EXPECT_EQ((std::array<int64_t, 5>{a.tagcode, a.headlen, a.taglen, a.spriteref, a.keepraw}),
+              (std::array<int64_t, 5>{9, 2, 5, -1, 0}));
+    EXPECT_EQ((std::array<int64_t, 5>{b.tagcode, b.headlen, b.taglen, b.spriteref, b.keepraw}),
+              (std::array<int64_t, 5>{12, 6, 16, -1, 0}));
     EXPECT_EQ(body(a), (Bytes{1, 2, 3}));
     EXPECT_EQ(a.parsebuf, a.rawbody);
     EXPECT_EQ(a.parsepos, 0u);
-    Tswftag b(d.p, 5);
-    EXPECT_EQ(b.tagcode, 12);
-    EXPECT_EQ(b.headlen, 6u);
-    EXPECT_EQ(b.taglen, 16u);
     EXPECT_EQ(body(b), seq(10));
 }
 
