@@ -142,16 +142,12 @@ TEST(CliOptions, RangesAreEnforcedAtBothEnds) {
 }
 
 TEST(CliOptions, MalformedLinesAreUsageErrors) {
-    EXPECT_FALSE(parse({"--shape-ratio", "12x", "f"}).ok);
-    EXPECT_FALSE(parse({"--shape-ratio", "", "f"}).ok);
-    EXPECT_FALSE(parse({"--shape-ratio", "99999999999999999999", "f"}).ok);
-    EXPECT_FALSE(parse({"f", "--shape-ratio"}).ok);
-    EXPECT_FALSE(parse({"--json=1", "f"}).ok);
-    EXPECT_FALSE(parse({"--nonsense", "f"}).ok);
-    EXPECT_FALSE(parse({"-x", "f"}).ok);
-    EXPECT_FALSE(parse({"-qv", "f"}).ok);
-    EXPECT_FALSE(parse({"-q", "-v", "f"}).ok);
-    EXPECT_FALSE(parse({"-o", "", "f"}).ok);
+    const std::vector<std::initializer_list<const char*>> bad = {
+        {"--shape-ratio", "12x", "f"}, {"--shape-ratio", "", "f"}, {"--shape-ratio", "99999999999999999999", "f"},
+        {"f", "--shape-ratio"},        {"--json=1", "f"},          {"--nonsense", "f"},
+        {"-x", "f"},                   {"-qv", "f"},               {"-q", "-v", "f"},
+        {"-o", "", "f"}};
+    for (const auto& args : bad) EXPECT_FALSE(parse(args).ok) << *args.begin();
     Parsed none = parse({"--json"});
     EXPECT_FALSE(none.ok);
     EXPECT_NE(none.error.find("no input"), std::string::npos);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "support/enginerun.h"
+#include "support/process.h"
 #include "support/swfbuilder.h"
 
 class Ttempdir : public swfb::Scratchdir {
@@ -46,10 +47,7 @@ inline pid_t spawnwithfiles(std::vector<std::string> args, const std::string& ou
     _exit(127);
 }
 
-inline std::string slurp(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), {});
-}
+using swfb::slurp;
 
 struct Ran {
     int status = -1;  // -1 when ended by a signal

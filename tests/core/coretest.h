@@ -44,15 +44,6 @@ protected:
         two_readfile(p.c_str());
         return p;
     }
-    // Body bytes of the loaded tags, in list order.
-    std::vector<swfb::Bytes> loadedbodies() const {
-        std::vector<swfb::Bytes> out;
-        for (int i = 0; i < tagcount(); ++i) {
-            const Tswftag* t = tags[i];
-            out.emplace_back(t->rawbody, t->rawbody + pascal_com::length(t->rawbody));
-        }
-        return out;
-    }
     std::vector<int> loadedcodes() const {
         std::vector<int> out;
         for (int i = 0; i < tagcount(); ++i) out.push_back(tags[i]->tagcode);

@@ -15,6 +15,7 @@
 #include <tuple>
 
 #include "coretest.h"
+#include "support/process.h"
 #include "settings/effective.h"
 
 using swfb::Bytes;
@@ -30,23 +31,11 @@ Bytes stage(const std::vector<Bytes>& t, int32_t w, int32_t h) {
     return swfb::build(m);
 }
 
-std::string slurp(const std::string& p) {
-    std::ifstream f(p);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
+using swfb::slurp;
 
-// Whether pid ends within two seconds; a zombie that init has not reaped yet counts as ended.
+// Whether pid ends within two seconds.
 bool endsoon(pid_t pid) {
-    for (int i = 0; i < 200; ++i) {
-        if (kill(pid, 0) != 0) return true;
-        const std::string stat = slurp("/proc/" + std::to_string(pid) + "/stat");
-        const size_t paren = stat.rfind(')');
-        if (paren != std::string::npos && paren + 2 < stat.size() && stat[paren + 2] == 'Z') return true;
-        usleep(10000);
-    }
-    return false;
+    return swfb::waitfor([&] { return !swfb::alive(pid); }, std::chrono::seconds(2));
 }
 
 }  // namespace
