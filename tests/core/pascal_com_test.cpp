@@ -50,16 +50,6 @@ TEST(DynamicArray, RecordArraysUseTheGivenElementSize) {
     EXPECT_EQ(r, nullptr);
 }
 
-TEST(DynamicArray, OneByOneGrowthKeepsContents) {
-    unsigned char* a = nullptr;
-    for (int i = 0; i < 100000; ++i) {
-        setlength(a, 1, size_t(i) + 1);
-        a[i] = uint8_t(i * 7);
-    }
-    for (int i = 0; i < 100000; i += 997) ASSERT_EQ(a[i], uint8_t(i * 7));
-    freearray(a);
-}
-
 TEST(DynamicArray, ImpossibleSizeThrowsInsteadOfWrapping) {
     unsigned char* a = nullptr;
     setlength(a, 1, 4);
