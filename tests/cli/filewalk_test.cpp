@@ -7,16 +7,10 @@
 #include "tempdir.h"
 
 TEST(CliFileWalk, RecognisesMovieNames) {
-    EXPECT_TRUE(ismoviename("a.swf"));
-    EXPECT_TRUE(ismoviename("A.SwF"));
-    EXPECT_TRUE(ismoviename("b.EXE"));
-    EXPECT_FALSE(ismoviename(".swf"));
-    EXPECT_FALSE(ismoviename("a.swf.txt"));
-    EXPECT_FALSE(ismoviename("aswf"));
-    EXPECT_TRUE(iscompressedname("m_compressed.swf"));
-    EXPECT_TRUE(iscompressedname("m_compressed12.SWF"));
-    EXPECT_FALSE(iscompressedname("m_compressedx.swf"));
-    EXPECT_FALSE(iscompressedname("compressed.swf"));
+    for (const char* yes : {"a.swf", "A.SwF", "b.EXE"}) EXPECT_TRUE(ismoviename(yes)) << yes;
+    for (const char* no : {".swf", "a.swf.txt", "aswf"}) EXPECT_FALSE(ismoviename(no)) << no;
+    for (const char* yes : {"m_compressed.swf", "m_compressed12.SWF"}) EXPECT_TRUE(iscompressedname(yes)) << yes;
+    for (const char* no : {"m_compressedx.swf", "compressed.swf"}) EXPECT_FALSE(iscompressedname(no)) << no;
 }
 
 TEST(CliFileWalk, WalksRecursivelyInSortedOrderAndSkipsEarlierOutput) {

@@ -23,27 +23,8 @@ namespace {
 using namespace std::chrono_literals;
 using Tclock = std::chrono::steady_clock;
 
-std::string slurp(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), {});
-}
-
-// A zombie left to a parent that does not reap counts as gone.
-bool alive(pid_t pid) {
-    if (kill(pid, 0) != 0) return false;
-    const std::string stat = slurp("/proc/" + std::to_string(pid) + "/stat");
-    const size_t paren = stat.rfind(')');
-    return paren == std::string::npos || paren + 2 >= stat.size() || stat[paren + 2] != 'Z';
-}
-
-bool waitfor(const std::function<bool()>& what, std::chrono::milliseconds limit) {
-    const auto end = Tclock::now() + limit;
-    while (!what()) {
-        if (Tclock::now() >= end) return false;
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
-}
+using swfb::alive;
+using swfb::waitfor;
 
 // Exit status (1000 + the signal for a death by signal), or -1 when pid has
 // not ended within limit (it is then killed).

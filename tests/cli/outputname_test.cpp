@@ -19,14 +19,8 @@ TEST(CliOutputName, SplitsAtTheLastSlashAndTheLastDot) {
 }
 
 TEST(CliOutputName, ExeFlagIsSetUnlessTheExtensionIsSwf) {
-    EXPECT_EQ(exeflag("movie.swf"), 0);
-    EXPECT_EQ(exeflag("movie.SWF"), 0);
-    EXPECT_EQ(exeflag("x/movie.sWf"), 0);
-    EXPECT_EQ(exeflag("game.exe"), 1);
-    EXPECT_EQ(exeflag("game.EXE"), 1);
-    EXPECT_EQ(exeflag("swf"), 1) << "no extension";
-    EXPECT_EQ(exeflag("a.swf/game"), 1);
-    EXPECT_EQ(exeflag("movie.swf.bak"), 1);
+    for (const char* swf : {"movie.swf", "movie.SWF", "x/movie.sWf"}) EXPECT_EQ(exeflag(swf), 0) << swf;
+    for (const char* exe : {"game.exe", "game.EXE", "swf", "a.swf/game", "movie.swf.bak"}) EXPECT_EQ(exeflag(exe), 1) << exe;
 }
 
 TEST(CliOutputName, KeepsTheExtensionsCaseAndCountsPastTakenNames) {

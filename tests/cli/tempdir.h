@@ -1,37 +1,30 @@
 // A scratch directory for one test, removed with everything in it.
 #pragma once
 #include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "support/enginerun.h"
+#include "support/process.h"
 #include "support/swfbuilder.h"
 
-class Ttempdir {
+class Ttempdir : public swfb::Scratchdir {
 public:
-    Ttempdir() {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "swcli-XXXXXX").string();
-        path_ = mkdtemp(tmpl.data()) ? tmpl : "";
-    }
-    ~Ttempdir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    const std::string& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+    Ttempdir() : Scratchdir("swcli") {}
+    std::string path() const { return Scratchdir::path().substr(0, Scratchdir::path().size() - 1); }
+    std::string operator/(const std::string& name) const { return file(name); }
     // Writes bytes to name (directories created), returns the full path.
     std::string put(const std::string& name, const swfb::Bytes& data = {}) const {
-        std::filesystem::path p = std::filesystem::path(path_) / name;
-        std::filesystem::create_directories(p.parent_path());
-        swfb::writefile(p.string(), data);
-        return p.string();
+        std::filesystem::create_directories(std::filesystem::path(file(name)).parent_path());
+        swfb::writefile(file(name), data);
+        return file(name);
     }
-
-private:
-    std::string path_;
 };
 
 // Starts the program args[0] with stdout and stderr in the files out and err,
@@ -52,4 +45,22 @@ inline pid_t spawnwithfiles(std::vector<std::string> args, const std::string& ou
     argv.push_back(nullptr);
     execv(argv[0], argv.data());
     _exit(127);
+}
+
+using swfb::slurp;
+
+struct Ran {
+    int status = -1;  // -1 when ended by a signal
+    std::string out, err;
+};
+
+// Runs argv to its end in folder cwd (when given), stdout and stderr apart.
+inline Ran run(const Ttempdir& t, const std::vector<std::string>& argv, const std::string& cwd = "") {
+    const std::string out = t / "stdout", err = t / "stderr";
+    int status = 0;
+    waitpid(spawnwithfiles(argv, out, err, cwd), &status, 0);
+    Ran r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out), slurp(err)};
+    std::filesystem::remove(out);
+    std::filesystem::remove(err);
+    return r;
 }

@@ -32,27 +32,10 @@ size_t count(const std::string& text, const std::string& what) {
     return n;
 }
 
-struct Ran {
-    int status = -1;
-    std::string out, err;
-};
-
 // The CLI run in folder cwd; stdout and stderr apart.
 Ran runcli(const Ttempdir& t, const std::string& cwd, std::vector<std::string> args) {
     args.insert(args.begin(), SHRINKWELL_CLI);
-    const std::string out = t / "stdout", err = t / "stderr";
-    const pid_t pid = spawnwithfiles(args, out, err, cwd);
-    Ran r;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    auto slurp = [](const std::string& path) {
-        std::ifstream f(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(f), {});
-    };
-    r.out = slurp(out);
-    r.err = slurp(err);
-    return r;
+    return run(t, args, cwd);
 }
 
 // A movie with ADPCM sound 1 that any working encoder makes smaller.
@@ -114,8 +97,7 @@ TEST(ScratchFolder, ARelativeRootStartingWithADashStillReachesTheEncoder) {
     long source = 0, dest = 0;
     ASSERT_EQ(std::sscanf(r.out.c_str() + at, "\"Sound\":{\"count\":1,\"source\":%ld,\"dest\":%ld", &source, &dest), 2);
     EXPECT_LT(dest, source / 2) << r.out;
-    std::ifstream f(t / "read");
-    const std::string read((std::istreambuf_iterator<char>(f)), {});
+    const std::string read = slurp(t / "read");
     EXPECT_EQ(count(read, "\n"), 2u) << read;
     EXPECT_EQ(count(read, "\n" + (t / "-x/cli-")) + (read.rfind(t / "-x/cli-", 0) == 0), 2u)
         << "absolute names: " << read;
@@ -162,21 +144,9 @@ TEST(ToolNotes, TheCliSaysSoOnceForAllItsMovies) {
     t.put("in/a.swf", video);
     t.put("in/b.swf", video);
     std::filesystem::create_directories(t / "empty");
-    const std::string out = t / "stdout";
-    pid_t pid = fork();
-    if (pid == 0) {
-        int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(o, 1);
-        dup2(o, 2);
-        setenv("PATH", (t / "empty").c_str(), 1);
-        execl(SHRINKWELL_CLI, SHRINKWELL_CLI, "--tmp", (t / "scratch").c_str(), "--tools", (t / "empty").c_str(),
-              "-o", (t / "out").c_str(), (t / "in").c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    std::ifstream f(out);
-    const std::string text((std::istreambuf_iterator<char>(f)), {});
+    const Ran r = run(t, {"/usr/bin/env", "PATH=" + (t / "empty"), SHRINKWELL_CLI, "--tmp", t / "scratch", "--tools",
+                          t / "empty", "-o", t / "out", t / "in"});
+    const std::string text = r.out + r.err;
     EXPECT_EQ(count(text, "ffmpeg was not found"), 1u) << text;
     EXPECT_NE(text.find("videos of 2 movies"), std::string::npos) << text;
     EXPECT_EQ(count(text, "lame"), 0u) << "no movie has sound: " << text;

@@ -9,26 +9,11 @@
 
 #include "pipeline/tagsmith.h"
 #include "core/swftag.h"
+#include "support/enginerun.h"
 #include "support/swfbuilder.h"
 #include "vector/registry.h"
 
-class TempDir {
-public:
-    TempDir() {
-        std::string t = (std::filesystem::temp_directory_path() / "tagsmith-XXXXXX").string();
-        if (!mkdtemp(t.data())) throw std::runtime_error("mkdtemp");
-        path_ = t;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
+using TempDir = swfb::Scratchdir;  // path() ends with '/'
 
 class EngineTest : public ::testing::Test {
 protected:
@@ -45,15 +30,6 @@ protected:
         two_readfile(p.c_str());
         return p;
     }
-    // Body bytes of the loaded tags, in list order.
-    std::vector<swfb::Bytes> loadedbodies() const {
-        std::vector<swfb::Bytes> out;
-        for (int i = 0; i < tagcount(); ++i) {
-            const Tswftag* t = tags[i];
-            out.emplace_back(t->rawbody, t->rawbody + pascal_com::length(t->rawbody));
-        }
-        return out;
-    }
     std::vector<int> loadedcodes() const {
         std::vector<int> out;
         for (int i = 0; i < tagcount(); ++i) out.push_back(tags[i]->tagcode);
@@ -63,6 +39,13 @@ protected:
 
     TempDir dir;
 };
+
+inline swfb::Bytes movie(const std::vector<swfb::Bytes>& t, uint8_t version = 10, char sig = 'F') {
+    swfb::Movie m;
+    m.version = version;
+    m.tags = t;
+    return swfb::build(m, sig);
+}
 
 // Plain tags that no tag class rebuilds, so they come back byte for byte.
 inline swfb::Bytes action(uint8_t n, size_t size = 3) {

@@ -60,7 +60,7 @@ bool plaincode(int code) {
     return known[code] = plain;
 }
 
-uint32_t le32(const Bytes& b, size_t at) { return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24; }
+using swfb::le32;
 
 // Signature through FrameCount.
 size_t headerlength(const Bytes& fws) {

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -11,8 +12,10 @@
 #include <random>
 #include <sstream>
 #include <thread>
+#include <tuple>
 
 #include "coretest.h"
+#include "support/process.h"
 #include "settings/effective.h"
 
 using swfb::Bytes;
@@ -20,7 +23,7 @@ using namespace pascal_com;
 
 namespace {
 
-Bytes movie(const std::vector<Bytes>& t, int32_t w = 550 * 20, int32_t h = 400 * 20) {
+Bytes stage(const std::vector<Bytes>& t, int32_t w, int32_t h) {
     swfb::Movie m;
     m.width = w;
     m.height = h;
@@ -28,23 +31,11 @@ Bytes movie(const std::vector<Bytes>& t, int32_t w = 550 * 20, int32_t h = 400 *
     return swfb::build(m);
 }
 
-std::string slurp(const std::string& p) {
-    std::ifstream f(p);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
+using swfb::slurp;
 
-// Whether pid ends within two seconds; a zombie that init has not reaped yet counts as ended.
+// Whether pid ends within two seconds.
 bool endsoon(pid_t pid) {
-    for (int i = 0; i < 200; ++i) {
-        if (kill(pid, 0) != 0) return true;
-        const std::string stat = slurp("/proc/" + std::to_string(pid) + "/stat");
-        const size_t paren = stat.rfind(')');
-        if (paren != std::string::npos && paren + 2 < stat.size() && stat[paren + 2] == 'Z') return true;
-        usleep(10000);
-    }
-    return false;
+    return swfb::waitfor([&] { return !swfb::alive(pid); }, std::chrono::seconds(2));
 }
 
 }  // namespace
@@ -75,7 +66,8 @@ TEST_F(Pipeline, ToolsFolderHoldingTheProgramsIsUsed) {
         std::ofstream(dir.file(name)) << "#!/bin/sh\n";
         chmod(dir.file(name).c_str(), 0755);
     }
-    std::string tools = dir.path();  // no trailing slash: one is added
+    std::string tools = dir.path();
+    tools.pop_back();  // without the trailing slash: one is added
     appinit(tools.c_str(), "");
     EXPECT_EQ(std::string(CClame), tools + "/lame");
     EXPECT_EQ(std::string(CCffmpeg), tools + "/ffmpeg");
@@ -88,19 +80,17 @@ TEST_F(Pipeline, ToolsFolderHoldingTheProgramsIsUsed) {
 }
 
 TEST_F(Pipeline, StageRatios) {
-    load(movie({swfb::showframe()}, 800 * 20, 600 * 20));
+    load(stage({swfb::showframe()}, 800 * 20, 600 * 20));
     EXPECT_EQ(Csrcx, 800);
     EXPECT_EQ(Csrcy, 600);
-    five_allimgsetratodef(0, 0);
-    EXPECT_EQ(RatoImageSizeX, 1.0);
-    EXPECT_EQ(RatoImageSizeY, 1.0);
-    five_allimgsetratodef(400, 0);
-    EXPECT_EQ(RatoImageSizeX, 0.5);
-    EXPECT_EQ(RatoImageSizeY, 1.0);
-    five_allimgsetratodef(0, 900);
-    EXPECT_EQ(RatoImageSizeY, 1.5);
+    const int rows[][4] = {{0, 0, 100, 100}, {400, 0, 50, 100}, {0, 900, 100, 150}};
+    for (const auto& r : rows) {
+        five_allimgsetratodef(r[0], r[1]);
+        EXPECT_EQ((std::array{RatoImageSizeX * 100, RatoImageSizeY * 100}), (std::array<double, 2>{double(r[2]), double(r[3])}))
+            << r[0] << " x " << r[1];
+    }
     // A stage without width gives nothing to divide by.
-    load(movie({swfb::showframe()}, 0, 10), "flat.swf");
+    load(stage({swfb::showframe()}, 0, 10), "flat.swf");
     EXPECT_EQ(Csrcx, 0);
     five_allimgsetratodef(400, 0);
     EXPECT_EQ(RatoImageSizeX, 1.0);
@@ -184,6 +174,14 @@ TEST_F(Pipeline, ExistingOutputIsReplaced) {
 }
 
 TEST_F(Pipeline, FilesThatCannotBeReadSayWhy) {
+    dooptimize(out().c_str(), 0);  // a write without a read
+    EXPECT_FALSE(exists(out()));
+    EXPECT_NE(err(), "");
+    load(movie({action(1)}));
+    dooptimize(nullptr, 0);
+    EXPECT_NE(err(), "");
+    dooptimize(out().c_str(), 0);  // the file was released by the failed call
+    EXPECT_FALSE(exists(out()));
     two_readfile(dir.file("missing.swf").c_str());
     EXPECT_FALSE(fileloaded());
     EXPECT_EQ(err(), "cannot open the file");
@@ -208,17 +206,6 @@ TEST_F(Pipeline, FilesThatCannotBeReadSayWhy) {
     EXPECT_EQ(err(), "");
 }
 
-TEST_F(Pipeline, WriteWithoutAReadFails) {
-    dooptimize(out().c_str(), 0);
-    EXPECT_FALSE(exists(out()));
-    EXPECT_NE(err(), "");
-    load(movie({action(1)}));
-    dooptimize(nullptr, 0);
-    EXPECT_NE(err(), "");
-    dooptimize(out().c_str(), 0);  // the file was released by the failed call
-    EXPECT_FALSE(exists(out()));
-}
-
 TEST_F(Pipeline, OptfileWritesAPlainMovieWithDefaults) {
     CCparams.Img_Aio = 3;
     CCparams.Img_ForceZip = 30;
@@ -230,13 +217,10 @@ TEST_F(Pipeline, OptfileWritesAPlainMovieWithDefaults) {
     std::string src = dir.file("in.exe");
     swfb::writefile(src, swfb::projector(stub, m));
     optfile(src.c_str(), out().c_str());
-    EXPECT_EQ(CCparams.Img_Aio, 0);
-    EXPECT_EQ(CCparams.Img_ForceZip, 0);
-    EXPECT_EQ(CCparams.Sha_ForceCCR, 20);
-    EXPECT_EQ(CCparams.Img_CustomPV, 75);
-    EXPECT_EQ(CCparams.Skip_Sound, 1);  // left as it was
-    EXPECT_EQ(Csrcfilesize, 12345);
-    EXPECT_EQ(Cdstfilesize, 678);
+    // Skip_Sound and the sizes are left as they were.
+    EXPECT_EQ((std::array<int64_t, 7>{CCparams.Img_Aio, CCparams.Img_ForceZip, CCparams.Sha_ForceCCR, CCparams.Img_CustomPV,
+                                      CCparams.Skip_Sound, Csrcfilesize, Cdstfilesize}),
+              (std::array<int64_t, 7>{0, 0, 20, 75, 1, 12345, 678}));
     ASSERT_TRUE(exists(out()));
     EXPECT_EQ(swfb::inflatemovie(swfb::readfile(out())), m);
     EXPECT_EQ(tagcount(), 0);
@@ -272,6 +256,10 @@ TEST_F(Launcher, SpacesSplitArgumentsWithoutEmptyOnes) {
     EXPECT_EQ(shellexecute_wait(s.c_str(), nullptr), 3);
     EXPECT_EQ(shellexecute_wait(s.c_str(), "--quiet -b 32 in.wav 'out file.mp3'"), 3);
     EXPECT_EQ(slurp(args()), "--quiet\n-b\n32\nin.wav\n'out\nfile.mp3'\n");
+    // An argument list keeps spaces and quotes.
+    EXPECT_EQ(shellexecute_argv(s, {"-b", "32", "in file.wav", "", "it's \"x\""}, 0), 3);
+    EXPECT_EQ(slurp(args()), "-b\n32\nin file.wav\n\nit's \"x\"\n");
+    EXPECT_EQ(shellexecute_argv("", {}, 0), -1);
 }
 
 TEST_F(Launcher, ArgumentCountAndLineLengthAreBounded) {
@@ -304,13 +292,6 @@ TEST_F(Launcher, SearchPathAndMissingPrograms) {
     // Not a program at all.
     EXPECT_NE(shellexecute_wait(dir.path().c_str(), ""), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(20));
-}
-
-TEST_F(Launcher, ArgumentListKeepsSpacesAndQuotes) {
-    std::string s = script();
-    EXPECT_EQ(shellexecute_argv(s, {"-b", "32", "in file.wav", "", "it's \"x\""}, 0), 3);
-    EXPECT_EQ(slurp(args()), "-b\n32\nin file.wav\n\nit's \"x\"\n");
-    EXPECT_EQ(shellexecute_argv("", {}, 0), -1);
 }
 
 TEST_F(Launcher, HangingProgramIsStoppedWithItsChildren) {
@@ -433,18 +414,10 @@ TEST_F(Pipeline, LevelValuesAreWhatTheTagClassesUse) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.img);
         Tparams p{};
-        p.Img_Aio = c.img;
-        p.Img_CustomPV = c.custompv;
-        p.Audio_q = c.audio;
-        p.Audio_s = c.s;
-        p.Audio_b = c.b;
-        p.Video_q = c.video;
-        p.Video_CB = c.cb;
+        std::tie(p.Img_Aio, p.Img_CustomPV, p.Audio_q, p.Audio_s, p.Audio_b, p.Video_q, p.Video_CB) =
+            std::tie(c.img, c.custompv, c.audio, c.s, c.b, c.video, c.cb);
         const Tlevelvalues v = levelvalues(p);
-        EXPECT_EQ(v.jpegquality, c.quality);
-        EXPECT_EQ(v.soundok != 0, c.hz != 0);
-        EXPECT_EQ(v.soundhz, c.hz);
-        EXPECT_EQ(v.soundkbps, c.kbps);
-        EXPECT_EQ(v.videokbps, c.videokbps);
+        EXPECT_EQ((std::array{v.jpegquality, int(v.soundok != 0), v.soundhz, v.soundkbps, v.videokbps}),
+                  (std::array{c.quality, int(c.hz != 0), c.hz, c.kbps, c.videokbps}));
     }
 }

@@ -165,10 +165,7 @@ TEST(ColorTransform, WidthComesFromTheValuesAndAbsentTermsStayUntouched) {
     CXFORM back{};
     back.RedAddTerm = 77;
     in.r.CXFORMparse(back);
-    EXPECT_EQ(back.Nbits, 10);
-    EXPECT_EQ(back.RedMultTerm, 256);
-    EXPECT_EQ(back.GreenMultTerm, -3);
-    EXPECT_EQ(back.RedAddTerm, 77);
+    EXPECT_EQ((std::array{int32_t(back.Nbits), back.RedMultTerm, back.GreenMultTerm, back.RedAddTerm}), (std::array{10, 256, -3, 77}));
 
     CXFORMWITHALPHA a{};
     a.HasAddTerms = a.HasMultTerms = 1;
@@ -180,10 +177,8 @@ TEST(ColorTransform, WidthComesFromTheValuesAndAbsentTermsStayUntouched) {
     Reader ain(ab);
     CXFORMWITHALPHA aback{};
     ain.r.CXFORMWITHALPHAparse(aback);
-    EXPECT_EQ(aback.Nbits, 9);
-    EXPECT_EQ(aback.AlphaMultTerm, 128);
-    EXPECT_EQ(aback.AlphaAddTerm, -255);
-    EXPECT_EQ(aback.RedAddTerm, 5);
+    EXPECT_EQ((std::array{int32_t(aback.Nbits), aback.AlphaMultTerm, aback.AlphaAddTerm, aback.RedAddTerm}),
+              (std::array{9, 128, -255, 5}));
     EXPECT_EQ(ain.r.parsepos, ab.size());
 
     CXFORM none{};

@@ -79,15 +79,18 @@ Bytes mp3header(int version, int bitrateindex, int rateindex, bool padding, bool
             uint8_t(mono ? 0xC0 : 0x00)};
 }
 
+// By the header's version bits: 0 MPEG 2.5, 2 MPEG 2, 3 MPEG 1.
+static const int mp3rates[4][3] = {{11025, 12000, 8000}, {0, 0, 0}, {22050, 24000, 16000}, {44100, 48000, 32000}};
+static const int kbps1[16] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0};
+static const int kbps2[16] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0};
+
+static size_t mp3length(int v, int br, int ri, int pad) {
+    return size_t((v == 3 ? kbps1[br] * 144000 : kbps2[br] * 72000) / mp3rates[v][ri] + pad);
+}
+
 Bytes mp3frame(int version, int bitrateindex, int rateindex, bool padding, bool mono) {
-    static const int rates[3][3] = {{44100, 48000, 32000}, {22050, 24000, 16000}, {11025, 12000, 8000}};
-    static const int kbps1[16] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0};
-    static const int kbps2[16] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0};
-    const int row = version == 1 ? 0 : version == 2 ? 1 : 2;
-    const int kbps = version == 1 ? kbps1[bitrateindex] : kbps2[bitrateindex];
-    const int length = kbps * (version == 1 ? 144000 : 72000) / rates[row][rateindex] + (padding ? 1 : 0);
     Bytes f = mp3header(version, bitrateindex, rateindex, padding, mono);
-    f.resize(size_t(length), 0);
+    f.resize(mp3length(version == 1 ? 3 : version == 2 ? 2 : 0, bitrateindex, rateindex, padding), 0);
     return f;
 }
 
@@ -170,11 +173,8 @@ std::vector<Bytes> splitframes(const Bytes& data) {
     while (p + 4 <= data.size() && !(data[p] == 0xFF && (data[p + 1] & 0xE0) == 0xE0)) ++p;
     while (p + 4 <= data.size() && data[p] == 0xFF && (data[p + 1] & 0xE0) == 0xE0) {
         const int v = data[p + 1] >> 3 & 3, br = data[p + 2] >> 4, ri = data[p + 2] >> 2 & 3, pad = data[p + 2] >> 1 & 1;
-        static const int rates[4][3] = {{11025, 12000, 8000}, {0, 0, 0}, {22050, 24000, 16000}, {44100, 48000, 32000}};
-        static const int kbps1[16] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0};
-        static const int kbps2[16] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0};
         if (v == 1 || ri == 3 || br == 0 || br == 15) break;
-        const size_t len = size_t((v == 3 ? kbps1[br] * 144000 : kbps2[br] * 72000) / rates[v][ri] + pad);
+        const size_t len = mp3length(v, br, ri, pad);
         if (p + len > data.size()) break;
         frames.emplace_back(data.begin() + long(p), data.begin() + long(p + len));
         p += len;
@@ -190,22 +190,15 @@ std::vector<SoundTag> soundtags(const Bytes& file) {
         s.code = t.code;
         s.depth = t.depth;
         const Bytes& b = t.body;
-        if (t.code == 14 && b.size() >= 7) {
-            s.format = b[2] >> 4;
-            s.rate = b[2] >> 2 & 3;
-            s.size = b[2] >> 1 & 1;
-            s.type = b[2] & 1;
-            s.count = b[3] | b[4] << 8 | b[5] << 16 | uint32_t(b[6]) << 24;
-            s.data.assign(b.begin() + 7, b.end());
-        } else if ((t.code == 18 || t.code == 45) && b.size() >= 4) {
-            s.format = b[1] >> 4;
-            s.rate = b[1] >> 2 & 3;
-            s.size = b[1] >> 1 & 1;
-            s.type = b[1] & 1;
-            s.count = b[2] | b[3] << 8;
-            s.data = b;
-        } else {
-            s.data = b;
+        s.data = b;
+        const size_t at = t.code == 14 ? 2 : 1;  // the format byte
+        if (t.code != 19 && b.size() >= (t.code == 14 ? 7u : 4u)) {
+            s.format = b[at] >> 4;
+            s.rate = b[at] >> 2 & 3;
+            s.size = b[at] >> 1 & 1;
+            s.type = b[at] & 1;
+            s.count = b[at + 1] | b[at + 2] << 8;
+            if (t.code == 14) s.count |= b[5] << 16 | uint32_t(b[6]) << 24, s.data.assign(b.begin() + 7, b.end());
         }
         out.push_back(std::move(s));
     }

@@ -97,6 +97,11 @@ Bytes placemove(uint16_t depth, int32_t tx, int32_t ty, int32_t scale = 0);
 Bytes button2(uint16_t id, uint16_t character, uint16_t depth, int32_t tx, int32_t ty, const Bytes& condactions = {});
 Bytes doaction(const Bytes& actions);
 
+// The little-endian u32 at `at`.
+inline uint32_t le32(const Bytes& b, size_t at) {
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24;
+}
+
 bool writefile(const std::string& path, const Bytes& b);
 Bytes readfile(const std::string& path);
 // Decompresses a 'CWS' movie to 'FWS' (identity for 'FWS').

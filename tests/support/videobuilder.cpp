@@ -1,9 +1,8 @@
 #include "support/videobuilder.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdlib>
+
+#include "core/shellexec.h"
 
 namespace swfb {
 
@@ -53,16 +52,12 @@ std::vector<Bytes> h263clip(const std::string& dir, int frames, int width, int h
                             const std::string& filter) {
     const std::string out = dir + "clip.flv";
     const std::string size = std::to_string(width) + "x" + std::to_string(height);
-    const std::string nframes = std::to_string(frames), rate = std::to_string(kbps) + "k";
-    pid_t pid = fork();
-    if (pid == 0) {
-        execlp("ffmpeg", "ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
-               ("testsrc=size=" + size + ":rate=20" + (filter.empty() ? "" : "," + filter)).c_str(), "-frames:v", nframes.c_str(), "-c:v", "flv", "-b:v",
-               rate.c_str(), out.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    int status = 0;
-    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return {};
+    const std::string source = "testsrc=size=" + size + ":rate=20" + (filter.empty() ? "" : "," + filter);
+    if (shellexecute_argv("ffmpeg", {"-nostdin", "-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i", source,
+                                     "-frames:v", std::to_string(frames), "-c:v", "flv", "-b:v",
+                                     std::to_string(kbps) + "k", out},
+                          120000) != 0)
+        return {};
     std::vector<Bytes> pictures;
     for (auto& p : flvpictures(readfile(out))) pictures.push_back(std::move(p.data));
     return pictures;
