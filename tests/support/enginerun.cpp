@@ -99,15 +99,12 @@ EngineRun runengine(const std::string& in, const std::string& out, const Tparams
     r.outexists = std::filesystem::exists(out, ec);
     if (!r.outexists) return r;
 
-    int version = 0, xmin = 0, xmax = 0, ymin = 0, ymax = 0, rate = 0, frames = 0;
-    unsigned int filelength = 0;
-    unsigned char red = 0, green = 0, blue = 0;
-    if (getflashhead(out.c_str(), version, filelength, xmin, xmax, ymin, ymax, rate, frames, red, green, blue)) {
+    if (readflashhead(out.c_str()).ok) {
         two_readfile(out.c_str());
         r.reread = fileloaded() != 0;
         if (!r.reread) r.rereaderror = lasterror();
     } else {
-        r.rereaderror = "getflashhead refused the output";
+        r.rereaderror = "readflashhead refused the output";
     }
     appfina();
     return r;
