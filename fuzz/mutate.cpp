@@ -10,8 +10,6 @@
 // is packed again as FWS, CWS or ZWS with a right or wrong FileLength, and
 // finally the file bytes themselves may be flipped or cut.
 #include <dirent.h>
-#include <lzma.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -20,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "support/enginerun.h"
 #include "support/swfbuilder.h"
 
 using swfb::Bytes;
@@ -86,56 +85,6 @@ struct Movie {
     Bytes stub;
 };
 
-bool inflateall(const uint8_t* p, size_t n, Bytes& out) {
-    z_stream z{};
-    if (inflateInit(&z) != Z_OK) return false;
-    z.next_in = const_cast<uint8_t*>(p);
-    z.avail_in = uInt(n);
-    uint8_t buf[65536];
-    int rc;
-    do {
-        z.next_out = buf;
-        z.avail_out = sizeof buf;
-        rc = inflate(&z, Z_NO_FLUSH);
-        out.insert(out.end(), buf, buf + (sizeof buf - z.avail_out));
-    } while (rc == Z_OK && out.size() < maxbody);
-    inflateEnd(&z);
-    return rc == Z_STREAM_END;
-}
-
-bool unlzma(const uint8_t* p, size_t n, Bytes& out) {
-    // ZWS: u32 packed size, 5 property bytes, raw LZMA1 data.
-    if (n < 9) return false;
-    lzma_filter f[2]{};
-    f[0].id = LZMA_FILTER_LZMA1;
-    f[1].id = LZMA_VLI_UNKNOWN;
-    if (lzma_properties_decode(&f[0], nullptr, p + 4, 5) != LZMA_OK) return false;
-    lzma_stream s = LZMA_STREAM_INIT;
-    bool ok = lzma_raw_decoder(&s, f) == LZMA_OK;
-    free(f[0].options);
-    if (!ok) return false;
-    s.next_in = p + 9;
-    s.avail_in = n - 9;
-    uint8_t buf[65536];
-    lzma_ret rc;
-    do {
-        s.next_out = buf;
-        s.avail_out = sizeof buf;
-        rc = lzma_code(&s, LZMA_RUN);
-        out.insert(out.end(), buf, buf + (sizeof buf - s.avail_out));
-    } while (rc == LZMA_OK && s.avail_in > 0 && out.size() < maxbody);
-    // Our own LZMA streams end with the data, with or without an end mark.
-    while (rc == LZMA_OK && out.size() < maxbody) {
-        s.next_out = buf;
-        s.avail_out = sizeof buf;
-        rc = lzma_code(&s, LZMA_FINISH);
-        out.insert(out.end(), buf, buf + (sizeof buf - s.avail_out));
-        if (s.avail_out == sizeof buf) break;
-    }
-    lzma_end(&s);
-    return !out.empty();
-}
-
 bool parsemovie(const Bytes& file, size_t off, size_t end, Movie& m) {
     if (end - off < 8) return false;
     const uint8_t* p = file.data() + off;
@@ -145,10 +94,12 @@ bool parsemovie(const Bytes& file, size_t off, size_t end, Movie& m) {
     m.body.clear();
     if (m.sig == 'F') {
         m.body.assign(p + 8, p + (end - off));
-    } else if (m.sig == 'C') {
-        if (!inflateall(p + 8, end - off - 8, m.body)) return false;
-    } else if (!unlzma(p + 8, end - off - 8, m.body)) {
-        return false;
+    } else {
+        const uint32_t declared = uint32_t(p[4] | p[5] << 8 | p[6] << 16 | uint32_t(p[7]) << 24);
+        const size_t expect = std::min<size_t>(declared > 8 ? declared - 8 : 0, maxbody);
+        if (m.sig == 'C') m.body = swfb::inflateall(p + 8, end - off - 8, expect);
+        else if (end - off >= 12) m.body = swfb::unlzma(p + 12, end - off - 12, expect);
+        if (m.body.empty() || m.body.size() > maxbody) return false;
     }
     m.swf = true;
     return true;
@@ -158,7 +109,7 @@ Movie readmovie(const Bytes& file) {
     Movie m;
     if (parsemovie(file, 0, file.size(), m)) return m;
     // A projector: the trailer names the movie's length.
-    if (file.size() >= 16 && rd32(file, file.size() - 8) == 0xFA123456u) {
+    if (file.size() >= 16 && rd32(file, file.size() - 8) == swfb::kprojectortrailer) {
         uint32_t len = rd32(file, file.size() - 4);
         if (len <= file.size() - 8) {
             size_t off = file.size() - 8 - len;
@@ -172,42 +123,6 @@ Movie readmovie(const Bytes& file) {
     m.swf = false;
     m.body = file;
     return m;
-}
-
-Bytes deflated(const Bytes& body, int level) {
-    uLongf n = compressBound(body.size());
-    Bytes out(n);
-    compress2(out.data(), &n, body.data(), body.size(), level);
-    out.resize(n);
-    return out;
-}
-
-Bytes lzmaed(const Bytes& body, bool endmark) {
-    lzma_options_lzma opt{};
-    lzma_lzma_preset(&opt, 2);
-    lzma_filter f[2]{};
-    f[0].id = LZMA_FILTER_LZMA1;
-    f[0].options = &opt;
-    f[1].id = LZMA_VLI_UNKNOWN;
-    uint8_t props[5];
-    lzma_properties_encode(&f[0], props);
-    lzma_stream s = LZMA_STREAM_INIT;
-    if (lzma_raw_encoder(&s, f) != LZMA_OK) return {};
-    Bytes packed(body.size() + body.size() / 2 + 1024);
-    s.next_in = body.data();
-    s.avail_in = body.size();
-    s.next_out = packed.data();
-    s.avail_out = packed.size();
-    while (lzma_code(&s, LZMA_FINISH) == LZMA_OK) {}
-    packed.resize(packed.size() - s.avail_out);
-    lzma_end(&s);
-    // An encoder with the end mark always writes one; strip its last bytes
-    // when the movie is to have none, as Flash's own ZWS files often do.
-    if (!endmark && packed.size() > 6) packed.resize(packed.size() - 5);
-    Bytes out = le32(uint32_t(packed.size()));
-    out.insert(out.end(), props, props + 5);
-    out.insert(out.end(), packed.begin(), packed.end());
-    return out;
 }
 
 // ---- tag list ----
@@ -486,10 +401,10 @@ struct Mutator {
         if (sig == 'F') {
             out.insert(out.end(), m.body.begin(), m.body.end());
         } else if (sig == 'C') {
-            Bytes z = deflated(m.body, int(rng.below(10)));
+            Bytes z = swfb::zlibpacked(m.body, int(rng.below(10)));
             out.insert(out.end(), z.begin(), z.end());
         } else {
-            Bytes z = lzmaed(m.body, rng.chance(50));
+            Bytes z = swfb::lzmapacked(m.body, 2, rng.chance(50));
             if (rng.chance(10)) {  // the packed size field is wrong
                 put32(z, 0, interesting32[rng.below(std::size(interesting32))]);
                 note("lzlen");
@@ -500,7 +415,7 @@ struct Mutator {
         if (m.projector) {
             Bytes exe = m.stub;
             exe.insert(exe.end(), out.begin(), out.end());
-            Bytes t = le32(0xFA123456u), n = le32(rng.chance(85) ? uint32_t(out.size()) : uint32_t(rng.next()));
+            Bytes t = le32(swfb::kprojectortrailer), n = le32(rng.chance(85) ? uint32_t(out.size()) : uint32_t(rng.next()));
             exe.insert(exe.end(), t.begin(), t.end());
             exe.insert(exe.end(), n.begin(), n.end());
             return exe;

@@ -24,6 +24,8 @@ bool isprojectorfile(const std::string& path) {
 
 uint32_t le32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
 
+}  // namespace
+
 // Inflates until the stream ends or breaks; what was decoded stands.
 Bytes inflateall(const uint8_t* data, size_t size, size_t expect) {
     Bytes out;
@@ -73,8 +75,6 @@ Bytes unlzma(const uint8_t* data, size_t size, uint64_t expect) {
     lzma_end(&s);
     return out;
 }
-
-}  // namespace
 
 EngineRun runengine(const std::string& in, const std::string& out, const Tparams& params,
                     const std::string& toolsdir, const std::string& tmpdir) {

@@ -50,5 +50,10 @@ private:
 // and zlib or LZMA bodies are inflated here, independently of the engine.
 // Empty when the file is not a movie this code can open.
 Bytes unpackmovie(const Bytes& file);
+// Inflates until the stream ends or breaks (or reaches 1 GiB); what was decoded stands.
+Bytes inflateall(const uint8_t* data, size_t size, size_t expect);
+// Decodes LZMA properties (5 bytes) and raw data, to the end mark, to
+// `expect` bytes (0: unknown) or to where the data breaks.
+Bytes unlzma(const uint8_t* data, size_t size, uint64_t expect);
 
 }  // namespace swfb

@@ -179,38 +179,9 @@ Bytes build(const Movie& m, char signature) {
     Writer head;
     head.u8('F').u8('W').u8('S').u8(m.version).u32(filelength);
     Bytes out = head.take();
-    if (signature == 'C') {
-        uLongf n = compressBound(rest.size());
-        Bytes packed(n);
-        compress2(packed.data(), &n, rest.data(), rest.size(), 9);
-        packed.resize(n);
-        out[0] = 'C';
-        out.insert(out.end(), packed.begin(), packed.end());
-    } else if (signature == 'Z') {
-        lzma_options_lzma opt{};
-        lzma_lzma_preset(&opt, 6);
-        lzma_filter f[2]{};
-        f[0].id = LZMA_FILTER_LZMA1;
-        f[0].options = &opt;
-        f[1].id = LZMA_VLI_UNKNOWN;
-        uint8_t props[5];
-        lzma_properties_encode(&f[0], props);
-        lzma_stream s = LZMA_STREAM_INIT;
-        if (lzma_raw_encoder(&s, f) != LZMA_OK) throw std::runtime_error("lzma");
-        Bytes packed(rest.size() + rest.size() / 2 + 1024);
-        s.next_in = rest.data();
-        s.avail_in = rest.size();
-        s.next_out = packed.data();
-        s.avail_out = packed.size();
-        while (lzma_code(&s, LZMA_FINISH) == LZMA_OK) {}
-        packed.resize(packed.size() - s.avail_out);
-        lzma_end(&s);
-        out[0] = 'Z';
-        Writer len;
-        len.u32(uint32_t(packed.size()));
-        Bytes l = len.take();
-        out.insert(out.end(), l.begin(), l.end());
-        out.insert(out.end(), props, props + 5);
+    if (signature == 'C' || signature == 'Z') {
+        const Bytes packed = signature == 'C' ? zlibpacked(rest, 9) : lzmapacked(rest, 6, true);
+        out[0] = uint8_t(signature);
         out.insert(out.end(), packed.begin(), packed.end());
     } else {
         out.insert(out.end(), rest.begin(), rest.end());
@@ -220,8 +191,44 @@ Bytes build(const Movie& m, char signature) {
 
 Bytes projector(const Bytes& stub, const Bytes& movie) {
     Writer w;
-    w.raw(stub).raw(movie).u32(0xFA123456u).u32(uint32_t(movie.size()));
+    w.raw(stub).raw(movie).u32(kprojectortrailer).u32(uint32_t(movie.size()));
     return w.take();
+}
+
+Bytes zlibpacked(const Bytes& body, int level) {
+    uLongf n = compressBound(body.size());
+    Bytes out(n);
+    compress2(out.data(), &n, body.data(), body.size(), level);
+    out.resize(n);
+    return out;
+}
+
+Bytes lzmapacked(const Bytes& body, int preset, bool endmark) {
+    lzma_options_lzma opt{};
+    lzma_lzma_preset(&opt, uint32_t(preset));
+    lzma_filter f[2]{};
+    f[0].id = LZMA_FILTER_LZMA1;
+    f[0].options = &opt;
+    f[1].id = LZMA_VLI_UNKNOWN;
+    uint8_t props[5];
+    lzma_properties_encode(&f[0], props);
+    lzma_stream s = LZMA_STREAM_INIT;
+    if (lzma_raw_encoder(&s, f) != LZMA_OK) throw std::runtime_error("lzma");
+    Bytes packed(body.size() + body.size() / 2 + 1024);
+    s.next_in = body.data();
+    s.avail_in = body.size();
+    s.next_out = packed.data();
+    s.avail_out = packed.size();
+    while (lzma_code(&s, LZMA_FINISH) == LZMA_OK) {}
+    packed.resize(packed.size() - s.avail_out);
+    lzma_end(&s);
+    // The encoder always writes the 5-byte end mark.
+    if (!endmark && packed.size() > 6) packed.resize(packed.size() - 5);
+    const uint32_t n = uint32_t(packed.size());
+    Bytes out = {uint8_t(n), uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24),
+                 props[0],   props[1],        props[2],         props[3], props[4]};
+    out.insert(out.end(), packed.begin(), packed.end());
+    return out;
 }
 
 Bytes setbackground(uint8_t r, uint8_t g, uint8_t b) { return tag(9, {r, g, b}); }

@@ -81,7 +81,14 @@ struct Movie {
 // signature 'F', 'C' (zlib) or 'Z' (LZMA); End added when missing.
 Bytes build(const Movie& m, char signature = 'F');
 // A projector: stub, movie, trailer.
+// The trailer a projector ends with: this word, then the movie's length.
+constexpr uint32_t kprojectortrailer = 0xFA123456u;
 Bytes projector(const Bytes& stub, const Bytes& movie);
+// A movie body deflated at a zlib level.
+Bytes zlibpacked(const Bytes& body, int level);
+// What follows a 'ZWS' header: packed length, LZMA properties, raw LZMA data
+// (without its end mark when endmark is false, as Flash often writes it).
+Bytes lzmapacked(const Bytes& body, int preset, bool endmark);
 
 // Common tags.
 Bytes setbackground(uint8_t r, uint8_t g, uint8_t b);
