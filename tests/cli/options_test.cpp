@@ -19,7 +19,7 @@ struct Parsed {
     std::string error;
 };
 
-Parsed parse(std::initializer_list<const char*> args) {
+Parsed parse(const std::vector<const char*>& args) {
     std::vector<const char*> argv{"shrinkwell-cli"};
     argv.insert(argv.end(), args.begin(), args.end());
     Parsed p;
@@ -142,12 +142,13 @@ TEST(CliOptions, RangesAreEnforcedAtBothEnds) {
 }
 
 TEST(CliOptions, MalformedLinesAreUsageErrors) {
-    const std::vector<std::initializer_list<const char*>> bad = {
+    // Vectors, not initializer lists: those would not outlive this statement.
+    const std::vector<std::vector<const char*>> bad = {
         {"--shape-ratio", "12x", "f"}, {"--shape-ratio", "", "f"}, {"--shape-ratio", "99999999999999999999", "f"},
         {"f", "--shape-ratio"},        {"--json=1", "f"},          {"--nonsense", "f"},
         {"-x", "f"},                   {"-qv", "f"},               {"-q", "-v", "f"},
         {"-o", "", "f"}};
-    for (const auto& args : bad) EXPECT_FALSE(parse(args).ok) << *args.begin();
+    for (const auto& args : bad) EXPECT_FALSE(parse(args).ok) << args.front();
     Parsed none = parse({"--json"});
     EXPECT_FALSE(none.ok);
     EXPECT_NE(none.error.find("no input"), std::string::npos);
