@@ -68,7 +68,7 @@ void collect(const std::string& path, std::vector<Bitmap>& out, const std::strin
         if (!b || b->keepraw || b->colormapped) continue;
         Bitmap m;
         Tbitmapinput& in = m.input;
-        in.readcode = b->readcode;
+        in.readcode = b->tagcode;
         in.id = b->characterid;
         in.width = b->canvaswidth;
         in.height = b->canvasheight;

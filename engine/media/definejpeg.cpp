@@ -42,10 +42,9 @@ Tswftag_definejpeg::~Tswftag_definejpeg() {
 }
 
 void Tswftag_definejpeg::doparse() {
-    readcode = tagcode;
     Tswftag_define::doparse();
     const uint32_t rest = parseleft();
-    if (readcode == DefineBitsLossless || readcode == DefineBitsLossless2) {
+    if (tagcode == DefineBitsLossless || tagcode == DefineBitsLossless2) {
         bitmapformat = U8parse();
         bitmapwidth = U16parse();
         bitmapheight = U16parse();
@@ -70,12 +69,12 @@ void Tswftag_definejpeg::doparse() {
     const unsigned char* body = rawbody + parsepos;
     setlength(jpegstream, 1, 0);
     setlength(alphadata, 1, 0);
-    if (readcode == DefineBits) {
+    if (tagcode == DefineBits) {
         bytearrayappend(jpegstream, JPGTABLE, 0, -1);
         bytearrayappendraw(jpegstream, body, rest);
-    } else if (readcode == DefineBitsJPEG2) {
+    } else if (tagcode == DefineBitsJPEG2) {
         assign(jpegstream, body, rest);
-    } else if (readcode == DefineBitsJPEG3) {
+    } else if (tagcode == DefineBitsJPEG3) {
         const uint32_t offset = U32parse();
         if (offset > parseleft()) {
             keepraw = 1;
@@ -107,12 +106,12 @@ void Tswftag_definejpeg::doparse() {
 
 Tbitmapinput Tswftag_definejpeg::makeinput(const std::vector<uint8_t>& keepsize) {
     Tbitmapinput in;
-    in.readcode = readcode;
+    in.readcode = tagcode;
     in.id = characterid;
     in.width = canvaswidth;
     in.height = canvasheight;
     in.format = bitmapformat;
-    if (readcode == DefineBitsLossless || readcode == DefineBitsLossless2) {
+    if (tagcode == DefineBitsLossless || tagcode == DefineBitsLossless2) {
         const uint32_t n = length(rawbody);
         if (packedfrom_ < n) in.packed.assign(rawbody + packedfrom_, rawbody + n);
     } else {
@@ -205,7 +204,7 @@ bool Tswftag_definejpeg::writtenasread() {
 }
 
 void Tswftag_definejpeg::fillfromstru() {
-    outcode_ = uint16_t(readcode);
+    outcode_ = tagcode;
     scaleratiox = scaleratioy = 1.0;
     Tswftag_define::fillfromstru();
     if (colormapped) return;

@@ -40,7 +40,6 @@ public:
     uint16_t bitmapwidth = 0;    // lossless, from the tag
     uint16_t bitmapheight = 0;
     uint8_t colortablesize = 0;  // lossless format 3
-    int readcode = 0;
     bytes_t jpegstream = nullptr;  // repaired, self-contained
     bytes_t alphadata = nullptr;   // DefineBitsJPEG3: compressed alpha plane as read
     int canvaswidth = 0;           // size of the decoded image
