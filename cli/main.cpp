@@ -10,7 +10,7 @@ int main(int argc, char** argv) {
     Tclioptions o;
     std::string error;
     if (!parseoptions(argc, argv, o, error)) {
-        std::fprintf(stderr, "shrinkwell-cli: %s\n", error.c_str());
+        std::fprintf(stderr, "shrinkwell-cli: %s\nTry 'shrinkwell-cli --help' for more information.\n", error.c_str());
         return 2;
     }
     if (o.help) {

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <getopt.h>
+
 #include "settings/effective.h"
 #include "settings/schema.h"
 
@@ -14,8 +16,22 @@
 
 namespace {
 
-// Options that take a value and are not Tparams fields.
-const char* const valueoptions[] = {"--output", "--preset", "--jobs", "--tools", "--tmp"};
+// The options that are not Tparams fields.
+struct Tlongoption {
+    const char* name;
+    bool value;
+};
+const Tlongoption longoptions[] = {
+    {"output", true},     {"preset", true},   {"jobs", true},     {"tools", true},    {"tmp", true},
+    {"overwrite", false}, {"info", false},    {"json", false},    {"fast", false},    {"lzma", false},
+    {"allow-larger", false}, {"salvage", false}, {"quiet", false}, {"verbose", false}, {"help", false},
+    {"version", false},   {"dry-run", false}, {"in-place", false}, {"preserve", false},
+};
+
+// Leading ':' tells a missing value apart from an unknown option.
+const char* const kshortoptions = ":o:p:j:qvhVn";
+// getopt_long returns this plus the index of a long option.
+constexpr int klongbase = 1000;
 
 // A field set on the command line. A custom value (JPEG quality, sample rate,
 // bit rate) only takes effect at its level's custom setting, so giving one
@@ -68,16 +84,50 @@ const char* longname(char c) {
     case 'v': return "--verbose";
     case 'h': return "--help";
     case 'V': return "--version";
+    case 'n': return "--dry-run";
     default: return nullptr;
     }
 }
 
 bool takesvalue(const std::string& name) {
-    for (const char* v : valueoptions)
-        if (name == v) return true;
+    for (const Tlongoption& l : longoptions)
+        if (l.value && name == std::string("--") + l.name) return true;
     for (const Tfield& f : paramfields)
         if (takesfieldvalue(f) && name == f.option) return true;
     return false;
+}
+
+// The messages glibc's getopt prints, which scripts and users know.
+std::string getopterror(int c, const std::string& arg, const std::vector<std::string>& names) {
+    if (optopt >= klongbase) {
+        const std::string name = "'--" + names[size_t(optopt - klongbase)] + "'";
+        return "option " + name + (c == ':' ? " requires an argument" : " doesn't allow an argument");
+    }
+    if (optopt != 0) {
+        const std::string letter(1, char(optopt));
+        return (c == ':' ? "option requires an argument -- '" : "invalid option -- '") + letter + "'";
+    }
+    const std::string typed = arg.substr(0, arg.find('='));
+    std::string matches;
+    int count = 0;
+    for (const auto& n : names)
+        if (("--" + n).compare(0, typed.size(), typed) == 0) matches += " '--" + n + "'", ++count;
+    if (count > 1) return "option '" + typed + "' is ambiguous; possibilities:" + matches;
+    return "unrecognized option '" + typed + "'";
+}
+
+// Options that ask for opposite things, or for an output that cannot be.
+const char* clashes(const Tclioptions& o) {
+    bool stdinput = false;
+    for (const auto& in : o.inputs) stdinput |= in == "-";
+    if (stdinput && o.inputs.size() > 1) return "'-' (standard input) must be the only input";
+    if (stdinput && o.json) return "--json cannot be used with '-': standard output carries the movie";
+    if (stdinput && o.inplace) return "--in-place cannot be used with '-' (standard input)";
+    if (stdinput && !o.outdir.empty()) return "--output cannot be used with '-': the movie goes to standard output";
+    if (o.inplace && !o.outdir.empty()) return "--in-place and --output cannot be used together";
+    if (o.inplace && o.allowlarger) return "--in-place replaces a movie only when smaller: not with --allow-larger";
+    if (o.inplace && o.overwrite) return "--in-place and --overwrite cannot be used together";
+    return nullptr;
 }
 
 }  // namespace
@@ -100,54 +150,37 @@ bool parseoptions(int argc, const char* const* argv, Tclioptions& o, std::string
     std::vector<Tsetting> settings;
     std::string presetname = o.preset;
     bool verbose = false, quiet = false;
-    bool endofoptions = false;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        if (endofoptions || arg.size() < 2 || arg[0] != '-') {
-            o.inputs.push_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            endofoptions = true;
-            continue;
-        }
-        std::string name, value;
-        bool hasvalue = false;
-        if (arg[1] == '-') {
-            size_t eq = arg.find('=');
-            name = arg.substr(0, eq);
-            if (eq != std::string::npos) {
-                value = arg.substr(eq + 1);
-                hasvalue = true;
-            }
-        } else {
-            const char* l = longname(arg[1]);
-            if (!l) {
-                error = "unknown option '" + arg + "' (try --help)";
-                return false;
-            }
-            name = l;
-            if (arg.size() > 2) {
-                if (!takesvalue(name)) {
-                    error = "unknown option '" + arg + "' (try --help)";
-                    return false;
-                }
-                value = arg.substr(2);
-                hasvalue = true;
-            }
-        }
-        if (takesvalue(name)) {
-            if (!hasvalue) {
-                if (i + 1 >= argc) {
-                    error = name + " needs a value";
-                    return false;
-                }
-                value = argv[++i];
-            }
-        } else if (hasvalue) {
-            error = name + " takes no value";
+
+    // The long options: the fixed ones, then every field option of the schema.
+    std::vector<std::string> names;
+    for (const Tlongoption& l : longoptions) names.push_back(l.name);
+    for (const Tfield& f : paramfields)
+        for (const char* option : {f.option, f.offoption})
+            if (option) names.push_back(option + 2);
+    std::vector<option> table;
+    for (size_t i = 0; i < names.size(); ++i) {
+        const bool value = takesvalue("--" + names[i]);
+        table.push_back({names[i].c_str(), value ? required_argument : no_argument, nullptr, klongbase + int(i)});
+    }
+    table.push_back({nullptr, 0, nullptr, 0});
+
+    // getopt_long reorders its array; the caller's stays as it is.
+    std::vector<char*> args;
+    for (int i = 0; i < argc; ++i) args.push_back(const_cast<char*>(argv[i]));
+    args.push_back(nullptr);
+    optind = 0;  // a fresh scan, also when called again
+    opterr = 0;
+    for (;;) {
+        const int c = getopt_long(argc, args.data(), kshortoptions, table.data(), nullptr);
+        if (c == -1) break;
+        const char* arg = optind > 0 && optind <= argc ? args[optind - 1] : "";
+        if (c == '?' || c == ':') {
+            error = getopterror(c, arg, names);
             return false;
         }
+        std::string name, value = optarg ? optarg : "";
+        if (c >= klongbase) name = "--" + names[size_t(c - klongbase)];
+        else if (const char* l = longname(char(c))) name = l;
 
         bool known = true;
         if (name == "--output") {
@@ -178,6 +211,12 @@ bool parseoptions(int argc, const char* const* argv, Tclioptions& o, std::string
             o.tmpdir = value;
         } else if (name == "--overwrite") {
             o.overwrite = true;
+        } else if (name == "--dry-run") {
+            o.dryrun = true;
+        } else if (name == "--in-place") {
+            o.inplace = true;
+        } else if (name == "--preserve") {
+            o.preserve = true;
         } else if (name == "--info") {
             o.info = true;
         } else if (name == "--json") {
@@ -191,9 +230,9 @@ bool parseoptions(int argc, const char* const* argv, Tclioptions& o, std::string
         } else if (name == "--salvage") {
             o.salvage = true;
         } else if (name == "--quiet") {
-            quiet = true;
+            quiet = true, verbose = false;
         } else if (name == "--verbose") {
-            verbose = true;
+            verbose = true, quiet = false;
         } else if (name == "--help") {
             o.help = true;
         } else if (name == "--version") {
@@ -216,17 +255,18 @@ bool parseoptions(int argc, const char* const* argv, Tclioptions& o, std::string
             }
         }
         if (!known) {
-            error = "unknown option '" + name + "' (try --help)";
+            error = "unrecognized option '" + name + "'";
             return false;
         }
     }
+    for (int i = optind; i < argc; ++i) o.inputs.push_back(args[size_t(i)]);
     if (o.help || o.version) return true;
-    if (quiet && verbose) {
-        error = "--quiet and --verbose cannot be used together";
-        return false;
-    }
     o.quiet = quiet;
     o.verbose = verbose;
+    if (const char* clash = clashes(o)) {
+        error = clash;
+        return false;
+    }
 
     // Options apply on top of the preset whatever their order on the line.
     o.preset = presetname;
@@ -244,7 +284,7 @@ bool parseoptions(int argc, const char* const* argv, Tclioptions& o, std::string
     }
     if (o.tmpdir.empty()) o.tmpdir = defaulttmpdir();
     if (o.inputs.empty()) {
-        error = "no input files or directories (try --help)";
+        error = "no input files or directories";
         return false;
     }
     return true;
@@ -252,19 +292,30 @@ bool parseoptions(int argc, const char* const* argv, Tclioptions& o, std::string
 
 std::string usagetext() {
     return "Usage: shrinkwell-cli [options] FILE|DIR...\n"
+           "       shrinkwell-cli [options] - < IN.swf > OUT.swf\n"
            "Makes Flash movies (.swf, and projector .exe files that carry one) smaller.\n"
            "Each FILE is compressed to NAME_compressed.EXT. Each DIR is searched, with its\n"
            "subdirectories, for .swf and .exe files (any letter case); when searching, files\n"
            "whose base name already ends in \"_compressed\" (or \"_compressed\" and a number)\n"
            "are skipped, since they are earlier output. Files named on the command line are\n"
-           "always taken. The source files are never changed.\n"
+           "always taken. The source files are never changed, unless --in-place is given.\n"
+           "A FILE of - reads the movie from standard input and writes the result to\n"
+           "standard output (messages go to standard error); it is the only input then.\n"
            "\n"
            "Output:\n"
-           "  -o, --output DIR       write the output files to DIR (created when missing);\n"
-           "                         default: beside each source file\n"
+           "  -o, --output DIR       write the output files to DIR (created when missing),\n"
+           "                         each found in a DIR argument at its place in that\n"
+           "                         tree; default: beside each source file\n"
            "      --overwrite        replace an existing NAME_compressed.EXT; without it the\n"
            "                         first free NAME_compressed0.EXT, NAME_compressed1.EXT...\n"
            "                         is used\n"
+           "  -n, --dry-run          compress in the scratch directory only and report what\n"
+           "                         would be saved; write nothing\n"
+           "      --in-place         replace each source with its result when that is\n"
+           "                         smaller (atomically, keeping its mode and owner);\n"
+           "                         otherwise leave it as it is\n"
+           "      --preserve         give each output the source's access and\n"
+           "                         modification times\n"
            "      --fast             faster, slightly larger compression of the output\n"
            "      --lzma             write LZMA-compressed (ZWS) movies where smaller, for\n"
            "                         movies of version 13 and later\n"
@@ -299,14 +350,19 @@ std::string usagetext() {
            "Running:\n"
            "      --info             show each movie's header and resources; write nothing\n"
            "      --json             print one JSON object per file on standard output\n"
+           "                         (not with -, whose result has standard output)\n"
            "  -j, --jobs N           compress N files at a time, each in its own process (1-64)\n"
            "      --tools DIR        where the lame and ffmpeg programs are (default /usr/bin/)\n"
            "      --tmp DIR          scratch directory (default $XDG_CACHE_HOME or ~/.cache,\n"
            "                         then /shrinkwell/temp)\n"
            "  -q, --quiet            print only errors\n"
-           "  -v, --verbose          also print the resources of each file\n"
+           "  -v, --verbose          also print the resources of each file (of -q and -v,\n"
+           "                         the last one given counts)\n"
            "  -h, --help             show this help\n"
            "  -V, --version          show the version\n"
+           "\n"
+           "Short options can be combined (-qn, -j2) and long ones shortened to any unique\n"
+           "beginning (--dry, --jobs=2).\n"
            "\n"
            "Exit status: 0 when every file was compressed, kept or shown, 1 when any file\n"
            "failed (a damaged movie fails unless --salvage is given), 2 for a usage\n"

@@ -6,9 +6,12 @@
 #include "core/params.h"
 
 struct Tclioptions {
-    std::vector<std::string> inputs;  // files and directories, as given
+    std::vector<std::string> inputs;  // files and directories, as given; "-" is standard input
     std::string outdir;               // empty: each output beside its source
     bool overwrite = false;
+    bool dryrun = false;    // compress in scratch only, to report what would be saved
+    bool inplace = false;   // replace each source when the result is smaller
+    bool preserve = false;  // outputs keep the source's access and modification times
     std::string preset = "Best";
     Tparams params{};  // the preset with every option applied on top
     bool info = false;

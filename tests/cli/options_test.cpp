@@ -141,20 +141,62 @@ TEST(CliOptions, RangesAreEnforcedAtBothEnds) {
     }
 }
 
+// Errors name the option in getopt's words.
 TEST(CliOptions, MalformedLinesAreUsageErrors) {
     // Vectors, not initializer lists: those would not outlive this statement.
-    const std::vector<std::vector<const char*>> bad = {
-        {"--shape-ratio", "12x", "f"}, {"--shape-ratio", "", "f"}, {"--shape-ratio", "99999999999999999999", "f"},
-        {"f", "--shape-ratio"},        {"--json=1", "f"},          {"--nonsense", "f"},
-        {"-x", "f"},                   {"-qv", "f"},               {"-q", "-v", "f"},
-        {"-o", "", "f"}};
-    for (const auto& args : bad) EXPECT_FALSE(parse(args).ok) << args.front();
-    Parsed none = parse({"--json"});
-    EXPECT_FALSE(none.ok);
-    EXPECT_NE(none.error.find("no input"), std::string::npos);
-    Parsed preset = parse({"--preset", "Huge", "f"});
-    EXPECT_FALSE(preset.ok);
-    EXPECT_NE(preset.error.find("Medium"), std::string::npos) << "the error lists the choices";
+    const std::vector<std::pair<std::vector<const char*>, const char*>> bad = {
+        {{"--shape-ratio", "12x", "f"}, "--shape-ratio"},
+        {{"--shape-ratio", "", "f"}, "--shape-ratio"},
+        {{"--shape-ratio", "99999999999999999999", "f"}, "--shape-ratio"},
+        {{"f", "--shape-ratio"}, "option '--shape-ratio' requires an argument"},
+        {{"f", "-j"}, "option requires an argument -- 'j'"},
+        {{"--json=1", "f"}, "option '--json' doesn't allow an argument"},
+        {{"--nonsense=3", "f"}, "unrecognized option '--nonsense'"},
+        {{"-qx", "f"}, "invalid option -- 'x'"},
+        {{"--s", "f"}, "option '--s' is ambiguous; possibilities: '--salvage'"},
+        {{"-o", "", "f"}, "--output"},
+        {{"--json"}, "no input"},
+        {{"--preset", "Huge", "f"}, "Medium"},  // the error lists the choices
+        {{"-", "f"}, "'-' (standard input) must be the only input"},
+        {{"--json", "-"}, "--json cannot be used with '-'"},
+        {{"--in-place", "-o", "d", "f"}, "--in-place and --output"},
+        {{"--in-place", "--allow-larger", "f"}, "--allow-larger"},
+    };
+    for (const auto& [args, message] : bad) {
+        Parsed p = parse(args);
+        EXPECT_FALSE(p.ok) << message;
+        EXPECT_NE(p.error.find(message), std::string::npos) << p.error;
+    }
+}
+
+// Short options combine and take glued values; long ones take any unique beginning.
+TEST(CliOptions, CombinedAndAbbreviatedForms) {
+    struct Case {
+        std::vector<const char*> args;
+        int jobs;
+        bool quiet, verbose, dryrun;
+    };
+    const Case cases[] = {
+        {{"-qv", "f"}, 1, false, true, false},  // the last of -q and -v counts
+        {{"-vq", "f"}, 1, true, false, false},
+        {{"-j2", "f"}, 2, false, false, false},
+        {{"f", "-j", "2"}, 2, false, false, false},
+        {{"--jobs=2", "f"}, 2, false, false, false},
+        {{"--jo", "2", "--dry", "f"}, 2, false, false, true},
+        {{"-qnj3", "f"}, 3, true, false, true},
+    };
+    for (const Case& c : cases) {
+        Parsed p = parse(c.args);
+        ASSERT_TRUE(p.ok) << c.args.front() << ": " << p.error;
+        EXPECT_EQ((std::array{p.o.jobs, int(p.o.quiet), int(p.o.verbose), int(p.o.dryrun)}),
+                  (std::array{c.jobs, int(c.quiet), int(c.verbose), int(c.dryrun)}))
+            << c.args.front();
+        EXPECT_EQ(p.o.inputs, std::vector<std::string>{"f"});
+    }
+    Parsed p = parse({"--in-pl", "--pres", "-"});
+    EXPECT_FALSE(p.ok) << "standard input cannot be replaced";
+    p = parse({"--in-pl", "--pres", "f"});
+    EXPECT_TRUE(p.ok && p.o.inplace && p.o.preserve) << p.error;
 }
 
 TEST(CliOptions, ShortFormsAndEndOfOptions) {
