@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdio>
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -17,6 +18,7 @@
 
 #include "cli/filerun.h"
 #include "cli/jsonout.h"
+#include "cli/outputfile.h"
 #include "cli/outputname.h"
 #include "cli/report.h"
 #include "cli/workers.h"
@@ -137,6 +139,25 @@ std::string levelnote(int kind, const Tlevelvalues& v) {
     }
 }
 
+// The movie a run of "-" works on, in the scratch folder: its name tells the
+// engine whether to write a projector.
+std::string stdinmovie(const std::string& scratchdir, std::string& error) {
+    const std::string raw = scratchname(scratchdir, "stdin", "");
+    error = readstandardinput(raw);
+    if (!error.empty()) {
+        unlink(raw.c_str());
+        return "";
+    }
+    const std::string signature = moviesignature(raw);
+    const std::string named = raw + (signature.rfind("MZ", 0) == 0 ? ".exe" : ".swf");
+    if (rename(raw.c_str(), named.c_str()) != 0) {
+        error = std::strerror(errno);
+        unlink(raw.c_str());
+        return "";
+    }
+    return named;
+}
+
 }  // namespace
 
 std::string describesettings(const Tclioptions& o) {
@@ -174,7 +195,10 @@ int runbatch(const Tclioptions& o, const Twalkresult& inputs) {
     summary.setskipped(int(inputs.skipped.size()));
     if (o.verbose)
         for (const auto& s : inputs.skipped) std::printf("skipped (earlier output): %s\n", s.c_str());
-    const std::vector<std::string>& files = inputs.files;
+    std::vector<std::string> files = inputs.files;
+    const bool stdinmode = files.size() == 1 && files[0] == "-";
+    // With "-" standard output carries the movie, so every word goes to standard error.
+    FILE* const text = stdinmode && !o.info ? stderr : stdout;
     if (files.empty()) {
         if (!o.quiet) std::fprintf(stderr, "shrinkwell-cli: no .swf or .exe files found\n");
         return summary.failed() ? 1 : 0;
@@ -192,7 +216,7 @@ int runbatch(const Tclioptions& o, const Twalkresult& inputs) {
                      kmaxenginepath - kscratchroom);
         return 2;
     }
-    if (!o.info && !o.outdir.empty() && !makedirs(o.outdir, error)) {
+    if (!o.info && !o.dryrun && !o.outdir.empty() && !makedirs(o.outdir, error)) {
         std::fprintf(stderr, "shrinkwell-cli: cannot create %s\n", error.c_str());
         return 1;
     }
@@ -205,21 +229,91 @@ int runbatch(const Tclioptions& o, const Twalkresult& inputs) {
     removestalescratch(tmproot, "cli");
     setfastzip(o.fast ? 1 : 0);
     setlzmaout(o.lzma ? 1 : 0);
-    if (o.verbose) std::fputs(describesettings(o).c_str(), o.json ? stderr : stdout);
+    if (o.verbose) std::fputs(describesettings(o).c_str(), o.json ? stderr : text);
 
     // Outputs are chosen up front, in input order, so that parallel workers
-    // never pick the same name and the names do not depend on timing.
-    std::vector<std::string> outputs(files.size()), planerrors(files.size());
+    // never pick the same name and the names do not depend on timing. The
+    // engine writes to writes[i]: the output itself, or a scratch file (dry
+    // run, standard output) or a hidden file beside a source to replace.
+    std::vector<std::string> outputs(files.size()), writes(files.size()), planerrors(files.size());
+    if (stdinmode) {
+        files[0] = stdinmovie(scratch.dir(), planerrors[0]);
+        if (!planerrors[0].empty()) planerrors[0] = "standard input: " + planerrors[0];
+    }
     if (!o.info) {
         Toutputnamer namer(o.outdir, o.overwrite);
         for (const auto& f : files) namer.protect(f);
-        for (size_t i = 0; i < files.size(); ++i) outputs[i] = namer.choose(files[i], planerrors[i]);
+        for (size_t i = 0; i < files.size(); ++i) {
+            if (!planerrors[i].empty()) continue;
+            const std::string subdir = o.outdir.empty() || i >= inputs.subdirs.size() ? "" : inputs.subdirs[i];
+            if (stdinmode) outputs[i] = "-";
+            else if (o.inplace) outputs[i] = files[i];
+            else outputs[i] = namer.choose(files[i], planerrors[i], subdir);
+            if (outputs[i].empty()) continue;
+            if (stdinmode || o.dryrun) writes[i] = scratchname(scratch.dir(), "out", "");
+            else if (o.inplace) writes[i] = replacementname(files[i]);
+            else writes[i] = outputs[i];
+            if (!subdir.empty() && !o.dryrun && !makedirs(splitsource(outputs[i]).dir, error)) planerrors[i] = error;
+        }
     }
 
     // What each output name was before the run: a failed file's output is
     // removed only when it is one this run put there.
-    std::vector<Tidentity> before(outputs.size());
-    for (size_t i = 0; i < outputs.size(); ++i) before[i] = identity(outputs[i]);
+    std::vector<Tidentity> before(writes.size());
+    for (size_t i = 0; i < writes.size(); ++i) before[i] = identity(writes[i]);
+
+    // Where a good result ends up, once the engine has written it.
+    auto settle = [&](size_t i, Tfileresult& r) {
+        if (!r.ok) return;
+        const std::string& written = writes[i];
+        if (o.inplace) {
+            r.inplace = true;
+            if (r.kept || r.dstsize >= r.srcsize) {
+                unlink(written.c_str());
+                r.kept = true;
+                r.dstsize = r.srcsize;
+                r.output.clear();
+                return;
+            }
+        }
+        std::string failure;
+        if (o.dryrun) {
+            unlink(written.c_str());
+            r.dryrun = true;
+            r.output = outputs[i];
+        } else if (stdinmode) {
+            failure = writestandardoutput(written);
+            unlink(written.c_str());
+            r.output = "-";
+        } else if (o.inplace) {
+            failure = replacesource(files[i], written, o.preserve);
+            if (failure.empty()) r.output = files[i];
+            else failure = "not replaced: " + failure;
+        } else if (o.preserve && !copytimes(files[i], written)) {
+            r.warning += std::string(r.warning.empty() ? "" : "; ") + "the times could not be kept: " +
+                         std::strerror(errno);
+        }
+        if (!failure.empty()) {
+            r.ok = false;
+            r.error = failure;
+            r.dstsize = 0;
+        }
+    };
+
+    // Source bytes stand for the work a file takes, for the time left.
+    std::vector<int64_t> sizes(files.size(), 1);
+    int64_t totalbytes = 0;
+    for (size_t i = 0; i < files.size(); ++i) {
+        struct stat st;
+        if (stat(files[i].c_str(), &st) == 0 && st.st_size > 0) sizes[i] = st.st_size;
+        totalbytes += sizes[i];
+    }
+    const auto started = std::chrono::steady_clock::now();
+    auto timeleft = [&](int64_t donebytes) -> std::string {
+        if (files.size() < 2) return "";
+        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        return ", " + formateta(elapsed, double(donebytes) / double(totalbytes));
+    };
 
     mainpid = getpid();
     singleprocess = o.jobs <= 1 || files.size() == 1;
@@ -245,14 +339,17 @@ int runbatch(const Tclioptions& o, const Twalkresult& inputs) {
             return r;
         }
         try {
-            return o.info ? inspectfile(files[i], s, progress) : compressfile(files[i], outputs[i], s, progress);
+            if (o.info) return inspectfile(files[i], s, progress);
+            Tfileresult r = compressfile(files[i], writes[i], s, progress);
+            settle(i, r);
+            return r;
         } catch (const std::bad_alloc&) {
             // That file fails; the engine lets go of it and the batch goes on.
             appfina();
             Tfileresult r;
             r.source = files[i];
             r.error = "out of memory";
-            if (!o.info && !outputs[i].empty()) removepartials(outputs[i]);
+            if (!o.info && !writes[i].empty()) removepartials(writes[i]);
             return r;
         }
     };
@@ -262,12 +359,13 @@ int runbatch(const Tclioptions& o, const Twalkresult& inputs) {
     size_t printed = 0;
     auto deliver = [&](size_t i, Tfileresult& r) {
         if (r.source.empty()) r.source = files[i];
-        if (!r.ok && !o.info && !outputs[i].empty()) {
+        if (stdinmode) r.source = "-";
+        if (!r.ok && !o.info && !writes[i].empty()) {
             // A worker ended mid-file may have left its write at either name.
-            removepartials(outputs[i]);
-            const Tidentity now = identity(outputs[i]);
+            removepartials(writes[i]);
+            const Tidentity now = identity(writes[i]);
             if (now.exists && (!before[i].exists || now.dev != before[i].dev || now.ino != before[i].ino))
-                unlink(outputs[i].c_str());
+                unlink(writes[i].c_str());
         }
         pending[i] = std::move(r);
         for (; printed < total && pending[printed]; ++printed) {
@@ -275,28 +373,34 @@ int runbatch(const Tclioptions& o, const Twalkresult& inputs) {
             bar.clear();
             summary.add(p);
             if (o.json) std::printf("%s\n", resultjson(p).c_str());
-            else if (p.ok && !o.quiet) std::fputs((o.info ? formatinfo(p) : formatresult(p, o.verbose)).c_str(), stdout);
-            std::fflush(stdout);
+            else if (p.ok && !o.quiet) std::fputs((o.info ? formatinfo(p) : formatresult(p, o.verbose)).c_str(), text);
+            std::fflush(text);
             if (!p.ok) std::fputs(formatfailure(p).c_str(), stderr);
             pending[printed].reset();
         }
     };
 
     if (o.jobs <= 1 || total == 1) {
+        int64_t donebytes = 0;
         for (size_t i = 0; i < total && !cliinterrupted; ++i) {
             const std::string label = std::to_string(i + 1) + "/" + std::to_string(total) + " " + basename(files[i]);
-            bar.update(label, 0);
-            Tfileresult r = task(i, [&](int percent) { bar.update(label, percent); });
+            bar.update(label + timeleft(donebytes), 0);
+            Tfileresult r = task(i, [&](int percent) {
+                bar.update(label + timeleft(donebytes + sizes[i] * percent / 100), percent);
+            });
+            donebytes += sizes[i];
             deliver(i, r);
         }
         scratch.remove();
     } else {
         std::map<size_t, int> running;
         size_t finished = 0;
+        int64_t finishedbytes = 0;
         auto showoverall = [&]() {
-            int64_t sum = int64_t(finished) * 100;
-            for (const auto& [index, percent] : running) sum += percent;
-            bar.update(std::to_string(finished) + "/" + std::to_string(total) + " files", int(sum / int64_t(total)));
+            int64_t sum = int64_t(finished) * 100, bytes = finishedbytes;
+            for (const auto& [index, percent] : running) sum += percent, bytes += sizes[index] * percent / 100;
+            bar.update(std::to_string(finished) + "/" + std::to_string(total) + " files" + timeleft(bytes),
+                       int(sum / int64_t(total)));
         };
         Tworkerpool pool(o.jobs, [&]() { scratch.remove(); });
         pool.run(
@@ -308,6 +412,7 @@ int runbatch(const Tclioptions& o, const Twalkresult& inputs) {
             [&](size_t i, Tfileresult& r) {
                 running.erase(i);
                 ++finished;
+                finishedbytes += sizes[i];
                 deliver(i, r);
                 showoverall();
             },
@@ -323,9 +428,11 @@ int runbatch(const Tclioptions& o, const Twalkresult& inputs) {
         auto found = [&](const char* tool, bool skipped) {
             return skipped || toolavailable(toolpath(o.toolsdir.c_str(), tool).c_str());
         };
+        FILE* const notes = o.json ? stderr : text;
         std::fputs(summary.toolnotes(found("lame", o.params.Skip_Sound), found("ffmpeg", o.params.Skip_Video)).c_str(),
-                   o.json ? stderr : stdout);
-        std::fputs(summary.text(o.info).c_str(), o.json ? stderr : stdout);
+                   notes);
+        std::fputs(summary.text(o.info).c_str(), notes);
+        if (o.dryrun && !o.info) std::fputs("dry run: nothing was written\n", notes);
     }
     std::fflush(stdout);
     if (cliinterrupted) return 130;

@@ -18,13 +18,14 @@ struct Twalker {
     Twalkresult result;
     std::set<Tfileid> seen;
 
-    void addfile(const std::string& path) {
+    void addfile(const std::string& path, const std::string& subdir = "") {
         struct stat st;
         if (stat(path.c_str(), &st) == 0 && !seen.insert({st.st_dev, st.st_ino}).second) return;
         result.files.push_back(path);
+        result.subdirs.push_back(subdir);
     }
 
-    void walk(const std::string& dir) {
+    void walk(const std::string& dir, const std::string& subdir = "") {
         DIR* d = opendir(dir.c_str());
         if (!d) {
             result.errors.push_back(dir + ": " + std::strerror(errno));
@@ -42,7 +43,7 @@ struct Twalker {
             struct stat st;
             if (lstat(path.c_str(), &st) != 0) continue;
             if (S_ISDIR(st.st_mode)) {
-                walk(path);
+                walk(path, subdir + name + "/");
                 continue;
             }
             if (!ismoviename(name)) continue;
@@ -54,7 +55,7 @@ struct Twalker {
                 result.skipped.push_back(path);
                 continue;
             }
-            addfile(path);
+            addfile(path, subdir);
         }
     }
 };

@@ -5,6 +5,9 @@
 
 struct Twalkresult {
     std::vector<std::string> files;    // in command-line order, each directory's entries sorted
+    // For each file, its folder below the directory argument it was found in,
+    // ending with '/'; empty for a file named directly or at that top.
+    std::vector<std::string> subdirs;
     std::vector<std::string> skipped;  // earlier output met while walking
     std::vector<std::string> errors;   // "path: reason" for directories that could not be read
 };

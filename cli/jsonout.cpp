@@ -114,7 +114,7 @@ std::string resultjson(const Tfileresult& r) {
                  ",\"kinds\":" + kindsjson(r);
         }
     } else {
-        s += ",\"output\":" + nullable(r.output) + ",\"ok\":" + (r.ok ? "true" : "false") +
+        s += ",\"output\":" + nullable(r.dryrun ? "" : r.output) + ",\"ok\":" + (r.ok ? "true" : "false") +
              ",\"error\":" + nullable(r.error) + ",\"exe\":" + num(r.exe) + ",\"before\":" + num(r.srcsize) +
              ",\"after\":" + num(r.dstsize);
         char pct[32] = "null";
@@ -124,6 +124,8 @@ std::string resultjson(const Tfileresult& r) {
         if (r.dropped > 0) s += ",\"dropped\":" + num(r.dropped) + ",\"baseline\":" + num(savingbaseline(r));
         if (!r.damage.empty()) s += ",\"damage\":" + jsonstring(r.damage);
         if (r.salvaged) s += ",\"salvaged\":true";
+        if (r.dryrun) s += ",\"dry_run\":true";
+        if (r.inplace) s += ",\"in_place\":true";
         s += ",\"notes\":[";
         for (size_t i = 0; i < r.notes.size(); ++i) s += (i ? "," : "") + jsonstring(r.notes[i]);
         s += "]";

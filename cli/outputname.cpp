@@ -53,10 +53,11 @@ bool Toutputnamer::free(const std::string& path, const std::string& key) const {
     return overwrite_;
 }
 
-std::string Toutputnamer::choose(const std::string& source, std::string& error) {
+std::string Toutputnamer::choose(const std::string& source, std::string& error, const std::string& subdir) {
     const Tsourcename n = splitsource(source);
-    const std::string dir = outdir_.empty() ? n.dir : outdir_;
-    const std::string canon = canonicaldir(dir);
+    const std::string dir = outdir_.empty() ? n.dir : joinpath(outdir_, subdir);
+    // A folder of the tree may not be made yet.
+    const std::string canon = outdir_.empty() ? canonicaldir(dir) : joinpath(canonicaldir(outdir_), subdir);
     const std::string suffix = n.hasdot ? "." + n.ext : "";
     const std::string stem = n.base + "_compressed";
     // The counter form is tried only after the plain name.

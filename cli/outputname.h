@@ -24,8 +24,10 @@ public:
     Toutputnamer(std::string outdir, bool overwrite);
     // The sources of a run are never chosen as an output, not even with overwrite.
     void protect(const std::string& source);
-    // Picks and reserves the output path for source; empty (reason in error) when none is free.
-    std::string choose(const std::string& source, std::string& error);
+    // Picks and reserves the output path for source, in subdir (relative,
+    // ending with '/') of the output directory when there is one; empty
+    // (reason in error) when none is free.
+    std::string choose(const std::string& source, std::string& error, const std::string& subdir = "");
 
 private:
     bool free(const std::string& path, const std::string& key) const;

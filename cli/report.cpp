@@ -46,13 +46,28 @@ std::string formatsize(int64_t bytes) {
     return printf1("%.2f GB", double(bytes) / (1 << 30));
 }
 
+std::string formateta(double elapsed, double fraction) {
+    // The first second and percent say little of the rest.
+    if (!(fraction >= 0.01) || !(elapsed >= 1) || fraction >= 1) return fraction >= 1 ? "ETA 0:00" : "ETA --:--";
+    const double left = elapsed * (1 - fraction) / fraction;
+    if (left >= 100 * 3600) return "ETA --:--";
+    const long s = long(left + 0.5);
+    char buf[32];
+    if (s >= 3600) std::snprintf(buf, sizeof buf, "ETA %ld:%02ld:%02ld", s / 3600, s / 60 % 60, s % 60);
+    else std::snprintf(buf, sizeof buf, "ETA %ld:%02ld", s / 60, s % 60);
+    return buf;
+}
+
 std::string formatresult(const Tfileresult& r, bool verbose) {
     std::string how;
     if (r.kept) how = "kept: not smaller; the rewrite was " + formatsize(r.rewritten);
     else if (r.dropped > 0) how = change(savingbaseline(r), r.dstsize) + " of what was kept; " +
                                   std::to_string(r.dropped) + " bytes dropped";
     else how = change(r.srcsize, r.dstsize);
-    std::string s = r.source + " -> " + r.output + ": " + formatsize(r.srcsize) + " -> " + formatsize(r.dstsize) +
+    std::string where = r.source + " -> " + r.output + (r.dryrun ? " (dry run, not written)" : "");
+    if (r.inplace)
+        where = r.source + (r.output.empty() ? " (left as it is)" : r.dryrun ? " (would be replaced)" : " (replaced)");
+    std::string s = where + ": " + formatsize(r.srcsize) + " -> " + formatsize(r.dstsize) +
                     " (" + how + "), " + std::to_string(r.ms) + " ms\n";
     if (!r.warning.empty()) s += "  warning: " + r.warning + "\n";
     for (const auto& n : r.notes) s += "  note: " + n + "\n";

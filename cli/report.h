@@ -34,6 +34,10 @@ private:
     int64_t before_ = 0, after_ = 0;
 };
 
+// "ETA 1:05" (or "ETA 2:03:04") for a batch that took elapsed seconds to do
+// fraction (0..1) of its work; "ETA --:--" while too little is done to tell.
+std::string formateta(double elapsed, double fraction);
+
 // One self-overwriting line on a terminal; does nothing when disabled.
 class Tprogressbar {
 public:

@@ -94,6 +94,8 @@ void fields(P& p, R& r) {
     p.num(r.kept);
     p.num(r.rewritten);
     p.num(r.salvaged);
+    p.num(r.dryrun);
+    p.num(r.inplace);
     p.str(r.damage);
     p.num(r.movielen);
     p.num(r.dropped);

@@ -40,6 +40,8 @@ struct Tfileresult {
     bool kept = false;       // the rewrite was not smaller: the output holds the source's bytes
     int64_t rewritten = 0;   // size of the rewritten movie, also when it was not kept
     bool salvaged = false;   // damaged, written with what could be read
+    bool dryrun = false;     // compressed in scratch only: output is what would have been written
+    bool inplace = false;    // output is the source replaced, or empty when it was left
     std::string damage;      // what is wrong with the data, empty when nothing
     int64_t movielen = 0;    // uncompressed bytes of the movie as read
     int64_t dropped = 0;     // of those, bytes in no tag that were left out

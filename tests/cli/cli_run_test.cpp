@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -28,9 +29,16 @@ std::vector<std::string> lines(const std::string& text) {
 
 class CliRun : public ::testing::Test {
 protected:
-    Ran cli(std::vector<std::string> args) {
+    Ran cli(std::vector<std::string> args, const std::string& in = "") {
         args.insert(args.begin(), {SHRINKWELL_CLI, "--tmp", t / "scratch"});
-        return run(t, args);
+        return run(t, args, "", in);
+    }
+
+    // Nothing left in the scratch folder but the private folders' root.
+    bool scratchempty() const {
+        for (const auto& e : std::filesystem::recursive_directory_iterator(t / "scratch"))
+            if (e.is_regular_file()) return false;
+        return true;
     }
 
     static Bytes movie(int shapes = 3, char signature = 'F') {
@@ -118,16 +126,87 @@ TEST_F(CliRun, FilesThatAreNotMoviesFailByNameAndLeaveNothing) {
     EXPECT_NE(missing.err.find("nowhere.swf: No such file"), std::string::npos) << missing.err;
 }
 
+// The tree under a directory argument is kept under -o; named files go to its top.
 TEST_F(CliRun, DirectoryIsWalkedIntoTheOutputDirectory) {
     t.put("in/a.swf", movie(1));
     t.put("in/sub/B.SWF", movie(2, 'C'));
     t.put("in/sub/c_compressed.swf", movie(1));
+    t.put("in/x/m.swf", movie(1));
+    t.put("in/y/m.swf", movie(2));
     t.put("in/notes.txt", {'x'});
-    Ran r = cli({t / "in", "-o", t / "out", "-q"});
+    t.put("lone/m.swf", movie(3));
+    Ran r = cli({t / "in", t / "lone/m.swf", "-o", t / "out", "-q"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "") << "quiet";
     EXPECT_EQ(files(), (std::vector<std::string>{"in/a.swf", "in/notes.txt", "in/sub/B.SWF", "in/sub/c_compressed.swf",
-                                                 "out/B_compressed.SWF", "out/a_compressed.swf"}));
+                                                 "in/x/m.swf", "in/y/m.swf", "lone/m.swf", "out/a_compressed.swf",
+                                                 "out/m_compressed.swf", "out/sub/B_compressed.SWF",
+                                                 "out/x/m_compressed.swf", "out/y/m_compressed.swf"}));
+}
+
+TEST_F(CliRun, DryRunReportsAndWritesNothing) {
+    t.put("in/a.swf", movie(3));
+    t.put("in/sub/b.swf", movie(2));
+    Ran r = cli({"-n", t / "in", "-o", t / "out"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("a_compressed.swf (dry run, not written): "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("dry run: nothing was written"), std::string::npos) << r.out;
+    Ran j = cli({"--dry-run", "--json", "--in-place", t / "in/a.swf"});
+    EXPECT_NE(j.out.find("\"output\":null"), std::string::npos) << j.out;
+    EXPECT_NE(j.out.find("\"dry_run\":true"), std::string::npos) << j.out;
+    EXPECT_EQ(files(), (std::vector<std::string>{"in/a.swf", "in/sub/b.swf"}));
+    EXPECT_TRUE(scratchempty());
+}
+
+// "-": the movie comes in on stdin and only the movie goes out on stdout.
+TEST_F(CliRun, StandardInputToStandardOutput) {
+    const Bytes in = movie(3);
+    const std::string src = t.put("m.swf", in);
+    Ran r = cli({"-"}, src);
+    EXPECT_EQ(r.status, 0) << r.err;
+    const Bytes out(r.out.begin(), r.out.end());
+    ASSERT_GT(out.size(), 8u);
+    EXPECT_EQ(std::string(out.begin(), out.begin() + 3), "CWS");
+    EXPECT_EQ(codes(out), codes(in));
+    EXPECT_NE(r.err.find("- -> -: "), std::string::npos) << r.err;
+    Ran bad = cli({"-"}, t.put("junk.swf", {'j', 'u', 'n', 'k'}));
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(bad.out, "");
+    EXPECT_NE(bad.err.find("shrinkwell-cli: -: "), std::string::npos) << bad.err;
+    EXPECT_EQ(files(), (std::vector<std::string>{"junk.swf", "m.swf"}));
+    EXPECT_TRUE(scratchempty());
+}
+
+TEST_F(CliRun, InPlaceReplacesOnlyWhatGotSmaller) {
+    const std::string good = t.put("good.swf", movie(3));
+    const Bytes noise = noisy();
+    const std::string kept = t.put("noisy.swf", noise);
+    chmod(good.c_str(), 0640);
+    Ran r = cli({"--in-place", good, kept});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("good.swf (replaced): "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("noisy.swf (left as it is): "), std::string::npos) << r.out;
+    const Bytes now = readfile(good);
+    ASSERT_GT(now.size(), 8u);
+    EXPECT_EQ(now[0], 'C');
+    EXPECT_EQ(codes(now), codes(movie(3)));
+    EXPECT_EQ(readfile(kept), noise);
+    struct stat st;
+    ASSERT_EQ(stat(good.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(files(), (std::vector<std::string>{"good.swf", "noisy.swf"})) << "no temporary left";
+}
+
+TEST_F(CliRun, PreserveKeepsTheSourceTimes) {
+    const std::string src = t.put("m.swf", movie());
+    const timespec times[2] = {{1000000000, 5}, {1200000000, 7}};
+    ASSERT_EQ(utimensat(AT_FDCWD, src.c_str(), times, 0), 0);
+    ASSERT_EQ(cli({"--preserve", src}).status, 0);
+    struct stat st;
+    ASSERT_EQ(stat((t / "m_compressed.swf").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mtim.tv_sec, 1200000000);
+    EXPECT_EQ(st.st_mtim.tv_nsec, 7);
+    EXPECT_EQ(st.st_atim.tv_sec, 1000000000);
 }
 
 TEST_F(CliRun, SecondRunCountsUnlessToldToOverwrite) {

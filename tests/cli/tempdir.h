@@ -27,11 +27,11 @@ public:
     }
 };
 
-// Starts the program args[0] with stdout and stderr in the files out and err,
-// in folder cwd when given, in a process group of its own when newgroup (as a
-// terminal's foreground job). Returns its pid.
+// Starts the program args[0] with stdout and stderr in the files out and err
+// (stdin from the file in, when given), in folder cwd when given, in a process
+// group of its own when newgroup (as a terminal's foreground job). Returns its pid.
 inline pid_t spawnwithfiles(std::vector<std::string> args, const std::string& out, const std::string& err,
-                            const std::string& cwd = "", bool newgroup = false) {
+                            const std::string& cwd = "", bool newgroup = false, const std::string& in = "") {
     const pid_t pid = fork();
     if (pid != 0) return pid;
     if (newgroup) setpgid(0, 0);
@@ -39,6 +39,7 @@ inline pid_t spawnwithfiles(std::vector<std::string> args, const std::string& ou
     const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     dup2(o, 1);
     dup2(e, 2);
+    if (!in.empty()) dup2(open(in.c_str(), O_RDONLY), 0);
     if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(126);
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
@@ -54,11 +55,13 @@ struct Ran {
     std::string out, err;
 };
 
-// Runs argv to its end in folder cwd (when given), stdout and stderr apart.
-inline Ran run(const Ttempdir& t, const std::vector<std::string>& argv, const std::string& cwd = "") {
+// Runs argv to its end in folder cwd (when given), stdout and stderr apart,
+// stdin from the file in when given.
+inline Ran run(const Ttempdir& t, const std::vector<std::string>& argv, const std::string& cwd = "",
+               const std::string& in = "") {
     const std::string out = t / "stdout", err = t / "stderr";
     int status = 0;
-    waitpid(spawnwithfiles(argv, out, err, cwd), &status, 0);
+    waitpid(spawnwithfiles(argv, out, err, cwd, false, in), &status, 0);
     Ran r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out), slurp(err)};
     std::filesystem::remove(out);
     std::filesystem::remove(err);
