@@ -1,5 +1,8 @@
 // Start-up of the desktop program.
 #include <QApplication>
+#include <QFileInfo>
+#include <QTimer>
+#include <QUrl>
 #include <QFont>
 #include <QIcon>
 #include <QLabel>
@@ -51,6 +54,14 @@ int main(int argc, char** argv) {
     if constexpr (requires { window.config(); }) {
         if (Config* config = window.config()) CUpdateCheck::run(*config, true);
     }
+    // Movies named on the command line, or handed over by a file manager
+    // through the desktop entry, become tasks once the window is up.
+    QStringList files;
+    for (const QString& arg : QCoreApplication::arguments().mid(1)) {
+        const QUrl url(arg);
+        files.append(url.isLocalFile() ? url.toLocalFile() : QFileInfo(arg).absoluteFilePath());
+    }
+    if (!files.isEmpty()) QTimer::singleShot(0, &window, [&window, files]() mutable { window.AddFiles(files); });
 #else
     QLabel window(WINDOW_TITLE);
     window.setWindowTitle(WINDOW_TITLE);

@@ -48,7 +48,8 @@ void Config::read() {
     if (m_savePath.isEmpty()) m_savePath = defaultSavePath();
     m_userName = s.value(QStringLiteral("UserName")).toString();
     m_runTimes = s.value(QStringLiteral("RunTimes"), 0).toInt();
-    m_update = s.value(QStringLiteral("Update"), 1).toInt();
+    // No updater ships yet: checking for updates is something to switch on.
+    m_update = s.value(QStringLiteral("Update"), 0).toInt();
     m_days = s.value(QStringLiteral("Days"), 0).toInt();
     const QDate today = QDate::currentDate();
     m_date = QDate(s.value(QStringLiteral("Year"), today.year()).toInt(),
@@ -98,9 +99,9 @@ void Config::restrictFile() { prepared(m_path); }
 
 void Config::ResetDefalutConfig() {
     m_updateShow = 1;
-    m_update = 1;
+    m_update = 0;
     m_days = 3;
-    m_showOutputDlg = 0;
+    m_showOutputDlg = 1;
     m_useProxy = 0;
     m_proxyType = 0;
     m_host.clear();

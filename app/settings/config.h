@@ -16,7 +16,7 @@ public:
 
     // Writes every key except the output-folder history.
     void Save();
-    // UpdateShow 1, Update 1, Days 3, ShowOutputDlg 0, no proxy.
+    // UpdateShow 1, Update 0, Days 3, ShowOutputDlg 1, no proxy.
     void ResetDefalutConfig();
 
     static constexpr int HISTORY_SIZE = 10;
@@ -77,7 +77,7 @@ private:
     QString m_savePath;
     QString m_userName;
     int m_runTimes = 0;
-    int m_update = 1;
+    int m_update = 0;
     int m_days = 0;
     QDate m_date;
     int m_updateShow = 0;

@@ -1,5 +1,5 @@
-// Lists the files that could not be added because they are not readable
-// Flash movies.
+// Lists the files that could not be added, each with the reason: missing,
+// unreadable, empty or not a Flash movie.
 #pragma once
 #include <QDialog>
 #include <QStringList>
@@ -9,7 +9,9 @@ class QTreeWidget;
 class CLoadSWFVideoFail : public QDialog {
     Q_OBJECT
 public:
-    CLoadSWFVideoFail(const QStringList& paths, void* object, QWidget* parent = nullptr);
+    // reasons[i] says why paths[i] failed.
+    CLoadSWFVideoFail(const QStringList& paths, void* object, QWidget* parent = nullptr,
+                      const QStringList& reasons = {});
 
     QTreeWidget* list() const { return m_list; }
 

@@ -22,7 +22,8 @@ void QTWResourceItem::setData(int column, int role, const QVariant& value) {
 }
 
 QResourceList::QResourceList(QWidget* parent) : QTreeWidget(parent) {
-    setFixedSize(488, 250);
+    setFixedWidth(488);
+    setMinimumHeight(150);
     setColumnCount(4);
     setHeaderLabels({"Resource kind", "Original size", "Compression rate", " "});
     setColumnWidth(0, 120);

@@ -46,7 +46,7 @@ constexpr int kCustomIndex = 5;  // "Custom" among the built-in presets
 QSWFWindow::QSWFWindow(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(WINDOW_TITLE);
     setWindowIcon(QIcon(APP_ICON));
-    setFixedSize(kWindowWidth, 395);
+    resize(kWindowWidth, 395);
     g_bExitRequested = false;
 
     // Without a scratch folder sounds and videos are kept as they are.
@@ -62,11 +62,9 @@ QSWFWindow::QSWFWindow(QWidget* parent) : QMainWindow(parent) {
     couple();
     setAcceptDrops(true);
 
+    // The guide opens from the Help menu only: nothing starts a browser unasked.
     m_config = new Config(m_dataDir + QDir::separator() + CONFIG_FILE_NAME);
-    if (m_config->GetRunTimes() == 0) {
-        m_config->SetRunTimes(1);
-        openPage(QUrl::fromLocalFile(writeUserGuide(m_dataDir)).toString());
-    }
+    m_config->SetRunTimes(m_config->GetRunTimes() + 1);
 
     fillPresetSelector();
     m_resources->reset();
@@ -119,9 +117,8 @@ void QSWFWindow::buildWidgets() {
     m_resources = new QResourceList(m_mainPanel);
     auto* lists = new QHBoxLayout;
     lists->setSpacing(10);
-    lists->addWidget(m_tasks);
+    lists->addWidget(m_tasks, 1);
     lists->addWidget(m_resources);
-    lists->addStretch(1);
 
     m_cmbCustom = new QComboBox(m_mainPanel);
     m_cmbCustom->setFixedWidth(220);
@@ -163,10 +160,9 @@ void QSWFWindow::buildWidgets() {
     auto* col = new QVBoxLayout(m_mainPanel);
     col->setContentsMargins(7, 4, 7, 4);
     col->setSpacing(6);
-    col->addLayout(lists);
+    col->addLayout(lists, 1);
     col->addLayout(controls);
     col->addWidget(m_tabs);
-    col->addStretch(1);
 
     m_display = new QDisplayWnd(this);
     m_stack = new QStackedWidget(this);
@@ -187,6 +183,12 @@ void QSWFWindow::buildWidgets() {
 
 void QSWFWindow::buildMenus() {
     QMenuBar* bar = menuBar();
+    QMenu* file = bar->addMenu("&File");
+    m_actAdd = file->addAction("&Add...", QKeySequence::Open, this, &QSWFWindow::pbtnAddSWFclicked);
+    m_actCompress = file->addAction("&Compress", QKeySequence(Qt::CTRL | Qt::Key_Return), this,
+                                    &QSWFWindow::pbtnCompressClicked);
+    file->addSeparator();
+    file->addAction("&Quit", QKeySequence::Quit, this, &QWidget::close);
     QAction* about = bar->addAction("About");
     about->setMenuRole(QAction::AboutRole);
     connect(about, &QAction::triggered, this, &QSWFWindow::showAbout);
@@ -195,7 +197,9 @@ void QSWFWindow::buildMenus() {
     connect(prefs, &QAction::triggered, this, &QSWFWindow::showPreferences);
     QMenu* help = bar->addMenu("Help");
     connect(help->addAction("Help"), &QAction::triggered, this, &QSWFWindow::showHelp);
-    connect(help->addAction("Update"), &QAction::triggered, this, &QSWFWindow::checkUpdate);
+    QAction* update = help->addAction("Update");
+    connect(update, &QAction::triggered, this, &QSWFWindow::checkUpdate);
+    update->setVisible(CUpdateCheck::available());
 }
 
 void QSWFWindow::couple() {
@@ -374,10 +378,11 @@ void QSWFWindow::applyWindowSize() {
     bool dropped = m_display->leftByDrop();
     int height = m_optionsShown ? (dropped ? 590 : 640) : (dropped ? 333 : 395);
     // The menu bar sits inside the window here, not at the top of the screen:
-    // never cut the lists or the buttons off.
+    // never cut the lists or the buttons off. A window made wider stays so.
     layout()->invalidate();
-    height = qMax(height, layout()->minimumSize().height());
-    setFixedSize(kWindowWidth, height);
+    const QSize least = layout()->minimumSize();
+    setMinimumSize(least);
+    resize(qMax(width(), kWindowWidth), qMax(height, least.height()));
 }
 
 void QSWFWindow::showPreferences() {

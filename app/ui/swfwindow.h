@@ -10,9 +10,11 @@
 #include "ui/outputnaming.h"
 
 class CImageButton;
+class QAction;
 class CLoadFileProgressBar;
 class Config;
 class QComboBox;
+class QProgressBar;
 class QDisplayWnd;
 class QFontTab;
 class QImageTab;
@@ -43,6 +45,8 @@ public:
 
     void AddFiles(QStringList& paths);
     bool VerifyFlashFile(const QString& path);
+    // Why path cannot become a task ("No such file.", "Not a Flash movie..."); empty when it can.
+    QString loadFailure(const QString& path);
     // Reads the option tabs into a record the way a run does.
     void readTabs(QSWFInfo* info);
     bool isRunning() const { return m_thread != nullptr; }
@@ -117,6 +121,9 @@ private:
     void showMainPanel();
     void applyWindowSize();
     void showOutputList();
+    // A finished row: its new size and the share saved, kept, or why it failed.
+    static void showOutcome(QProgressBar* bar, bool ok, bool kept, qint64 before, qint64 after,
+                            const QString& error);
     tagOutList* outputEntry(const QString& srcpath);
     void openPage(const QString& url);
 
@@ -155,4 +162,6 @@ private:
     QVideoTab* m_videoTab = nullptr;
     QFontTab* m_fontTab = nullptr;
     CLoadFileProgressBar* m_loading = nullptr;
+    QAction* m_actAdd = nullptr;       // File menu, enabled with the buttons
+    QAction* m_actCompress = nullptr;
 };

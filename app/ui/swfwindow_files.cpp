@@ -47,14 +47,24 @@ void QSWFWindow::pbtnAddSWFclicked() {
     AddFiles(files);
 }
 
-bool QSWFWindow::VerifyFlashFile(const QString& path) {
+QString QSWFWindow::loadFailure(const QString& path) {
     QFileInfo info(path);
-    if (!info.isFile() || info.size() <= 0) return false;
-    return isFlashFile(path, m_tmpDir) != 0;
+    if (!info.exists()) return "No such file.";
+    if (info.isDir()) return "It is a folder.";
+    if (!info.isFile()) return "Not a regular file.";
+    if (!info.isReadable()) return "Permission denied.";
+    if (info.size() <= 0) return "The file is empty.";
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return file.errorString() + ".";
+    if (isFlashFile(path, m_tmpDir) == 0) return "Not a Flash movie (.swf, or a projector .exe carrying one).";
+    return QString();
 }
+
+bool QSWFWindow::VerifyFlashFile(const QString& path) { return loadFailure(path).isEmpty(); }
 
 void QSWFWindow::AddFiles(QStringList& paths) {
     m_loadFail.clear();
+    QStringList reasons;
     QString last;
     for (const QString& path : paths) {
         if (g_bExitRequested) {
@@ -66,8 +76,10 @@ void QSWFWindow::AddFiles(QStringList& paths) {
         if (path.isEmpty()) break;
         last = path;
         QSWFInfo* preset = selectedRecord();
-        if (!VerifyFlashFile(path)) {
+        const QString failure = loadFailure(path);
+        if (!failure.isEmpty()) {
             m_loadFail.append(path);
+            reasons.append(failure);
             continue;
         }
         auto* info = new QSWFInfo;
@@ -85,7 +97,7 @@ void QSWFWindow::AddFiles(QStringList& paths) {
         m_display->setStartFolder(m_settings->getSWFPath());
     }
     if (!m_loadFail.isEmpty()) {
-        CLoadSWFVideoFail dialog(m_loadFail, this, this);
+        CLoadSWFVideoFail dialog(m_loadFail, this, this, reasons);
         dialog.exec();
         m_loadFail.clear();
     }

@@ -1,5 +1,6 @@
 // QSWFWindow: the compression run, one movie at a time on a worker thread,
 // and closing the window while it works.
+#include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
@@ -16,6 +17,7 @@
 #include "ui/msgbox.h"
 #include "ui/outputdlg.h"
 #include "ui/resourcelist.h"
+#include "ui/sizetext.h"
 #include "ui/swfwindow.h"
 #include "ui/tasklist.h"
 #include "ui/videotab.h"
@@ -107,14 +109,26 @@ void QSWFWindow::deleteThread() {
         if (!ok && m_running->error.isEmpty()) m_running->error = "The output file is missing or empty.";
     }
     if (!ok && written.exists() && written.size() == 0) QFile::remove(out);  // the placeholder claimed for it
-    if (row && m_tasks->indexOfTopLevelItem(row) >= 0 && row->progressBar()) {
-        if (ok) row->progressBar()->setValue(100);
-        if (ok && thread->sourceKept()) row->progressBar()->setFormat("Kept (not smaller)");
-        else if (!ok) row->progressBar()->setFormat("Failed");
-    }
+    if (row && m_tasks->indexOfTopLevelItem(row) >= 0 && row->progressBar())
+        showOutcome(row->progressBar(), ok, thread->sourceKept(), QFileInfo(row->path()).size(), written.size(),
+                    m_running ? m_running->error : thread->errorText());
     m_running = nullptr;
     delete thread;
     CompressRun();
+}
+
+void QSWFWindow::showOutcome(QProgressBar* bar, bool ok, bool kept, qint64 before, qint64 after,
+                             const QString& error) {
+    // The bar's own "100%" says nothing once a file is done: the result does.
+    bar->setValue(ok ? 100 : bar->value());
+    QString text = error.isEmpty() ? QString("Failed") : "Failed: " + error;
+    if (ok && kept) text = "Kept (not smaller)";
+    else if (ok)
+        text = QString("%1 (saved %2%)")
+                   .arg(GetSizeString(after))
+                   .arg(before > 0 ? 100.0 * double(before - after) / double(before) : 0.0, 0, 'f', 1);
+    bar->setFormat(text);
+    bar->setToolTip(text);
 }
 
 void QSWFWindow::showOutputList() {
@@ -132,6 +146,8 @@ void QSWFWindow::setButtonEnabled(bool b) {
         button->setEnabled(b);
     m_cmbCustom->setEnabled(b);
     m_resources->setEnabled(b);
+    for (QAction* action : {m_actAdd, m_actCompress})
+        if (action) action->setEnabled(b);
     m_dropsEnabled = b;
     if (b) {
         updateSettingsButtons();

@@ -26,7 +26,8 @@ QTWItem::QTWItem(const QString& path, QSWFInfo* info) : m_info(info), m_path(pat
 QTWItem::~QTWItem() { delete m_info; }
 
 QTaskList::QTaskList(QWidget* parent) : QTreeWidget(parent) {
-    setFixedSize(488, 250);
+    // Grows with the window, the file names first.
+    setMinimumSize(300, 150);
     setColumnCount(3);
     setHeaderLabels({"File name", "Original size", "Process"});
     setColumnWidth(0, 180);
@@ -36,6 +37,8 @@ QTaskList::QTaskList(QWidget* parent) : QTreeWidget(parent) {
     setSelectionMode(QAbstractItemView::ContiguousSelection);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setStyleSheet(SELECTED_STYLE);
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(0, QHeaderView::Stretch);
 }
 
 QTWItem* QTaskList::addTask(const QString& path, QSWFInfo* info) {

@@ -18,6 +18,7 @@
 
 #include "platform/platform.h"
 #include "settings/config.h"
+#include "widgets/updatecheck.h"
 #include "widgets/imagebutton.h"
 #include "ui/msgbox.h"
 
@@ -70,7 +71,7 @@ CUpdateWidget::CUpdateWidget(Config* config, QWidget* parent) : QWidget(parent),
     for (int i = 0; i < 3; ++i)
         if (days == scheduleDays[i]) choice = i;
     setScheduleChoice(choice);
-    m_chkUpdate->setChecked(!m_config || m_config->GetAutoUpdate() != 0);
+    m_chkUpdate->setChecked(m_config && m_config->GetAutoUpdate() != 0);
 
     auto* folderBox = new QGroupBox(QStringLiteral("Output"), this);
     auto* folderGrid = new QGridLayout(folderBox);
@@ -95,6 +96,8 @@ CUpdateWidget::CUpdateWidget(Config* config, QWidget* parent) : QWidget(parent),
     layout->addWidget(folderBox);
     layout->addWidget(updateBox);
     layout->addStretch(1);
+    // A schedule for an updater that is not installed would promise nothing.
+    updateBox->setVisible(CUpdateCheck::available());
     updateEnabled();
 }
 

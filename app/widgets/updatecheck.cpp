@@ -12,6 +12,11 @@ QString CUpdateCheck::updaterPath() {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/shrinkwell-updater");
 }
 
+bool CUpdateCheck::available() {
+    const QFileInfo updater(updaterPath());
+    return updater.isFile() && updater.isExecutable();
+}
+
 QStringList CUpdateCheck::arguments(const Config& config) {
     QStringList args;
     if (config.GetUseProxy()) {
@@ -40,10 +45,9 @@ bool CUpdateCheck::isDue(const Config& config, const QDate& today) {
 bool CUpdateCheck::run(Config& config, bool automatic) {
     const QDate today = QDate::currentDate();
     if (automatic && !isDue(config, today)) return false;
-    const QFileInfo updater(updaterPath());
-    if (!updater.isFile() || !updater.isExecutable()) return false;
+    if (!available()) return false;
     QProcess process;
-    process.setProgram(updater.filePath());
+    process.setProgram(updaterPath());
     process.setArguments(arguments(config));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     if (config.GetUseProxy() && !config.GetProxyPassword().isEmpty())

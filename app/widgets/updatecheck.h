@@ -12,6 +12,8 @@ class CUpdateCheck {
 public:
     // "shrinkwell-updater" in the executable's folder.
     static QString updaterPath();
+    // Whether an updater is installed there: without one, nothing offers a check.
+    static bool available();
     // The updater's command line for these settings.
     static QStringList arguments(const Config& config);
     // True when the schedule in config asks for a check on today.

@@ -31,7 +31,7 @@ class ConfigTest : public QObject {
         s.setValue(QStringLiteral("port"), QStringLiteral("3128"));
         s.setValue(QStringLiteral("ProxyUserName"), QStringLiteral("bob"));
         s.setValue(QStringLiteral("password"), QStringLiteral("secret"));
-        s.setValue(QStringLiteral("ShowOutputDlg"), 1);
+        s.setValue(QStringLiteral("ShowOutputDlg"), 0);
         s.setValue(QStringLiteral("Days"), 14);
         s.setValue(QStringLiteral("RunTimes"), 1);
         s.setValue(QStringLiteral("VideoSavePath"), dir.path());
@@ -50,8 +50,8 @@ private slots:
     void freshFile() {
         const QString file = path("fresh.xml");
         Config c(file);
-        QCOMPARE(c.GetShowOutputDlg(), 0);
-        QCOMPARE(c.GetAutoUpdate(), 1);
+        QCOMPARE(c.GetShowOutputDlg(), 1);
+        QCOMPARE(c.GetAutoUpdate(), 0);  // no updater ships
         QCOMPARE(c.GetAutoDays(), 3);
         QCOMPARE(c.GetUpdateShow(), 1);
         QCOMPARE(c.GetRunTimes(), 0);
@@ -79,8 +79,8 @@ private slots:
             const QStringList got{QString::number(c.GetUseProxy()), QString::number(c.GetProxyType()),
                                   c.GetProxyHost(), c.GetProxyPort(), c.GetProxyUserName(), c.GetProxyPassword(),
                                   QString::number(c.GetShowOutputDlg()), QString::number(c.GetAutoDays())};
-            const QStringList kept{"1", "2", "proxy.lan", "3128", "bob", "secret", "1", "14"};
-            const QStringList reset{"0", "0", "", "", "", "", "0", "3"};
+            const QStringList kept{"1", "2", "proxy.lan", "3128", "bob", "secret", "0", "14"};
+            const QStringList reset{"0", "0", "", "", "", "", "1", "3"};
             QCOMPARE(got, same ? kept : reset);
             // Not part of the reset.
             QCOMPARE(c.GetRunTimes(), 1);
@@ -102,7 +102,7 @@ private slots:
         }
         Config c(file);
         QCOMPARE(c.GetShowOutputDlg(), 1);
-        QCOMPARE(c.GetAutoUpdate(), 1);
+        QCOMPARE(c.GetAutoUpdate(), 0);
         QCOMPARE(c.GetAutoDays(), 0);
         QCOMPARE(c.GetUpdateShow(), 0);
         QCOMPARE(c.GetWindowWidth(), 0);

@@ -108,7 +108,7 @@ private slots:
             failed = true;
             dialog->close();
         });
-        QStringList bad{junk};
+        QStringList bad{junk, m_dir.path() + "/gone.swf"};
         w.AddFiles(bad);
         QVERIFY(failed);
     }

@@ -80,6 +80,10 @@ private slots:
         QVERIFY(w.startPanelShown());
         QCOMPARE(w.width(), 1000);
         QCOMPARE(w.windowTitle(), QString("Tarvik Shrinkwell"));
+        // Resizable, with room for the lists and buttons at the least.
+        QVERIFY(w.minimumSize() != w.maximumSize());
+        w.resize(1400, 700);
+        QCOMPARE(w.size(), QSize(1400, 700));
     }
 
     void addingAndCompressingAMovie() {
@@ -120,6 +124,8 @@ private slots:
         QCOMPARE(out[0].outpath, m_out + "/boxes_compressed.swf");
         QVERIFY(QFileInfo(out[0].outpath).size() > 0);
         QCOMPARE(row->progressBar()->value(), 100);
+        QVERIFY2(row->progressBar()->format().endsWith("%)") && row->progressBar()->format().contains("(saved "),
+                 qPrintable(row->progressBar()->format()));
         QVERIFY(w.compressButton()->isEnabled());
         QVERIFY(w.outputList().isEmpty());  // emptied once shown
         QVERIFY(QFile::exists(src));
@@ -147,7 +153,7 @@ private slots:
         QList<Outcome> out = compressAll(w);
         QCOMPARE(out.size(), 1);
         QVERIFY(out[0].failed);
-        QCOMPARE(w.taskList()->task(0)->progressBar()->format(), QString("Failed"));
+        QVERIFY(w.taskList()->task(0)->progressBar()->format().startsWith("Failed: "));
     }
 
     void sourceSpoiledBeforeTheRunFails() {
@@ -189,13 +195,14 @@ private slots:
         f.close();
         QString good = uitest::writeMovie(m_dir.path() + "/good.swf", 2);
         QSWFWindow w;
-        int listed = -1;
-        uitest::whenModal<CLoadSWFVideoFail>([&listed](CLoadSWFVideoFail* dialog) {
-            if (auto* tree = dialog->findChild<QTreeWidget*>()) listed = tree->topLevelItemCount();
+        QStringList reasons;
+        uitest::whenModal<CLoadSWFVideoFail>([&reasons](CLoadSWFVideoFail* dialog) {
+            for (int i = 0; i < dialog->list()->topLevelItemCount(); ++i)
+                reasons.append(dialog->list()->topLevelItem(i)->text(1));
             dialog->close();
         });
         addFiles(w, {junk, m_dir.path() + "/missing.swf", good});
-        QCOMPARE(listed, 2);
+        QCOMPARE(reasons, QStringList({"Not a Flash movie (.swf, or a projector .exe carrying one).", "No such file."}));
         QCOMPARE(w.taskList()->topLevelItemCount(), 1);
     }
 
