@@ -263,7 +263,7 @@ int runbatch(const Tclioptions& o, const Twalkresult& inputs) {
     for (size_t i = 0; i < writes.size(); ++i) before[i] = identity(writes[i]);
 
     // Where a good result ends up, once the engine has written it.
-    auto settle = [&](size_t i, Tfileresult& r) {
+    auto settle = [&](size_t i, Tfileresult& r, const Tfiletimes& times) {
         if (!r.ok) return;
         const std::string& written = writes[i];
         if (o.inplace) {
@@ -286,10 +286,10 @@ int runbatch(const Tclioptions& o, const Twalkresult& inputs) {
             unlink(written.c_str());
             r.output = "-";
         } else if (o.inplace) {
-            failure = replacesource(files[i], written, o.preserve);
+            failure = replacesource(files[i], written, o.preserve ? &times : nullptr);
             if (failure.empty()) r.output = files[i];
             else failure = "not replaced: " + failure;
-        } else if (o.preserve && !copytimes(files[i], written)) {
+        } else if (o.preserve && !settimes(written, times)) {
             r.warning += std::string(r.warning.empty() ? "" : "; ") + "the times could not be kept: " +
                          std::strerror(errno);
         }
@@ -340,8 +340,9 @@ int runbatch(const Tclioptions& o, const Twalkresult& inputs) {
         }
         try {
             if (o.info) return inspectfile(files[i], s, progress);
+            const Tfiletimes times = o.preserve ? filetimes(files[i]) : Tfiletimes{};
             Tfileresult r = compressfile(files[i], writes[i], s, progress);
-            settle(i, r);
+            settle(i, r, times);
             return r;
         } catch (const std::bad_alloc&) {
             // That file fails; the engine lets go of it and the batch goes on.

@@ -54,7 +54,7 @@ std::string replacementname(const std::string& source) {
     return scratchname(n.dir, ("." + file + ".shrinkwell").c_str(), "");
 }
 
-std::string replacesource(const std::string& source, const std::string& temp, bool keeptimes) {
+std::string replacesource(const std::string& source, const std::string& temp, const Tfiletimes* times) {
     char buf[PATH_MAX];
     if (!realpath(source.c_str(), buf)) return std::strerror(errno);
     const std::string target = buf;
@@ -68,9 +68,9 @@ std::string replacesource(const std::string& source, const std::string& temp, bo
     }
     std::string error;
     if (fchmod(fd, st.st_mode & 07777) != 0) error = "cannot set the mode: " + std::string(std::strerror(errno));
-    if (error.empty() && keeptimes) {
-        const timespec times[2] = {st.st_atim, st.st_mtim};
-        if (futimens(fd, times) != 0) error = "cannot set the times: " + std::string(std::strerror(errno));
+    if (error.empty() && times && times->ok) {
+        const timespec both[2] = {times->atime, times->mtime};
+        if (futimens(fd, both) != 0) error = "cannot set the times: " + std::string(std::strerror(errno));
     }
     if (error.empty() && fsync(fd) != 0) error = "cannot sync: " + std::string(std::strerror(errno));
     close(fd);
@@ -87,9 +87,15 @@ std::string replacesource(const std::string& source, const std::string& temp, bo
     return "";
 }
 
-bool copytimes(const std::string& from, const std::string& to) {
+Tfiletimes filetimes(const std::string& path) {
     struct stat st;
-    if (stat(from.c_str(), &st) != 0) return false;
-    const timespec times[2] = {st.st_atim, st.st_mtim};
-    return utimensat(AT_FDCWD, to.c_str(), times, 0) == 0;
+    Tfiletimes t;
+    if (stat(path.c_str(), &st) == 0) t = {st.st_atim, st.st_mtim, true};
+    return t;
+}
+
+bool settimes(const std::string& path, const Tfiletimes& times) {
+    if (!times.ok) return false;
+    const timespec both[2] = {times.atime, times.mtime};
+    return utimensat(AT_FDCWD, path.c_str(), both, 0) == 0;
 }

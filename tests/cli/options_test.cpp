@@ -193,9 +193,9 @@ TEST(CliOptions, CombinedAndAbbreviatedForms) {
             << c.args.front();
         EXPECT_EQ(p.o.inputs, std::vector<std::string>{"f"});
     }
-    Parsed p = parse({"--in-pl", "--pres", "-"});
+    Parsed p = parse({"--in-pl", "--preser", "-"});
     EXPECT_FALSE(p.ok) << "standard input cannot be replaced";
-    p = parse({"--in-pl", "--pres", "f"});
+    p = parse({"--in-pl", "--preser", "f"});
     EXPECT_TRUE(p.ok && p.o.inplace && p.o.preserve) << p.error;
 }
 
