@@ -101,6 +101,7 @@ private slots:
 
     void scheduleControls() {
         Config c(dir.filePath(QStringLiteral("d.xml")));
+        c.SetAutoUpdate(1);
         c.SetAutoDays(45);
         CUpdateWidget page(&c);
         QCOMPARE(page.daysSpin()->value(), 3);
