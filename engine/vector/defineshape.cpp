@@ -7,6 +7,7 @@
 #include "registry.h"
 #include "scene.h"
 #include "shaperatio.h"
+#include "shapesimplify.h"
 
 using namespace pascal_com;
 
@@ -69,6 +70,7 @@ void Tswftag_defineshape_opt::fillfromstru() {
         FILLSTYLEARRAYupdbmp(Shapes.FillStyles);
         FILLSTYLEARRAYchgmatrix(Shapes.FillStyles, k, tagcode);
         SHAPERECORDdiv(Shapes.ShapeRecords, k, tagcode);
+        SHAPERECORDsimplify(Shapes.ShapeRecords, simplifyrule(CCparams, displayscale(), k));
         Tswftag_defineshape::fillfromstru();
     } catch (...) {
         // Written as read, so whatever shows it must not enlarge it.
