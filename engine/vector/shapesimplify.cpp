@@ -86,14 +86,32 @@ uint64_t pointkey(const Tpt& p) { return uint64_t(uint32_t(int32_t(p.x))) << 32 
 
 // ---- style changes that change nothing
 
-// A flag that sets the style already in use goes; a record left with nothing
-// to do goes too, unless a stroke runs through it (a stroke cut in two there
-// gets caps instead of a join).
+// A flag that sets the style already in use goes, and so does a move to where
+// the pen is when no stroke follows; a record left with nothing to do goes
+// too, unless a stroke runs through it (a stroke cut in two there gets caps
+// instead of a join).
 void dropidlestyles(SHAPERECORD* records) {
     int64_t fill0 = 0, fill1 = 0, line = 0;  // -1: not known
+    int64_t x = 0, y = 0;
     for (uint32_t i = 0; i < length(records); ++i) {
         SHAPERECORD& r = records[i];
+        if (r.Kind == SHAPEREC_STRAIGHT) {
+            x += r.DeltaX;
+            y += r.DeltaY;
+            continue;
+        }
+        if (r.Kind == SHAPEREC_CURVED) {
+            x += int64_t(r.ControlDeltaX) + r.AnchorDeltaX;
+            y += int64_t(r.ControlDeltaY) + r.AnchorDeltaY;
+            continue;
+        }
         if (r.Kind != SHAPEREC_STYLECHANGE) continue;
+        const bool idlemove = r.StateMoveTo && r.MoveDeltaX == x && r.MoveDeltaY == y &&
+                              (r.StateLineStyle ? int64_t(r.LineStyle) : line) == 0;
+        if (r.StateMoveTo) {
+            x = r.MoveDeltaX;
+            y = r.MoveDeltaY;
+        }
         if (r.StateNewStyles) {
             fill0 = r.StateFillStyle0 ? int64_t(r.FillStyle0) : -1;
             fill1 = r.StateFillStyle1 ? int64_t(r.FillStyle1) : -1;
@@ -104,8 +122,8 @@ void dropidlestyles(SHAPERECORD* records) {
         const bool idle1 = r.StateFillStyle1 && r.FillStyle1 == fill1;
         const bool idleline = r.StateLineStyle && r.LineStyle == line;
         const bool stroke = line != 0;
-        const bool others = r.StateMoveTo || (r.StateFillStyle0 && !idle0) || (r.StateFillStyle1 && !idle1) ||
-                            (r.StateLineStyle && !idleline);
+        const bool others = (r.StateMoveTo && !idlemove) || (r.StateFillStyle0 && !idle0) ||
+                            (r.StateFillStyle1 && !idle1) || (r.StateLineStyle && !idleline);
         if (!others && stroke) {
             if (r.StateFillStyle0) fill0 = r.FillStyle0;
             if (r.StateFillStyle1) fill1 = r.FillStyle1;
@@ -115,6 +133,7 @@ void dropidlestyles(SHAPERECORD* records) {
             r.Kind = SHAPEREC_DROPPED;
             continue;
         }
+        if (idlemove) r.StateMoveTo = 0;
         if (idle0) r.StateFillStyle0 = 0;
         if (idle1) r.StateFillStyle1 = 0;
         if (idleline && (r.StateMoveTo || !stroke)) r.StateLineStyle = 0;
@@ -213,8 +232,10 @@ public:
     // edges: the record indices of one run, in order.
     void simplify(const std::vector<uint32_t>& edges) {
         edges_ = &edges;
-        if (rule_.straight > 0) straighten();
+        // Merged curves are not straightened too: the errors would add up.
+        merged_.assign(edges.size(), 0);
         if (rule_.curves > 0) mergecurves();
+        if (rule_.straight > 0) straighten();
         if (rule_.dup || rule_.angle > 0) straightchains();
     }
 
@@ -230,7 +251,7 @@ private:
         straightened_.assign(e.size(), 0);
         for (size_t j = 0; j < e.size(); ++j) {
             SHAPERECORD& r = r_[e[j]];
-            if (r.Kind != SHAPEREC_CURVED) continue;
+            if (r.Kind != SHAPEREC_CURVED || merged_[j]) continue;
             const Tpt p = start(j), q = end(j);
             const Tpt c{p.x + r.ControlDeltaX, p.y + r.ControlDeltaY};
             if (p == q || !fits(p, q) || !(segdist(c, p, q) < rule_.straight)) continue;
@@ -276,6 +297,7 @@ private:
                     r.AnchorDeltaX = int32_t(t.x - best.x);
                     r.AnchorDeltaY = int32_t(t.y - best.y);
                     for (size_t i = first + 1; i < last; ++i) r_[e[j + i]].Kind = SHAPEREC_DROPPED;
+                    merged_[j + first] = 1;
                 }
                 first = last;
             }
@@ -384,7 +406,7 @@ private:
     const Tsimplifyrule& rule_;
     const std::vector<uint32_t>* edges_ = nullptr;
     std::vector<Tpt> controls_, v_;
-    std::vector<uint8_t> straightened_, keep_;
+    std::vector<uint8_t> straightened_, merged_, keep_;
     std::vector<std::pair<size_t, size_t>> stack_;
 };
 

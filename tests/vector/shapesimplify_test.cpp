@@ -63,6 +63,8 @@ INSTANTIATE_TEST_SUITE_P(
         Simplecase{"a turn back is no merge", IDUP, 0, [](ShapeWriter& s) { s.straight(200, 0).straight(-100, 0); }, 3},
         Simplecase{"a style change to the style in use goes", IDUP, 0,
                    [](ShapeWriter& s) { s.straight(0, 400).change({.fill0 = 1}).change({.fill0 = 2}).straight(-400, 0); }, 4},
+        Simplecase{"a move to where the pen is goes", IDUP, 0,
+                   [](ShapeWriter& s) { s.straight(0, 400).change({.movex = 400, .movey = 400, .move = true}).straight(-400, 0); }, 3},
         Simplecase{"but not under a stroke", IDUP, 0,
                    [](ShapeWriter& s) { s.change({.line = 1}).straight(0, 400).change({.line = 1}).straight(-400, 0); }, 5},
         Simplecase{"a chain within the bound", PEN, 0, [](ShapeWriter& s) { s.straight(200, 4).straight(200, -4); }, 2},
