@@ -4,10 +4,10 @@
 
 #include "../core/enginestate.h"
 #include "../settings/effective.h"
-#include "posarray.h"
 #include "registry.h"
 #include "scene.h"
 #include "shaperatio.h"
+#include "shapesimplify.h"
 
 using namespace pascal_com;
 
@@ -70,12 +70,19 @@ void Tswftag_defineshape_opt::fillfromstru() {
         FILLSTYLEARRAYupdbmp(Shapes.FillStyles);
         FILLSTYLEARRAYchgmatrix(Shapes.FillStyles, k, tagcode);
         SHAPERECORDdiv(Shapes.ShapeRecords, k, tagcode);
+        SHAPERECORDsimplify(Shapes.ShapeRecords, simplifyrule(CCparams, displayscale(), k));
         Tswftag_defineshape::fillfromstru();
     } catch (...) {
         // Written as read, so whatever shows it must not enlarge it.
         IDS[characterid].Kind = IDKIND_NONE;
         throw;
     }
+}
+
+double Tswftag_defineshape_opt::displayscale() const {
+    // A shape the scene never shows may still be drawn at its natural size.
+    const double shown = scenescale(characterid);
+    return shown > 0 ? shown : 1.0;
 }
 
 int Tswftag_defineshape_opt::divisor() {
@@ -86,8 +93,7 @@ int Tswftag_defineshape_opt::divisor() {
     Tshaperatiorule rule;
     rule.limit = shaperatio(CCparams);
     rule.quality = CCparams.Sha_Hifi != 0;
-    const double shown = scenescale(characterid);
-    rule.scale = shown > 0 ? shown : 1.0;
+    rule.scale = displayscale();
     const int k = chooseshaperatio(*this, rule);
     if (id.Kind == IDKIND_SHAPE) id.Ratio = uint8_t(k);
     return k;
@@ -152,17 +158,53 @@ void FILLSTYLEARRAYupdbmp(FILLSTYLEARRAY& a) {
     for (uint32_t i = 0; i < length(a.FillStyles); ++i) FILLSTYLEupdbmp(a.FillStyles[i]);
 }
 
+namespace {
+
+// Maps absolute points to round(point / k). The same input point always lands
+// on the same output point and deltas are differences of mapped points, so
+// rounding never accumulates along a path and closed outlines stay closed; the
+// mapping is a pure function, so no table of points met before is needed.
+class Tpointmap {
+public:
+    explicit Tpointmap(int k) : k_(k) {}
+    void moveto(int32_t x, int32_t y, int32_t& nx, int32_t& ny) {
+        x_ = x;
+        y_ = y;
+        nx = mx_ = map(x);
+        ny = my_ = map(y);
+    }
+    // The pen moved by (dx, dy): the mapped delta.
+    void lineto(int32_t dx, int32_t dy, int32_t& ndx, int32_t& ndy) {
+        const int32_t px = mx_, py = my_;
+        int32_t nx, ny;
+        moveto(checked(x_ + dx), checked(y_ + dy), nx, ny);
+        ndx = checked(int64_t(nx) - px);
+        ndy = checked(int64_t(ny) - py);
+    }
+
+private:
+    int32_t map(int32_t v) const { return swf_round(double(v) / k_); }
+    static int32_t checked(int64_t v) {
+        if (v < INT32_MIN || v > INT32_MAX) throw Tparseerror("shape coordinate out of range");
+        return int32_t(v);
+    }
+    int k_;
+    int64_t x_ = 0, y_ = 0;
+    int32_t mx_ = 0, my_ = 0;
+};
+
+}  // namespace
+
 void SHAPERECORDdiv(SHAPERECORD*& records, int k, int tagcode) {
     if (k < 1) k = 1;
-    Tnewposarray map(k);
-    map.reserve(length(records));
+    Tpointmap map(k);
     for (uint32_t i = 0; i < length(records); ++i) {
         SHAPERECORD& r = records[i];
         switch (r.Kind) {
         case SHAPEREC_STYLECHANGE:
             if (r.StateMoveTo) {
                 int32_t nx, ny;
-                map.newaddpos(r.MoveDeltaX, r.MoveDeltaY, nx, ny);
+                map.moveto(r.MoveDeltaX, r.MoveDeltaY, nx, ny);
                 r.MoveDeltaX = nx;
                 r.MoveDeltaY = ny;
             }
@@ -174,7 +216,7 @@ void SHAPERECORDdiv(SHAPERECORD*& records, int k, int tagcode) {
             break;
         case SHAPEREC_STRAIGHT: {
             int32_t dx, dy;
-            map.newaddposadd(r.DeltaX, r.DeltaY, dx, dy);
+            map.lineto(r.DeltaX, r.DeltaY, dx, dy);
             if (dx == 0 && dy == 0) {
                 r.Kind = SHAPEREC_DROPPED;
                 break;
@@ -187,8 +229,8 @@ void SHAPERECORDdiv(SHAPERECORD*& records, int k, int tagcode) {
         }
         case SHAPEREC_CURVED: {
             int32_t cx, cy, ax, ay;
-            map.newaddposadd(r.ControlDeltaX, r.ControlDeltaY, cx, cy);
-            map.newaddposadd(r.AnchorDeltaX, r.AnchorDeltaY, ax, ay);
+            map.lineto(r.ControlDeltaX, r.ControlDeltaY, cx, cy);
+            map.lineto(r.AnchorDeltaX, r.AnchorDeltaY, ax, ay);
             // A curve that comes back to its start still draws a stroke out to
             // its control point; only one that collapses to a point goes.
             if (cx == 0 && cy == 0 && ax == 0 && ay == 0) {

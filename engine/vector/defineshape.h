@@ -37,6 +37,7 @@ public:
 
 private:
     int divisor();
+    double displayscale() const;
     bool divided_ = false;  // Shapes holds the divided shape of an earlier write
 };
 

@@ -4,7 +4,6 @@
 #include <random>
 #include <vector>
 
-#include "vector/posarray.h"
 #include "vector/shapetest.h"
 
 using namespace swfb;
@@ -264,6 +263,10 @@ TEST_P(ShapeVersion, ClosedPathsStayClosedAtAnyRatio) {
     const int code = GetParam();
     for (int k : {3, 20, 100}) {
         CCparams.Sha_ForceCCR = k;
+        // Simplified as far as every control goes.
+        CCparams.Sha_Idup = CCparams.Sha_PenOpt = CCparams.Sha_ForceStraight = CCparams.Sha_ForceStraightValue = 1;
+        CCparams.Sha_PenAngle = 90;
+        CCparams.Sha_ForceCurAngle = 2;
         Shaperun<> opt(randomshape(code, uint32_t(k), 4));
         Shaperun<Tswftag_defineshape> back(opt.write());
         ASSERT_FALSE(back.tag->keepraw);
@@ -330,42 +333,6 @@ TEST_F(ShapeTest, ValuesThatNoLongerFitLeaveTheShapeAsRead) {
     EXPECT_TRUE(run.tag->keepraw);
     // Shown at its own size, so placements must not enlarge it.
     EXPECT_EQ(IDS[6].Kind, IDKIND_NONE);
-}
-
-TEST(ShapePointTable, MapsEachPointOnceAndRemembersRepeats) {
-    Tnewposarray m(20);
-    int32_t nx, ny;
-    EXPECT_EQ(m.newaddpos(10, 10, nx, ny), 0);
-    EXPECT_EQ(m.lastrepeat, -1);
-    EXPECT_EQ(nx, 1);
-    EXPECT_EQ(m.newaddpos(-30, 50, nx, ny), 1);
-    EXPECT_EQ(nx, -2);  // round(-1.5)
-    EXPECT_EQ(ny, 3);   // round(2.5)
-    EXPECT_EQ(m.newaddpos(10, 10, nx, ny), 0);
-    EXPECT_EQ(m.lastrepeat, 0);
-    EXPECT_EQ(m.querypos(-30, 50, false), 1);
-    EXPECT_EQ(m.querypos(1, 1, false), -1);
-    EXPECT_EQ(m.positions().size(), 2u);
-
-    // A long walk over few distinct points: deltas are differences of rounded
-    // absolute points, whatever the order of visits.
-    std::mt19937 rnd(5);
-    Tnewposarray w(7);
-    int64_t x = 0, y = 0, px = 0, py = 0;
-    for (int i = 0; i < 20000; ++i) {
-        int32_t dx = int32_t(rnd() % 41) - 20, dy = int32_t(rnd() % 41) - 20;
-        if (std::abs(x + dx) > 100) dx = -dx;
-        if (std::abs(y + dy) > 100) dy = -dy;
-        x += dx;
-        y += dy;
-        int32_t ndx, ndy;
-        w.newaddposadd(dx, dy, ndx, ndy);
-        px += ndx;
-        py += ndy;
-        ASSERT_EQ(px, std::lround(double(x) / 7));
-        ASSERT_EQ(py, std::lround(double(y) / 7));
-    }
-    EXPECT_LE(w.positions().size(), 201u * 201u);
 }
 
 TEST_F(ShapeTest, WriterRefusesValuesItsFieldsCannotHold) {
