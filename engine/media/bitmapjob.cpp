@@ -60,46 +60,33 @@ bool allopaque(const std::vector<uint8_t>& alpha) {
     return std::all_of(alpha.begin(), alpha.end(), [](uint8_t a) { return a == 255; });
 }
 
-// Gives each pixel under alpha 0 the colour of the nearest shown pixel of its
-// row (of the nearest row with one, for rows all hidden): no edge where the
-// picture meets its transparent part costs JPEG bits. Players clamp colour to
-// alpha, so nothing of it shows.
+// Gives each pixel under alpha 0 the mean colour of the shown pixels of its
+// 8 x 8 block: the edge where the picture meets its transparent part then
+// costs no JPEG bits. Blocks with nothing shown stay black, which is flat
+// anyway. Players clamp colour to alpha, so none of it shows.
 void fillhidden(std::vector<uint8_t>& canvas, const std::vector<uint8_t>& alpha, int w, int h) {
     const size_t W = size_t(w);
-    std::vector<int> source(size_t(h), -1);  // the row a hidden row copies
-    for (int y = 0; y < h; ++y) {
-        const uint8_t* a = alpha.data() + W * y;
-        uint8_t* row = canvas.data() + W * 3 * y;
-        int last = -1;  // the last shown pixel
-        for (int x = 0; x <= w; ++x) {
-            if (x < w && a[x] == 0) continue;
-            // Hidden pixels from last + 1 to x - 1: halves from either side.
-            const int from = last + 1;
-            if (from < x && (last >= 0 || x < w)) {
-                const int mid = last < 0 ? from : x == w ? x : (from + x + 1) / 2;
-                for (int k = from; k < x; ++k) {
-                    const int src = k < mid ? last : x;
-                    std::copy_n(row + size_t(src) * 3, 3, row + size_t(k) * 3);
+    for (int by = 0; by < h; by += 8)
+        for (int bx = 0; bx < w; bx += 8) {
+            const int ex = std::min(bx + 8, w), ey = std::min(by + 8, h);
+            unsigned sum[3] = {0, 0, 0}, shown = 0, hidden = 0;
+            for (int y = by; y < ey; ++y)
+                for (int x = bx; x < ex; ++x) {
+                    const size_t i = W * y + x;
+                    if (alpha[i] == 0) {
+                        ++hidden;
+                        continue;
+                    }
+                    ++shown;
+                    for (int k = 0; k < 3; ++k) sum[k] += canvas[i * 3 + k];
                 }
-            }
-            last = x;
+            if (!shown || !hidden) continue;
+            uint8_t mean[3];
+            for (int k = 0; k < 3; ++k) mean[k] = uint8_t((sum[k] + shown / 2) / shown);
+            for (int y = by; y < ey; ++y)
+                for (int x = bx; x < ex; ++x)
+                    if (alpha[W * y + x] == 0) std::copy_n(mean, 3, &canvas[(W * y + x) * 3]);
         }
-        if (std::any_of(a, a + w, [](uint8_t v) { return v != 0; })) source[size_t(y)] = y;
-    }
-    int near = -1;
-    for (int y = 0; y < h; ++y)
-        if (source[size_t(y)] == y) near = y;
-        else source[size_t(y)] = near;
-    near = -1;
-    for (int y = h - 1; y >= 0; --y) {
-        if (source[size_t(y)] == y) {
-            near = y;
-            continue;
-        }
-        const int up = source[size_t(y)];
-        const int src = up < 0 || (near >= 0 && near - y < y - up) ? near : up;
-        if (src >= 0) std::copy_n(canvas.data() + W * 3 * src, W * 3, canvas.data() + W * 3 * y);
-    }
 }
 
 // Luma SSIM of the new JPEG against the canvas it was made from; -1 when it

@@ -422,7 +422,7 @@ TEST_F(ImageMovie, ImageFieldsShrinkBitmapsWithoutChangingWhatShows) {
     const int W = 64, H = 48;
     // Kept as read without the fields: re-encoding it at quality 90 is longer.
     const Bytes flat = photo(30), big = swfb::jpegimage(160, 120, 30);
-    Bytes tagged = {0xFF, 0xD8, 0xFF, 0xE1, 0, 40, 'E', 'x', 'i', 'f', 0, 0};
+    Bytes tagged = {0xFF, 0xD8, 0xFF, 0xE1, 0, 42, 'E', 'x', 'i', 'f', 0, 0};
     tagged.resize(tagged.size() + 34, 7);
     tagged.insert(tagged.end(), {0xFF, 0xFE, 0, 6, 'n', 'o', 't', 'e'});
     tagged.insert(tagged.end(), flat.begin() + 2, flat.end());
@@ -440,8 +440,10 @@ TEST_F(ImageMovie, ImageFieldsShrinkBitmapsWithoutChangingWhatShows) {
         stripes[i] = i / 3 % 2 ? 255 : 0;
         stripes[i + 2] = i / 3 % 2 ? 0 : 255;
     }
-    Bytes smooth = swfb::testcanvas(W, H);
+    Bytes smooth = swfb::testcanvas(W, H), smoothjpeg, stripesjpeg;
     for (size_t i = 2; i < smooth.size(); i += 3) smooth[i] = 90;
+    ASSERT_TRUE(Canvas24toJpeg(smooth.data(), W, H, smoothjpeg, 95));
+    ASSERT_TRUE(Canvas24toJpeg(stripes.data(), W, H, stripesjpeg, 95));
     struct Case {
         const char* what;
         std::vector<Bytes> tags;
@@ -462,9 +464,8 @@ TEST_F(ImageMovie, ImageFieldsShrinkBitmapsWithoutChangingWhatShows) {
          swfb::definebitslossless(1, 5, W, H, xrgbof(four)), 3},
         {"hidden colour cleared, shown pixels kept", {swfb::definebitslossless2(1, 5, W, H, holes)}, 0, 0, 1, 0, 0, 0, 36,
          swfb::definebitslossless2(1, 5, W, H, holes), 0},
-        {"smooth colour subsampled", {swfb::definebitslossless(1, 5, W, H, xrgbof(smooth))}, 0, 1, 0, 1, 0, 3, 21, {}, 0x22},
-        {"one-pixel colour stripes keep full colour", {swfb::definebitslossless(1, 5, W, H, xrgbof(stripes))}, 0, 1, 0, 1, 0,
-         3, 21, {}, 0x11},
+        {"smooth colour subsampled", {swfb::definebitsjpeg2(1, smoothjpeg)}, 0, 1, 0, 1, 0, 3, 21, {}, 0x22},
+        {"one-pixel colour stripes keep full colour", {swfb::definebitsjpeg2(1, stripesjpeg)}, 0, 1, 0, 1, 0, 3, 21, {}, 0x11},
     };
     for (const Case& c : cases) {
         Tparams p = imageparams(c.level);
