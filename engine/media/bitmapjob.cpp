@@ -154,7 +154,7 @@ Tbitmapresult reencode(const Tbitmapinput& in) {
     // Averaging, not picking, when shrinking: what a player shows of a bitmap
     // drawn smaller is closer to the mean of the pixels under each screen pixel.
     Canvas24Scale_HalfTone(canvas, w, h, in.newwidth, in.newheight);
-    std::vector<uint8_t> packedalpha, resized;
+    std::vector<uint8_t> packedalpha, resized, black;
     if (hasalpha) {
         AlphaResize_HalfTone(alpha, resized, W, H, w, h);
         alpha.clear();
@@ -169,7 +169,10 @@ Tbitmapresult reencode(const Tbitmapinput& in) {
         // Premultiplied colour never exceeds its alpha; players clamp it so,
         // and clamping first keeps what was invisible from costing bits.
         clamptoalpha(canvas, resized);
-        if (in.cleartransparent) fillhidden(canvas, resized, w, h);
+        if (in.cleartransparent) {
+            black = canvas;
+            fillhidden(canvas, resized, w, h);
+        }
         packedalpha = deflateblock(resized);
         if (packedalpha.empty()) return r;
     }
@@ -182,6 +185,13 @@ Tbitmapresult reencode(const Tbitmapinput& in) {
     if (subsample && int64_t(w) * h <= ksmallpicture && Canvas24toJpeg(canvas.data(), w, h, full, in.quality) &&
         full.size() < jpeg.size())
         jpeg.swap(full);
+    // Some pictures pack better with black where nothing shows after all.
+    if (!black.empty() && Canvas24toJpeg(black.data(), w, h, full, in.quality, subsample) && full.size() < jpeg.size()) {
+        jpeg.swap(full);
+        canvas.swap(black);
+    }
+    black.clear();
+    black.shrink_to_fit();
     const size_t bodysize = 2 + (hasalpha ? 4 + jpeg.size() + packedalpha.size() : jpeg.size());
     if (in.minssim > 0 && bodysize <= in.bodyasread) {
         r.ssim = encodedssim(jpeg, canvas, resized, w, h);
@@ -276,9 +286,10 @@ bool repacklossless(const Tbitmapinput& in, std::vector<uint8_t>& body, int& cod
                 binaryalpha = false;
         }
         if (in.trimalpha && allopaque(alpha)) {
+            // The alpha bytes, all 255, stay as the reserved bytes: players
+            // ignore them, and they pack as they did.
             code = DefineBitsLossless;
             format = 5;
-            for (size_t i = 0; i < n; ++i) pixels[i * 4] = 0;
         }
     }
     auto header = [&](int fmt) {
