@@ -13,6 +13,11 @@
 
 namespace {
 
+// The least SSIM the colour planes must keep for 4:2:0 to be used.
+constexpr double kchromafloor = 0.99;
+// Pixels up to which both samplings are encoded and the smaller kept.
+constexpr int64_t ksmallpicture = 256 * 256;
+
 void put16(std::vector<uint8_t>& b, uint32_t v) {
     b.push_back(uint8_t(v));
     b.push_back(uint8_t(v >> 8));
@@ -33,6 +38,57 @@ void clamptoalpha(std::vector<uint8_t>& canvas, const std::vector<uint8_t>& alph
     }
 }
 
+bool islossless(int code) { return code == DefineBitsLossless || code == DefineBitsLossless2; }
+
+// Alpha within 1 of either end goes to that end, a player could not show the
+// difference; the colour (premultiplied, 3 bytes a pixel, when given) follows.
+void snapalpha(uint8_t* colour, std::vector<uint8_t>& alpha) {
+    for (size_t i = 0; i < alpha.size(); ++i) {
+        uint8_t* c = colour ? colour + i * 3 : nullptr;
+        if (alpha[i] == 1) {
+            alpha[i] = 0;
+            if (c) c[0] = c[1] = c[2] = 0;
+        } else if (alpha[i] == 254) {
+            alpha[i] = 255;
+            if (c)
+                for (int k = 0; k < 3; ++k) c[k] = uint8_t(std::min(255, (c[k] * 255 + 127) / 254));
+        }
+    }
+}
+
+bool allopaque(const std::vector<uint8_t>& alpha) {
+    return std::all_of(alpha.begin(), alpha.end(), [](uint8_t a) { return a == 255; });
+}
+
+// Gives each pixel under alpha 0 the mean colour of the shown pixels of its
+// 8 x 8 block: the edge where the picture meets its transparent part then
+// costs no JPEG bits. Blocks with nothing shown stay black, which is flat
+// anyway. Players clamp colour to alpha, so none of it shows.
+void fillhidden(std::vector<uint8_t>& canvas, const std::vector<uint8_t>& alpha, int w, int h) {
+    const size_t W = size_t(w);
+    for (int by = 0; by < h; by += 8)
+        for (int bx = 0; bx < w; bx += 8) {
+            const int ex = std::min(bx + 8, w), ey = std::min(by + 8, h);
+            unsigned sum[3] = {0, 0, 0}, shown = 0, hidden = 0;
+            for (int y = by; y < ey; ++y)
+                for (int x = bx; x < ex; ++x) {
+                    const size_t i = W * y + x;
+                    if (alpha[i] == 0) {
+                        ++hidden;
+                        continue;
+                    }
+                    ++shown;
+                    for (int k = 0; k < 3; ++k) sum[k] += canvas[i * 3 + k];
+                }
+            if (!shown || !hidden) continue;
+            uint8_t mean[3];
+            for (int k = 0; k < 3; ++k) mean[k] = uint8_t((sum[k] + shown / 2) / shown);
+            for (int y = by; y < ey; ++y)
+                for (int x = bx; x < ex; ++x)
+                    if (alpha[W * y + x] == 0) std::copy_n(mean, 3, &canvas[(W * y + x) * 3]);
+        }
+}
+
 // Luma SSIM of the new JPEG against the canvas it was made from; -1 when it
 // does not decode to that size. The alpha plane goes through zlib unchanged,
 // so only the colour can differ; it is clamped to the alpha as the canvas
@@ -43,13 +99,15 @@ double encodedssim(const std::vector<uint8_t>& jpeg, const std::vector<uint8_t>&
     int bw = 0, bh = 0, bc = 0;
     if (!JpegtoCanvas24(jpeg.data(), jpeg.size(), back, bw, bh, bc) || bw != w || bh != h) return -1;
     clamptoalpha(back, alpha);
-    const std::vector<uint8_t> ya = canvasluma(canvas, w, h);
+    std::vector<uint8_t> shown = canvas;
+    clamptoalpha(shown, alpha);
+    const std::vector<uint8_t> ya = canvasluma(shown, w, h);
     back = canvasluma(back, w, h);
     if (ya.empty() || back.empty()) return -1;
     return planessim(ya.data(), back.data(), w, h);
 }
 
-Tbitmapresult run(const Tbitmapinput& in) {
+Tbitmapresult reencode(const Tbitmapinput& in) {
     Tbitmapresult r;
     r.failure = Tbitmapresult::DECODE;
     const int W = in.width, H = in.height;
@@ -96,19 +154,44 @@ Tbitmapresult run(const Tbitmapinput& in) {
     // Averaging, not picking, when shrinking: what a player shows of a bitmap
     // drawn smaller is closer to the mean of the pixels under each screen pixel.
     Canvas24Scale_HalfTone(canvas, w, h, in.newwidth, in.newheight);
-    std::vector<uint8_t> packedalpha, resized;
+    std::vector<uint8_t> packedalpha, resized, black;
     if (hasalpha) {
         AlphaResize_HalfTone(alpha, resized, W, H, w, h);
+        alpha.clear();
+        alpha.shrink_to_fit();
+        if (in.trimalpha) {
+            snapalpha(canvas.data(), resized);
+            hasalpha = !allopaque(resized);
+            if (!hasalpha) resized.clear();
+        }
+    }
+    if (hasalpha) {
         // Premultiplied colour never exceeds its alpha; players clamp it so,
         // and clamping first keeps what was invisible from costing bits.
         clamptoalpha(canvas, resized);
-        alpha.clear();
-        alpha.shrink_to_fit();
+        if (in.cleartransparent) {
+            black = canvas;
+            fillhidden(canvas, resized, w, h);
+        }
         packedalpha = deflateblock(resized);
         if (packedalpha.empty()) return r;
     }
+    const bool subsample = in.choosesubsampling && chroma420ssim(canvas, w, h) >= kchromafloor;
     std::vector<uint8_t> jpeg;
-    if (!Canvas24toJpeg(canvas.data(), w, h, jpeg, in.quality)) return r;
+    if (!Canvas24toJpeg(canvas.data(), w, h, jpeg, in.quality, subsample)) return r;
+    // In a small picture the larger blocks of 4:2:0 can cost more than the
+    // colour they save; trying both there is cheap.
+    std::vector<uint8_t> full;
+    if (subsample && int64_t(w) * h <= ksmallpicture && Canvas24toJpeg(canvas.data(), w, h, full, in.quality) &&
+        full.size() < jpeg.size())
+        jpeg.swap(full);
+    // Some pictures pack better with black where nothing shows after all.
+    if (!black.empty() && Canvas24toJpeg(black.data(), w, h, full, in.quality, subsample) && full.size() < jpeg.size()) {
+        jpeg.swap(full);
+        canvas.swap(black);
+    }
+    black.clear();
+    black.shrink_to_fit();
     const size_t bodysize = 2 + (hasalpha ? 4 + jpeg.size() + packedalpha.size() : jpeg.size());
     if (in.minssim > 0 && bodysize <= in.bodyasread) {
         r.ssim = encodedssim(jpeg, canvas, resized, w, h);
@@ -134,6 +217,139 @@ Tbitmapresult run(const Tbitmapinput& in) {
     }
     r.ok = true;
     r.failure = Tbitmapresult::NONE;
+    return r;
+}
+
+void putbody(std::vector<uint8_t>& b, const std::vector<uint8_t>& more) { b.insert(b.end(), more.begin(), more.end()); }
+
+// A JPEG tag rewritten without losing a pixel: the stream optimized, the
+// alpha plane snapped, dropped or packed harder. False when nothing changes.
+bool repackjpeg(const Tbitmapinput& in, std::vector<uint8_t>& body, int& code) {
+    const bool withalpha = in.readcode == DefineBitsJPEG3;
+    std::vector<uint8_t> jpeg;
+    if (in.optimizejpeg) JpegOptimize(in.stream.data(), in.stream.size(), jpeg);
+    if (withalpha && (jpeg.empty() || jpeg.size() >= in.jpegasread.size())) jpeg = in.jpegasread;
+    if (jpeg.empty()) return false;
+    body.clear();
+    put16(body, in.id);
+    code = DefineBitsJPEG2;
+    if (!withalpha) {
+        putbody(body, jpeg);
+        return true;
+    }
+    std::vector<uint8_t> alpha, packed = in.alphadata;
+    if (inflateblock(in.alphadata.data(), in.alphadata.size(), size_t(in.width) * size_t(in.height), alpha, true)) {
+        const std::vector<uint8_t> read = alpha;
+        if (in.trimalpha) snapalpha(nullptr, alpha);
+        if (in.trimalpha && allopaque(alpha)) {
+            putbody(body, jpeg);
+            return true;
+        }
+        std::vector<uint8_t> again = deflatebest(alpha);
+        if (again.empty() && alpha != read) return false;
+        if (!again.empty() && (again.size() < packed.size() || alpha != read)) packed = std::move(again);
+    }
+    code = DefineBitsJPEG3;
+    put32(body, uint32_t(jpeg.size()));
+    putbody(body, jpeg);
+    putbody(body, packed);
+    return true;
+}
+
+// A lossless tag rewritten without losing a pixel (but for the alpha snapped
+// within 1): colour-mapped when that is smaller, otherwise packed at the
+// strongest level. False when its pixels cannot be read.
+bool repacklossless(const Tbitmapinput& in, std::vector<uint8_t>& body, int& code) {
+    const int W = in.width, H = in.height;
+    const size_t want = losslessbytes(in.readcode, in.format, W, H);
+    std::vector<uint8_t> pixels;
+    if (!want || !inflateblock(in.packed.data(), in.packed.size(), want, pixels, false)) return false;
+    code = in.readcode;
+    int format = in.format;
+    const size_t n = size_t(W) * size_t(H);
+    // Alpha or a reserved byte, then R, G, B: the only layout looked into.
+    const bool argb = format == 5 && pixels.size() == n * 4;
+    bool binaryalpha = false;  // every alpha 0 or 255, colour 0 under 0
+    if (code == DefineBitsLossless2 && argb) {
+        std::vector<uint8_t> alpha(n), colour(n * 3);
+        for (size_t i = 0; i < n; ++i) {
+            alpha[i] = pixels[i * 4];
+            std::copy_n(&pixels[i * 4 + 1], 3, &colour[i * 3]);
+        }
+        if (in.trimalpha) snapalpha(colour.data(), alpha);
+        binaryalpha = true;
+        for (size_t i = 0; i < n; ++i) {
+            if (alpha[i] == 0 && in.cleartransparent) colour[i * 3] = colour[i * 3 + 1] = colour[i * 3 + 2] = 0;
+            pixels[i * 4] = alpha[i];
+            std::copy_n(&colour[i * 3], 3, &pixels[i * 4 + 1]);
+            if ((alpha[i] != 0 && alpha[i] != 255) || (alpha[i] == 0 && (colour[i * 3] | colour[i * 3 + 1] | colour[i * 3 + 2])))
+                binaryalpha = false;
+        }
+        if (in.trimalpha && allopaque(alpha)) {
+            // The alpha bytes, all 255, stay as the reserved bytes: players
+            // ignore them, and they pack as they did.
+            code = DefineBitsLossless;
+            format = 5;
+        }
+    }
+    auto header = [&](int fmt) {
+        body.clear();
+        put16(body, in.id);
+        body.push_back(uint8_t(fmt));
+        put16(body, uint32_t(W));
+        put16(body, uint32_t(H));
+    };
+    const std::vector<uint8_t> packed = deflatebest(pixels);
+    if (packed.empty()) return false;
+    header(format);
+    putbody(body, packed);
+    // A table of colours with alpha is read as premultiplied by some players
+    // and as straight by others; they agree only where alpha is 0 or 255.
+    const bool withalpha = code == DefineBitsLossless2;
+    if (!argb || (withalpha && !binaryalpha)) return true;
+    const int bytes = withalpha ? 4 : 3;
+    std::vector<uint8_t> flat(n * size_t(bytes));
+    for (size_t i = 0; i < n; ++i) {
+        std::copy_n(&pixels[i * 4 + 1], 3, &flat[i * bytes]);
+        if (withalpha) flat[i * bytes + 3] = pixels[i * 4];
+    }
+    std::vector<uint8_t> mapped;
+    int colours = 0;
+    if (!colormapped(flat.data(), bytes, W, H, mapped, colours)) return true;
+    const std::vector<uint8_t> small = deflatebest(mapped);
+    if (small.empty() || small.size() + 1 >= packed.size()) return true;
+    header(3);
+    body.push_back(uint8_t(colours - 1));
+    putbody(body, small);
+    return true;
+}
+
+Tbitmapresult run(const Tbitmapinput& in) {
+    const bool lossless = islossless(in.readcode);
+    Tbitmapresult r;
+    if (!lossless || in.forcejpeg) r = reencode(in);
+    const bool tryrepack = lossless ? !in.forcejpeg || in.trimalpha || in.cleartransparent
+                                    : in.optimizejpeg || (in.readcode == DefineBitsJPEG3 && (in.trimalpha || !in.forcejpeg));
+    std::vector<uint8_t> body;
+    int code = 0;
+    const bool repacked = tryrepack && (lossless ? repacklossless(in, body, code) : repackjpeg(in, body, code)) &&
+                          body.size() < in.bodyasread;
+    // Re-encoding must win outright: on a tie the pixels as read are better.
+    const bool reencoded = r.ok && !r.belowfloor && r.body.size() <= in.bodyasread;
+    if (repacked && !(reencoded && r.body.size() < body.size())) {
+        Tbitmapresult k;
+        k.ok = true;
+        k.outcode = code;
+        k.body = std::move(body);
+        k.samepixels = true;
+        k.ssim = r.ssim;
+        return k;
+    }
+    if (lossless && !in.forcejpeg) {
+        r = Tbitmapresult{};
+        r.ok = true;
+        r.asread = true;
+    }
     return r;
 }
 

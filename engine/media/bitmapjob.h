@@ -26,6 +26,13 @@ struct Tbitmapinput {
     // Length of the tag body as read: a new body longer than this is not
     // taken anyway, so it is not measured.
     size_t bodyasread = SIZE_MAX;
+    std::vector<uint8_t> jpegasread;  // DefineBitsJPEG3: the JPEG data as the tag holds it
+    // Beside re-encoding, what may be tried (the image fields of the settings).
+    bool optimizejpeg = false;       // JPEGs rewritten losslessly, without metadata
+    bool forcejpeg = true;           // lossless bitmaps may become JPEGs
+    bool cleartransparent = false;   // the colour under alpha 0 is free
+    bool choosesubsampling = false;  // 4:2:0 where the colour planes allow it
+    bool trimalpha = false;          // near-opaque and near-clear alpha snapped, opaque planes dropped
 };
 
 struct Tbitmapresult {
@@ -38,6 +45,11 @@ struct Tbitmapresult {
     // the bitmap is kept as read.
     bool belowfloor = false;
     double ssim = -1;             // measured when minssim asked for it
+    // ok: body holds every pixel as read, at its size (rewritten without loss).
+    bool samepixels = false;
+    // ok, but nothing smaller was found: body is empty and the bitmap is
+    // kept as read.
+    bool asread = false;
 };
 
 // Never throws; a failure of any step gives ok = false.

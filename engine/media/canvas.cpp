@@ -3,8 +3,13 @@
 #include <zlib.h>
 
 #include <climits>
+#include <cstdint>
+#include <new>
+#include <unordered_map>
 
+#include "../core/pascal_com.h"
 #include "../core/tagcode.h"
+#include "../core/zhelpers.h"
 
 bool inflateblock(const uint8_t* data, size_t size, size_t want, std::vector<uint8_t>& out, bool exact) {
     out.clear();
@@ -96,4 +101,44 @@ void lossless2tocanvas(const uint8_t* pixels, int width, int height, std::vector
         d[1] = pixels[2];
         d[2] = pixels[3];
     }
+}
+
+std::vector<uint8_t> deflatebest(const std::vector<uint8_t>& data) {
+    std::vector<uint8_t> out;
+    if (data.size() > UINT32_MAX) return out;
+    unsigned char* packed = nullptr;
+    try {
+        zipbytes(data.data(), uint32_t(data.size()), packed);
+    } catch (const std::bad_alloc&) {
+        pascal_com::setlength(packed, 1, 0);
+        return out;
+    }
+    out.assign(packed, packed + pascal_com::length(packed));
+    pascal_com::setlength(packed, 1, 0);
+    return out;
+}
+
+bool colormapped(const uint8_t* pixels, int bytes, int width, int height, std::vector<uint8_t>& out, int& colours) {
+    out.clear();
+    colours = 0;
+    if (width <= 0 || height <= 0 || (bytes != 3 && bytes != 4)) return false;
+    const size_t stride = (size_t(width) + 3) & ~size_t(3);
+    std::unordered_map<uint32_t, uint8_t> index;
+    std::vector<uint8_t> table, rows(stride * size_t(height), 0);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x, pixels += bytes) {
+            uint32_t key = uint32_t(pixels[0]) << 16 | uint32_t(pixels[1]) << 8 | pixels[2];
+            if (bytes == 4) key = key << 8 | pixels[3];
+            auto it = index.find(key);
+            if (it == index.end()) {
+                if (index.size() == 256) return false;
+                it = index.emplace(key, uint8_t(index.size())).first;
+                table.insert(table.end(), pixels, pixels + bytes);
+            }
+            rows[size_t(y) * stride + size_t(x)] = it->second;
+        }
+    colours = int(index.size());
+    out = std::move(table);
+    out.insert(out.end(), rows.begin(), rows.end());
+    return true;
 }

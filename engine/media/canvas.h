@@ -27,3 +27,14 @@ void losslesstocanvas(int format, const uint8_t* pixels, int width, int height, 
 // is copied as it is.
 void lossless2tocanvas(const uint8_t* pixels, int width, int height, std::vector<uint8_t>& canvas,
                        std::vector<uint8_t>& alpha);
+
+// zlib block of data at the strongest level there is (libdeflate's, as the
+// movie itself); empty when memory runs out.
+std::vector<uint8_t> deflatebest(const std::vector<uint8_t>& data);
+
+// The colour-mapped form of count pixels, each of bytes (3: R, G, B or
+// 4: R, G, B, A) at pixels: the table of distinct colours in order of first
+// appearance, then one index per pixel with rows of width padded to 4 bytes,
+// as DefineBitsLossless format 3 lays them out. False when there are more
+// than 256 colours.
+bool colormapped(const uint8_t* pixels, int bytes, int width, int height, std::vector<uint8_t>& out, int& colours);

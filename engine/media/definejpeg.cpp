@@ -81,6 +81,7 @@ void Tswftag_definejpeg::doparse() {
             ++CCimagestats.badheader;
             return;
         }
+        packedfrom_ = parsepos;
         assign(jpegstream, rawbody + parsepos, offset);
         assign(alphadata, rawbody + parsepos + offset, parseleft() - offset);
     } else {
@@ -117,7 +118,15 @@ Tbitmapinput Tswftag_definejpeg::makeinput(const std::vector<uint8_t>& keepsize)
     } else {
         in.stream.assign(jpegstream, jpegstream + length(jpegstream));
         in.alphadata.assign(alphadata, alphadata + length(alphadata));
+        // The stream was repaired in place; the tag's own bytes are what a
+        // rewrite that keeps the JPEG must carry.
+        if (tagcode == DefineBitsJPEG3) in.jpegasread.assign(rawbody + packedfrom_, rawbody + packedfrom_ + length(jpegstream));
     }
+    in.optimizejpeg = CCparams.Img_Dm != 0;
+    in.forcejpeg = CCparams.Img_Ftoj != 0;
+    in.cleartransparent = CCparams.Img_Diia != 0;
+    in.choosesubsampling = CCparams.Img_Icso != 0;
+    in.trimalpha = CCparams.Img_Iaco != 0;
     Tsizerule rule;
     rule.stageratiox = RatoImageSizeX;
     rule.stageratioy = RatoImageSizeY;
@@ -200,7 +209,7 @@ bool Tswftag_definejpeg::writtenasread() {
     if (keepraw) return true;
     if (colormapped) return false;
     ensureresult();
-    return !result_.ok || result_.belowfloor || result_.body.size() > length(rawbody);
+    return !result_.ok || result_.belowfloor || result_.asread || result_.body.size() > length(rawbody);
 }
 
 void Tswftag_definejpeg::fillfromstru() {
@@ -226,12 +235,16 @@ void Tswftag_definejpeg::fillother() {
         return;
     }
     const int outcode = result_.outcode;
-    const bool belowfloor = result_.belowfloor;
+    const bool belowfloor = result_.belowfloor, samepixels = result_.samepixels;
+    const bool asread = result_.asread;
     encoded_ = false;
     result_ = Tbitmapresult{};
-    if (belowfloor || length(newbody) > length(rawbody)) {
+    if (belowfloor || asread || length(newbody) > length(rawbody)) {
         bytearrayreplace(newbody, rawbody, 0, -1);
         ++(belowfloor ? CCimagestats.keptquality : CCimagestats.keptlonger);
+    } else if (samepixels) {
+        outcode_ = uint16_t(outcode);
+        ++CCimagestats.repacked;
     } else {
         outcode_ = uint16_t(outcode);
         scaleratiox = double(targetwidth_) / canvaswidth;

@@ -18,6 +18,7 @@ extern unsigned char* JPGTABLE;
 // What happened to the bitmaps since the last imagestatsclear().
 struct Timagestats {
     int reencoded = 0;     // written as a new JPEG
+    int repacked = 0;      // rewritten with every pixel as read, smaller
     int shrunk = 0;        // ... of which at fewer pixels
     int keptlonger = 0;    // the new body was longer
     int keptquality = 0;   // the new JPEG fell below the level's SSIM floor
@@ -64,7 +65,7 @@ private:
     Tbitmapinput makeinput(const std::vector<uint8_t>& keepsize);
 
     uint16_t outcode_ = 0;     // the code of the body last written
-    uint32_t packedfrom_ = 0;  // lossless: where the compressed pixels begin in rawbody
+    uint32_t packedfrom_ = 0;  // where the compressed pixels (JPEG3: the JPEG data) begin in rawbody
     int targetwidth_ = 0;
     int targetheight_ = 0;
     std::shared_ptr<Timagebatch> batch_;

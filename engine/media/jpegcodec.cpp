@@ -148,7 +148,8 @@ bool JpegtoCanvas24(const uint8_t* data, size_t size, std::vector<uint8_t>& canv
     return true;
 }
 
-bool Canvas24toJpeg(const uint8_t* canvas, int width, int height, std::vector<uint8_t>& out, int quality) {
+bool Canvas24toJpeg(const uint8_t* canvas, int width, int height, std::vector<uint8_t>& out, int quality,
+                    bool subsample) {
     out.clear();
     if (!canvas || width <= 0 || height <= 0 || width > 65500 || height > 65500) return false;
     jpeg_compress_struct c{};
@@ -171,8 +172,8 @@ bool Canvas24toJpeg(const uint8_t* canvas, int width, int height, std::vector<ui
     c.input_components = 3;
     c.in_color_space = JCS_RGB;
     jpeg_set_defaults(&c);
-    c.comp_info[0].h_samp_factor = 1;
-    c.comp_info[0].v_samp_factor = 1;
+    c.comp_info[0].h_samp_factor = subsample ? 2 : 1;
+    c.comp_info[0].v_samp_factor = subsample ? 2 : 1;
     // Huffman tables fitted to the image: smaller, and the same pixels.
     c.optimize_coding = TRUE;
     jpeg_set_quality(&c, quality < 1 ? 1 : quality > 100 ? 100 : quality, TRUE);
@@ -186,5 +187,65 @@ bool Canvas24toJpeg(const uint8_t* canvas, int width, int height, std::vector<ui
     out.assign(buffer, buffer + size);
     jpeg_destroy_compress(&c);
     std::free(buffer);
+    return true;
+}
+
+namespace {
+
+// Reads the coefficients of one stream and writes them again; the work of
+// JpegOptimize before its check.
+bool transcode(const uint8_t* data, size_t size, std::vector<uint8_t>& out) {
+    jpeg_decompress_struct d{};
+    jpeg_compress_struct c{};
+    // One handler for both objects: one place to jump back to, one warning count.
+    Terrmgr e{};
+    seterrmgr(e);
+    d.err = &e.pub;
+    c.err = &e.pub;
+    unsigned char* buffer = nullptr;
+    unsigned long n = 0;
+    if (setjmp(e.back)) {
+        jpeg_destroy_compress(&c);
+        jpeg_destroy_decompress(&d);
+        std::free(buffer);
+        out.clear();
+        return false;
+    }
+    jpeg_create_decompress(&d);
+    jpeg_create_compress(&c);
+    jpeg_mem_src(&d, data, static_cast<unsigned long>(size));
+    bool ok = jpeg_read_header(&d, TRUE) == JPEG_HEADER_OK && isrgb3(d) && !d.arith_code;
+    jvirt_barray_ptr* coefs = ok ? jpeg_read_coefficients(&d) : nullptr;
+    ok = ok && coefs && e.pub.num_warnings == 0;
+    if (ok) {
+        jpeg_mem_dest(&c, &buffer, &n);
+        jpeg_copy_critical_parameters(&d, &c);
+        c.optimize_coding = TRUE;
+        jpeg_write_coefficients(&c, coefs);
+        jpeg_finish_compress(&c);
+        jpeg_finish_decompress(&d);
+        ok = e.pub.num_warnings == 0;
+        if (ok) out.assign(buffer, buffer + n);
+    }
+    jpeg_destroy_compress(&c);
+    jpeg_destroy_decompress(&d);
+    std::free(buffer);
+    return ok;
+}
+
+}  // namespace
+
+bool JpegOptimize(const uint8_t* data, size_t size, std::vector<uint8_t>& out) {
+    out.clear();
+    if (!data || size < 4 || size > 0xFFFFFFFFu || !transcode(data, size, out)) return false;
+    // The coefficients are the same by construction; decoding both is cheap
+    // insurance against a stream the library reads in some unexpected way.
+    std::vector<uint8_t> a, b;
+    int aw = 0, ah = 0, ac = 0, bw = 0, bh = 0, bc = 0;
+    if (!JpegtoCanvas24(data, size, a, aw, ah, ac) || !JpegtoCanvas24(out.data(), out.size(), b, bw, bh, bc) ||
+        aw != bw || ah != bh || a != b) {
+        out.clear();
+        return false;
+    }
     return true;
 }

@@ -26,6 +26,16 @@ bool JpegHeader(const uint8_t* data, size_t size, Tjpeginfo& info);
 bool JpegtoCanvas24(const uint8_t* data, size_t size, std::vector<uint8_t>& canvas, int& width, int& height,
                     int& components);
 
-// Encodes an RGB canvas at quality 1..100, colour not subsampled; false on a
-// library error.
-bool Canvas24toJpeg(const uint8_t* canvas, int width, int height, std::vector<uint8_t>& out, int quality);
+// Encodes an RGB canvas at quality 1..100, colour at full resolution or, with
+// subsample, at half in both directions (4:2:0); false on a library error.
+bool Canvas24toJpeg(const uint8_t* canvas, int width, int height, std::vector<uint8_t>& out, int quality,
+                    bool subsample = false);
+
+// Rewrites a 3-component JPEG stream without decoding it: the same
+// coefficients, quantization and sampling, Huffman codes fitted to the image,
+// baseline order, and no APPn or COM segments besides the JFIF or Adobe marker
+// the library writes for the colour space. False, with out empty, when the
+// stream is not plain colour Huffman-coded data or warns while being read (a
+// damaged stream is left as it is, since players may read its damage
+// differently), or when the result does not decode to the same pixels.
+bool JpegOptimize(const uint8_t* data, size_t size, std::vector<uint8_t>& out);

@@ -95,3 +95,53 @@ std::vector<uint8_t> canvasluma(const std::vector<uint8_t>& canvas, int width, i
     for (size_t i = 0; i < n; ++i, p += 3) y[i] = uint8_t((299 * p[0] + 587 * p[1] + 114 * p[2] + 500) / 1000);
     return y;
 }
+
+namespace {
+
+// One colour plane halved by 2 x 2 means and brought back to full size with
+// the triangle filter of libjpeg's smooth upsampling (weights 9, 3, 3, 1 from
+// the nearest sample outward, edges repeated).
+std::vector<uint8_t> roundtrip420(const std::vector<uint8_t>& plane, int width, int height) {
+    const int hw = (width + 1) / 2, hh = (height + 1) / 2;
+    std::vector<int> half(size_t(hw) * size_t(hh));
+    for (int j = 0; j < hh; ++j)
+        for (int i = 0; i < hw; ++i) {
+            int sum = 0;
+            for (int dy = 0; dy < 2; ++dy)
+                for (int dx = 0; dx < 2; ++dx) {
+                    const int x = std::min(2 * i + dx, width - 1), y = std::min(2 * j + dy, height - 1);
+                    sum += plane[size_t(y) * width + x];
+                }
+            half[size_t(j) * hw + i] = sum;  // 4 x the mean
+        }
+    auto at = [&](int i, int j) {
+        i = std::clamp(i, 0, hw - 1);
+        j = std::clamp(j, 0, hh - 1);
+        return half[size_t(j) * hw + i];
+    };
+    std::vector<uint8_t> out(plane.size());
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const int i = x / 2, j = y / 2, ni = x % 2 ? i + 1 : i - 1, nj = y % 2 ? j + 1 : j - 1;
+            const int v = 9 * at(i, j) + 3 * at(ni, j) + 3 * at(i, nj) + at(ni, nj);  // 64 x the value
+            out[size_t(y) * width + x] = uint8_t(std::min(255, (v + 32) / 64));
+        }
+    return out;
+}
+
+}  // namespace
+
+double chroma420ssim(const std::vector<uint8_t>& canvas, int width, int height) {
+    if (width <= 0 || height <= 0) return -1;
+    const size_t n = size_t(width) * size_t(height);
+    if (canvas.size() < n * 3) return -1;
+    std::vector<uint8_t> cb(n), cr(n);
+    const uint8_t* p = canvas.data();
+    auto clamp8 = [](double v) { return uint8_t(std::clamp(v + 0.5, 0.0, 255.0)); };
+    for (size_t i = 0; i < n; ++i, p += 3) {
+        cb[i] = clamp8(128 - 0.168736 * p[0] - 0.331264 * p[1] + 0.5 * p[2]);
+        cr[i] = clamp8(128 + 0.5 * p[0] - 0.418688 * p[1] - 0.081312 * p[2]);
+    }
+    const std::vector<uint8_t> cb2 = roundtrip420(cb, width, height), cr2 = roundtrip420(cr, width, height);
+    return std::min(planessim(cb.data(), cb2.data(), width, height), planessim(cr.data(), cr2.data(), width, height));
+}

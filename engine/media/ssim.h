@@ -15,3 +15,9 @@ double planessim(const uint8_t* a, const uint8_t* b, int width, int height);
 
 // Luma (BT.601, rounded) of an RGB canvas of width x height x 3 bytes.
 std::vector<uint8_t> canvasluma(const std::vector<uint8_t>& canvas, int width, int height);
+
+// The lower SSIM of the two colour planes (Cb, Cr as JPEG defines them) of an
+// RGB canvas against the same planes halved in both directions and brought
+// back the way a decoder does (2 x 2 means, then a 3:1 triangle filter); -1
+// when the sizes are not usable. What 4:2:0 subsampling costs the colour.
+double chroma420ssim(const std::vector<uint8_t>& canvas, int width, int height);

@@ -361,3 +361,144 @@ TEST_F(ImageMovie, BestQualityKeepsABitmapTheJpegWouldBlur) {
         }
     }
 }
+
+namespace {
+
+// What a player shows of a written bitmap tag: RGBA, colour as stored; empty
+// when it does not decode.
+Bytes shownpixels(const swfb::ParsedTag& t) {
+    const Bytes& b = t.body;
+    Bytes rgba, colour, alpha;
+    int w = 0, h = 0, c = 0;
+    if (t.code == 21 || t.code == 35) {
+        const uint32_t n = t.code == 21 ? uint32_t(b.size() - 2) : b[2] | b[3] << 8 | b[4] << 16 | uint32_t(b[5]) << 24;
+        const size_t at = t.code == 21 ? 2 : 6;
+        if (!JpegtoCanvas24(b.data() + at, n, colour, w, h, c)) return {};
+        alpha.assign(size_t(w) * h, 255);
+        if (t.code == 35 && !inflateblock(b.data() + at + n, b.size() - at - n, alpha.size(), alpha, true)) return {};
+        for (size_t i = 0; i < alpha.size(); ++i) rgba.insert(rgba.end(), {colour[i * 3], colour[i * 3 + 1], colour[i * 3 + 2], alpha[i]});
+        return rgba;
+    }
+    const int format = b[2];
+    w = b[3] | b[4] << 8;
+    h = b[5] | b[6] << 8;
+    const int colours = format == 3 ? b[7] + 1 : 0, entry = t.code == 36 ? 4 : 3;
+    const size_t stride = (size_t(w) + 3) & ~size_t(3);
+    Bytes px;
+    const size_t at = format == 3 ? 8 : 7;
+    if (!inflateblock(b.data() + at, b.size() - at, format == 3 ? colours * entry + stride * h : size_t(w) * h * 4, px, true))
+        return {};
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const uint8_t* p = format == 3 ? &px[size_t(px[colours * entry + stride * y + x]) * entry]
+                                           : &px[(size_t(y) * w + x) * 4 + 1];
+            const uint8_t a = format == 3 ? (entry == 4 ? p[3] : 255) : t.code == 36 ? p[-1] : 255;
+            rgba.insert(rgba.end(), {p[0], p[1], p[2], a});
+        }
+    return rgba;
+}
+
+// The sampling factors of the first component of a JPEG stream (0x22: 4:2:0).
+int lumasampling(const swfb::ParsedTag& t) {
+    for (size_t i = 2; i + 12 < t.body.size(); ++i)
+        if (t.body[i] == 0xFF && (t.body[i + 1] == 0xC0 || t.body[i + 1] == 0xC1 || t.body[i + 1] == 0xC2))
+            return t.body[i + 11];
+    return -1;
+}
+
+swfb::ParsedTag parsed(const Bytes& tag) {
+    const unsigned head = tag[0] | tag[1] << 8;
+    const size_t at = (head & 63) == 63 ? 6 : 2;
+    return {int(head >> 6), Bytes(tag.begin() + long(at), tag.end()), 0};
+}
+
+Bytes xrgbof(const Bytes& rgb, uint8_t first = 0xFF) {
+    Bytes p;
+    for (size_t i = 0; i < rgb.size(); i += 3) p.insert(p.end(), {first, rgb[i], rgb[i + 1], rgb[i + 2]});
+    return p;
+}
+
+TEST_F(ImageMovie, ImageFieldsShrinkBitmapsWithoutChangingWhatShows) {
+    const int W = 64, H = 48;
+    // Kept as read without the fields: re-encoding it at quality 90 is longer.
+    const Bytes flat = photo(30), big = swfb::jpegimage(160, 120, 30);
+    Bytes tagged = {0xFF, 0xD8, 0xFF, 0xE1, 0, 42, 'E', 'x', 'i', 'f', 0, 0};
+    tagged.resize(tagged.size() + 34, 7);
+    tagged.insert(tagged.end(), {0xFF, 0xFE, 0, 6, 'n', 'o', 't', 'e'});
+    tagged.insert(tagged.end(), flat.begin() + 2, flat.end());
+    Bytes tables, image;
+    swfb::splitjpeg(big, tables, image);
+    image.insert(image.begin(), {0xFF, 0xD9, 0xFF, 0xD8});
+    Bytes nearopaque(size_t(W) * H, 255), holes = xrgbof(swfb::testcanvas(W, H));
+    for (size_t i = 0; i < nearopaque.size(); i += 7) nearopaque[i] = 254;
+    for (size_t i = 0; i < holes.size(); i += 4)
+        if (i / 4 % W < 20) holes[i] = 0;  // hidden, its colour left as it was
+    Bytes four(size_t(W) * H * 3), stripes(size_t(W) * H * 3);
+    for (size_t i = 0; i < four.size(); i += 3) {
+        four[i] = uint8_t(i / 3 % W / 16 * 80);
+        four[i + 1] = uint8_t(i / 3 / W / 24 * 200);
+        stripes[i] = i / 3 % 2 ? 255 : 0;
+        stripes[i + 2] = i / 3 % 2 ? 0 : 255;
+    }
+    Bytes smooth = swfb::testcanvas(W, H), smoothjpeg, stripesjpeg;
+    for (size_t i = 2; i < smooth.size(); i += 3) smooth[i] = 90;
+    ASSERT_TRUE(Canvas24toJpeg(smooth.data(), W, H, smoothjpeg, 95));
+    ASSERT_TRUE(Canvas24toJpeg(stripes.data(), W, H, stripesjpeg, 95));
+    struct Case {
+        const char* what;
+        std::vector<Bytes> tags;
+        int dm, ftoj, diia, icso, iaco, level;
+        int code;       // written
+        Bytes shows;    // the tag whose pixels the output must show, or empty
+        int detail;     // JPEG: sampling of the first component (0x22: 4:2:0); lossless: format; 0: not looked at
+    } cases[] = {
+        {"metadata and generic Huffman codes dropped", {swfb::definebitsjpeg2(1, tagged)}, 1, 1, 0, 0, 0, 0, 21,
+         swfb::definebitsjpeg2(1, flat), 0},
+        {"DefineBits with a doubled start and tables becomes self-contained",
+         {swfb::jpegtables(tables), swfb::definebits(1, image)}, 1, 1, 0, 0, 0, 0, 21, swfb::definebitsjpeg2(1, big), 0},
+        {"opaque alpha of a JPEG dropped", {swfb::definebitsjpeg3(1, flat, nearopaque)}, 0, 1, 0, 0, 1, 0, 21,
+         swfb::definebitsjpeg2(1, flat), 0},
+        {"opaque alpha of lossless pixels dropped", {swfb::definebitslossless2(1, 5, W, H, xrgbof(swfb::testcanvas(W, H)))},
+         0, 0, 0, 0, 1, 0, 20, swfb::definebitslossless(1, 5, W, H, xrgbof(swfb::testcanvas(W, H))), 0},
+        {"few colours become colour-mapped", {swfb::definebitslossless(1, 5, W, H, xrgbof(four))}, 0, 0, 0, 0, 0, 0, 20,
+         swfb::definebitslossless(1, 5, W, H, xrgbof(four)), 3},
+        {"hidden colour cleared, shown pixels kept", {swfb::definebitslossless2(1, 5, W, H, holes)}, 0, 0, 1, 0, 0, 0, 36,
+         swfb::definebitslossless2(1, 5, W, H, holes), 0},
+        {"smooth colour subsampled", {swfb::definebitsjpeg2(1, smoothjpeg)}, 0, 1, 0, 1, 0, 3, 21, {}, 0x22},
+        {"one-pixel colour stripes keep full colour", {swfb::definebitsjpeg2(1, stripesjpeg)}, 0, 1, 0, 1, 0, 3, 21, {}, 0x11},
+    };
+    for (const Case& c : cases) {
+        Tparams p = imageparams(c.level);
+        p.Img_Dm = c.dm;
+        p.Img_Ftoj = c.ftoj;
+        p.Img_Diia = c.diia;
+        p.Img_Icso = c.icso;
+        p.Img_Iaco = c.iaco;
+        const Imagerun r = runimages(c.tags, p);
+        const swfb::ParsedTag* b = r.find(c.code, 1);
+        ASSERT_NE(b, nullptr) << c.what;
+        EXPECT_LT(b->body.size(), parsed(c.tags.back()).body.size()) << c.what;
+        if (c.detail) {
+            EXPECT_EQ(c.code == 21 ? lumasampling(*b) : b->body[2], c.detail) << c.what;
+        }
+        if (c.shows.empty()) continue;
+        EXPECT_EQ(r.stats.repacked, 1) << c.what;
+        EXPECT_EQ(r.factors.at(1).first, 1.0) << c.what;
+        if (c.code == 21 && r.find(8)) {
+            EXPECT_TRUE(r.find(8)->body.empty()) << c.what;
+        }
+        const Bytes got = shownpixels(*b), want = shownpixels(parsed(c.shows));
+        ASSERT_EQ(got.size(), want.size()) << c.what;
+        ASSERT_FALSE(got.empty()) << c.what;
+        for (size_t i = 0; i < got.size(); i += 4) {
+            // Under alpha 0 the colour is free, and cleared when asked.
+            const bool hidden = want[i + 3] == 0;
+            for (size_t k = 0; k < 4; ++k) {
+                const int expect = !hidden || k == 3 ? want[i + k] : c.diia ? 0 : got[i + k];
+                ASSERT_EQ(got[i + k], expect) << c.what << " at " << i / 4;
+            }
+        }
+    }
+}
+
+}  // namespace

@@ -37,6 +37,7 @@ inline Tparams imageparams(int aio = 0) {
     p.Sha_FontCCR = 20;
     p.Img_Aio = aio;
     p.Img_CustomPV = 70;
+    p.Img_Ftoj = 1;
     return p;
 }
 
