@@ -1,5 +1,7 @@
 #include "definemorphshape.h"
 
+#include <algorithm>
+
 #include "../core/enginestate.h"
 #include "../settings/effective.h"
 #include "defineshape.h"
@@ -11,6 +13,12 @@
 using namespace pascal_com;
 
 namespace {
+
+// Players build each frame in between in the morph's own units, rounding
+// every blended point to a whole unit (Ruffle also flattens its curves by a
+// fixed tolerance in those units): past this ratio those frames coarsen
+// visibly, though both ends stay within bounds.
+constexpr int kmorphratio = 2;
 
 // Every style is at least one byte: a count beyond the bytes left is damage.
 void needcount(Tparsefill& pf, uint32_t count) {
@@ -401,7 +409,7 @@ int Tswftag_definemorphshape_opt::divisor() {
     // Every frame in between is a blend of the two ends, so a ratio that
     // keeps both ends in bounds keeps the blend in bounds; the largest ratio
     // that each end accepts may differ, so settle on one both accept.
-    int k = shaperatio(CCparams);
+    int k = std::min(shaperatio(CCparams), kmorphratio);
     for (;;) {
         rule.limit = k;
         const int a = chooseshaperatio(Start, shapecode(), StartBounds, rule);
