@@ -1,10 +1,16 @@
 #include "definemorphshape.h"
 
 #include <algorithm>
+#include <map>
+#include <utility>
+#include <vector>
+
+#include "../core/container.h"
 
 #include "../core/enginestate.h"
 #include "../settings/effective.h"
 #include "defineshape.h"
+#include "placeobject.h"
 #include "posarray.h"
 #include "registry.h"
 #include "scene.h"
@@ -19,6 +25,33 @@ namespace {
 // fixed tolerance in those units): past this ratio those frames coarsen
 // visibly, though both ends stay within bounds.
 constexpr int kmorphratio = 2;
+// What scaling one placement back costs at most: a scale field of two
+// 19-bit values.
+constexpr uint32_t kplacementcost = 6;
+
+// Per character id, the placements of the loaded movie that show it with a
+// matrix the divider scales: those that place it, and the moves of it that
+// bring one. Counted once per movie, at the first morph written.
+std::vector<uint32_t>& placementcounts() {
+    static std::vector<uint32_t> counts;
+    return counts;
+}
+
+uint32_t scaledplacements(uint16_t id) {
+    std::vector<uint32_t>& counts = placementcounts();
+    if (counts.empty()) {
+        counts.assign(65536, 0);
+        std::map<std::pair<int32_t, uint16_t>, uint16_t> shown;  // (sprite, depth) -> character
+        for (uint32_t i = 0; i < length(tags); ++i) {
+            const auto* p = dynamic_cast<const Tswftag_placeobject*>(tags[i]);
+            if (!p || p->keepraw || !isplacetag(p->tagcode)) continue;
+            uint16_t& at = shown[{p->spriteref, p->Depth}];
+            if (p->placescharacter()) at = p->CharacterId;
+            if (p->placescharacter() || p->hasmatrix()) ++counts[at];
+        }
+    }
+    return counts[id];
+}
 
 // Every style is at least one byte: a count beyond the bytes left is damage.
 void needcount(Tparsefill& pf, uint32_t count) {
@@ -269,6 +302,8 @@ void divide(SHAPEWITHSTYLE& s, int k, int code) {
 
 }  // namespace
 
+void morphclear() { placementcounts().clear(); }
+
 // ---- exact reader and writer
 
 Tswftag_definemorphshape::~Tswftag_definemorphshape() {
@@ -378,11 +413,12 @@ void Tswftag_definemorphshape_opt::fillfromstru() {
         divide(Start, k, shapecode());
         divide(End, k, shapecode());
         Tswftag_definemorphshape::fillfromstru();
-        // Bit widths grow in a tiny morph (a rect of zeros takes a bit more):
-        // then the morph and its placements are better as read. Not so one
-        // that fills with bitmaps, which may have been resized for it.
-        if (length(newbody) >= length(rawbody) && !fillswithbitmaps())
-            throw Tparseerror("the divided morph shape is not shorter");
+        // What the morph saves may not pay for scaling its placements back:
+        // then both are better as read. Not so a morph that fills with
+        // bitmaps, which may have been resized for it.
+        const uint64_t cost = k > 1 ? uint64_t(kplacementcost) * scaledplacements(characterid) : 0;
+        if (!fillswithbitmaps() && length(newbody) + cost >= length(rawbody))
+            throw Tparseerror("dividing the morph shape saves nothing");
     } catch (...) {
         // Written as read, so whatever shows it must not enlarge it.
         IDS[characterid].Kind = IDKIND_NONE;

@@ -44,3 +44,6 @@ private:
     bool fillswithbitmaps() const;
     bool divided_ = false;  // the styles and edges hold the divided morph of an earlier write
 };
+
+// Forgets what was counted for the last movie.
+void morphclear();
