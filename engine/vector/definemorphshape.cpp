@@ -25,6 +25,18 @@ namespace {
 // fixed tolerance in those units): past this ratio those frames coarsen
 // visibly, though both ends stay within bounds.
 constexpr int kmorphratio = 2;
+// Ruffle draws a morph's thin strokes (up to a pixel or so) heavier once its
+// placement is scaled, whatever the width in twips: such a morph is kept.
+constexpr uint16_t kthinstroke = 40;
+
+bool thinstrokes(const SHAPEWITHSTYLE& s) {
+    const LINESTYLEARRAY& a = s.LineStyles;
+    for (uint32_t i = 0; i < length(a.LineStyles); ++i)
+        if (a.LineStyles[i].Width < kthinstroke) return true;
+    for (uint32_t i = 0; i < length(a.LineStyles2); ++i)
+        if (a.LineStyles2[i].Width < kthinstroke) return true;
+    return false;
+}
 // What scaling one placement back costs at most: a scale field of two
 // 19-bit values.
 constexpr uint32_t kplacementcost = 6;
@@ -445,6 +457,7 @@ int Tswftag_definemorphshape_opt::divisor() {
     // Every frame in between is a blend of the two ends, so a ratio that
     // keeps both ends in bounds keeps the blend in bounds; the largest ratio
     // that each end accepts may differ, so settle on one both accept.
+    if (thinstrokes(Start) || thinstrokes(End)) return 1;
     int k = std::min(shaperatio(CCparams), kmorphratio);
     for (;;) {
         rule.limit = k;

@@ -65,7 +65,7 @@ TEST_F(PlaceTest, MorphShapesAreDividedAndTheirPlacementsScaledBack) {
                 ASSERT_EQ(after->keepraw, 0);
                 EXPECT_EQ(after->EndBounds.Xmax, 350) << "700 twips / 2";
                 EXPECT_EQ(after->Start.LineStyles.LineStyles ? after->End.LineStyles.LineStyles[0].Width
-                                                             : after->End.LineStyles.LineStyles2[0].Width, 20);
+                                                             : after->End.LineStyles.LineStyles2[0].Width, 40);
                 EXPECT_EQ(after->Start.FillStyles.FillStyles[1].GradientMatrix.TranslateX, 50);
                 for (auto [b, a] : {std::pair{&before->Start, &after->Start}, std::pair{&before->End, &after->End}}) {
                     const auto want = points(b->ShapeRecords, 1), got = points(a->ShapeRecords, k);

@@ -103,11 +103,11 @@ inline swfb::Bytes richmorph(int code, uint16_t id = 9) {
         st.u8(0x13).matrix(0, 0, 40000, 40000).matrix(5, 5, 50000, 50000).u8(0x41).u8(0).u32(0x01010101);
         st.u8(255).u32(0x02020202).u16(0x0180).u16(0xFF80);
     }
-    st.u8(2).u16(20).u16(40);
+    st.u8(2).u16(60).u16(80);
     if (code == 84) st.ub(2, 1).ub(2, 2).ub(1, 0).ub(1, 1).ub(1, 0).ub(1, 1).ub(5, 0).ub(1, 1).ub(2, 2).u16(0x0300);
     rgba(4);
     rgba(5);
-    st.u16(0).u16(10);
+    st.u16(40).u16(50);
     if (code == 84) {
         st.ub(2, 0).ub(2, 0).ub(1, 1).ub(1, 0).ub(1, 0).ub(1, 0).ub(5, 0).ub(1, 0).ub(2, 0);
         st.u8(0x42).u16(7).matrix(7, 9).matrix(8, 10);
