@@ -457,9 +457,9 @@ int Tswftag_definemorphshape_opt::divisor() {
     // Every frame in between is a blend of the two ends, so a ratio that
     // keeps both ends in bounds keeps the blend in bounds; the largest ratio
     // that each end accepts may differ, so settle on one both accept.
-    if (thinstrokes(Start) || thinstrokes(End)) return 1;
-    int k = std::min(shaperatio(CCparams), kmorphratio);
-    for (;;) {
+    int k = thinstrokes(Start) || thinstrokes(End) ? 1 : std::min(shaperatio(CCparams), kmorphratio);
+    // Recorded even when 1: whatever shows the morph asks for it.
+    while (k > 1) {
         rule.limit = k;
         const int a = chooseshaperatio(Start, shapecode(), StartBounds, rule);
         rule.limit = a;

@@ -85,7 +85,7 @@ inline swfb::Bytes richshape(int code, bool end = true, bool wide = false) {
 // A morph shape with every morph style kind the version allows (a bitmap fill
 // of id 7); the end edges pair up with the start edges but carry no style
 // changes other than a move.
-inline swfb::Bytes richmorph(int code, uint16_t id = 9) {
+inline swfb::Bytes richmorph(int code, uint16_t id = 9, uint16_t width = 60) {
     swfb::Writer st;
     auto rgba = [&st](uint8_t v) { st.u8(v).u8(v + 1).u8(v + 2).u8(255); };
     st.u8(code == 84 ? 4 : 3).u8(0x00);
@@ -103,7 +103,7 @@ inline swfb::Bytes richmorph(int code, uint16_t id = 9) {
         st.u8(0x13).matrix(0, 0, 40000, 40000).matrix(5, 5, 50000, 50000).u8(0x41).u8(0).u32(0x01010101);
         st.u8(255).u32(0x02020202).u16(0x0180).u16(0xFF80);
     }
-    st.u8(2).u16(60).u16(80);
+    st.u8(2).u16(width).u16(80);
     if (code == 84) st.ub(2, 1).ub(2, 2).ub(1, 0).ub(1, 1).ub(1, 0).ub(1, 1).ub(5, 0).ub(1, 1).ub(2, 2).u16(0x0300);
     rgba(4);
     rgba(5);
