@@ -1,8 +1,10 @@
 #include "bitmapuse.h"
 
+#include "../core/enginestate.h"
 #include "../core/pascal_com.h"
 #include "../core/swftag.h"
 #include "../vector/definebutton.h"
+#include "../vector/definemorphshape.h"
 #include "../vector/defineshape.h"
 #include "../vector/placeobject.h"
 #include "../vector/registry.h"
@@ -52,9 +54,9 @@ void styleids(const FILLSTYLEARRAY& fills, const LINESTYLEARRAY& lines, std::vec
 }
 
 // Records, for each bitmap id, the index of the first parsed shape that fills with it.
-void shapeids(const Tswftag_defineshape& s, std::vector<int64_t>& firstuse, uint32_t at) {
-    styleids(s.Shapes.FillStyles, s.Shapes.LineStyles, firstuse, at);
-    const SHAPERECORD* r = s.Shapes.ShapeRecords;
+void shapeids(const SHAPEWITHSTYLE& s, std::vector<int64_t>& firstuse, uint32_t at) {
+    styleids(s.FillStyles, s.LineStyles, firstuse, at);
+    const SHAPERECORD* r = s.ShapeRecords;
     for (uint32_t k = 0; k < length(r); ++k)
         if (r[k].Kind == SHAPEREC_STYLECHANGE && r[k].StateNewStyles) styleids(r[k].FillStyles, r[k].LineStyles, firstuse, at);
 }
@@ -81,12 +83,17 @@ std::vector<uint8_t> bitmapkeepsize(Tswftag* const* list, uint32_t count, Tbitma
             if (t->keepraw) {
                 fillpatterns(t, keep);
             } else if (auto* s = dynamic_cast<const Tswftag_defineshape*>(t)) {
-                shapeids(*s, firstuse, i);
+                shapeids(s->Shapes, firstuse, i);
             }
             break;
         case DefineMorphShape:
         case DefineMorphShape2:
-            fillpatterns(t, keep);
+            // The end styles fill with the same bitmaps as the start styles.
+            if (auto* m = dynamic_cast<const Tswftag_definemorphshape*>(t); m && !t->keepraw && CCparams.Sha_Imo) {
+                shapeids(m->Start, firstuse, i);
+            } else {
+                fillpatterns(t, keep);
+            }
             break;
         case DefineSprite:
             // A sprite kept as opaque bytes holds its placements inside.

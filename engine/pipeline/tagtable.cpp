@@ -13,6 +13,7 @@
 #include "../vector/definebutton.h"
 #include "../vector/definefont.h"
 #include "../vector/definefontalignzones.h"
+#include "../vector/definemorphshape.h"
 #include "../vector/defineshape.h"
 #include "../vector/definetext.h"
 #include "../vector/placeobject.h"
@@ -68,7 +69,7 @@ const Ttagentry table[] = {
     {TAG(FrameLabel), NOKIND, nullptr, false},
     {TAG(SoundStreamHead2), KIND_SOUND, make<Tswftag_soundstream_opt>, false},
     // Bitmap fills are looked for in morph shapes.
-    {TAG(DefineMorphShape), NOKIND, nullptr, LOOKEDFOR},
+    {TAG(DefineMorphShape), NOKIND, make<Tswftag_definemorphshape_opt>, LOOKEDFOR},
     {TAG(DefineFont2), KIND_FONT, make<Tswftag_definefont_opt>, false},
     // Names that scripts reach characters by.
     {TAG(ExportAssets), NOKIND, nullptr, LOOKEDFOR},
@@ -92,7 +93,7 @@ const Ttagentry table[] = {
     {TAG(DefineScalingGrid), NOKIND, nullptr, false},
     {TAG(DoABC), KIND_AS, nullptr, false},
     {TAG(DefineShape4), KIND_SHAPE, make<Tswftag_defineshape_opt>, false},
-    {TAG(DefineMorphShape2), NOKIND, nullptr, LOOKEDFOR},
+    {TAG(DefineMorphShape2), NOKIND, make<Tswftag_definemorphshape_opt>, LOOKEDFOR},
     {TAG(DefineSceneAndFrameLabelData), NOKIND, nullptr, false},
     {TAG(DefineBinaryData), NOKIND, nullptr, false},
     {TAG(DefineFontName), NOKIND, nullptr, false},

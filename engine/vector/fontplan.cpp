@@ -104,7 +104,7 @@ void makeplan() {
         if (it == s.fonts.end() || it->second.definitions != 1 || !it->second.hasglyphs) return false;
         // An id that also names a shape or a bitmap: whatever is placed under
         // it must not be mistaken for a font.
-        return IDS[id].Kind != IDKIND_SHAPE && IDS[id].Kind != IDKIND_BITMAP;
+        return IDS[id].Kind != IDKIND_SHAPE && IDS[id].Kind != IDKIND_MORPH && IDS[id].Kind != IDKIND_BITMAP;
     };
     std::unordered_map<std::string, std::vector<uint16_t>> byname;
     for (const auto& [id, f] : s.fonts)

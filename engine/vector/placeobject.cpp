@@ -67,7 +67,9 @@ TDEPTHREC& spritedepth(int32_t owner, uint16_t depth) {
     return SPRITEDEPTHS[depth];
 }
 
-bool divided(uint32_t id) { return id < 65536 && IDS[id].Kind == IDKIND_SHAPE; }
+bool divided(uint32_t id) { return id < 65536 && (IDS[id].Kind == IDKIND_SHAPE || IDS[id].Kind == IDKIND_MORPH); }
+// Divided characters of one kind swap for each other; undivided ones count as one kind.
+uint8_t dividedkind(uint32_t id) { return divided(id) ? IDS[id].Kind : uint8_t(IDKIND_NONE); }
 
 }  // namespace
 
@@ -232,7 +234,7 @@ void Tswftag_placeobject_opt::doparse() {
         else if (replace) m = e.Matrix;
         addusedmatrix(CharacterId, parent, m);
         sceneaddedge(CharacterId, parent, m, false);
-        if (!replace || divided(e.CharacterId) == divided(CharacterId)) e.CharacterId = CharacterId;
+        if (!replace || dividedkind(e.CharacterId) == dividedkind(CharacterId)) e.CharacterId = CharacterId;
         e.Occupied = 1;
         e.Matrix = m;
     } else if (hasmatrix() && table.peek(Depth).Occupied) {
@@ -274,10 +276,11 @@ void Tswftag_placeobject_opt::fillfromstru() {
         // The object at the depth stays and takes what the tag brings.
         // Players swap a shape only for another shape (and a replacement of
         // another kind leaves the object as it is), so the character shown
-        // changes only when both or neither are divided; its matrix, already
+        // changes only when both are divided and of one kind, or neither is
+        // divided; its matrix, already
         // scaled when it was placed, is kept when the tag brings none.
         bool carries = brought;
-        if (placescharacter() && divided(d.CharacterId) == divided(CharacterId)) {
+        if (placescharacter() && dividedkind(d.CharacterId) == dividedkind(CharacterId)) {
             // Shapes divided by different ratios: the kept matrix was scaled
             // for the one before, so the new one gets its own.
             if (!brought && shapedivisor(d.CharacterId) != shapedivisor(CharacterId)) {

@@ -46,7 +46,7 @@ void clearregistry() {
 
 int shapedivisor(uint16_t id) {
     TIDREC& r = IDS[id];
-    if (r.Kind != IDKIND_SHAPE) return 1;
+    if (r.Kind != IDKIND_SHAPE && r.Kind != IDKIND_MORPH) return 1;
     if (!r.Ratio) r.Ratio = uint8_t(shaperatio(CCparams));
     return r.Ratio;
 }

@@ -5,11 +5,13 @@
 
 #include "../core/records.h"
 
-enum Tidkind : uint8_t { IDKIND_NONE = 0, IDKIND_SHAPE = 1, IDKIND_BITMAP = 2, IDKIND_FONT = 3 };
+// A morph shape is divided like a shape, but players never swap one for the
+// other at a depth.
+enum Tidkind : uint8_t { IDKIND_NONE = 0, IDKIND_SHAPE = 1, IDKIND_BITMAP = 2, IDKIND_FONT = 3, IDKIND_MORPH = 4 };
 
 struct TIDREC {
     uint8_t Kind;
-    uint8_t Ratio;  // a shape's divisor once chosen, 0 before
+    uint8_t Ratio;  // a shape's or morph shape's divisor once chosen, 0 before
     uint32_t BitmapIndex;
 };
 

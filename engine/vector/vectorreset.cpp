@@ -1,5 +1,6 @@
 // The vector layer's reset, above the registry and the tag classes that
 // report to it, so that the registry includes none of them.
+#include "definemorphshape.h"
 #include "fontplan.h"
 #include "placeobject.h"
 #include "registry.h"
@@ -10,4 +11,5 @@ void clearres() {
     fontplanclear();
     sceneclear();
     placeclearparsedepths();
+    morphclear();
 }

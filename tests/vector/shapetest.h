@@ -81,3 +81,46 @@ inline swfb::Bytes richshape(int code, bool end = true, bool wide = false) {
     return swfb::shapetag(code, 5, -10, 400, -400, 300, s.take(), v4 ? 0x06 : 0);
 }
 
+
+// A morph shape with every morph style kind the version allows (a bitmap fill
+// of id 7); the end edges pair up with the start edges but carry no style
+// changes other than a move.
+inline swfb::Bytes richmorph(int code, uint16_t id = 9, uint16_t width = 60) {
+    swfb::Writer st;
+    auto rgba = [&st](uint8_t v) { st.u8(v).u8(v + 1).u8(v + 2).u8(255); };
+    st.u8(code == 84 ? 4 : 3).u8(0x00);
+    rgba(1);
+    rgba(2);
+    st.u8(0x10).matrix(100, -200, 70000, 70000).matrix(0, 0, 90000, 90000).u8(0x02);
+    for (uint8_t r : {0, 255}) {
+        st.u8(r);
+        rgba(r);
+        st.u8(r / 2);
+        rgba(3);
+    }
+    st.u8(0x41).u16(7).matrix(60, 0, 20 << 16, 20 << 16).matrix(90, 30, 30 << 16, 30 << 16);
+    if (code == 84) {
+        st.u8(0x13).matrix(0, 0, 40000, 40000).matrix(5, 5, 50000, 50000).u8(0x41).u8(0).u32(0x01010101);
+        st.u8(255).u32(0x02020202).u16(0x0180).u16(0xFF80);
+    }
+    st.u8(2).u16(width).u16(80);
+    if (code == 84) st.ub(2, 1).ub(2, 2).ub(1, 0).ub(1, 1).ub(1, 0).ub(1, 1).ub(5, 0).ub(1, 1).ub(2, 2).u16(0x0300);
+    rgba(4);
+    rgba(5);
+    st.u16(40).u16(50);
+    if (code == 84) {
+        st.ub(2, 0).ub(2, 0).ub(1, 1).ub(1, 0).ub(1, 0).ub(1, 0).ub(5, 0).ub(1, 0).ub(2, 0);
+        st.u8(0x42).u16(7).matrix(7, 9).matrix(8, 10);
+    } else {
+        rgba(6);
+        rgba(7);
+    }
+    swfb::ShapeWriter s(32), e(32);
+    s.bits(3, 2).change({.movex = 100, .movey = -50, .move = true, .fill0 = 1, .fill1 = 2, .line = 1});
+    s.straight(300, 0).straight(0, -300).curve(10, 20, 30, -40).change({.fill0 = 3, .line = 2}).straight(-337, 327);
+    e.bits(0, 0).change({.movex = -7, .movey = 13, .move = true});
+    e.straight(613, 0).straight(0, -601).curve(-41, 43, 40, -40).straight(-601, 611);
+    const swfb::Bytes sb = swfb::Writer().rect(-10, 400, -400, 300).take();
+    const swfb::Bytes eb = swfb::Writer().rect(-20, 700, -700, 600).take();
+    return swfb::morphtag(code, id, sb, eb, st.take(), s.endshape().take(), e.endshape().take());
+}

@@ -14,6 +14,7 @@
 #include "support/videobuilder.h"
 #include "vector/definebutton.h"
 #include "vector/definefontalignzones.h"
+#include "vector/definemorphshape.h"
 #include "vector/fonttest.h"
 #include "vector/placetest.h"
 #include "vector/shapetest.h"
@@ -53,6 +54,12 @@ std::string describe(Tswftag& t) {
         s << " fills " << x->Shapes.FillStyles.FillStyleCountExtended << " lines "
           << x->Shapes.LineStyles.LineStyleCountExtended << " records "
           << pascal_com::length(x->Shapes.ShapeRecords);
+    } else if (auto* x = dynamic_cast<Tswftag_definemorphshape*>(&t)) {
+        s << "id " << x->characterid << " bounds " << str(x->StartBounds) << " to " << str(x->EndBounds);
+        if (t.tagcode == 84) s << " edges " << str(x->EndEdgeBounds);
+        s << " fills " << x->Start.FillStyles.FillStyleCountExtended << " lines "
+          << x->End.LineStyles.LineStyleCountExtended << " records " << pascal_com::length(x->Start.ShapeRecords)
+          << "," << pascal_com::length(x->End.ShapeRecords) << " bitmap " << str(x->End.FillStyles.FillStyles[2].BitmapMatrix);
     } else if (auto* x = dynamic_cast<Tswftag_placeobject*>(&t)) {
         s << "depth " << x->Depth;
         if (x->placescharacter()) s << " id " << x->CharacterId;
@@ -199,6 +206,11 @@ std::vector<Row> table() {
         {"bounds of a negative power of two", 10, as<Tswftag_defineshape>(),
          shapetag(32, 1, 0, 50, -512, 0, square(32)), "id 1 bounds 0,50,-512,0 fills 1 lines 0 records 5",
          tag(32, Writer().u16(1).ub(5, 11).sb(11, 0).sb(11, 50).sb(11, -512).sb(11, 0).raw(square(32)).take())},
+        {"DefineMorphShape", 10, as<Tswftag_definemorphshape>(), richmorph(46),
+         "id 9 bounds -10,400,-400,300 to -20,700,-700,600 fills 3 lines 2 records 7,6 bitmap t90,30 s1966080,1966080"},
+        {"DefineMorphShape2", 10, as<Tswftag_definemorphshape>(), richmorph(84),
+         "id 9 bounds -10,400,-400,300 to -20,700,-700,600 edges -20,700,-700,600 fills 4 lines 2 records 7,6 "
+         "bitmap t90,30 s1966080,1966080"},
 
         {"PlaceObject", 10, as<Tswftag_placeobject>(),
          tag(4, Writer().u16(3).u16(7).matrix(100, -50, 2 * kOne, kOne).ub(1, 1).ub(1, 0).ub(4, 6).sb(6, 12)

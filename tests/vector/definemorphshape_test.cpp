@@ -1,0 +1,82 @@
+// A morph shape through the whole engine: divided, and its placement scaled back.
+#include "pipeline/tagsmith.h"
+#include "placetest.h"
+#include "shapetest.h"
+#include "support/enginerun.h"
+#include "vector/definemorphshape.h"
+
+using namespace placetest;
+
+namespace {
+
+// Every absolute point an edge list draws through, times k.
+std::vector<std::pair<int64_t, int64_t>> points(const SHAPERECORD* r, int64_t k) {
+    std::vector<std::pair<int64_t, int64_t>> p;
+    int64_t x = 0, y = 0;
+    for (uint32_t i = 0; i < pascal_com::length(r); ++i) {
+        if (r[i].Kind == SHAPEREC_STYLECHANGE && r[i].StateMoveTo) {
+            x = r[i].MoveDeltaX;
+            y = r[i].MoveDeltaY;
+        } else if (r[i].Kind == SHAPEREC_STRAIGHT) {
+            x += r[i].DeltaX;
+            y += r[i].DeltaY;
+        } else if (r[i].Kind == SHAPEREC_CURVED) {
+            p.push_back({(x + r[i].ControlDeltaX) * k, (y + r[i].ControlDeltaY) * k});
+            x += r[i].ControlDeltaX + r[i].AnchorDeltaX;
+            y += r[i].ControlDeltaY + r[i].AnchorDeltaY;
+        } else {
+            continue;
+        }
+        p.push_back({x * k, y * k});
+    }
+    return p;
+}
+
+TEST_F(PlaceTest, MorphShapesAreDividedAndTheirPlacementsScaledBack) {
+    for (int code : {46, 84})
+        for (int imo : {0, 1, 2}) {  // 2: on, but a stroke too thin to scale
+            SCOPED_TRACE("code " + std::to_string(code) + " Sha_Imo " + std::to_string(imo));
+            const Bytes morph = richmorph(code, 1, imo == 2 ? 20 : 60);
+            swfb::Movie m;
+            m.tags = {morph, swfb::place2(1, 1, 200, 300), swfb::showframe()};
+            swfb::Scratchdir dir("morph");
+            const std::string in = dir.file("in.swf"), out = dir.file("out.swf");
+            swfb::writefile(in, swfb::build(m, 'C'));
+            Tparams p{};
+            paramssetdef(p);
+            p.Sha_ForceCCR = 20;
+            p.Sha_Imo = imo != 0;
+            placeclearparsedepths();
+            ASSERT_EQ(swfb::runengine(in, out, p, dir.path(), dir.path()).fault(), "");
+            const int k = imo == 1 ? 2 : 1;  // morphs go no further than 2
+            for (const auto& t : swfb::listtags(swfb::unpackmovie(swfb::readfile(out)))) {
+                if (t.code == 26) {
+                    auto po = parse<Tswftag_placeobject>(swfb::tag(26, t.body));
+                    EXPECT_EQ(po->Matrix.HasScale ? po->Matrix.ScaleX : kOne, k * kOne);
+                    EXPECT_EQ(po->Matrix.TranslateY, 300);
+                }
+                if (t.code != code) continue;
+                if (imo != 1) {
+                    EXPECT_EQ(swfb::tag(code, t.body), morph) << "passed through";
+                    continue;
+                }
+                auto before = parse<Tswftag_definemorphshape>(morph);
+                auto after = parse<Tswftag_definemorphshape>(swfb::tag(code, t.body));
+                ASSERT_EQ(after->keepraw, 0);
+                EXPECT_EQ(after->EndBounds.Xmax, 350) << "700 twips / 2";
+                EXPECT_EQ(after->Start.LineStyles.LineStyles ? after->End.LineStyles.LineStyles[0].Width
+                                                             : after->End.LineStyles.LineStyles2[0].Width, 40);
+                EXPECT_EQ(after->Start.FillStyles.FillStyles[1].GradientMatrix.TranslateX, 50);
+                for (auto [b, a] : {std::pair{&before->Start, &after->Start}, std::pair{&before->End, &after->End}}) {
+                    const auto want = points(b->ShapeRecords, 1), got = points(a->ShapeRecords, k);
+                    ASSERT_EQ(got.size(), want.size());
+                    for (size_t i = 0; i < got.size(); ++i) {
+                        EXPECT_LE(std::abs(got[i].first - want[i].first), k / 2) << i;
+                        EXPECT_LE(std::abs(got[i].second - want[i].second), k / 2) << i;
+                    }
+                }
+            }
+        }
+}
+
+}  // namespace
