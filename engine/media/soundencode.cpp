@@ -35,6 +35,19 @@ std::vector<std::string> getcmdparam_snd(const std::string& input, const std::st
     return args;
 }
 
+int soundfloorkbps(const Tsoundsettings& s) {
+    // MPEG-1 at 32 kHz and up, MPEG-2 and 2.5 below.
+    const uint16_t* rates = CCbitrate[s.ratehz >= 32000 ? 2 : 4];
+    // Any frame, at any encoding, has at least the lowest; at constant bit
+    // rate the encoder takes a frame rate near the one asked for, so at
+    // least the one below it.
+    int floor = rates[1];
+    if (s.encoding == SOUND_CBR)
+        for (int i = 1; i < 15; ++i)
+            if (rates[i] <= s.kbps) floor = rates[i];
+    return floor;
+}
+
 bool soundcanshrink(uint64_t bytes, double seconds) {
     Tsoundsettings s;
     if (!soundsettings(CCparams, s)) return false;

@@ -65,15 +65,6 @@ int vbrquality(int level, int kbps) {
     return 9;
 }
 
-int mp3minkbps(uint32_t hz) { return hz >= 32000 ? 32 : 8; }
-
-int soundfloorkbps(const Tsoundsettings& s) {
-    if (s.encoding != SOUND_CBR) return mp3minkbps(s.ratehz);
-    // Above these the encoder writes the highest bit rate the rate has.
-    const int top = s.ratehz >= 32000 ? 320 : 160;
-    return std::clamp(s.kbps, mp3minkbps(s.ratehz), top);
-}
-
 int32_t flvbitrate(const Tparams& p) {
     if (tablelevel(p.Video_q)) return CCflv_ar[p.Video_q];
     return p.Video_CB > 0 ? p.Video_CB : 0;

@@ -31,13 +31,6 @@ struct Tsoundsettings {
 // The encoder's VBR quality for a sound level (0..3); another level takes it
 // from its bit rate, as the levels' own bit rates would.
 int vbrquality(int level, int kbps);
-// The lowest bit rate any MP3 frame at that rate can have, whatever the
-// encoding: MPEG-1 (32 kHz and up) cannot go below 32 kbit/s, the others 8.
-int mp3minkbps(uint32_t hz);
-// The bit rate an encoding at these settings averages at least: the whole
-// bit rate at constant bit rate (held to what the rate allows), otherwise
-// only the frames' lowest.
-int soundfloorkbps(const Tsoundsettings& s);
 // The rate an MP3 in a SWF can have that is nearest to khz at or above it,
 // 44100 at most: SoundRate cannot declare any other, and frames at another
 // rate play at the wrong speed.
