@@ -132,7 +132,10 @@ std::string levelnote(int kind, const Tlevelvalues& v) {
         if (!v.soundok) return "unusable custom values: sounds kept";
         char khz[16];
         std::snprintf(khz, sizeof khz, "%g", v.soundhz / 1000.0);
-        return std::string(khz) + " kHz, " + n(v.soundkbps) + " kbit/s, " + (v.soundmono ? "mono" : "stereo");
+        const std::string rate = v.soundencoding == SOUND_VBR   ? "VBR quality " + n(v.soundvbr)
+                                 : v.soundencoding == SOUND_ABR ? n(v.soundkbps) + " kbit/s average"
+                                                                : n(v.soundkbps) + " kbit/s";
+        return std::string(khz) + " kHz, " + rate + ", " + (v.soundmono ? "mono" : "stereo");
     }
     case KIND_FLV: return v.videokbps > 0 ? n(v.videokbps) + " kbit/s" : "no bit rate: videos kept";
     default: return "";

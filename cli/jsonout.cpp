@@ -49,6 +49,7 @@ std::string settingsjson(const Tlevelvalues& v) {
         std::string text = num(x);
         if (f.show == SHOW_BOOLEAN) text = x ? "true" : "false";
         else if (f.show == SHOW_NULL_WHEN_ZERO && x <= 0) text = "null";
+        else if (f.show == SHOW_NULL_WHEN_NEGATIVE && x < 0) text = "null";
         s += std::string(s.size() > 1 ? "," : "") + jsonstring(f.name) + ":" + text;
     }
     return s + "}";

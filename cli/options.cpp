@@ -241,8 +241,11 @@ bool parseoptions(int argc, const char* const* argv, Tclioptions& o, std::string
             known = false;
             for (const Tfield& f : paramfields) {
                 if (takesfieldvalue(f) && name == f.option) {
-                    int v = 0;
-                    if (!rangedint(name, value, f.lo, f.hi, v, error)) return false;
+                    int32_t v = 0;
+                    if (!fieldword(f, value, v) && !rangedint(name, value, f.lo, f.hi, v, error)) {
+                        if (fieldwords(f)) error += " or one of " + std::string(fieldwords(f));
+                        return false;
+                    }
                     settings.push_back({&f, v, f.option});
                     known = true;
                 } else if ((f.flags & FIELD_BOOLEAN) && f.option && name == f.option) {
@@ -338,12 +341,52 @@ std::string usagetext() {
            "      --max-width PX     largest width at which the movie is played, to scale\n"
            "                         images down to; 0 = no limit\n"
            "      --max-height PX    the same for the height; 0 = no limit\n"
+           "      --no-delete-metadata, --delete-metadata\n"
+           "                         keep, or drop, JPEG metadata; kept JPEGs also get\n"
+           "                         optimized Huffman tables (lossless)\n"
+           "      --no-force-jpeg, --force-jpeg\n"
+           "                         keep lossless bitmaps lossless, or let them become JPEG\n"
+           "      --no-delete-invisible, --delete-invisible\n"
+           "                         recolour fully transparent pixels to compress better and\n"
+           "                         crop bitmaps to the part their fills show\n"
+           "      --no-smooth-colour, --smooth-colour\n"
+           "                         choose JPEG chroma subsampling per image: 4:2:0 where\n"
+           "                         the colours stay as they are, else 4:4:4\n"
+           "      --no-optimize-alpha, --optimize-alpha\n"
+           "                         drop alpha planes that are all opaque, snap alpha values\n"
+           "                         next to 0 and 255\n"
+           "      --no-morph-shapes, --morph-shapes\n"
+           "                         divide morph shapes like shapes\n"
+           "      --no-delete-useless-points, --delete-useless-points\n"
+           "                         merge straight edges on one line, drop empty edges and\n"
+           "                         style changes that change nothing\n"
+           "      --simplify-lines, --no-simplify-lines\n"
+           "                         replace chains of straight edges that turn by less than\n"
+           "                         the pen angle by fewer edges (off in Best)\n"
+           "      --pen-angle DEG    that angle in degrees, 0-180 (every preset: 20)\n"
+           "      --straighten-curves, --no-straighten-curves\n"
+           "                         make curves that are almost straight straight edges\n"
+           "                         (off in Best)\n"
+           "      --straighten N     edge detail value for that, 0-10 (every preset: 1)\n"
+           "      --curve-merge N    merge neighbouring curves that one curve fits: 0 never,\n"
+           "                         1 within half the bound, 2 within it (Best, Custom: 1)\n"
+           "                         (the bound of these shape options: 1/4 pixel where the\n"
+           "                         shape is shown)\n"
+           "      --quality-fonts, --no-quality-fonts\n"
+           "                         divide a font only as far as keeps a glyph unit within\n"
+           "                         half a pixel at its largest text height (on in all)\n"
            "      --sound-quality L  sound quality level 0-4 (4 = --sound-rate/--sound-bitrate)\n"
            "      --sound-rate KHZ   sample rate for sounds in kHz, 1-100 (selects level 4)\n"
            "      --sound-bitrate K  MP3 bit rate for sounds in kbit/s, 1-250 (selects level 4)\n"
            "      --mono, --stereo   make sounds mono, or keep their channels\n"
+           "      --sound-encoding E cbr (0) constant bit rate, vbr (1) variable bit rate\n"
+           "                         at a quality for the level (every preset), abr (2)\n"
+           "                         average bit rate\n"
            "      --video-quality L  video quality level 0-4 (4 = --video-bitrate)\n"
            "      --video-bitrate K  video bit rate in kbit/s, 1-250 (selects level 4)\n"
+           "      --max-video-width PX, --max-video-height PX\n"
+           "                         largest size of video pictures, keeping their aspect;\n"
+           "                         players scale them up to the video's size; 0 = no limit\n"
            "      --skip-image, --skip-sound, --skip-font, --skip-video\n"
            "                         keep that kind of resource exactly as it is\n"
            "\n"

@@ -101,7 +101,8 @@ void Tswftag_definesound_opt::procsound() {
     if (!encoder.ready()) return;
     savetofile(encoder.base());
     Tmp3enc_dec mp3;
-    if (filename.empty() || !encoder.encode(filename, fileseconds, mp3, "sound " + std::to_string(characterid)))
+    if (filename.empty() || !soundcanshrink(length(sounddata), fileseconds) ||
+        !encoder.encode(filename, fileseconds, mp3, "sound " + std::to_string(characterid)))
         return;
     const int16_t oldseek = SoundFormat == 2 ? seeksamples : int16_t(0);
     const Tsoundtiming t = reencodedtiming(filerate, mp3.samplingrate, oldseek, fileskip, SoundSampleCount);

@@ -1,5 +1,6 @@
 #include "definevideostream.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -54,6 +55,17 @@ std::string cropfilter(uint8_t codec, uint16_t width, uint16_t height) {
     return "crop=w='min(iw," + w + ")':h='min(ih," + h + ")':x=0:y=0";
 }
 
+// Scales pictures down to the largest player size, or "" when they fit.
+std::string scalefilter(uint16_t width, uint16_t height) {
+    uint16_t w = width, h = height;
+    flvpicturesize(width, height, w, h);
+    if (w == width && h == height) return {};
+    return "scale=" + std::to_string(w) + ":" + std::to_string(h);
+}
+
+// Joins two filters of one chain; "" stands for none.
+std::string chain(const std::string& a, const std::string& b) { return a.empty() || b.empty() ? a + b : a + "," + b; }
+
 // Backslash before each of specials, the way filter strings quote.
 std::string escaped(const std::string& s, const char* specials) {
     std::string r;
@@ -65,16 +77,35 @@ std::string escaped(const std::string& s, const char* specials) {
 }
 }  // namespace
 
+void flvpicturesize(uint16_t width, uint16_t height, uint16_t& w, uint16_t& h) {
+    w = width;
+    h = height;
+    const int32_t maxw = CCparams.VideoPmps_x, maxh = CCparams.VideoPmps_y;
+    double f = 1.0;
+    if (maxw > 0 && width > maxw) f = std::min(f, double(maxw) / width);
+    if (maxh > 0 && height > maxh) f = std::min(f, double(maxh) / height);
+    if (!width || !height || f >= 1.0) return;
+    // Even sizes: the transcoder's 4:2:0 pictures halve both.
+    auto even = [f](uint16_t n) { return uint16_t(std::max(2, int(n * f / 2) * 2)); };
+    w = even(width);
+    h = even(height);
+}
+
 std::vector<std::string> getcmdparam_ssim(const std::string& a, const std::string& b, const std::string& stats,
                                           uint8_t codec, uint16_t width, uint16_t height) {
     std::string crop = cropfilter(codec, width, height);
     if (crop.empty()) crop = "null";
+    // Smaller pictures are compared as players show them: scaled up to the stream's size.
+    std::string back = "null";
+    if (!scalefilter(width, height).empty()) back = "scale=" + std::to_string(width) + ":" + std::to_string(height);
     // The name is an option value inside a filter graph: quoted for both.
     const std::string file = escaped(escaped(stats, "\\':"), "\\'[],;");
     return {"-nostdin", "-hide_banner", "-loglevel", "error", "-f", "flv", "-i", "file:" + a, "-f", "flv", "-i",
             "file:" + b, "-lavfi",
             // shortest: a picture that fails to decode on either side shortens the count.
-            "[0:v:0]" + crop + "[a];[1:v:0]" + crop + "[b];[a][b]ssim=shortest=1:stats_file=" + file, "-f", "null",
+            "[0:v:0]" + crop + "[a];[1:v:0]" + (back == "null" ? crop : back) +
+                "[b];[a][b]ssim=shortest=1:stats_file=" + file,
+            "-f", "null",
             "-"};
 }
 
@@ -110,8 +141,8 @@ std::vector<std::string> getcmdparam_flv(const std::string& input, const std::st
                                   "-maxrate", std::to_string(rate) + "k", "-bufsize", std::to_string(2 * rate) + "k"};
     // VP6 codes whole macroblocks; players show only the declared size from
     // the top left, and the new codec must not show the padding.
-    const std::string crop = cropfilter(codec, width, height);
-    if (!crop.empty()) a.insert(a.end(), {"-vf", crop});
+    const std::string filters = chain(cropfilter(codec, width, height), scalefilter(width, height));
+    if (!filters.empty()) a.insert(a.end(), {"-vf", filters});
     // "file:" keeps a name beginning with '-' or holding ':' a plain file name.
     a.insert(a.end(), {"-f", "flv", "file:" + output});
     return a;

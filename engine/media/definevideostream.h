@@ -113,6 +113,11 @@ bool readssimstats(const std::string& text, std::vector<double>& out);
 
 // Bitrate in kbit/s the current parameters select; 0 when they select none.
 int32_t flvbitrate();
+// The size pictures of a width x height stream are transcoded at: within the
+// largest player size (VideoPmps_x, VideoPmps_y; 0 = no limit), keeping the
+// aspect. The stream keeps its declared size, and players scale the pictures
+// up to it.
+void flvpicturesize(uint16_t width, uint16_t height, uint16_t& w, uint16_t& h);
 // The transcoder's arguments for input -> output, the stream's picture being
 // width x height (0: unknown).
 std::vector<std::string> getcmdparam_flv(const std::string& input, const std::string& output, uint8_t codec,

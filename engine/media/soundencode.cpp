@@ -1,5 +1,6 @@
 #include "soundencode.h"
 
+#include <algorithm>
 #include <climits>
 
 #include <zlib.h>
@@ -20,7 +21,11 @@ std::vector<std::string> getcmdparam_snd(const std::string& input, const std::st
     // The encoder takes the rate in kHz; written out here, since printf would
     // use the decimal comma of the desktop program's locale.
     const char* rate = s.ratehz == 11025 ? "11.025" : s.ratehz == 22050 ? "22.05" : "44.1";
-    std::vector<std::string> args = {"--resample", rate, "-b", std::to_string(s.kbps)};
+    std::vector<std::string> args = {"--resample", rate};
+    if (s.encoding == SOUND_VBR) args.insert(args.end(), {"-V", std::to_string(s.vbrquality)});
+    // The encoder's own range of average bit rates.
+    else if (s.encoding == SOUND_ABR) args.insert(args.end(), {"--abr", std::to_string(std::clamp(s.kbps, 8, 310))});
+    else args.insert(args.end(), {"-b", std::to_string(s.kbps)});
     if (s.mono) args.push_back("-mm");
     // No LAME/Xing information frame: a player would play it as a frame of silence.
     args.push_back("-t");
@@ -28,6 +33,26 @@ std::vector<std::string> getcmdparam_snd(const std::string& input, const std::st
     for (const std::string* path : {&input, &output})
         args.push_back(path->empty() || path->front() == '/' ? *path : "./" + *path);
     return args;
+}
+
+int soundfloorkbps(const Tsoundsettings& s) {
+    // MPEG-1 at 32 kHz and up, MPEG-2 and 2.5 below.
+    const uint16_t* rates = CCbitrate[s.ratehz >= 32000 ? 2 : 4];
+    // Any frame, at any encoding, has at least the lowest; at constant bit
+    // rate the encoder takes a frame rate near the one asked for, so at
+    // least the one below it.
+    int floor = rates[1];
+    if (s.encoding == SOUND_CBR)
+        for (int i = 1; i < 15; ++i)
+            if (rates[i] <= s.kbps) floor = rates[i];
+    return floor;
+}
+
+bool soundcanshrink(uint64_t bytes, double seconds) {
+    Tsoundsettings s;
+    if (!soundsettings(CCparams, s)) return false;
+    if (!(seconds > 0)) return true;  // no length to judge by: let the encoder try
+    return double(bytes) * 8 / seconds > soundfloorkbps(s) * 1000.0;
 }
 
 int soundtimeout_ms(double seconds) {

@@ -24,6 +24,12 @@ uint8_t swfrateindex(uint32_t hz);
 // The encoder's arguments for the current parameters, one word each, so that
 // paths may hold spaces; empty when the parameters are unusable.
 std::vector<std::string> getcmdparam_snd(const std::string& input, const std::string& output);
+// The least bit rate the encoder's output averages at these settings.
+int soundfloorkbps(const Tsoundsettings& s);
+// Whether a sound of `bytes` that plays `seconds` can come back smaller: the
+// encoder spends at least that floor on every second, so a sound already at
+// or below it is not worth its time.
+bool soundcanshrink(uint64_t bytes, double seconds);
 // Time the encoder may take for a sound of this many seconds.
 int soundtimeout_ms(double seconds);
 // The fixed part of that time; lowered by the tests.

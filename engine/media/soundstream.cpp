@@ -141,7 +141,9 @@ void Tswftag_soundstream_opt::procstream() {
     savetofile(encoder.base());
     Tmp3enc_dec mp3;
     const std::string what = spriteref == -1 ? "sound stream of the main timeline" : "sound stream of a sprite";
-    if (filename.empty() || !encoder.encode(filename, fileseconds, mp3, what)) return;
+    if (filename.empty() || !soundcanshrink(length(rawblocks), fileseconds) ||
+        !encoder.encode(filename, fileseconds, mp3, what))
+        return;
     // The encoder's delay and padding make the sound up to two frames longer;
     // a stream plays along its timeline, so what runs past the original
     // length would only stretch the frames that carry it.

@@ -13,6 +13,8 @@ const Tlevelfield levelfields[LEVEL_FIELD_COUNT] = {
     {"sound_rate_hz", &Tlevelvalues::soundhz, SHOW_NULL_WHEN_ZERO},
     {"sound_kbps", &Tlevelvalues::soundkbps, SHOW_NULL_WHEN_ZERO},
     {"mono", &Tlevelvalues::soundmono, SHOW_BOOLEAN},
+    {"sound_encoding", &Tlevelvalues::soundencoding, SHOW_NUMBER},
+    {"sound_vbr_quality", &Tlevelvalues::soundvbr, SHOW_NULL_WHEN_NEGATIVE},
     {"video_level", &Tlevelvalues::videolevel, SHOW_NUMBER},
     {"video_kbps", &Tlevelvalues::videokbps, SHOW_NULL_WHEN_ZERO},
 };
@@ -46,7 +48,21 @@ bool soundsettings(const Tparams& p, Tsoundsettings& s) {
     s.ratehz = snaprate(khz);
     s.kbps = kbps;
     s.mono = p.Audio_Mono == 1;
+    s.encoding = p.Audio_e == SOUND_VBR || p.Audio_e == SOUND_ABR ? p.Audio_e : SOUND_CBR;
+    s.vbrquality = s.encoding == SOUND_VBR ? vbrquality(p.Audio_q, kbps) : -1;
     return true;
+}
+
+int vbrquality(int level, int kbps) {
+    static const int bylevel[4] = {2, 4, 6, 7};
+    if (tablelevel(level)) return bylevel[level];
+    // The first row at or below the bit rate; the levels' own bit rates
+    // (256, 128, 40, 16) give the levels' qualities.
+    static const int rows[][2] = {{320, 0}, {288, 1}, {256, 2}, {192, 3}, {128, 4},
+                                  {64, 5},  {40, 6},  {16, 7},  {12, 8}};
+    for (const auto& r : rows)
+        if (kbps >= r[0]) return r[1];
+    return 9;
 }
 
 int32_t flvbitrate(const Tparams& p) {
@@ -69,6 +85,8 @@ Tlevelvalues levelvalues(const Tparams& p) {
         v.soundhz = int32_t(s.ratehz);
         v.soundkbps = s.kbps;
         v.soundmono = s.mono;
+        v.soundencoding = s.encoding;
+        v.soundvbr = s.vbrquality;
     }
     v.videolevel = p.Video_q;
     v.videokbps = flvbitrate(p);

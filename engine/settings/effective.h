@@ -18,11 +18,19 @@ extern const int32_t CCflv_ar[4];
 // held to 1..100.
 int imagequality(int level, int custom);
 
+// Audio_e: how the encoder spends the bit rate.
+enum Tsoundencoding { SOUND_CBR = 0, SOUND_VBR = 1, SOUND_ABR = 2 };
+
 struct Tsoundsettings {
     uint32_t ratehz = 0;  // always 11025, 22050 or 44100
     int kbps = 0;
     bool mono = false;
+    int encoding = SOUND_CBR;
+    int vbrquality = -1;  // the encoder's -V, 0 (best) to 9, with SOUND_VBR
 };
+// The encoder's VBR quality for a sound level (0..3); another level takes it
+// from its bit rate, as the levels' own bit rates would.
+int vbrquality(int level, int kbps);
 // The rate an MP3 in a SWF can have that is nearest to khz at or above it,
 // 44100 at most: SoundRate cannot declare any other, and frames at another
 // rate play at the wrong speed.
@@ -44,15 +52,16 @@ struct Tlevelvalues {
     int32_t soundlevel = 0, soundhz = 0, soundkbps = 0, soundmono = 0;  // 0 Hz: the sounds are kept
     int32_t videolevel = 0, videokbps = 0;  // 0 kbit/s: no bit rate selected, videos are kept
     int32_t soundok = 0;  // 0: the custom sound values are unusable
+    int32_t soundencoding = 0, soundvbr = -1;  // -1: not VBR
 };
 Tlevelvalues levelvalues(const Tparams& p);
 
 // The reported values by their JSON names, in report order.
-enum Tlevelshow { SHOW_NUMBER, SHOW_NULL_WHEN_ZERO, SHOW_BOOLEAN };
+enum Tlevelshow { SHOW_NUMBER, SHOW_NULL_WHEN_ZERO, SHOW_BOOLEAN, SHOW_NULL_WHEN_NEGATIVE };
 struct Tlevelfield {
     const char* name;
     int32_t Tlevelvalues::*member;
     Tlevelshow show;
 };
-constexpr int LEVEL_FIELD_COUNT = 8;
+constexpr int LEVEL_FIELD_COUNT = 10;
 extern const Tlevelfield levelfields[LEVEL_FIELD_COUNT];

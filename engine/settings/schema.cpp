@@ -83,6 +83,24 @@ const Tfield& paramfield(int32_t Tparams::*member) {
     return paramfields[0];  // unreachable: every member has a row
 }
 
+const char* fieldwords(const Tfield& f) { return f.member == &Tparams::Audio_e ? "cbr|vbr|abr" : nullptr; }
+
+bool fieldword(const Tfield& f, const std::string& word, int32_t& value) {
+    const char* words = fieldwords(f);
+    if (!words || word.empty()) return false;
+    int32_t v = f.lo;
+    for (const char* at = words;; ++v) {
+        const char* end = std::strchr(at, '|');
+        const size_t n = end ? size_t(end - at) : std::strlen(at);
+        if (word.size() == n && strncasecmp(word.c_str(), at, n) == 0) {
+            value = v;
+            return true;
+        }
+        if (!end) return false;
+        at = end + 1;
+    }
+}
+
 void setresetdefaults(Tparams& p) {
     for (const Tfield& f : paramfields)
         if (f.flags & FIELD_RESET) p.*f.member = f.enginedefault;

@@ -30,6 +30,7 @@ struct Tplanstate {
     std::vector<Tfontuse> uses;
     bool planned = false;
     int32_t plannedratio = 0;
+    bool plannedfine = false;
     std::unordered_map<uint16_t, uint32_t> divisor;
     std::unordered_map<uint16_t, uint32_t> written;
     bool classesread = false;
@@ -95,7 +96,8 @@ private:
 void makeplan() {
     Tplanstate& s = state();
     int32_t ratio = fontratio(CCparams);
-    if (s.planned && s.plannedratio == ratio) return;
+    const bool fine = CCparams.Sha_FontHifi != 0;
+    if (s.planned && s.plannedratio == ratio && s.plannedfine == fine) return;
     s.divisor.clear();
     readclasses(s);
 
@@ -123,7 +125,7 @@ void makeplan() {
     // that makes a unit wider than half a pixel (10 twips) turns curves into
     // visible corners and wobbles. DefineFont3 units are 20 times finer.
     auto finecap = [&](uint16_t id, uint32_t height) -> uint32_t {
-        if (!height) return UINT32_MAX;
+        if (!height || !fine) return UINT32_MAX;
         const uint32_t em = s.fonts[id].tagcode == DefineFont3 ? 20480u * 10u : 1024u * 10u;
         return std::max(1u, em / height);
     };
@@ -207,6 +209,7 @@ void makeplan() {
     }
     s.planned = true;
     s.plannedratio = ratio;
+    s.plannedfine = fine;
 }
 
 }  // namespace

@@ -5,8 +5,9 @@
 //
 // A font is divided only when every text that draws with it can be enlarged
 // by the same ratio without leaving its field: text heights stay within 16
-// bits, HTML font sizes within what players accept; and a font unit, once
-// divided, stays within half a pixel at the largest height a text draws it. The ratio of such a font
+// bits, HTML font sizes within what players accept; and, with Sha_FontHifi, a
+// font unit, once divided, stays within half a pixel at the largest height a
+// text draws it. The ratio of such a font
 // is the largest one up to the font ratio that every user allows. Fonts that
 // an edit text reaches by name (its own font's name, HTML faces) share one
 // ratio, and that ratio divides their line height exactly, since an edit

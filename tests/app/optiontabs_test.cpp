@@ -9,7 +9,10 @@
 #include <QSignalSpy>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTemporaryDir>
 
+#include "core/enginestate.h"
+#include "main/bridge.h"
 #include "settings/shrinkwell.h"
 #include "settings/swfinfo.h"
 #include "ui/fonttab.h"
@@ -311,6 +314,78 @@ private slots:
         w.pbtnRemoveClicked();
         QCOMPARE(presets->count(), 6);
         QCOMPARE(w.settings()->CustomCount(), 0);
+    }
+
+    // Every control whose field the engine reads, changed alone from Best,
+    // reaches the engine's record through the tabs and the bridge; the values
+    // only presets set ride along.
+    void everyControlReachesTheEngine() {
+        QTemporaryDir dir;
+        const QString src = dir.filePath("m.swf"), out = dir.filePath("m_compressed.swf");
+        swfb::Movie m;
+        m.tags = {swfb::rectshape(1, 400, 300, 10, 20, 30), swfb::place2(1, 1, 0, 0), swfb::showframe()};
+        QVERIFY(swfb::writefile(QFile::encodeName(src).toStdString(), swfb::build(m)));
+        QImageTab image;
+        QShapeTab shape;
+        QFontTab font;
+        QSoundTab sound;
+        QVideoTab video;
+        const Tparams best = findpreset("Best")->params;
+        struct Row {
+            QWidget* tab;
+            const char* control;
+            int32_t Tparams::*field;
+        };
+        const Row rows[] = {
+            {&image, "Delete metadata", &Tparams::Img_Dm},
+            {&image, "Force to jpeg", &Tparams::Img_Ftoj},
+            {&image, "Delete invisible area", &Tparams::Img_Diia},
+            {&image, "Intelligent color smooth optimization", &Tparams::Img_Icso},
+            {&image, "intelligent alpha channel optimization", &Tparams::Img_Iaco},
+            {&shape, "Intelligent morphing optimization", &Tparams::Sha_Imo},
+            {&shape, "Intelligent delete useless points", &Tparams::Sha_Idup},
+            {&shape, "Line optimization", &Tparams::Sha_PenOpt},
+            {&shape, "Edge detail optimization", &Tparams::Sha_ForceStraight},
+            {&font, "Quality optimization", &Tparams::Sha_FontHifi},
+            {&sound, "Advanced ABR encoding(average bitrate)", &Tparams::Audio_e},
+            {&video, nullptr, &Tparams::VideoPmps_x},
+        };
+        for (const Row& row : rows) {
+            QSWFInfo info;
+            info.setParams(best);
+            image.setImageInfo(&info);
+            shape.setShapeInfo(&info);
+            font.setFontInfo(&info);
+            sound.setSoundInfo(&info);
+            video.setVideoInfo(&info);
+            if (row.control) {
+                QAbstractButton* control = nullptr;
+                for (auto* b : row.tab->findChildren<QAbstractButton*>())
+                    if (b->text() == row.control) control = b;
+                QVERIFY2(control, row.control);
+                control->click();
+            } else {
+                video.sizeSelector()->setSize(1024, 768);
+            }
+            image.getImageInfo(&info);
+            shape.getShapeInfo(&info);
+            font.getFontInfo(&info);
+            sound.getSoundInfo(&info);
+            video.getVideoInfo(&info);
+            Tparams p{};
+            CopySWfInfoToCompress(&info, p);
+            CompressSWF(src, dir.path(), p, nullptr, out, nullptr, nullptr, 0);
+            Tparams want = best;
+            want.*row.field = row.control ? (row.field == &Tparams::Audio_e ? 2 : !(best.*row.field)) : 1024;
+            if (!row.control) want.VideoPmps_y = 768;
+            for (int32_t Tparams::*f : {&Tparams::Img_Dm, &Tparams::Img_Ftoj, &Tparams::Img_Diia, &Tparams::Img_Icso,
+                                        &Tparams::Img_Iaco, &Tparams::Sha_Imo, &Tparams::Sha_Idup, &Tparams::Sha_PenOpt,
+                                        &Tparams::Sha_PenAngle, &Tparams::Sha_ForceStraight,
+                                        &Tparams::Sha_ForceStraightValue, &Tparams::Sha_ForceCurAngle,
+                                        &Tparams::Sha_FontHifi, &Tparams::Audio_e, &Tparams::VideoPmps_x,
+                                        &Tparams::VideoPmps_y})
+                QVERIFY2(CCparams.*f == want.*f, qPrintable(QString("%1: %2").arg(row.control).arg(paramfield(f).name)));
+        }
     }
 };
 

@@ -49,8 +49,8 @@ TEST(CliJson, CompressionLineCarriesSizesKindsAndTime) {
               "\"Sound\":{\"count\":0,\"source\":0,\"dest\":0},\"Video\":{\"count\":0,\"source\":0,\"dest\":0},"
               "\"Font\":{\"count\":0,\"source\":0,\"dest\":0},\"AS\":{\"count\":1,\"source\":10,\"dest\":10}},"
               "\"kept\":false,\"rewritten\":750,\"notes\":[],\"settings\":{\"image_level\":0,\"jpeg_quality\":90,"
-              "\"sound_level\":0,\"sound_rate_hz\":44100,\"sound_kbps\":256,\"mono\":false,\"video_level\":0,"
-              "\"video_kbps\":250},\"ms\":12}");
+              "\"sound_level\":0,\"sound_rate_hz\":44100,\"sound_kbps\":256,\"mono\":false,\"sound_encoding\":0,"
+              "\"sound_vbr_quality\":null,\"video_level\":0,\"video_kbps\":250},\"ms\":12}");
 }
 
 // Dropped bytes are not saved: the saving is measured against the share kept.

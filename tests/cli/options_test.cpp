@@ -35,15 +35,17 @@ TEST(CliOptions, SettingsLineShowsWhatTheEngineUses) {
     ASSERT_TRUE(best.ok) << best.error;
     EXPECT_EQ(describesettings(best.o),
               "settings: preset Best; shape ratio 20, font ratio 20; image level 0 (JPEG quality 90), zoom 0%, "
-              "player 0 x 0; sound level 0 (44.1 kHz, 256 kbit/s, mono); video level 0 (250 kbit/s)\n");
+              "player 0 x 0; sound level 0 (44.1 kHz, VBR quality 2, mono); video level 0 (250 kbit/s), player 0 x 0\n");
 
     Parsed mine = parse({"-p", "medium", "--jpeg-quality", "33", "--sound-rate", "8", "--stereo", "--video-bitrate",
                          "90", "--zoom", "12", "--max-width", "640", "--max-height", "480", "--skip-video",
-                         "--skip-image", "--shape-ratio", "7", "--allow-larger", "a.swf"});
+                         "--skip-image", "--shape-ratio", "7", "--allow-larger", "--sound-encoding", "abr", "--max-video-width",
+                         "320", "a.swf"});
     ASSERT_TRUE(mine.ok) << mine.error;
     EXPECT_EQ(describesettings(mine.o),
               "settings: preset Medium; shape ratio 7, font ratio 20; image level 4 (JPEG quality 33), zoom 12%, "
-              "player 640 x 480; sound level 4 (11.025 kHz, 16 kbit/s, stereo); video level 4 (90 kbit/s); "
+              "player 640 x 480; sound level 4 (11.025 kHz, 16 kbit/s average, stereo); video level 4 (90 kbit/s), "
+              "player 320 x 0; "
               "kept as they are: image video; larger results written\n");
 
     // Custom values no option can give: a level that keeps the resources.
@@ -57,7 +59,7 @@ TEST(CliOptions, SettingsLineShowsWhatTheEngineUses) {
     EXPECT_EQ(describesettings(o),
               "settings: preset Best; shape ratio 20, font ratio 20; image level 0 (JPEG quality 90), zoom 0%, "
               "player 0 x 0; sound level 4 (unusable custom values: sounds kept); video level 4 (no bit rate: "
-              "videos kept); kept as they are: font; damaged movies salvaged\n");
+              "videos kept), player 0 x 0; kept as they are: font; damaged movies salvaged\n");
 }
 
 // Every option of the field table is in the help.
@@ -105,6 +107,46 @@ TEST(CliOptions, EveryEngineFieldHasAnOption) {
               (std::array{32, 50, 640, 480, 3, 2, 0, 1, 1, 1, 1, 1, 0, 0}));
 }
 
+// The controls presets turn on have a --no- form; Best is the base here.
+TEST(CliOptions, ControlsOnTopOfBest) {
+    const struct {
+        std::vector<const char*> args;
+        int32_t Tparams::*field;
+        int32_t want;
+    } rows[] = {
+        {{"--no-delete-metadata"}, &Tparams::Img_Dm, 0},
+        {{"--no-force-jpeg"}, &Tparams::Img_Ftoj, 0},
+        {{"--no-delete-invisible"}, &Tparams::Img_Diia, 0},
+        {{"--no-smooth-colour"}, &Tparams::Img_Icso, 0},
+        {{"--no-optimize-alpha"}, &Tparams::Img_Iaco, 0},
+        {{"--no-morph-shapes"}, &Tparams::Sha_Imo, 0},
+        {{"--no-delete-useless-points"}, &Tparams::Sha_Idup, 0},
+        {{"--simplify-lines"}, &Tparams::Sha_PenOpt, 1},
+        {{"--pen-angle", "35"}, &Tparams::Sha_PenAngle, 35},
+        {{"--straighten-curves"}, &Tparams::Sha_ForceStraight, 1},
+        {{"--straighten=3"}, &Tparams::Sha_ForceStraightValue, 3},
+        {{"--curve-merge", "0"}, &Tparams::Sha_ForceCurAngle, 0},
+        {{"--no-quality-fonts"}, &Tparams::Sha_FontHifi, 0},
+        {{"--sound-encoding", "cbr"}, &Tparams::Audio_e, 0},
+        {{"--sound-encoding", "ABR"}, &Tparams::Audio_e, 2},
+        {{"--sound-encoding=2"}, &Tparams::Audio_e, 2},
+        {{"--max-video-width", "320"}, &Tparams::VideoPmps_x, 320},
+        {{"--max-video-height", "240"}, &Tparams::VideoPmps_y, 240},
+    };
+    for (const auto& row : rows) {
+        std::vector<const char*> args = row.args;
+        args.push_back("f");
+        Parsed p = parse(args);
+        ASSERT_TRUE(p.ok) << row.args[0] << ": " << p.error;
+        Tparams want = findpreset("Best")->params;
+        want.*row.field = row.want;
+        EXPECT_EQ(std::memcmp(&p.o.params, &want, sizeof want), 0) << row.args[0];
+    }
+    Parsed bad = parse({"--sound-encoding", "vbrx", "f"});
+    EXPECT_FALSE(bad.ok);
+    EXPECT_NE(bad.error.find("cbr|vbr|abr"), std::string::npos) << bad.error;
+}
+
 // A custom value selects level four; with another level given it is a clash.
 TEST(CliOptions, CustomValuesClashWithOtherLevels) {
     EXPECT_TRUE(parse({"--image-quality", "4", "--jpeg-quality", "10", "m.swf"}).ok);
@@ -128,6 +170,9 @@ TEST(CliOptions, RangesAreEnforcedAtBothEnds) {
         {"--sound-rate", "0", "1", "100", "101"},     {"--sound-bitrate", "0", "1", "250", "251"},
         {"--video-quality", "-1", "0", "4", "5"},     {"--video-bitrate", "0", "1", "250", "251"},
         {"--jobs", "0", "1", "64", "65"},             {"--max-width", "-1", "0", "100000", "100001"},
+        {"--pen-angle", "-1", "0", "180", "181"},     {"--straighten", "-1", "0", "10", "11"},
+        {"--curve-merge", "-1", "0", "2", "3"},       {"--sound-encoding", "-1", "0", "2", "3"},
+        {"--max-video-height", "-1", "0", "100000", "100001"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.option);

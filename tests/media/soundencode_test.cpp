@@ -14,8 +14,9 @@ using Args = std::vector<std::string>;
 
 namespace {
 
-Args argsfor(int level, int khz = 0, int kbps = 0, int mono = 0) {
+Args argsfor(int level, int khz = 0, int kbps = 0, int mono = 0, int encoding = 0) {
     const Tparams saved = CCparams;
+    CCparams.Audio_e = encoding;
     CCparams.Audio_q = level;
     CCparams.Audio_s = khz;
     CCparams.Audio_b = kbps;
@@ -52,6 +53,13 @@ TEST(SoundEncode, ArgumentsByLevelWithRatesSwfCanDeclare) {
     EXPECT_EQ(argsfor(3), (Args{"--resample", "11.025", "-b", "16", "-t", in, out}));
     EXPECT_EQ(argsfor(4, 11, 16), (Args{"--resample", "11.025", "-b", "16", "-t", in, out}));
     EXPECT_EQ(argsfor(4, 23, 48, 1), (Args{"--resample", "44.1", "-b", "48", "-mm", "-t", in, out}));
+    // VBR at the level's quality (a custom one from its bit rate), ABR at the bit rate.
+    EXPECT_EQ(argsfor(0, 0, 0, 1, 1), (Args{"--resample", "44.1", "-V", "2", "-mm", "-t", in, out}));
+    EXPECT_EQ(argsfor(3, 0, 0, 0, 1), (Args{"--resample", "11.025", "-V", "7", "-t", in, out}));
+    EXPECT_EQ(argsfor(4, 22, 128, 0, 1), (Args{"--resample", "22.05", "-V", "4", "-t", in, out}));
+    EXPECT_EQ(argsfor(4, 22, 8, 0, 1), (Args{"--resample", "22.05", "-V", "9", "-t", in, out}));
+    EXPECT_EQ(argsfor(2, 0, 0, 0, 2), (Args{"--resample", "22.05", "--abr", "40", "-t", in, out}));
+    EXPECT_EQ(argsfor(4, 11, 4, 0, 2), (Args{"--resample", "11.025", "--abr", "8", "-t", in, out}));
     // A custom setting without a rate or bitrate gives no run at all.
     EXPECT_TRUE(argsfor(4, 0, 16).empty());
     EXPECT_TRUE(argsfor(4, 11, 0).empty());
@@ -63,6 +71,23 @@ TEST(SoundEncode, ArgumentsByLevelWithRatesSwfCanDeclare) {
     for (int khz : {1, 5, 8, 11}) EXPECT_EQ(snaprate(khz), 11025u) << khz;
     for (int khz : {12, 16, 22}) EXPECT_EQ(snaprate(khz), 22050u) << khz;
     for (int khz : {23, 32, 44, 48, 100}) EXPECT_EQ(snaprate(khz), 44100u) << khz;
+}
+
+// The encoder is not run for a sound at or below what its output would spend
+// at least: the bit rate at CBR, otherwise the frames' lowest.
+TEST(SoundEncode, NoRunWhereTheResultCannotBeSmaller) {
+    const Tparams saved = CCparams;
+    const struct {
+        int encoding, level, kbps;  // kbps of the sound as read
+        bool run;
+    } rows[] = {{0, 0, 256, false}, {0, 0, 257, true},  {0, 1, 128, false}, {0, 3, 17, true},
+                {2, 0, 128, true},  {1, 0, 32, false},  {1, 0, 33, true},   {1, 3, 8, false}, {1, 3, 9, true}};
+    for (const auto& r : rows) {
+        CCparams.Audio_e = r.encoding;
+        CCparams.Audio_q = r.level;
+        EXPECT_EQ(soundcanshrink(uint64_t(r.kbps) * 1000 / 8 * 4, 4.0), r.run) << r.encoding << " " << r.kbps;
+    }
+    CCparams = saved;
 }
 
 TEST(SoundEncode, TimeLimitGrowsWithTheSound) {

@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <cstdlib>
@@ -162,6 +163,31 @@ TEST(VideoArguments, AskForPassThroughTimingSorensonOutputAndTheLevelsBitrate) {
         << "VP6 pictures are cropped to the declared size";
     CCparams.Video_CB = 0;
     EXPECT_EQ(flvbitrate(), 0);
+    CCparams = Tparams{};
+}
+
+// Pictures within the largest player size, keeping their aspect in even
+// sizes; the quality check scales them back up as players do.
+TEST(VideoArguments, PicturesFitThePlayerSize) {
+    const struct {
+        int32_t maxw, maxh;
+        uint16_t w, h;
+    } rows[] = {{0, 0, 640, 480}, {640, 480, 640, 480}, {320, 0, 320, 240}, {0, 100, 132, 100},
+                {320, 300, 320, 240}, {1, 1, 2, 2}};
+    for (const auto& r : rows) {
+        CCparams.VideoPmps_x = r.maxw;
+        CCparams.VideoPmps_y = r.maxh;
+        uint16_t w = 0, h = 0;
+        flvpicturesize(640, 480, w, h);
+        EXPECT_EQ(w, r.w) << r.maxw << " x " << r.maxh;
+        EXPECT_EQ(h, r.h) << r.maxw << " x " << r.maxh;
+    }
+    CCparams.VideoPmps_x = 300;
+    CCparams.VideoPmps_y = 0;
+    const auto a = getcmdparam_flv("i", "o", 4, 600, 400);
+    EXPECT_EQ(*(std::find(a.begin(), a.end(), "-vf") + 1), "crop=w='min(iw,600)':h='min(ih,400)':x=0:y=0,scale=300:200");
+    const auto ssim = getcmdparam_ssim("a", "b", "s", 2, 600, 400);
+    EXPECT_NE(ssim[ssim.size() - 4].find("[1:v:0]scale=600:400[b]"), std::string::npos) << ssim[ssim.size() - 4];
     CCparams = Tparams{};
 }
 

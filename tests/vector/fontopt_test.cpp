@@ -154,7 +154,9 @@ TEST_F(FontTest, EditTextFontsKeepTheirLinePitchExact) {
     EXPECT_EQ(g.FontDescent, 13);
 }
 
+// Only with the quality option on; off, the plain font ratio applies.
 TEST_F(FontTest, LargeTextsKeepGlyphUnitsWithinAPixel) {
+    CCparams.Sha_FontHifi = 1;
     // 960 twips: a 1024-unit em divided by 20 would make a unit 18.75 twips.
     Fontrun<> run({definefont(font(3)), definetext(11, 5, {rec(3, 960)}), definefont(font(4, "Other")),
                    defineedittext(edit(4, 1024)), definefont(font(6, "Fine", 75)),
@@ -164,6 +166,8 @@ TEST_F(FontTest, LargeTextsKeepGlyphUnitsWithinAPixel) {
     EXPECT_EQ(run.as<Tswftag_definetext>(1).TextRecords[0].TextHeight, 9600);
     EXPECT_EQ(fontplandivisor(4), 10u);  // 10240 / 1024, which also divides its line height
     EXPECT_EQ(fontplandivisor(6), 20u);  // DefineFont3 units are 20 times finer
+    CCparams.Sha_FontHifi = 0;
+    EXPECT_EQ(fontplandivisor(3), 20u);
 }
 
 TEST_F(FontTest, LineHeightRoundsAsAWhole) {
