@@ -101,9 +101,14 @@ void plan() {
         s.scale[id] = s.reach[id] ? 1.0 : 0.0;
         stack.push_back({id, up[id]});
     };
-    for (uint32_t id = 1; id < 65536; ++id) {
-        if (mark[id]) continue;
-        start(uint16_t(id));
+    // An id no edge leads to keeps the scale start gives it; walking only the
+    // others, in the same ascending order, leaves every result as it was.
+    for (uint16_t r : roots)
+        if (r && s.reach[r]) s.scale[r] = 1.0;
+    for (uint32_t k = 0; k < bychild.size(); ++k) {
+        const uint16_t id = s.edges[bychild[k]].child;
+        if (id == 0 || mark[id]) continue;
+        start(id);
         while (!stack.empty()) {
             Tframe& f = stack.back();
             if (f.next == up[f.id + 1]) {
