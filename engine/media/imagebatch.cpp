@@ -1,7 +1,5 @@
 #include "imagebatch.h"
 
-int CCimagethreads = 0;
-
 Timagebatch::Timagebatch(std::vector<Tbitmapinput> jobs, int threads) : slots_(jobs.size()) {
     const bool background = threads != 1 && workthreads() > 0;
     threads_ = background ? workthreads() : 0;

@@ -9,10 +9,6 @@
 #include "bitmapjob.h"
 #include "workpool.h"
 
-// Threads for the work of a movie, the writer's own included: 0 = one per
-// core, 1 = none besides the writer's own (sequential).
-extern int CCimagethreads;
-
 class Timagebatch {
 public:
     // threads 1: run each job when it is taken; otherwise on the pool.

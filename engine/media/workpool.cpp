@@ -15,7 +15,8 @@
 #include <vector>
 
 #include "../core/enginestate.h"
-#include "imagebatch.h"
+
+int CCimagethreads = 0;
 
 enum Tworkphase { WORK_PENDING, WORK_RUNNING, WORK_DONE, WORK_DROPPED };
 

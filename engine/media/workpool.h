@@ -9,6 +9,10 @@
 
 struct Tworkstate;
 
+// Threads for the work of a movie, the writer's own included: 0 = one per
+// core, 1 = none besides the writer's own (sequential).
+extern int CCimagethreads;
+
 class Twork {
 public:
     Twork() = default;
