@@ -13,6 +13,7 @@
 #include <vector>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,6 +23,7 @@
 #include "cli/outputname.h"
 #include "cli/report.h"
 #include "cli/workers.h"
+#include "media/workpool.h"
 #include "pipeline/tagsmith.h"
 #include "settings/effective.h"
 #include "settings/schema.h"
@@ -406,7 +408,10 @@ int runbatch(const Tclioptions& o, const Twalkresult& inputs) {
             bar.update(std::to_string(finished) + "/" + std::to_string(total) + " files" + timeleft(bytes),
                        int(sum / int64_t(total)));
         };
-        Tworkerpool pool(o.jobs, [&]() { scratch.remove(); });
+        // Cores shared by the workers' own threads: -j N is N busy in all.
+        int cores[2] = {-1, -1};
+        if (pipe2(cores, O_CLOEXEC) == 0) setcoreshare(cores[0], cores[1]);
+        Tworkerpool pool(o.jobs, [&]() { scratch.remove(); }, cores[1]);
         pool.run(
             total, task,
             [&](size_t i, int percent) {
@@ -421,6 +426,9 @@ int runbatch(const Tclioptions& o, const Twalkresult& inputs) {
                 showoverall();
             },
             []() { return int(cliinterrupted); });
+        setcoreshare(-1, -1);
+        for (int fd : cores)
+            if (fd >= 0) close(fd);
         scratch.remove();
     }
     bar.clear();

@@ -119,8 +119,8 @@ std::string howitended(int status) {
 
 }  // namespace
 
-Tworkerpool::Tworkerpool(int jobs, std::function<void()> workerexit)
-    : jobs_(jobs < 1 ? 1 : jobs), workerexit_(std::move(workerexit)) {}
+Tworkerpool::Tworkerpool(int jobs, std::function<void()> workerexit, int corefd)
+    : jobs_(jobs < 1 ? 1 : jobs), workerexit_(std::move(workerexit)), corefd_(corefd) {}
 
 void Tworkerpool::run(size_t count, const Ttask& task, const Tprogress& progress, const Tdone& done,
                       const Tstop& stop) {
@@ -161,10 +161,18 @@ void Tworkerpool::run(size_t count, const Ttask& task, const Tprogress& progress
         return true;
     };
 
+    // A core no worker process works on is free for the threads of those that do.
+    auto freecore = [&]() {
+        const char c = '+';
+        if (corefd_ >= 0)
+            while (write(corefd_, &c, 1) < 0 && errno == EINTR) {
+            }
+    };
     const size_t want = count < size_t(jobs_) ? count : size_t(jobs_);
     for (size_t i = 0; i < want; ++i) {
         if (!spawn()) break;
     }
+    for (size_t i = workers.size(); i < size_t(jobs_); ++i) freecore();
     if (workers.empty() && count > 0) {
         // Without a worker nothing can run: every file fails with the reason.
         const std::string why = std::string("cannot start a worker process: ") + std::strerror(errno);
@@ -233,6 +241,7 @@ void Tworkerpool::run(size_t count, const Ttask& task, const Tprogress& progress
             }
             close(w.taskfd);
             w.taskfd = -1;
+            freecore();
         }
         std::vector<pollfd> fds;
         std::vector<Tworker*> owners;

@@ -18,7 +18,10 @@ public:
     using Tstop = std::function<int()>;
 
     // workerexit runs in each worker before it ends (its own clean-up).
-    Tworkerpool(int jobs, std::function<void()> workerexit);
+    // corefd: the write end of the pipe whose bytes are the cores a worker's
+    // threads may take beyond its own; a byte is put there for each of the
+    // jobs that has no worker working (-1: none).
+    Tworkerpool(int jobs, std::function<void()> workerexit, int corefd = -1);
     // Hands out tasks 0..count-1 until stop() says no more (the busy workers
     // then get SIGINT); every task handed out gets exactly one done() call,
     // also when its worker dies. When stop() says 2, the workers end within
@@ -29,4 +32,5 @@ public:
 private:
     int jobs_;
     std::function<void()> workerexit_;
+    int corefd_;
 };

@@ -457,8 +457,15 @@ bool saveswftag(const char* path, const unsigned char* head, Tswftag** list, con
     uint32_t spritelenpos = 0;
     int32_t spriteindex = -1;
     const int32_t n = int32_t(length(list));
+    auto skipped = [](int kind) {
+        return (kind == KIND_IMAGE && CCparams.Skip_Image) || (kind == KIND_SOUND && CCparams.Skip_Sound) ||
+               (kind == KIND_FONT && CCparams.Skip_Font) || (kind == KIND_FLV && CCparams.Skip_Video);
+    };
     bool ok = true;
     try {
+        for (int32_t i = 0; i < n; ++i)
+            if (!list[i]->keepraw && list[i]->tagcode != Tswftag::krun && !skipped(tagkind(list[i]->tagcode)))
+                list[i]->startwork();
         for (int32_t i = 0; i < n; ++i) {
             if (CCancelProc.exchange(0)) break;
             _thisrato = int32_t(n > 1 ? int64_t(i) * 100 / (n - 1) : 100);
@@ -469,9 +476,7 @@ bool saveswftag(const char* path, const unsigned char* head, Tswftag** list, con
             const bool realsprite = code == DefineSprite && tag->spriteref == i;
             if (realsprite) Cfillsprite = uint16_t(tag->rawbody[0] | tag->rawbody[1] << 8);
             int kind = tagkind(code);
-            bool skip = (kind == KIND_IMAGE && CCparams.Skip_Image) || (kind == KIND_SOUND && CCparams.Skip_Sound) ||
-                        (kind == KIND_FONT && CCparams.Skip_Font) || (kind == KIND_FLV && CCparams.Skip_Video);
-            if (skip) {
+            if (skipped(kind)) {
                 tag->dofillraw(out);
             } else {
                 const uint32_t written = tag->dofill(out);

@@ -75,11 +75,22 @@ std::vector<std::string>& toolnotelist() {
     static std::vector<std::string> notes;
     return notes;
 }
+thread_local std::vector<std::string>* notesink = nullptr;
 void addtoolnote(const std::string& note) {
+    if (notesink) {
+        notesink->push_back(note);
+        return;
+    }
     std::lock_guard<std::mutex> lock(toolnotesmutex);
     toolnotelist().push_back(note);
 }
 }  // namespace
+
+void settoolnotesink(std::vector<std::string>* sink) { notesink = sink; }
+
+void addtoolnotes(const std::vector<std::string>& notes) {
+    for (const std::string& n : notes) addtoolnote(n);
+}
 
 void notetoolrun(const std::string& what, const char* tool, int status, int timeout_ms) {
     // A run stopped by the user is no fault of the tool.

@@ -59,4 +59,8 @@ void notetoolrun(const std::string& what, const char* tool, int status, int time
 // The tool ended well but what it wrote could not be used.
 void notetooloutput(const std::string& what, const char* tool);
 std::vector<std::string> toolnotes();
+// Notes of this thread go to sink instead (null: back to the list), so that
+// work run beside the writer adds its notes in file order, when taken.
+void settoolnotesink(std::vector<std::string>* sink);
+void addtoolnotes(const std::vector<std::string>& notes);
 void cleartoolnotes();

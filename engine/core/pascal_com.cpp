@@ -8,7 +8,7 @@
 
 namespace pascal_com {
 
-void* setlength_raw(void* handle, size_t elementsize, size_t count) {
+void* setlength_raw(void* handle, size_t elementsize, size_t count, bool zero) {
     if (count == 0) {
         if (handle) std::free(static_cast<uint32_t*>(handle) - 2);
         return nullptr;
@@ -17,7 +17,7 @@ void* setlength_raw(void* handle, size_t elementsize, size_t count) {
     const size_t bytes = elementsize * count;
     if (!handle) {
         size_t cap = bytes;
-        auto* block = static_cast<uint32_t*>(std::calloc(1, cap + 8));
+        auto* block = static_cast<uint32_t*>(zero ? std::calloc(1, cap + 8) : std::malloc(cap + 8));
         if (!block) throw std::bad_alloc();
         block[0] = uint32_t(cap);
         block[1] = uint32_t(count);
@@ -45,7 +45,7 @@ void* setlength_raw(void* handle, size_t elementsize, size_t count) {
     }
     auto* data = reinterpret_cast<unsigned char*>(block + 2);
     // Bytes past the old end may hold stale data from an earlier shrink.
-    if (bytes > oldbytes) std::memset(data + oldbytes, 0, bytes - oldbytes);
+    if (zero && bytes > oldbytes) std::memset(data + oldbytes, 0, bytes - oldbytes);
     block[1] = uint32_t(count);
     return data;
 }
@@ -69,7 +69,7 @@ using namespace pascal_com;
 void bytearrayappendraw(unsigned char*& destination, const void* data, size_t n) {
     if (!n) return;
     size_t old = length(destination);
-    setlength(destination, 1, old + n);
+    destination = static_cast<unsigned char*>(setlength_raw(destination, 1, old + n, false));
     std::memcpy(destination + old, data, n);
 }
 

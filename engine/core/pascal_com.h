@@ -14,7 +14,8 @@ inline uint32_t length(const void* handle) {
 inline int32_t high(const void* handle) { return int32_t(length(handle)) - 1; }
 inline int32_t low(const void* handle) { return handle ? 0 : -1; }
 
-void* setlength_raw(void* handle, size_t elementsize, size_t count);
+// zero false: the caller writes every new byte itself at once.
+void* setlength_raw(void* handle, size_t elementsize, size_t count, bool zero = true);
 
 template <typename T>
 inline void setlength(T*& handle, size_t elementsize, size_t count) {

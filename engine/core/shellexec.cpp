@@ -18,13 +18,27 @@
 
 namespace {
 
-// Read by signal handlers, so lock-free: the group of the tool running now
-// (0 for none), how many stops were asked for, and whether tools are over.
-std::atomic<pid_t> runninggroup{0};
+// Read by signal handlers, so lock-free: the groups of the tools running now
+// (0 for a free slot), how many stops were asked for, and whether tools are over.
+constexpr int kmaxtools = 64;
+std::atomic<pid_t> runninggroups[kmaxtools];
 std::atomic<unsigned> stoprequests{0};
 std::atomic<int> stoppedforgood{0};
 static_assert(std::atomic<pid_t>::is_always_lock_free && std::atomic<unsigned>::is_always_lock_free &&
               std::atomic<int>::is_always_lock_free);
+
+// A slot for a tool's group; the slot a thread takes is its own until it gives it back.
+std::atomic<pid_t>* takeslot(pid_t pid) {
+    for (;;) {
+        for (auto& slot : runninggroups) {
+            pid_t free = 0;
+            if (slot.compare_exchange_strong(free, pid)) return &slot;
+        }
+        // More tools than slots at once: wait for one to end.
+        timespec ts{0, 1000000L};
+        nanosleep(&ts, nullptr);
+    }
+}
 
 int decode(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : -1; }
 
@@ -44,7 +58,7 @@ void sleepms(long ms) {
 }
 
 // Whether pid has ended, without reaping it: until it is reaped its id
-// cannot be reused, so a stop that read runninggroup kills nobody else.
+// cannot be reused, so a stop that read its slot kills nobody else.
 bool ended(pid_t pid, bool block) {
     for (;;) {
         siginfo_t info{};
@@ -101,12 +115,12 @@ int shellexecute_argv(const std::string& program, const std::vector<std::string>
         _exit(127);
     }
     setpgid(pid, pid);  // also from here: no race with the child's own call
-    runninggroup.store(pid);
+    std::atomic<pid_t>* slot = takeslot(pid);
     // A stop that came before the group was published could not reach it.
     if (stoprequests.load() != stops) killgroup(pid);
     // why: 0 to return the exit status, else what to return instead.
     auto reap = [&](int why) {
-        runninggroup.store(0);
+        slot->store(0);
         const int status = waitblocking(pid);
         return stoprequests.load() != stops ? ktoolstopped : why ? why : status;
     };
@@ -141,8 +155,10 @@ void CancelProc() {
 void stoptools(bool forgood) {
     if (forgood) stoppedforgood.store(1);
     stoprequests.fetch_add(1);
-    const pid_t group = runninggroup.load();
-    if (group > 0) killgroup(group);
+    for (auto& slot : runninggroups) {
+        const pid_t group = slot.load();
+        if (group > 0) killgroup(group);
+    }
 }
 
 int shellexecute_wait(const char* program, const char* commandline) {

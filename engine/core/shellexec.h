@@ -10,7 +10,7 @@
 // signal, -2 when it ran out of time, -3 when it was stopped by stoptools()
 // or not started because a stop or a cancel (CCancelProc) is pending: the
 // caller keeps its data as read, and that is no trouble of the tool.
-// One tool runs at a time; the tool dies with the thread that started it.
+// Safe from several threads at once; a tool dies with the thread that started it.
 int shellexecute_argv(const std::string& program, const std::vector<std::string>& args, int timeout_ms);
 
 constexpr int ktoolstopped = -3;

@@ -31,6 +31,9 @@ public:
     virtual void doparse() {}
     virtual void fillfromstru() {}
     virtual void fillother();
+    // Starts what the tag can work out before its turn to be written (an
+    // outside encoder's run), so that it runs beside the writer.
+    virtual void startwork() {}
 
     // Builds newbody and appends header and body to output. A subclass that
     // throws while rebuilding leaves the tag written as read. Returns the

@@ -32,14 +32,15 @@ bool unziparray(unsigned char*& array, uint32_t size, std::string* why, bool* mo
     // Grow with the data rather than trusting the declared size up front.
     const uint64_t guess = 4ull * inlen + 4096;
     uint32_t cap = size < guess ? size : uint32_t(guess);
-    if (cap) setlength(out, 1, cap);
+    // Written by inflate before it is read: no zeroing.
+    if (cap) out = static_cast<unsigned char*>(setlength_raw(out, 1, cap, false));
     uint32_t have = 0;
     int rc = Z_OK;
     while (have < size) {
         if (have == cap) {
             uint64_t grow = uint64_t(cap) * 2 + 4096;
             cap = grow > size ? size : uint32_t(grow);
-            setlength(out, 1, cap);
+            out = static_cast<unsigned char*>(setlength_raw(out, 1, cap, false));
         }
         zs.next_out = out + have;
         zs.avail_out = cap - have;
@@ -73,7 +74,7 @@ void zipbytes(const unsigned char* array, uint32_t n, unsigned char*& out) {
     setlength(out, 1, 0);
     if (CCfastzip) {
         uLongf bound = compressBound(n);
-        setlength(out, 1, bound);
+        out = static_cast<unsigned char*>(setlength_raw(out, 1, bound, false));
         if (compress2(out, &bound, array ? array : reinterpret_cast<const Bytef*>(""), n,
                       Z_DEFAULT_COMPRESSION) != Z_OK)
             throw std::bad_alloc();
@@ -85,7 +86,7 @@ void zipbytes(const unsigned char* array, uint32_t n, unsigned char*& out) {
             libdeflate_alloc_compressor(12), libdeflate_free_compressor);
         if (!c) throw std::bad_alloc();
         size_t bound = libdeflate_zlib_compress_bound(c.get(), n);
-        setlength(out, 1, bound);
+        out = static_cast<unsigned char*>(setlength_raw(out, 1, bound, false));
         size_t got = libdeflate_zlib_compress(c.get(), array ? array : reinterpret_cast<const unsigned char*>(""), n,
                                               out, bound);
         if (!got) throw std::bad_alloc();

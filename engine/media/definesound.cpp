@@ -12,7 +12,10 @@
 
 using namespace pascal_com;
 
-Tswftag_definesound::~Tswftag_definesound() { setlength(sounddata, 1, 0); }
+Tswftag_definesound::~Tswftag_definesound() {
+    work_ = Twork();  // ended before the data it works on goes
+    setlength(sounddata, 1, 0);
+}
 
 void Tswftag_definesound::doparse() {
     Tswftag_define::doparse();
@@ -25,9 +28,14 @@ void Tswftag_definesound::doparse() {
     seeksamples = 0;
 }
 
+void Tswftag_definesound::startwork() {
+    if (SoundFormat == 1 || SoundFormat == 2) work_ = Twork([this] { procsound(); });
+}
+
 void Tswftag_definesound::fillfromstru() {
     Tswftag_define::fillfromstru();
-    procsound();
+    if (work_.valid()) work_.finish();
+    else procsound();
     UBfill(4, SoundFormat);
     UBfill(2, SoundRate);
     UBfill(1, SoundSize);

@@ -6,6 +6,7 @@
 
 #include "../core/swftag.h"
 #include "mp3frames.h"
+#include "workpool.h"
 
 // SeekSamples and SoundSampleCount of a re-encoded event sound.
 struct Tsoundtiming {
@@ -40,6 +41,7 @@ public:
     void doparse() override;
     void fillfromstru() override;
     void fillother() override {}
+    void startwork() override;
     virtual void procsound() {}
 
     // Writes the sound where the encoder can read it: "%s.wav" (ADPCM decoded
@@ -49,6 +51,9 @@ public:
     void loadfrommp3(const Tmp3enc_dec& mp3, int16_t seek, uint32_t count);
     // Bytes the sound data would take with this MP3 in it.
     static uint32_t mp3datalength(const Tmp3enc_dec& mp3) { return uint32_t(mp3.mp3data.size()) + 2; }
+
+private:
+    Twork work_;  // procsound run ahead
 };
 
 class Tswftag_definesound_opt : public Tswftag_definesound {

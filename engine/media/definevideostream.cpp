@@ -168,6 +168,7 @@ void Tswftag_definevideostream::countorphanframe(uint16_t id, int delta) {
 }
 
 Tswftag_definevideostream::~Tswftag_definevideostream() {
+    work_ = Twork();  // ended before the frames it works on go
     livestreams().erase(this);
     auto it = streamsbyid().find(characterid);
     if (it != streamsbyid().end() && it->second == this) streamsbyid().erase(it);
@@ -188,9 +189,14 @@ void Tswftag_definevideostream::doparse() {
     streamsbyid()[characterid] = this;
 }
 
+void Tswftag_definevideostream::startwork() {
+    if (framecounter) work_ = Twork([this] { fileproc(); });
+}
+
 void Tswftag_definevideostream::fillfromstru() {
     Tswftag_define::fillfromstru();
-    fileproc();
+    if (work_.valid()) work_.finish();
+    else fileproc();
     try {
         beginfill(8);
         U16fill(NumFrames);

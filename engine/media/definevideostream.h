@@ -12,6 +12,7 @@
 #include "../settings/effective.h"
 #include "../core/swftag.h"
 #include "flvfile.h"
+#include "workpool.h"
 
 class Tswftag_definevideostream : public Tswftag_define {
 public:
@@ -32,6 +33,7 @@ public:
     void doparse() override;
     void fillfromstru() override;
     void fillother() override {}
+    void startwork() override;
     virtual void fileproc() {}
 
     // Collects one frame as an FLV video tag; returns its index in the stream.
@@ -75,6 +77,7 @@ protected:
     uint64_t collectedbytes_ = 0;
     bool uncollected_ = false;
     bool notsmaller_ = false;  // the last loadfromfile refused only for size
+    Twork work_;               // fileproc run ahead
 };
 
 class Tswftag_definevideostream_opt : public Tswftag_definevideostream {

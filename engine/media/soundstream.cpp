@@ -12,6 +12,7 @@
 using namespace pascal_com;
 
 Tswftag_soundstream::~Tswftag_soundstream() {
+    work_ = Twork();  // ended before the data it works on goes
     setlength(streamdata, 1, 0);
     setlength(rawblocks, 1, 0);
 }
@@ -36,11 +37,17 @@ void Tswftag_soundstream::doparse() {
     blockcount = reencoded = 0;
 }
 
+void Tswftag_soundstream::startwork() {
+    if (blockcount > 0 && (StreamSoundCompression == 1 || StreamSoundCompression == 2))
+        work_ = Twork([this] { procstream(); });
+}
+
 void Tswftag_soundstream::fillfromstru() {
     written_ = false;
     setlength(newbody, 1, 8);
     setfill(newbody, 0, 0);
-    procstream();
+    if (work_.valid()) work_.finish();
+    else procstream();
     UBfill(4, Reserved);
     UBfill(2, PlaybackSoundRate);
     UBfill(1, PlaybackSoundSize);

@@ -9,6 +9,7 @@
 
 #include "../core/swftag.h"
 #include "mp3frames.h"
+#include "workpool.h"
 
 class Tswftag_soundstream : public Tswftag {
 public:
@@ -36,6 +37,7 @@ public:
     void doparse() override;
     void fillfromstru() override;
     void fillother() override;
+    void startwork() override;
     virtual void procstream() {}
 
     void addblock(const unsigned char* body, uint32_t n);
@@ -53,6 +55,7 @@ public:
 private:
     uint32_t fieldsend_ = 0;  // where the fields end in the body as read
     bool written_ = false;    // rebuilt in this write, so its blocks may follow
+    Twork work_;              // procstream run ahead
 };
 
 class Tswftag_soundstream_opt : public Tswftag_soundstream {

@@ -23,20 +23,12 @@ struct Tparsedepth {
 };
 
 struct Tdepthtable {
-    std::vector<Tparsedepth> entries = std::vector<Tparsedepth>(65536);
-    std::vector<uint16_t> touched;
+    Tlazytable<Tparsedepth> entries;
     int32_t owner = -1;
 
-    Tparsedepth& at(uint16_t depth) {
-        Tparsedepth& e = entries[depth];
-        if (!e.Occupied) touched.push_back(depth);
-        return e;
-    }
-    const Tparsedepth& peek(uint16_t depth) const { return entries[depth]; }
-    void clear() {
-        for (uint16_t d : touched) entries[d] = Tparsedepth{};
-        touched.clear();
-    }
+    Tparsedepth& at(uint16_t depth) { return entries[depth]; }
+    const Tparsedepth& peek(uint16_t depth) const { return entries.peek(depth); }
+    void clear() { entries.clear(); }
 };
 
 Tdepthtable& parseroot() {
@@ -56,14 +48,11 @@ Tdepthtable& parsesprite(int32_t owner) {
 // cleared before the next sprite's first placement is written, so a sprite
 // never sees what another one left at a depth.
 TDEPTHREC& spritedepth(int32_t owner, uint16_t depth) {
-    static std::vector<uint16_t> touched;
     static int32_t current = -1;
     if (owner != current) {
-        for (uint16_t d : touched) SPRITEDEPTHS[d] = TDEPTHREC{};
-        touched.clear();
+        SPRITEDEPTHS.clear();
         current = owner;
     }
-    touched.push_back(depth);
     return SPRITEDEPTHS[depth];
 }
 

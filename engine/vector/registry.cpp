@@ -11,37 +11,28 @@
 
 using namespace pascal_com;
 
-TIDREC IDS[65536];
+Tlazytable<TIDREC> IDS;
 TBITMAPREC* BITMAPRECS = nullptr;
-TDEPTHREC DEPTHS[65536];
-TDEPTHREC SPRITEDEPTHS[65536];
+Tlazytable<TDEPTHREC> DEPTHS;
+Tlazytable<TDEPTHREC> SPRITEDEPTHS;
 
 namespace {
 // For each character id, the bitmap records that it is the bitmap of or a
 // user of, so that a registration touches only the records concerned.
-std::vector<std::vector<uint32_t>>& concerned() {
-    static std::vector<std::vector<uint32_t>> table(65536);
+Tlazytable<std::vector<uint32_t>>& concerned() {
+    static Tlazytable<std::vector<uint32_t>> table;
     return table;
 }
-std::vector<uint16_t>& touched() {
-    static std::vector<uint16_t> list;
-    return list;
-}
-void note(uint16_t id, uint32_t record) {
-    auto& v = concerned()[id];
-    if (v.empty()) touched().push_back(id);
-    v.push_back(record);
-}
+void note(uint16_t id, uint32_t record) { concerned()[id].push_back(record); }
 }  // namespace
 
 void clearregistry() {
-    std::memset(IDS, 0, sizeof IDS);
-    std::memset(DEPTHS, 0, sizeof DEPTHS);
-    std::memset(SPRITEDEPTHS, 0, sizeof SPRITEDEPTHS);
+    IDS.clear();
+    DEPTHS.clear();
+    SPRITEDEPTHS.clear();
     for (uint32_t i = 0; i < length(BITMAPRECS); ++i) setlength(BITMAPRECS[i].Users, sizeof(TBITMAPUSER), 0);
     setlength(BITMAPRECS, sizeof(TBITMAPREC), 0);
-    for (uint16_t id : touched()) concerned()[id].clear();
-    touched().clear();
+    concerned().clear();
 }
 
 int shapedivisor(uint16_t id) {
@@ -89,7 +80,7 @@ void addusedmatrix(uint16_t child, uint16_t parent, const MATRIX& m) {
 
 void addused(uint16_t child, uint16_t parent, double sx, double sy) {
     // Copy: registering a new user may add to the list being walked.
-    std::vector<uint32_t> records = concerned()[child];
+    std::vector<uint32_t> records = concerned().peek(child);
     for (uint32_t index : records) {
         TBITMAPREC& r = BITMAPRECS[index];
         double x, y;

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 
+#include "../core/lazytable.h"
 #include "../core/records.h"
 
 // A morph shape is divided like a shape, but players never swap one for the
@@ -32,10 +33,10 @@ struct TDEPTHREC {
     MATRIX Matrix;
 };
 
-extern TIDREC IDS[65536];
+extern Tlazytable<TIDREC> IDS;
 extern TBITMAPREC* BITMAPRECS;  // dynamic array, entry 0 reserved
-extern TDEPTHREC DEPTHS[65536];
-extern TDEPTHREC SPRITEDEPTHS[65536];
+extern Tlazytable<TDEPTHREC> DEPTHS;
+extern Tlazytable<TDEPTHREC> SPRITEDEPTHS;
 
 // The registry's own tables.
 void clearregistry();

@@ -27,8 +27,8 @@ struct Tscenestate {
     std::vector<Tedge> edges;
     std::vector<uint16_t> scripted;
     bool planned = false;
-    std::vector<double> scale;    // per id, after planning
-    std::vector<uint8_t> reach;   // per id, after planning
+    std::vector<double> scale;    // per id up to the highest one planned, after planning
+    std::vector<uint8_t> reach;   // per id up to the highest one planned, after planning
     std::unordered_map<uint16_t, std::pair<double, double>> bitmaps;
 };
 
@@ -37,11 +37,11 @@ Tscenestate& state() {
     return s;
 }
 
-// Offsets into a list sorted by key, one slot per id: items of id k are
-// [first[k], first[k + 1]).
+// Offsets into a list sorted by key, one slot per id up to ids: items of id
+// k are [first[k], first[k + 1]).
 template <typename Key>
-std::vector<uint32_t> bucket(const std::vector<Tedge>& edges, std::vector<uint32_t>& order, Key key) {
-    std::vector<uint32_t> first(65537, 0);
+std::vector<uint32_t> bucket(const std::vector<Tedge>& edges, std::vector<uint32_t>& order, Key key, size_t ids) {
+    std::vector<uint32_t> first(ids + 1, 0);
     for (const Tedge& e : edges) ++first[key(e) + 1];
     for (size_t k = 1; k < first.size(); ++k) first[k] += first[k - 1];
     order.assign(edges.size(), 0);
@@ -54,17 +54,22 @@ void plan() {
     Tscenestate& s = state();
     if (s.planned) return;
     s.planned = true;
-    s.scale.assign(65536, 0.0);
-    s.reach.assign(65536, 0);
     s.bitmaps.clear();
 
     std::vector<uint16_t> roots = s.scripted;
     for (uint32_t i = 0; i < length(tags); ++i)
         if (tags[i] && issymboltag(tags[i]->tagcode)) symbolids(tags[i], roots);
+    // Tables as long as the highest id in play, not the whole id range: a
+    // small movie pays for its own ids only.
+    size_t ids = 1;
+    for (const Tedge& e : s.edges) ids = std::max<size_t>(ids, std::max(e.child, e.parent) + size_t(1));
+    for (uint16_t r : roots) ids = std::max<size_t>(ids, r + size_t(1));
+    s.scale.assign(ids, 0.0);
+    s.reach.assign(ids, 0);
 
     // What scripts reach: down from each root through what it shows.
     std::vector<uint32_t> bychild, byparent;
-    const std::vector<uint32_t> down = bucket(s.edges, byparent, [](const Tedge& e) { return e.parent; });
+    const std::vector<uint32_t> down = bucket(s.edges, byparent, [](const Tedge& e) { return e.parent; }, ids);
     std::vector<uint16_t> queue;
     for (uint16_t r : roots)
         if (!s.reach[r]) {
@@ -89,8 +94,8 @@ void plan() {
     // scales times its placement's, depth first without recursion (nesting
     // can be as deep as there are sprites). A cycle, which no player draws,
     // adds nothing.
-    const std::vector<uint32_t> up = bucket(s.edges, bychild, [](const Tedge& e) { return e.child; });
-    std::vector<uint8_t> mark(65536, 0);  // 0 new, 1 on the stack, 2 done
+    const std::vector<uint32_t> up = bucket(s.edges, bychild, [](const Tedge& e) { return e.child; }, ids);
+    std::vector<uint8_t> mark(ids, 0);  // 0 new, 1 on the stack, 2 done
     struct Tframe {
         uint16_t id;
         uint32_t next;
@@ -101,9 +106,14 @@ void plan() {
         s.scale[id] = s.reach[id] ? 1.0 : 0.0;
         stack.push_back({id, up[id]});
     };
-    for (uint32_t id = 1; id < 65536; ++id) {
-        if (mark[id]) continue;
-        start(uint16_t(id));
+    // An id no edge leads to keeps the scale start gives it; walking only the
+    // others, in the same ascending order, leaves every result as it was.
+    for (uint16_t r : roots)
+        if (r && s.reach[r]) s.scale[r] = 1.0;
+    for (uint32_t k = 0; k < bychild.size(); ++k) {
+        const uint16_t id = s.edges[bychild[k]].child;
+        if (id == 0 || mark[id]) continue;
+        start(id);
         while (!stack.empty()) {
             Tframe& f = stack.back();
             if (f.next == up[f.id + 1]) {
@@ -190,12 +200,14 @@ void sceneaddscripted(uint16_t id) {
 
 double scenescale(uint16_t id) {
     plan();
-    return state().scale[id];
+    const auto& v = state().scale;
+    return id < v.size() ? v[id] : 0.0;
 }
 
 bool scenescripted(uint16_t id) {
     plan();
-    return state().reach[id] != 0;
+    const auto& v = state().reach;
+    return id < v.size() && v[id] != 0;
 }
 
 void scenebitmapscale(uint16_t id, double& sx, double& sy) {

@@ -18,8 +18,11 @@
 #include "pipeline/pipeline.h"
 #include "media/definevideostream.h"
 #include "media/flvfile.h"
+#include "media/imagebatch.h"
 #include "media/videoframe.h"
 #include "support/enginerun.h"
+#include "support/soundbuilder.h"
+#include "support/bitmapbuilder.h"
 #include "support/swfbuilder.h"
 #include "support/tagio.h"
 #include "support/videobuilder.h"
@@ -506,6 +509,38 @@ TEST_F(Transcoder, FindsFramesInSpritesAndKeepsInterleavedStreamsApart) {
     }
     EXPECT_LT(total(outa), total(a));
     EXPECT_LT(total(outb), total(b));
+}
+
+// Sounds, the video and the bitmaps encoded beside the writer: the bytes of a
+// run on one thread.
+TEST_F(Transcoder, ConcurrentEncodesWriteTheBytesOfASequentialRun) {
+    if (!swfb::havelame()) GTEST_SKIP() << "lame is not installed";
+    const auto clip = swfb::h263clip(dir_.path(), 4, 48, 32, 1500);
+    ASSERT_EQ(clip.size(), 4u);
+    swfb::Movie m;
+    m.frames = 4;
+    m.tags.push_back(swfb::definevideostream(1, 4, 48, 32, 2));
+    for (uint16_t id = 2; id < 8; ++id) {
+        const auto s = swfb::tone(11025, 22050, 150.0 * id, 1);
+        m.tags.push_back(swfb::definesound(id, 1, 2, 1, 0, 11025, swfb::adpcmencode(s, 1, 4)));
+        m.tags.push_back(swfb::definebitsjpeg2(uint16_t(20 + id), swfb::jpegimage(40 + id, 32, 95, 3, id)));
+    }
+    for (uint16_t i = 0; i < 4; ++i) {
+        m.tags.push_back(swfb::videoframe(1, i, clip[i]));
+        m.tags.push_back(swfb::showframe());
+    }
+    const std::string in = tmp_ + "in.swf", out = tmp_ + "out.swf";
+    swfb::writefile(in, swfb::build(m));
+    std::vector<Bytes> files;
+    for (int threads : {1, 4, 0}) {
+        CCimagethreads = threads;
+        const swfb::EngineRun r = swfb::runengine(in, out, preset("Best"), "/usr/bin/", tmp_);
+        ASSERT_EQ(r.fault(), "") << threads;
+        files.push_back(swfb::readfile(out));
+    }
+    EXPECT_EQ(files[0], files[1]);
+    EXPECT_EQ(files[0], files[2]);
+    EXPECT_LT(files[0].size(), swfb::build(m).size()) << "something was re-encoded";
 }
 
 TEST_F(Transcoder, BestQualityKeepsAStreamTheTranscodeBlursAndTakesOneItKeeps) {

@@ -109,7 +109,14 @@ TEST_F(Registry, ClearEmptiesEveryTable) {
     IDS[9].Kind = IDKIND_SHAPE;
     DEPTHS[5].CharacterId = 9;
     SPRITEDEPTHS[6].Matrix.TranslateX = 1;
+    // The tables are cleared by blocks: the highest ids and depths too.
+    IDS[65535].Ratio = 4;
+    DEPTHS[65535].Matrix.ScaleX = 7;
+    SPRITEDEPTHS[40000].CharacterId = 2;
     clearres();
+    EXPECT_EQ(IDS[65535].Ratio, 0);
+    EXPECT_EQ(DEPTHS[65535].Matrix.ScaleX, 0);
+    EXPECT_EQ(SPRITEDEPTHS[40000].CharacterId, 0u);
     EXPECT_EQ(length(BITMAPRECS), 0u);
     EXPECT_EQ(IDS[3].Kind, 0);
     EXPECT_EQ(IDS[3].BitmapIndex, 0u);

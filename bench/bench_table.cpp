@@ -1,0 +1,243 @@
+// One table of the engine's speed and memory goals: each row a figure, its
+// reference measured in the same run, their ratio and the goal. Runs the
+// other benchmarks of this folder and reads their output, and measures the
+// per-file cost and the peak memory itself.
+//   bench_table [corpus folder]
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/enginestate.h"
+#include "pipeline/tagsmith.h"
+#include "support/enginerun.h"
+#include "support/swfbuilder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string here;  // folder of this program and the other benchmarks
+
+struct Row {
+    std::string what;
+    double figure = 0, reference = 0;
+    std::string unit, goal;
+    double ratio() const { return reference > 0 ? figure / reference : 0; }
+};
+std::vector<Row> rows;
+std::vector<std::string> skipped;
+
+// The lines another benchmark printed.
+std::vector<std::string> runbench(const std::string& command) {
+    std::vector<std::string> lines;
+    FILE* f = popen((here + command + " 2>&1").c_str(), "r");
+    if (!f) return lines;
+    char buf[4096];
+    while (std::fgets(buf, sizeof buf, f)) lines.push_back(buf);
+    pclose(f);
+    return lines;
+}
+
+// The number `col` (from 0) among those after the name in the first line
+// holding it; words that are no number ("s", "MB") are passed over.
+bool after(const std::vector<std::string>& lines, const char* name, int col, double& v) {
+    for (const std::string& l : lines) {
+        const size_t at = l.find(name);
+        if (at == std::string::npos) continue;
+        const char* p = l.c_str() + at + std::strlen(name);
+        int seen = 0;
+        while (*p) {
+            while (*p == ' ' || *p == 'x') ++p;
+            char* end = nullptr;
+            const double x = std::strtod(p, &end);
+            if (end != p) {
+                if (seen++ == col) {
+                    v = x;
+                    return true;
+                }
+                p = end;
+            }
+            while (*p && *p != ' ') ++p;
+        }
+        return false;
+    }
+    return false;
+}
+
+void passthrough(const std::string& corpus, bool fast) {
+    const auto out = runbench("bench_io" + std::string(fast ? " --fast " : " ") + "'" + corpus + "'");
+    double engine = 0, alone = 0;
+    if (!after(out, "inflate + deflate alone", 1, alone) || !after(out, "engine, kinds skipped, ratios 1", 1, engine)) {
+        skipped.push_back(fast ? "pass-through --fast" : "pass-through");
+        return;
+    }
+    rows.push_back({fast ? "pass-through, --fast: engine cpu s / zlib-6 alone"
+                         : "pass-through: engine cpu s / libdeflate-12 alone",
+                    engine, alone, "s", fast ? "<= 1.30" : "<= 1.15"});
+}
+
+double childcpu() {
+    rusage u{};
+    getrusage(RUSAGE_CHILDREN, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+double selfcpu() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// Runs the command line and returns its peak resident memory in KB, -1 when it failed to run.
+long runcli(const std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    std::vector<std::string> words = args;
+    words.insert(words.begin(), SHRINKWELL_CLI);
+    for (auto& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid < 0) return -1;
+    if (pid == 0) {
+        if (!freopen("/dev/null", "w", stdout) || !freopen("/dev/null", "w", stderr)) _exit(127);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage u{};
+    if (wait4(pid, &status, 0, &u) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) == 127) return -1;
+    return u.ru_maxrss;
+}
+
+void perfile(const swfb::Scratchdir& dir) {
+    swfb::Movie m;
+    m.tags = {swfb::setbackground(255, 255, 255), swfb::rectshape(1, 2000, 1000, 200, 0, 0), swfb::place2(1, 1, 0, 0),
+              swfb::showframe()};
+    const std::string tiny = dir.file("tiny.swf"), out = dir.file("tiny_out.swf");
+    swfb::writefile(tiny, swfb::build(m));
+    const int n = 100;
+    double c0 = childcpu();
+    for (int i = 0; i < n; ++i) runcli({"--version"});
+    const double version = (childcpu() - c0) / n * 1e3;
+    c0 = childcpu();
+    bool ok = true;
+    for (int i = 0; i < n && ok; ++i) ok = runcli({"-q", "--overwrite", "-o", dir.path(), tiny}) >= 0;
+    const double fresh = (childcpu() - c0) / n * 1e3;
+    if (ok) rows.push_back({"per file, fresh process: ms cpu / --version", fresh, version, "ms", "<= 3 ms"});
+    else skipped.push_back("per file, fresh process (the command line did not run)");
+
+    Tparams params;
+    paramssetdef(params);
+    auto once = [&] {
+        one_initdata("/nonexistent/", dir.path().c_str());
+        two_readfile(tiny.c_str());
+        five_allimgsetratodef(0, 0);
+        six_allparamset(params);
+        dooptimize(out.c_str(), 0);
+        appfina();
+    };
+    once();
+    const int k = 2000;
+    c0 = selfcpu();
+    for (int i = 0; i < k; ++i) once();
+    const double inproc = (selfcpu() - c0) / k * 1e3;
+    rows.push_back({"per file, in one process: ms cpu / fresh process", inproc, fresh, "ms", "<= 0.3 ms"});
+}
+
+void shapes() {
+    const auto out = runbench("bench_shape");
+    for (const char* quality : {"off", "on"}) {
+        double base = 0;
+        for (int edges : {10000, 100000, 1000000}) {
+            double ns = 0;
+            bool found = false;
+            for (const std::string& l : out) {
+                char q[16];
+                int e = 0;
+                size_t in = 0, outb = 0;
+                double ms = 0, v = 0;
+                if (std::sscanf(l.c_str(), "%15s %d %zu %zu %lf %lf", q, &e, &in, &outb, &ms, &v) == 6 &&
+                    !std::strcmp(q, quality) && e == edges) {
+                    ns = v;
+                    found = true;
+                }
+            }
+            if (!found) {
+                skipped.push_back(std::string("shape ns/edge, quality ") + quality);
+                break;
+            }
+            if (edges == 10000) base = ns;
+            rows.push_back({"shape ns/edge at " + std::to_string(edges) + ", quality " + quality + " / at 10^4", ns,
+                            base, "ns", edges == 10000 ? "" : "<= 1.30"});
+        }
+    }
+}
+
+void images(const std::string& corpus) {
+    const auto out = runbench("bench_image --reps 2 '" + corpus + "'");
+    double job = 0, turbo = 0, one = 0, pool = 0;
+    if (after(out, "JPEG bitmaps: whole job at full size", 0, job) &&
+        after(out, "JPEG bitmaps: libjpeg-turbo decode+encode alone", 0, turbo))
+        rows.push_back({"image job / libjpeg-turbo, same settings", job, turbo, "s", "<= 1.30"});
+    else skipped.push_back("image job");
+    if (after(out, "    total", 0, one) && after(out, "    total", 1, pool) && pool > 0)
+        rows.push_back({"image pool, movies of 4+ bitmaps: 1 thread / pool", one, pool, "s", ">= 1.60"});
+    else skipped.push_back("image pool");
+}
+
+void memory(const std::string& corpus, const swfb::Scratchdir& dir) {
+    std::vector<std::pair<size_t, std::string>> movies;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(corpus, ec)) {
+        const std::string ext = e.path().extension().string();
+        if (!e.is_regular_file(ec) || (ext != ".swf" && ext != ".exe")) continue;
+        const swfb::Bytes raw = swfb::unpackmovie(swfb::readfile(e.path().string()));
+        if (raw.size() > 8) movies.push_back({raw.size(), e.path().string()});
+    }
+    std::sort(movies.rbegin(), movies.rend());
+    if (movies.size() > 5) movies.resize(5);
+    for (const auto& [size, path] : movies) {
+        const long kb = runcli({"-q", "-p", "best", "--overwrite", "-o", dir.path(), path});
+        if (kb < 0) {
+            skipped.push_back("peak RSS of " + fs::path(path).filename().string());
+            continue;
+        }
+        rows.push_back({"peak RSS MB / uncompressed MB, Best: " + fs::path(path).filename().string(), kb / 1024.0,
+                        size / 1048576.0, "MB", "<= 3x +16 MB +canvases"});
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    here = fs::path(argv[0]).parent_path().string();
+    if (!here.empty()) here += "/";
+    std::string corpus = argc > 1 ? argv[1] : SHRINKWELL_CORPUS;
+    std::error_code ec;
+    const bool havecorpus = !corpus.empty() && fs::is_directory(corpus, ec);
+    swfb::Scratchdir dir("bench_table");
+    if (havecorpus) {
+        passthrough(corpus, false);
+        passthrough(corpus, true);
+    }
+    perfile(dir);
+    shapes();
+    if (havecorpus) {
+        images(corpus);
+        memory(corpus, dir);
+    } else {
+        skipped.push_back("pass-through, image and memory rows: no corpus at " + corpus);
+    }
+    std::printf("%-72s %12s %12s %8s  %s\n", "figure / reference", "figure", "reference", "ratio", "goal");
+    for (const Row& r : rows)
+        std::printf("%-72s %9.3f %-2s %9.3f %-2s %8.2f  %s\n", r.what.c_str(), r.figure, r.unit.c_str(), r.reference,
+                    r.unit.c_str(), r.ratio(), r.goal.c_str());
+    for (const std::string& s : skipped) std::printf("skipped: %s\n", s.c_str());
+    return 0;
+}
