@@ -11,7 +11,7 @@
 #include "../settings/effective.h"
 #include "defineshape.h"
 #include "placeobject.h"
-#include "posarray.h"
+#include "pointmap.h"
 #include "registry.h"
 #include "scene.h"
 #include "shaperatio.h"
@@ -281,25 +281,24 @@ void MORPHLINESTYLEARRAYfill(Tparsefill& pf, const LINESTYLEARRAY& s, const LINE
 // Edges of a morph pair up one for one with the other list's, so none is
 // dropped: one that collapses stays, of length 0.
 void EDGESdiv(SHAPERECORD* records, int k) {
-    Tnewposarray map(k < 1 ? 1 : k);
-    map.reserve(length(records));
+    Tpointmap map(k);
     for (uint32_t i = 0; i < length(records); ++i) {
         SHAPERECORD& r = records[i];
         if (r.Kind == SHAPEREC_STYLECHANGE && r.StateMoveTo) {
             int32_t nx, ny;
-            map.newaddpos(r.MoveDeltaX, r.MoveDeltaY, nx, ny);
+            map.moveto(r.MoveDeltaX, r.MoveDeltaY, nx, ny);
             r.MoveDeltaX = nx;
             r.MoveDeltaY = ny;
         } else if (r.Kind == SHAPEREC_STRAIGHT) {
             int32_t dx, dy;
-            map.newaddposadd(r.DeltaX, r.DeltaY, dx, dy);
+            map.lineto(r.DeltaX, r.DeltaY, dx, dy);
             r.GeneralLineFlag = dx != 0 && dy != 0;
             r.VertLineFlag = dx == 0;
             r.DeltaX = dx;
             r.DeltaY = dy;
         } else if (r.Kind == SHAPEREC_CURVED) {
-            map.newaddposadd(r.ControlDeltaX, r.ControlDeltaY, r.ControlDeltaX, r.ControlDeltaY);
-            map.newaddposadd(r.AnchorDeltaX, r.AnchorDeltaY, r.AnchorDeltaX, r.AnchorDeltaY);
+            map.lineto(r.ControlDeltaX, r.ControlDeltaY, r.ControlDeltaX, r.ControlDeltaY);
+            map.lineto(r.AnchorDeltaX, r.AnchorDeltaY, r.AnchorDeltaX, r.AnchorDeltaY);
         }
     }
 }

@@ -4,6 +4,7 @@
 
 #include "../core/enginestate.h"
 #include "../settings/effective.h"
+#include "pointmap.h"
 #include "registry.h"
 #include "scene.h"
 #include "shaperatio.h"
@@ -157,43 +158,6 @@ void FILLSTYLEupdbmp(FILLSTYLE& f) {
 void FILLSTYLEARRAYupdbmp(FILLSTYLEARRAY& a) {
     for (uint32_t i = 0; i < length(a.FillStyles); ++i) FILLSTYLEupdbmp(a.FillStyles[i]);
 }
-
-namespace {
-
-// Maps absolute points to round(point / k). The same input point always lands
-// on the same output point and deltas are differences of mapped points, so
-// rounding never accumulates along a path and closed outlines stay closed; the
-// mapping is a pure function, so no table of points met before is needed.
-class Tpointmap {
-public:
-    explicit Tpointmap(int k) : k_(k) {}
-    void moveto(int32_t x, int32_t y, int32_t& nx, int32_t& ny) {
-        x_ = x;
-        y_ = y;
-        nx = mx_ = map(x);
-        ny = my_ = map(y);
-    }
-    // The pen moved by (dx, dy): the mapped delta.
-    void lineto(int32_t dx, int32_t dy, int32_t& ndx, int32_t& ndy) {
-        const int32_t px = mx_, py = my_;
-        int32_t nx, ny;
-        moveto(checked(x_ + dx), checked(y_ + dy), nx, ny);
-        ndx = checked(int64_t(nx) - px);
-        ndy = checked(int64_t(ny) - py);
-    }
-
-private:
-    int32_t map(int32_t v) const { return swf_round(double(v) / k_); }
-    static int32_t checked(int64_t v) {
-        if (v < INT32_MIN || v > INT32_MAX) throw Tparseerror("shape coordinate out of range");
-        return int32_t(v);
-    }
-    int k_;
-    int64_t x_ = 0, y_ = 0;
-    int32_t mx_ = 0, my_ = 0;
-};
-
-}  // namespace
 
 void SHAPERECORDdiv(SHAPERECORD*& records, int k, int tagcode) {
     if (k < 1) k = 1;
