@@ -34,7 +34,7 @@ constexpr int32_t LEVEL_CUSTOM = 4;
     X(ImgPmps_y, KIND_IMAGE, 0, 100000, 0, 0, FIELD_STORED | FIELD_PAIRED, NOLEVEL, "--max-height", nullptr, "x", 24)                                \
     X(Img_Dqc, KIND_IMAGE, 0, 1, 0, 1, FIELD_STORED | FIELD_BOOLEAN, NOLEVEL, nullptr, nullptr, nullptr, 0)                                          \
     X(Img_Dm, KIND_IMAGE, 0, 1, 0, 1, FIELD_STORED | FIELD_BOOLEAN, NOLEVEL, "--delete-metadata", "--no-delete-metadata", nullptr, 0)                \
-    X(Img_Ftoj, KIND_IMAGE, 0, 1, 0, 1, FIELD_STORED | FIELD_BOOLEAN, NOLEVEL, "--force-jpeg", "--no-force-jpeg", nullptr, 0)                        \
+    X(Img_Ftoj, KIND_IMAGE, 0, 1, 1, 1, FIELD_STORED | FIELD_BOOLEAN, NOLEVEL, "--force-jpeg", "--no-force-jpeg", nullptr, 0)                        \
     X(Img_Diia, KIND_IMAGE, 0, 1, 0, 1, FIELD_STORED | FIELD_BOOLEAN, NOLEVEL, "--delete-invisible", "--no-delete-invisible", nullptr, 0)            \
     X(Img_Icso, KIND_IMAGE, 0, 1, 0, 0, FIELD_STORED | FIELD_BOOLEAN, NOLEVEL, "--smooth-colour", "--no-smooth-colour", nullptr, 0)                  \
     X(Img_Iaco, KIND_IMAGE, 0, 1, 0, 0, FIELD_STORED | FIELD_BOOLEAN, NOLEVEL, "--optimize-alpha", "--no-optimize-alpha", nullptr, 0)                \
@@ -53,7 +53,7 @@ constexpr int32_t LEVEL_CUSTOM = 4;
     X(Sha_ForceStraight, KIND_SHAPE, 0, 1, 0, 1, FIELD_STORED | FIELD_BOOLEAN, NOLEVEL, "--straighten-curves", "--no-straighten-curves", nullptr, 0) \
     X(Sha_ForceStraightValue, KIND_SHAPE, 0, 10, 0, 1, FIELD_STORED, NOLEVEL, "--straighten", nullptr, nullptr, 0)                                   \
     X(Sha_ForceCurAngle, KIND_SHAPE, 0, 2, 0, 1, FIELD_STORED, NOLEVEL, "--curve-merge", nullptr, nullptr, 0)                                        \
-    X(Sha_FontHifi, KIND_FONT, 0, 1, 0, 1, FIELD_STORED | FIELD_BOOLEAN, NOLEVEL, "--quality-fonts", "--no-quality-fonts", nullptr, 0)               \
+    X(Sha_FontHifi, KIND_FONT, 0, 1, 1, 1, FIELD_STORED | FIELD_BOOLEAN, NOLEVEL, "--quality-fonts", "--no-quality-fonts", nullptr, 0)               \
     X(Sha_Hifi, KIND_SHAPE, 0, 1, 0, 0, FIELD_STORED | FIELD_BOOLEAN, NOLEVEL, "--quality-shapes", "--no-quality-shapes", nullptr, 0)                \
     X(Audio_e, KIND_SOUND, 0, 2, 0, 0, FIELD_STORED, NOLEVEL, "--sound-encoding", nullptr, nullptr, 0)                                               \
     X(Audio_q, KIND_SOUND, 0, 4, 3, 2, FIELD_STORED | FIELD_LEVEL | FIELD_RESET, NOLEVEL, "--sound-quality", nullptr, "sound level", 31)             \

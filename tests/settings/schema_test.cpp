@@ -40,6 +40,8 @@ TEST(SettingsSchema, EngineDefaults) {
         if (f.member == &Tparams::Sha_ForceCCR || f.member == &Tparams::Sha_FontCCR) want = 20;
         if (f.member == &Tparams::Video_q) want = 2;
         if (f.member == &Tparams::Img_CustomPV) want = 75;
+        // On, so that callers that set no preset keep JPEG conversion and the glyph rule.
+        if (f.member == &Tparams::Img_Ftoj || f.member == &Tparams::Sha_FontHifi) want = 1;
         EXPECT_EQ(p.*f.member, want) << f.name;
     }
     // The one-call run sets the same values and zeroes the image level and zoom, nothing else.
