@@ -56,11 +56,11 @@ if [ -r "$completion" ]; then
       printf "%s\n" "${COMPREPLY[@]}" | sort | tr "\n" " "' _ "$completion" "$prefix/share/bash-completion/completions/shrinkwell-cli" "$@")
   }
   check() { local want=$1; shift; got=$(complete_words shrinkwell-cli "$@"); [ "$got" = "$want" ] || bad "completing '$*': '$got', not '$want'"; }
-  check "Best " -p B
-  check "Basic Best " --preset B
+  check "Basic Best " -p B
+  check "Good " --preset=G
   check "--overwrite " --overw
-  check "a.swf b.EXE dir/ " ""
-  check "dir/ " -o ""
+  check "a.swf b.EXE dir " ""
+  check "dir " -o ""
   check "" -j ""
 fi
 exit $fail
