@@ -2,12 +2,12 @@
 # install_test.sh BUILD_DIR SCRATCH APP(0|1): installs the build into a scratch
 # prefix and checks what a user and a packager rely on there.
 set -euo pipefail
-build=$1 prefix=$2/prefix app=$3
+build=$1 scratch=$2 prefix=$2/prefix app=$3
 here=$(cd "$(dirname "$0")" && pwd)
 fail=0
 bad() { echo "FAIL: $*"; fail=1; }
 
-rm -rf "$2" && mkdir -p "$2"
+rm -rf "$scratch" && mkdir -p "$scratch"
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
 expect=(bin/shrinkwell-cli lib/libtagsmith.so lib/libtagsmith.so.0 include/tagsmith/pipeline/tagsmith.h
@@ -25,15 +25,17 @@ readelf -d "$prefix/lib/libtagsmith.so.0" | grep -q 'SONAME.*\[libtagsmith\.so\.
 for exe in "$prefix"/bin/*; do
   runpath=$(readelf -d "$exe" | sed -n 's/.*R\(UN\)\{0,1\}PATH.*\[\(.*\)\]/\2/p')
   [ "$runpath" = '$ORIGIN/../lib' ] || bad "$(basename "$exe") has the search path '$runpath'"
-  ldd "$exe" | grep -q "libtagsmith.so.0 => $prefix/lib/" || bad "$(basename "$exe") does not load the installed library"
+  loaded=$(ldd "$exe" | sed -n 's/.*libtagsmith\.so\.0 => \(.*\) (.*/\1/p')
+  [ "$(realpath "$loaded")" = "$(realpath "$prefix/lib/libtagsmith.so.0")" ] ||
+    bad "$(basename "$exe") loads '$loaded', not the installed library"
 done
 "$prefix/bin/shrinkwell-cli" --version | grep -q '^shrinkwell-cli [0-9]' || bad "shrinkwell-cli --version"
 man -l --warnings "$prefix/share/man/man1/"*.1 2>&1 >/dev/null | grep . && bad "man page warnings"
 
 # A program of our own, compiled with nothing but what pkg-config gives.
 flags=$(PKG_CONFIG_PATH=$prefix/lib/pkgconfig pkg-config --cflags --libs tagsmith)
-c++ -std=c++20 -o "$2/usetagsmith" "$here/usetagsmith.cpp" $flags -Wl,-rpath,"$prefix/lib" || bad "compiling against the installed headers"
-[ -x "$2/usetagsmith" ] && { "$2/usetagsmith" "$2/tiny.swf" || bad "the installed library read the header wrong"; }
+c++ -std=c++20 -o "$scratch/usetagsmith" "$here/usetagsmith.cpp" $flags -Wl,-rpath,"$prefix/lib" || bad "compiling against the installed headers"
+[ -x "$scratch/usetagsmith" ] && { "$scratch/usetagsmith" "$scratch/tiny.swf" >/dev/null || bad "the installed library read the header wrong"; }
 
 if [ "$app" = 1 ]; then
   if command -v desktop-file-validate >/dev/null; then
@@ -47,13 +49,13 @@ fi
 # Completion: options and presets come from --help, movies and folders from the disk.
 completion=/usr/share/bash-completion/bash_completion
 if [ -r "$completion" ]; then
-  mkdir -p "$2/c/dir" && touch "$2/c/a.swf" "$2/c/b.EXE" "$2/c/c.txt"
+  mkdir -p "$scratch/c/dir" && touch "$scratch/c/a.swf" "$scratch/c/b.EXE" "$scratch/c/c.txt"
   complete_words() {
-    (cd "$2/c" && PATH=$prefix/bin:$PATH bash -c '
+    (cd "$scratch/c" && PATH=$prefix/bin:$PATH bash -c '
       . "$1"; . "$2"; shift 2
       COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); COMP_LINE="$*"; COMP_POINT=${#COMP_LINE}
       _shrinkwell_cli shrinkwell-cli "${COMP_WORDS[-1]}" "${COMP_WORDS[-2]}"
-      printf "%s\n" "${COMPREPLY[@]}" | sort | tr "\n" " "' _ "$completion" "$prefix/share/bash-completion/completions/shrinkwell-cli" "$@")
+      ((${#COMPREPLY[@]})) && printf "%s\n" "${COMPREPLY[@]}" | sort | tr "\n" " "; true' _ "$completion" "$prefix/share/bash-completion/completions/shrinkwell-cli" "$@")
   }
   check() { local want=$1; shift; got=$(complete_words shrinkwell-cli "$@"); [ "$got" = "$want" ] || bad "completing '$*': '$got', not '$want'"; }
   check "Basic Best " -p B
