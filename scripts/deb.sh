@@ -7,6 +7,11 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(mkdir -p "$1" && cd "$1" && pwd)
 version=$(dpkg-parsechangelog -l "$root/debian/changelog" -S Version)
 src=$out/shrinkwell-$version
+project=$(sed -n 's/^project(shrinkwell VERSION \([^ ]*\) .*/\1/p' "$root/CMakeLists.txt")
+if [ "$version" != "$project" ]; then
+  echo "deb: debian/changelog says $version, CMakeLists.txt $project: add a changelog entry" >&2
+  exit 1
+fi
 
 rm -rf "$src" "$out"/*.deb "$out"/*.changes "$out"/*.buildinfo
 mkdir -p "$src"
