@@ -6,6 +6,9 @@
 #   make mutate  the command line under ASan/UBSan over MUTATE_COUNT (default 10000)
 #                mutated movies, in /tmp/shrinkwell-mutate (scripts/mutate-run.sh)
 #   make screenshots  PNGs of every state of the desktop window, under out/screenshots/ (Xvfb)
+#   make install PREFIX=/usr/local   the release build installed under PREFIX (DESTDIR honoured)
+#   make deb     Debian packages under build-deb/ (dpkg-buildpackage), checked by lintian
+#   make deb-test  installs those packages here, runs them, purges them (root; not part of make test)
 #   make clean
 # CORPUS=/path/to/movies points the corpus test and benchmarks at real movies.
 
@@ -16,11 +19,13 @@ JOBS ?= $(shell nproc)
 BUILD_TYPE ?= RelWithDebInfo
 FUZZ_SECONDS ?= 1800
 MUTATE_COUNT ?= 10000
+PREFIX ?= /usr/local
 CORPUS ?=
 
 RELEASE_DIR := build
 ASAN_DIR := build-asan
 FUZZ_DIR := build-fuzz
+DEB_DIR := build-deb
 CORPUS_FLAG := $(if $(CORPUS),-DSHRINKWELL_CORPUS_DIR=$(abspath $(CORPUS)))
 
 # A sanitizer report ends the process with a failure, leaks included.
@@ -29,7 +34,8 @@ SANITIZER_ENV := \
   UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1 \
   LSAN_OPTIONS=exitcode=23
 
-.PHONY: all deps configure-release release asan demo test test-release test-asan bench fuzz mutate screenshots clean
+.PHONY: all deps configure-release release asan demo test test-release test-asan bench fuzz mutate screenshots \
+  install deb deb-test clean
 
 all: release
 
@@ -88,5 +94,19 @@ mutate: deps
 screenshots: configure-release
 	BUILD_DIR=$(RELEASE_DIR) scripts/screenshots.sh
 
+install: release
+	DESTDIR="$(DESTDIR)" cmake --install $(RELEASE_DIR) --prefix "$(PREFIX)"
+
+deb:
+	@scripts/deps.sh deb
+	scripts/deb.sh $(DEB_DIR)
+
+# A movie built in code is what the installed command line compresses.
+deb-test: deb configure-release
+	cmake --build $(RELEASE_DIR) -j$(JOBS) --target make-sample
+	@mkdir -p out
+	$(RELEASE_DIR)/make-sample out/sample.swf
+	scripts/debtest.sh $(DEB_DIR) out/sample.swf
+
 clean:
-	rm -rf $(RELEASE_DIR) $(ASAN_DIR) $(FUZZ_DIR) out
+	rm -rf $(RELEASE_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(DEB_DIR) out

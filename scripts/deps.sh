@@ -1,6 +1,7 @@
 #!/bin/bash
 # Installs the Debian packages that building, testing, benchmarking and fuzzing
-# need. Silent and quick when they are all present: dpkg-query only.
+# need (`deps.sh deb`: also what building the Debian packages needs). Silent
+# and quick when they are all present: dpkg-query only.
 set -euo pipefail
 
 packages=(
@@ -10,7 +11,12 @@ packages=(
   clang
   lame ffmpeg
   qt6-base-dev xvfb xauth
+  help2man librsvg2-bin
+  desktop-file-utils appstream bash-completion
 )
+if [ "${1:-}" = deb ]; then
+  packages+=(debhelper dpkg-dev fakeroot lintian)
+fi
 
 # One dpkg-query call for all of them keeps the common case fast.
 declare -A present=()
