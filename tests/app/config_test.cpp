@@ -47,28 +47,6 @@ private slots:
         QVERIFY(!Config::loginName().isEmpty());
     }
 
-    void freshFile() {
-        const QString file = path("fresh.xml");
-        Config c(file);
-        QCOMPARE(c.GetShowOutputDlg(), 0);
-        QCOMPARE(c.GetAutoUpdate(), 1);
-        QCOMPARE(c.GetAutoDays(), 3);
-        QCOMPARE(c.GetUpdateShow(), 1);
-        QCOMPARE(c.GetRunTimes(), 0);
-        QCOMPARE(c.GetUseProxy(), 0);
-        QVERIFY(c.GetProxyHost().isEmpty() && c.GetProxyPassword().isEmpty());
-        QCOMPARE(c.GetDate(), QDate::currentDate());
-        QCOMPARE(c.GetUserName(), Config::loginName());
-        const QString movies = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
-        QCOMPARE(c.GetSavePath(), movies + QDir::separator() + g_strBundleId);
-        QVERIFY(QFileInfo(c.GetSavePath()).isDir());
-        // Saved at once, for the user alone.
-        QSettings s(file, QSettings::IniFormat);
-        QCOMPARE(s.value(QStringLiteral("UserName")).toString(), Config::loginName());
-        QCOMPARE(s.value(QStringLiteral("Days")).toInt(), 3);
-        QCOMPARE(mode(file), 0600);
-    }
-
     // A file last reset for another login name is reset for this one (the
     // proxy and the output dialog); the same name in another case is not.
     void loginNameDecidesTheReset() {
@@ -92,21 +70,6 @@ private slots:
         }
         QSettings s(path("foreign.xml"), QSettings::IniFormat);
         QCOMPARE(s.value(QStringLiteral("UserName")).toString(), Config::loginName());
-    }
-
-    void missingKeys() {
-        const QString file = path("sparse.xml");
-        {
-            QSettings s(file, QSettings::IniFormat);
-            s.setValue(QStringLiteral("UserName"), Config::loginName());
-        }
-        Config c(file);
-        QCOMPARE(c.GetShowOutputDlg(), 1);
-        QCOMPARE(c.GetAutoUpdate(), 1);
-        QCOMPARE(c.GetAutoDays(), 0);
-        QCOMPARE(c.GetUpdateShow(), 0);
-        QCOMPARE(c.GetWindowWidth(), 0);
-        QCOMPARE(c.GetDate(), QDate::currentDate());
     }
 
     // The file holds a proxy password: never readable by others, even when

@@ -119,25 +119,6 @@ private slots:
         QVERIFY(dialog.openButton()->isDefault());
     }
 
-    void openOnMissingFolderKeepsDialog() {
-        tagOutList gone = entry("/nowhere/a.swf", "a", "/nowhere/a_compressed.swf", "a_compressed");
-        Qshowdlg dialog({&gone}, "/nowhere/at/all");
-        dialog.show();
-        dialog.openButton()->click();
-        QVERIFY(dialog.isVisible());
-    }
-
-    void loadFailureList() {
-        CLoadSWFVideoFail dialog({"/x/one.txt", "/x/two.bin"}, nullptr);
-        QTreeWidget* list = dialog.list();
-        QCOMPARE(list->topLevelItemCount(), 2);
-        QCOMPARE(list->topLevelItem(1)->text(1), QString("/x/two.bin"));
-        QCOMPARE(list->columnWidth(0), 0);
-        QCOMPARE(list->columnWidth(1), 390);
-        QCOMPARE(list->size(), QSize(410, 230));
-        QVERIFY(list->alternatingRowColors());
-        QVERIFY(!list->rootIsDecorated());
-    }
 };
 
 UITEST_MAIN(OutputsTest)

@@ -261,20 +261,3 @@ TEST_F(CliRun, DamagedMoviesFailByNameUnlessSalvaged) {
         << w.out;
     EXPECT_NE(w.out.find("of what was kept; 10 bytes dropped"), std::string::npos) << w.out;
 }
-
-TEST_F(CliRun, VerboseAndJsonShowTheValuesTheLevelsUse) {
-    const std::string src = t.put("m.swf", movie());
-    const char* text = "image level 4 (JPEG quality 33), zoom 0%, player 0 x 0; sound level 4 (11.025 kHz, 48 kbit/s, "
-                       "mono); video level 4 (120 kbit/s)";
-    std::vector<std::string> args = {"--jpeg-quality", "33", "--sound-rate", "11", "--sound-bitrate", "48",
-                                     "--video-bitrate", "120", "--mono", "-v", "--overwrite", src};
-    Ran v = cli(args);
-    EXPECT_NE(v.out.find(text), std::string::npos) << v.out;
-    args.push_back("--json");
-    Ran j = cli(args);
-    EXPECT_NE(j.out.find("\"settings\":{\"image_level\":4,\"jpeg_quality\":33,\"sound_level\":4,\"sound_rate_hz\":11025,"
-                         "\"sound_kbps\":48,\"mono\":true,\"video_level\":4,\"video_kbps\":120}"),
-              std::string::npos)
-        << j.out;
-    EXPECT_NE(j.err.find(text), std::string::npos) << "the settings line leaves stdout to JSON";
-}

@@ -211,21 +211,6 @@ TEST_F(ShapeTest, FillMatricesAreDividedAndCorrectedForRescaledBitmaps) {
     EXPECT_EQ(l.FillType.GradientMatrix.TranslateX, 3);
 }
 
-TEST_F(ShapeTest, BoundsAndVersionFourFlags) {
-    ShapeWriter s = plain(83);
-    s.change({.move = true}).straight(2000, 2000).endshape();
-    Shaperun<> run(shapetag(83, 2, -30, 2010, 10, 1990, s.take(), 0xA5));
-    Bytes out = run.write();
-    Shaperun<Tswftag_defineshape> back(out);
-    EXPECT_EQ(back.tag->ShapeBounds.Xmin, -2);  // round(-1.5)
-    EXPECT_EQ(back.tag->ShapeBounds.Xmax, 101);
-    EXPECT_EQ(back.tag->EdgeBounds.Ymin, 1);
-    EXPECT_EQ(back.tag->Reserved, 0xA5 >> 2);
-    EXPECT_EQ(back.tag->UsesNonScalingStrokes, 0);
-    EXPECT_EQ(back.tag->UsesScalingStrokes, 1);
-    EXPECT_EQ(IDS[2].Kind, IDKIND_SHAPE);
-}
-
 TEST_F(ShapeTest, WritingAgainDividesTheShapeAsReadNotTheDividedOne) {
     ShapeWriter s = plain(32, 400);
     s.change({.movex = 400, .movey = 400, .move = true}).straight(800, 0).curve(400, 400, -400, 400).endshape();
@@ -330,63 +315,4 @@ TEST_F(ShapeTest, ValuesThatNoLongerFitLeaveTheShapeAsRead) {
     EXPECT_TRUE(run.tag->keepraw);
     // Shown at its own size, so placements must not enlarge it.
     EXPECT_EQ(IDS[6].Kind, IDKIND_NONE);
-}
-
-TEST(ShapePointTable, MapsEachPointOnceAndRemembersRepeats) {
-    Tnewposarray m(20);
-    int32_t nx, ny;
-    EXPECT_EQ(m.newaddpos(10, 10, nx, ny), 0);
-    EXPECT_EQ(m.lastrepeat, -1);
-    EXPECT_EQ(nx, 1);
-    EXPECT_EQ(m.newaddpos(-30, 50, nx, ny), 1);
-    EXPECT_EQ(nx, -2);  // round(-1.5)
-    EXPECT_EQ(ny, 3);   // round(2.5)
-    EXPECT_EQ(m.newaddpos(10, 10, nx, ny), 0);
-    EXPECT_EQ(m.lastrepeat, 0);
-    EXPECT_EQ(m.querypos(-30, 50, false), 1);
-    EXPECT_EQ(m.querypos(1, 1, false), -1);
-    EXPECT_EQ(m.positions().size(), 2u);
-
-    // A long walk over few distinct points: deltas are differences of rounded
-    // absolute points, whatever the order of visits.
-    std::mt19937 rnd(5);
-    Tnewposarray w(7);
-    int64_t x = 0, y = 0, px = 0, py = 0;
-    for (int i = 0; i < 20000; ++i) {
-        int32_t dx = int32_t(rnd() % 41) - 20, dy = int32_t(rnd() % 41) - 20;
-        if (std::abs(x + dx) > 100) dx = -dx;
-        if (std::abs(y + dy) > 100) dy = -dy;
-        x += dx;
-        y += dy;
-        int32_t ndx, ndy;
-        w.newaddposadd(dx, dy, ndx, ndy);
-        px += ndx;
-        py += ndy;
-        ASSERT_EQ(px, std::lround(double(x) / 7));
-        ASSERT_EQ(py, std::lround(double(y) / 7));
-    }
-    EXPECT_LE(w.positions().size(), 201u * 201u);
-}
-
-TEST_F(ShapeTest, WriterRefusesValuesItsFieldsCannotHold) {
-    ShapeWriter s(2);
-    s.fillcount(0).linecount(0).bits(0, 0).change({.move = true}).straight(3, 0).endshape();
-    Shaperun<Tswftag_defineshape> run(shapetag(2, 1, 0, 1, 0, 1, s.take()));
-    ASSERT_FALSE(run.tag->keepraw);
-    unsigned char* out = nullptr;
-    Tparsefill pf;
-    pf.setfill(out);
-    SHAPERECORD* r = run.records();
-    r[1].DeltaX = 1 << 16;  // an edge field holds at most 17 bits
-    EXPECT_THROW(SHAPERECORDfill(pf, r, 0, 0, 2), Tparseerror);
-    r[1].DeltaX = (1 << 16) - 1;
-    EXPECT_NO_THROW(SHAPERECORDfill(pf, r, 0, 0, 2));
-    r[0].MoveDeltaX = 1 << 30;  // a move field at most 31
-    EXPECT_THROW(SHAPERECORDfill(pf, r, 0, 0, 2), Tparseerror);
-    r[0].MoveDeltaX = 0;
-    r[0].StateFillStyle0 = 2;
-    r[0].FillStyle0 = 1;  // no index bits
-    EXPECT_THROW(SHAPERECORDfill(pf, r, 0, 0, 2), Tparseerror);
-    r[0].StateFillStyle0 = 0;
-    pascal_com::setlength(out, 1, 0);
 }

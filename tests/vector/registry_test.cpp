@@ -36,24 +36,6 @@ protected:
 
 }  // namespace
 
-TEST_F(Registry, BitmapRecordsStartAtIndexOne) {
-    addbmpid(40);
-    addbmpid(7);
-    addbmpid(40);  // a second call keeps the record
-    EXPECT_EQ(IDS[40].Kind, IDKIND_BITMAP);
-    EXPECT_EQ(IDS[40].BitmapIndex, 1u);
-    EXPECT_EQ(IDS[7].BitmapIndex, 2u);
-    ASSERT_EQ(length(BITMAPRECS), 3u);
-    const TBITMAPREC& r = BITMAPRECS[1];
-    EXPECT_EQ(r.BitmapId, 40);
-    EXPECT_EQ(r.Users, nullptr);
-    EXPECT_EQ(r.MaxScaleX, 0.0);
-    EXPECT_EQ(r.ImageScaleX, 1.0);
-    EXPECT_EQ(r.ImageScaleY, 1.0);
-    EXPECT_EQ(bitmaprec(7), &BITMAPRECS[2]);
-    EXPECT_EQ(bitmaprec(8), nullptr);
-}
-
 // Uses registered in order; then the scales recorded for one user of bitmap 1
 // and the largest ones seen.
 TEST_F(Registry, UsesComposeDownToTheBitmapAndRaiseTheMaximum) {
@@ -101,27 +83,6 @@ TEST_F(Registry, UsesComposeDownToTheBitmapAndRaiseTheMaximum) {
         EXPECT_EQ(length(r->Users), c.users) << c.what;
         EXPECT_EQ(length(BITMAPRECS), 2u) << c.what;
     }
-}
-
-TEST_F(Registry, ClearEmptiesEveryTable) {
-    addbmpid(3);
-    addused(3, 4, 2, 2);
-    IDS[9].Kind = IDKIND_SHAPE;
-    DEPTHS[5].CharacterId = 9;
-    SPRITEDEPTHS[6].Matrix.TranslateX = 1;
-    clearres();
-    EXPECT_EQ(length(BITMAPRECS), 0u);
-    EXPECT_EQ(IDS[3].Kind, 0);
-    EXPECT_EQ(IDS[3].BitmapIndex, 0u);
-    EXPECT_EQ(IDS[9].Kind, 0);
-    EXPECT_EQ(DEPTHS[5].CharacterId, 0u);
-    EXPECT_EQ(SPRITEDEPTHS[6].Matrix.TranslateX, 0);
-    // Old users are forgotten with their records.
-    addused(4, 0, 9, 9);
-    EXPECT_EQ(length(BITMAPRECS), 0u);
-    addbmpid(8);
-    addused(4, 0, 9, 9);
-    EXPECT_EQ(length(bitmaprec(8)->Users), 0u);
 }
 
 TEST_F(Registry, MatrixandScalesTheChosenParts) {
