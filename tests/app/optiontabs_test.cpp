@@ -14,6 +14,7 @@
 #include "settings/swfinfo.h"
 #include "ui/fonttab.h"
 #include "ui/imagetab.h"
+#include "ui/playersize.h"
 #include "ui/resourcelist.h"
 #include "ui/shapetab.h"
 #include "ui/sliderspin.h"

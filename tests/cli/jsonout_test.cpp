@@ -77,22 +77,6 @@ TEST(CliJson, FailureHasNoOutputAndSaysWhy) {
     EXPECT_NE(line.find("\"saved_percent\":null"), std::string::npos) << line;
 }
 
-TEST(CliJson, InfoLineCarriesTheHeader) {
-    Tfileresult r;
-    r.source = "m.swf";
-    r.info = r.ok = true;
-    r.srcsize = 99;
-    r.header = {"CWS", 10, 1234, 550, 400, 24, 3, 0xF0, 0x0A, 0x00};
-    r.kinds[KIND_IMAGE] = {500, 0, 1};
-    const std::string line = resultjson(r);
-    EXPECT_NE(line.find("\"signature\":\"CWS\",\"version\":10,\"file_length\":1234,\"width\":550,\"height\":400,"
-                        "\"frame_rate\":24,\"frame_count\":3,\"background\":\"#f00a00\""),
-              std::string::npos)
-        << line;
-    EXPECT_NE(line.find("\"Image\":{\"count\":1,\"source\":500}"), std::string::npos) << line;
-    EXPECT_EQ(line.find("\"output\""), std::string::npos) << "--info writes nothing";
-}
-
 TEST(CliResult, RecordSurvivesThePipe) {
     Tfileresult r = sample();
     r.warning = std::string("with\0nul", 8);
