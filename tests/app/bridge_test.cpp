@@ -141,21 +141,6 @@ private slots:
         delete worker;
     }
 
-    // 100 resets the mark, so the next file's bar starts from zero again.
-    void twoRunsInARow() {
-        QTaskThread* first = runWorker(dir.filePath(QStringLiteral("one.swf")), bestParams());
-        QCOMPARE(seen.last().value, 100);
-        QCOMPARE(progressHighWaterMark(), 0);
-        delete first;
-        seen.clear();
-        QTaskThread* second = runWorker(dir.filePath(QStringLiteral("two.swf")), bestParams());
-        QVERIFY(second->outputWritten());
-        QVERIFY(!seen.isEmpty());
-        QVERIFY(seen.first().value < 50);
-        QCOMPARE(seen.last().value, 100);
-        delete second;
-    }
-
     void onlyIncreasesAreShown() {
         resetProgressHighWaterMark();
         RESTYPE = 2;
@@ -202,32 +187,6 @@ private slots:
         QCOMPARE(worker->params().ImgPmps_x, 0);
         QCOMPARE(mine.ImgPmps_x, 640);  // the thread works on its own copy
         delete worker;
-    }
-
-    void swfExtensionInAnyCase() {
-        QCOMPARE(isExeSource(QStringLiteral("/a/movie.swf")), 0);
-        QCOMPARE(isExeSource(QStringLiteral("/a/movie.SWF")), 0);
-        QCOMPARE(isExeSource(QStringLiteral("/a/movie.sWf")), 0);
-        QCOMPARE(isExeSource(QStringLiteral("/a/game.exe")), 1);
-        QCOMPARE(isExeSource(QStringLiteral("/a/movie.swf.bak")), 1);
-        QCOMPARE(isExeSource(QStringLiteral("/a.swf/movie")), 1);
-    }
-
-    // The engine's verdict reaches the caller, so a file that could not be
-    // written is never reported as done.
-    void unwritableOutputIsReported() {
-        const QString out = dir.filePath(QStringLiteral("no/such/folder/movie_compressed.swf"));
-        QTaskThread* worker = runWorker(out, bestParams());
-        QVERIFY(!worker->outputWritten());
-        QVERIFY(!worker->errorText().isEmpty());
-        QVERIFY(!QFileInfo::exists(out));
-        delete worker;
-
-        QString error;
-        Tparams p = bestParams();
-        CompressSWF(dir.filePath(QStringLiteral("missing.swf")), tmp, p, nullptr, dir.filePath(QStringLiteral("m.swf")),
-                    nullptr, nullptr, 0, &error);
-        QVERIFY(!error.isEmpty());
     }
 
     // Not smaller: the output is the source's bytes and the worker says so;

@@ -1,6 +1,6 @@
-// The option tabs: loading and reading records, the paired size selectors, the
-// custom controls that follow their radio, and the coupling with the resource
-// list and the preset selector of the main window.
+// The option tabs: loading and reading records, the custom controls that
+// follow their radio, and the coupling with the resource list and the preset
+// selector of the main window.
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -61,52 +61,6 @@ bool hasFields(const QSWFInfo& r, const Fields& fields) {
 class OptionTabsTest : public QObject {
     Q_OBJECT
 private slots:
-    void sizeSelectorsPairByPosition() {
-        QWidget host;
-        CPlayerSizeSelector sel(&host);
-        sel.widthBox()->setCurrentIndex(2);
-        QCOMPARE(sel.heightBox()->currentText(), QString("1024"));
-        sel.heightBox()->setCurrentIndex(5);
-        QCOMPARE(sel.widthBox()->currentText(), QString("640"));
-        int w = -1, h = -1;
-        sel.size(w, h);
-        QCOMPARE(w, 640);
-        QCOMPARE(h, 480);
-        sel.widthBox()->setCurrentIndex(0);
-        QCOMPARE(sel.heightBox()->currentIndex(), 0);
-        sel.size(w, h);
-        QCOMPARE(w, 0);
-        QCOMPARE(h, 0);
-    }
-
-    void sizeSelectorsLoadRecords() {
-        QWidget host;
-        CPlayerSizeSelector sel(&host);
-        int w = 0, h = 0;
-        sel.setSize(1280, 1024);
-        QCOMPARE(sel.widthBox()->currentIndex(), 2);
-        QCOMPARE(sel.heightBox()->currentIndex(), 2);
-        // Loading does not pair: 1400 x 1024 stays as stored.
-        sel.setSize(1400, 1024);
-        QCOMPARE(sel.widthBox()->currentText(), QString("1400"));
-        QCOMPARE(sel.heightBox()->currentText(), QString("1024"));
-        // Off the lists: the values stand as edit text and read back.
-        sel.setSize(1000, 700);
-        QCOMPARE(sel.widthBox()->currentText(), QString("1000"));
-        QCOMPARE(sel.heightBox()->currentText(), QString("700"));
-        sel.size(w, h);
-        QCOMPARE(w, 1000);
-        QCOMPARE(h, 700);
-        QVERIFY(!sel.widthIsStageSize());
-        // Stage size shown by the width alone gives 0 x 0.
-        sel.setSize(0, 0);
-        sel.heightBox()->setEditText("768");
-        sel.size(w, h);
-        QCOMPARE(w, 0);
-        QCOMPARE(h, 0);
-        QVERIFY(sel.widthIsStageSize());
-    }
-
     void imageTabRoundTrip() {
         QImageTab tab;
         const Fields image{{"ImgPmps_x", 800}, {"ImgPmps_y", 600}, {"Img_Dm", 1}, {"Img_Ftoj", 0}, {"Img_Diia", 1},
@@ -137,23 +91,6 @@ private slots:
         QCOMPARE(changed.count(), 1);
         QCOMPARE(slider.count(), 1);
         QCOMPARE(slider.at(0).at(0).toInt(), 3);
-    }
-
-    void imageTabRadioSetter() {
-        QImageTab tab;
-        QSignalSpy slider(&tab, &QImageTab::SliderChanged);
-        QCOMPARE(tab.getRadioBtnChecked(), -1);
-        tab.setRadioBtnChecked(2);
-        QCOMPARE(tab.getRadioBtnChecked(), 2);
-        tab.setRadioBtnChecked(2);  // already checked: still tells the slider
-        tab.setRadioBtnChecked(7);  // no such radio: nothing
-        QCOMPARE(slider.count(), 2);
-        QCOMPARE(tab.getRadioBtnChecked(), 2);
-        // A record with an index out of range checks none.
-        QSWFInfo r;
-        r.Img_Aio = 9;
-        tab.setImageInfo(&r);
-        QCOMPARE(tab.getRadioBtnChecked(), -1);
     }
 
     void soundTabKeepsCustomRatesOutsideCustom() {
@@ -208,19 +145,6 @@ private slots:
         f.getFontInfo(&out);
         QVERIFY(hasFields(out, font));
         QCOMPARE(f.ratio()->slider()->maximum(), 32);
-    }
-
-    void resourceBands() {
-        QCOMPARE(QResourceList::bandOf(1), 0);
-        QCOMPARE(QResourceList::bandOf(20), 0);
-        QCOMPARE(QResourceList::bandOf(21), 1);
-        QCOMPARE(QResourceList::bandOf(60), 2);
-        QCOMPARE(QResourceList::bandOf(61), 3);
-        QCOMPARE(QResourceList::bandOf(100), 4);
-        QCOMPARE(QResourceList::valueOfRadio(RES_SOUND, 2), 54);
-        QCOMPARE(QResourceList::valueOfRadio(RES_VIDEO, 4), 96);
-        QCOMPARE(QResourceList::percentText(20, 32), QString(" 62%"));
-        QCOMPARE(QResourceList::percentText(100, 100), QString(" 100%"));
     }
 
     void windowSliderRadioCoupling() {

@@ -18,32 +18,6 @@ class PlatformTest : public QObject {
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
-    void identity() {
-        char buf[200];
-        std::memset(buf, 0x41, sizeof buf);
-        QCOMPARE(GetBundleIdentifier(buf, sizeof buf), 0);
-        QCOMPARE(QByteArray(buf), DEFAULT_BUNDLE_ID.toUtf8());
-        QCOMPARE(buf[sizeof buf - 1], '\0');
-        std::memset(buf, 0, sizeof buf);
-        QCOMPARE(GetInfoAttribute(buf, sizeof buf, "CFBundleVersion"), 0);
-        QCOMPARE(QByteArray(buf), QByteArray(SHRINKWELL_APP_VERSION));
-        QVERIFY(GetInfoAttribute(buf, sizeof buf, "CFBundleName") != 0);
-        // Too small a buffer fails rather than cutting the name.
-        char tiny[4];
-        QVERIFY(GetBundleIdentifier(tiny, sizeof tiny) != 0);
-        QVERIFY(GetBundleIdentifier(nullptr, 10) != 0);
-    }
-
-    void folders() {
-        const QString data = dataDirectory();
-        const QString temp = tempDirectory();
-        QVERIFY(data.endsWith(QLatin1Char('/') + g_strBundleId));
-        QVERIFY(data.startsWith(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)));
-        QVERIFY(temp.endsWith(QLatin1Char('/') + g_strBundleId + QStringLiteral("/temp")));
-        QVERIFY(temp.startsWith(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)));
-        QVERIFY(data != temp);
-    }
-
     void tempFolderIsPrivateAndOwnedByThisRun() {
         QTemporaryDir root;
         const QString cache = root.filePath(QStringLiteral("cache/temp"));

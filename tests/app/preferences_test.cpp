@@ -10,9 +10,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <cstring>
-
-#include "platform/platform.h"
 #include "settings/config.h"
 #include "ui/connectwidget.h"
 #include "ui/preferences.h"
@@ -37,13 +34,6 @@ private slots:
     void initTestCase() {
         QStandardPaths::setTestModeEnabled(true);
         if (Config::loginName().isEmpty()) qputenv("USER", "tester");
-    }
-
-    void historyStartsWithDefaultFolder() {
-        Config c(dir.filePath(QStringLiteral("a.xml")));
-        CUpdateWidget page(&c);
-        QCOMPARE(items(page.outputCombo()), QStringList{Config::defaultSavePath()});
-        QCOMPARE(page.outputCombo()->currentIndex(), 0);
     }
 
     void historyKeepsTenAndMovesToTop() {
@@ -124,45 +114,6 @@ private slots:
         QVERIFY(!CUpdateWidget::isFolderWritable(dir.filePath(QStringLiteral("missing/folder"))));
     }
 
-    void connectionPage() {
-        Config c(dir.filePath(QStringLiteral("e.xml")));
-        CConnectWidget page(&c);
-        QVERIFY(!page.useProxyCheck()->isChecked());
-        QVERIFY(!page.hostEdit()->isEnabled());
-        page.useProxyCheck()->setChecked(true);
-        QVERIFY(page.hostEdit()->isEnabled() && page.passwordEdit()->isEnabled());
-        QCOMPARE(page.typeCombo()->count(), 4);
-        QCOMPARE(page.typeCombo()->itemText(2), QStringLiteral("Http Caching"));
-        page.hostEdit()->setText(QStringLiteral("gate.lan"));
-        page.portEdit()->setText(QStringLiteral("8080"));
-        page.typeCombo()->setCurrentIndex(1);
-        page.userEdit()->setText(QStringLiteral("amy"));
-        page.passwordEdit()->setText(QStringLiteral("pw"));
-        QCOMPARE(page.passwordEdit()->echoMode(), QLineEdit::Password);
-        page.SaveConnect();
-        QCOMPARE(c.GetUseProxy(), 1);
-        QCOMPARE(c.GetProxyType(), 1);
-        QCOMPARE(c.GetProxyHost(), QStringLiteral("gate.lan"));
-        QCOMPARE(c.GetProxyPort(), QStringLiteral("8080"));
-        QCOMPARE(c.GetProxyUserName(), QStringLiteral("amy"));
-        QCOMPARE(c.GetProxyPassword(), QStringLiteral("pw"));
-    }
-
-    void systemProxy() {
-        QCOMPARE(GetSystemProxy(nullptr), -1);
-        qputenv("http_proxy", "http://carol@cache.example.lan:3129");
-        SystemProxy p;
-        std::memset(&p, 0x7f, sizeof p);
-        QCOMPARE(GetSystemProxy(&p), 0);
-        qunsetenv("http_proxy");
-        QCOMPARE(p.reserved, 0);
-        if (!p.httpEnabled) QSKIP("this Qt does not take the proxy from the environment");
-        QCOMPARE(QByteArray(p.httpHost), QByteArray("cache.example.lan"));
-        QCOMPARE(p.httpPort, 3129);
-        QCOMPARE(QByteArray(p.httpUser), QByteArray("carol"));
-        QCOMPARE(p.httpHost[sizeof p.httpHost - 1], '\0');
-    }
-
     void okSavesAndCancelDoesNot() {
         const QString file = dir.filePath(QStringLiteral("f.xml"));
         {
@@ -187,19 +138,6 @@ private slots:
         QCOMPARE(s.value(QStringLiteral("host")).toString(), QStringLiteral("kept.lan"));
     }
 
-    void dialogLooksAsSpecified() {
-        Config c(dir.filePath(QStringLiteral("g.xml")));
-        COmblenSettings dlg(&c);
-        QStringList buttons;
-        for (QPushButton* b : dlg.findChildren<QPushButton*>()) buttons << b->text();
-        for (const char* t : {"OK", "Cancel", "Browse...", "Open", "Get Proxy"})
-            QVERIFY2(buttons.contains(QString::fromLatin1(t)), t);
-        for (QPushButton* b : dlg.findChildren<QPushButton*>()) {
-            if (b->text() == QLatin1String("OK")) QCOMPARE(b->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
-            if (b->text() == QLatin1String("Cancel")) QCOMPARE(b->shortcut(), QKeySequence(QStringLiteral("Ctrl+W")));
-            if (b->text() == QLatin1String("Browse...")) QVERIFY(!b->icon().isNull());
-        }
-    }
 };
 
 QTEST_MAIN(PreferencesTest)

@@ -28,17 +28,6 @@ class PresetsTest : public QObject {
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
-    // The records are the engine's presets, in the selector's order.
-    void builtins() {
-        QShrinkwell s(file(QStringLiteral("absent.xml")));
-        const QStringList names{"Best", "Good", "Basic", "Medium", "Sprite", "Custom"};
-        for (int i = 0; i < names.size(); ++i) {
-            QCOMPARE(s.getBuiltinItem(i)->name, names[i]);
-            QCOMPARE(s.getBuiltinItem(i)->owner, &s);
-        }
-        QVERIFY(!s.getBuiltinItem(6));
-    }
-
     void roundTrip() {
         const QString path = file(QStringLiteral("roundtrip.xml"));
         {
@@ -157,32 +146,6 @@ private slots:
         QCOMPARE(QShrinkwell::encodeElementName(QStringLiteral("a b")), QStringLiteral("a_x0020_b"));
     }
 
-    void removeAndCopy() {
-        QShrinkwell s(file(QStringLiteral("absent2.xml")));
-        QSWFInfo* a = s.addCustom(QStringLiteral("a"));
-        s.addCustom(QStringLiteral("b"));
-        s.CustomRemove(5);
-        s.CustomRemove(-1);
-        QCOMPARE(s.CustomCount(), 2);
-        s.CustomRemove(a);
-        QCOMPARE(s.CustomCount(), 1);
-        QCOMPARE(s.getCustomItem(0)->name, QStringLiteral("b"));
-        s.CustomRemove(0);
-        QCOMPARE(s.CustomCount(), 0);
-        QVERIFY(!s.getCustomItem(0));
-
-        QSWFInfo file;
-        file.setKindChecked(RES_SOUND, true);
-        file.kinds[RES_SOUND] = {1000, 500, 54};
-        QShrinkwell::CopySWFInfo(s.getBuiltinItem(3), &file);
-        QCOMPARE(file.name, QStringLiteral("Medium"));
-        QCOMPARE(file.Img_Aio, 3);
-        QCOMPARE(file.owner, &s);
-        QVERIFY(file.isKindChecked(RES_SOUND));
-        QCOMPARE(file.kinds[RES_SOUND].rate, 54);
-        QCOMPARE(file.kinds[RES_SOUND].srcsize, 1000);
-    }
-
     void toEngineRecord() {
         QSWFInfo r;
         r.Sha_Imo = true;
@@ -216,12 +179,6 @@ private slots:
         QCOMPARE(untouched.Audio_q, 9);
     }
 
-    void unwritableTarget() {
-        QShrinkwell s(file(QStringLiteral("absent3.xml")));
-        s.addCustom(QStringLiteral("x"));
-        s.SaveToFile(dir.path());  // a folder: nothing is written, nothing breaks
-        QVERIFY(QFileInfo(dir.path()).isDir());
-    }
 };
 
 QTEST_GUILESS_MAIN(PresetsTest)

@@ -225,23 +225,6 @@ private slots:
         QCOMPARE(w.moreOptionsButton()->text(), QString("Show More Options"));
     }
 
-    void droppingOnTheStartPanelKeepsEverythingInside() {
-        QString a = uitest::writeMovie(m_dir.path() + "/dropped.swf", 3);
-        QSWFWindow w;
-        w.show();
-        QVERIFY(w.startPanel()->dropFiles({QUrl::fromLocalFile(a), QUrl::fromLocalFile(m_dir.path() + "/none.swf")}));
-        QVERIFY(!w.startPanelShown());
-        QCOMPARE(w.taskList()->topLevelItemCount(), 1);
-        for (bool options : {false, true}) {
-            if (options) w.pbtnMoreOptionsClicked();
-            QCoreApplication::processEvents();
-            QWidget* lowest = options ? static_cast<QWidget*>(w.tabs()) : w.compressButton();
-            QPoint bottom = lowest->mapTo(&w, QPoint(0, lowest->height()));
-            QVERIFY2(bottom.y() <= w.height(), qPrintable(QString("%1 > %2").arg(bottom.y()).arg(w.height())));
-            QCOMPARE(w.width(), 1000);
-        }
-    }
-
     void dropsOnTheMainWindow() {
         QString a = uitest::writeMovie(m_dir.path() + "/drop1.swf", 3);
         QString b = uitest::writeMovie(m_dir.path() + "/drop2.swf", 3);
@@ -298,24 +281,6 @@ private slots:
         QVERIFY(QFile::exists(src));
     }
 
-    void corpusMovie() {
-        QDir corpus(SHRINKWELL_CORPUS);
-        if (!corpus.exists()) QSKIP("no corpus");
-        QString src = corpus.filePath("gameswf__samples__test_nested_mask.swf");
-        if (!QFile::exists(src)) QSKIP("corpus movie missing");
-        QSWFWindow w;
-        useOutputFolder(w, m_out);
-        w.presetSelector()->setCurrentIndex(0);  // "Best"
-        addFiles(w, {src});
-        QCOMPARE(w.taskList()->topLevelItemCount(), 1);
-        QVERIFY(w.resourceList()->row(RES_IMAGE)->isChecked());
-        QList<Outcome> out = compressAll(w);
-        QCOMPARE(out.size(), 1);
-        QVERIFY(!out[0].failed);
-        qint64 before = QFileInfo(src).size(), after = QFileInfo(out[0].outpath).size();
-        QVERIFY(after > 0);
-        QVERIFY2(after <= before, qPrintable(QString("%1 -> %2").arg(before).arg(after)));
-    }
 };
 
 UITEST_MAIN(SWFWindowTest)

@@ -21,25 +21,6 @@ private slots:
         if (Config::loginName().isEmpty()) qputenv("USER", "tester");
     }
 
-    void everyIconIsThere_data() {
-        QTest::addColumn<QString>("name");
-        for (const char* n : {"add", "add02", "browse", "clear", "compress", "delete", "moreoptions_fold",
-                              "moreoptions_unfold", "myapp", "open1", "proxy", "remove", "save", "savebutton"})
-            QTest::newRow(n) << QStringLiteral(":/res/image/%1.png").arg(QLatin1String(n));
-    }
-    void everyIconIsThere() {
-        QFETCH(QString, name);
-        QPixmap p(name);
-        QVERIFY2(!p.isNull(), qPrintable(name));
-        QVERIFY(p.width() >= 16 && p.height() >= 16);
-        // Drawn, not blank.
-        const QImage img = p.toImage();
-        bool painted = false;
-        for (int y = 0; y < img.height() && !painted; ++y)
-            for (int x = 0; x < img.width() && !painted; ++x) painted = qAlpha(img.pixel(x, y)) > 0;
-        QVERIFY(painted);
-    }
-
     void schedule() {
         Config c(dir.filePath(QStringLiteral("u.xml")));
         const QDate today(2026, 3, 10);
@@ -56,18 +37,6 @@ private slots:
         c.SetDate(today);
         QVERIFY(!CUpdateCheck::isDue(c, today));
         QVERIFY(CUpdateCheck::isDue(c, today.addDays(1)));
-    }
-
-    void noUpdaterNoCheck() {
-        Config c(dir.filePath(QStringLiteral("v.xml")));
-        c.SetAutoUpdate(1);
-        c.SetAutoDays(1);
-        c.SetDate(QDate(2000, 1, 1));
-        QVERIFY(!QFileInfo::exists(CUpdateCheck::updaterPath()));
-        QVERIFY(!CUpdateCheck::run(c, true));
-        QVERIFY(!CUpdateCheck::run(c, false));
-        QCOMPARE(c.GetDate(), QDate(2000, 1, 1));
-        QVERIFY(CUpdateCheck::updaterPath().startsWith(QCoreApplication::applicationDirPath()));
     }
 
     void updaterArguments() {

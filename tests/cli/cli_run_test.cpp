@@ -209,17 +209,6 @@ TEST_F(CliRun, PreserveKeepsTheSourceTimes) {
     EXPECT_EQ(st.st_atim.tv_sec, 1000000000);
 }
 
-TEST_F(CliRun, SecondRunCountsUnlessToldToOverwrite) {
-    const std::string src = t.put("m.swf", movie());
-    ASSERT_EQ(cli({src}).status, 0);
-    ASSERT_EQ(cli({src}).status, 0);
-    EXPECT_TRUE(std::filesystem::exists(t / "m_compressed0.swf"));
-    t.put("m_compressed.swf", {'o', 'l', 'd'});
-    ASSERT_EQ(cli({src, "--overwrite"}).status, 0);
-    EXPECT_EQ(files(), (std::vector<std::string>{"m.swf", "m_compressed.swf", "m_compressed0.swf"}));
-    EXPECT_EQ(readfile(t / "m_compressed.swf"), readfile(t / "m_compressed0.swf"));
-}
-
 TEST_F(CliRun, ProjectorKeepsItsStubOnlyWhenNotNamedSwf) {
     const Bytes stub = {'M', 'Z', 'p', 'l', 'a', 'y', 'e', 'r'};
     const Bytes exe = projector(stub, movie());

@@ -4,14 +4,6 @@
 #include "cli/report.h"
 #include "cli/result.h"
 
-TEST(CliJson, EscapesWhatJsonRequires) {
-    EXPECT_EQ(jsonstring("plain/path.swf"), "\"plain/path.swf\"");
-    EXPECT_EQ(jsonstring("a\"b\\c"), "\"a\\\"b\\\\c\"");
-    EXPECT_EQ(jsonstring("tab\there\nnl"), "\"tab\\there\\nnl\"");
-    EXPECT_EQ(jsonstring(std::string("\x01\x1f\x7f", 3)), "\"\\u0001\\u001f\\u007f\"");
-    EXPECT_EQ(jsonstring(std::string("nul\0x", 5)), "\"nul\\u0000x\"");
-}
-
 TEST(CliJson, KeepsUtf8AndEscapesOtherBytes) {
     EXPECT_EQ(jsonstring("Fl\xc3\xa4" "che/\xe6\x98\xa0\xe7\x94\xbb.swf"), "\"Fl\xc3\xa4" "che/\xe6\x98\xa0\xe7\x94\xbb.swf\"");
     EXPECT_EQ(jsonstring("\xf0\x9f\x8e\xac"), "\"\xf0\x9f\x8e\xac\"");
@@ -83,22 +75,6 @@ TEST(CliJson, FailureHasNoOutputAndSaysWhy) {
     const std::string line = resultjson(r);
     EXPECT_NE(line.find("\"output\":null,\"ok\":false,\"error\":\"not a Flash movie\""), std::string::npos) << line;
     EXPECT_NE(line.find("\"saved_percent\":null"), std::string::npos) << line;
-}
-
-TEST(CliJson, InfoLineCarriesTheHeader) {
-    Tfileresult r;
-    r.source = "m.swf";
-    r.info = r.ok = true;
-    r.srcsize = 99;
-    r.header = {"CWS", 10, 1234, 550, 400, 24, 3, 0xF0, 0x0A, 0x00};
-    r.kinds[KIND_IMAGE] = {500, 0, 1};
-    const std::string line = resultjson(r);
-    EXPECT_NE(line.find("\"signature\":\"CWS\",\"version\":10,\"file_length\":1234,\"width\":550,\"height\":400,"
-                        "\"frame_rate\":24,\"frame_count\":3,\"background\":\"#f00a00\""),
-              std::string::npos)
-        << line;
-    EXPECT_NE(line.find("\"Image\":{\"count\":1,\"source\":500}"), std::string::npos) << line;
-    EXPECT_EQ(line.find("\"output\""), std::string::npos) << "--info writes nothing";
 }
 
 TEST(CliResult, RecordSurvivesThePipe) {

@@ -62,16 +62,6 @@ TEST(CliOptions, SettingsLineShowsWhatTheEngineUses) {
               "videos kept), player 0 x 0; kept as they are: font; damaged movies salvaged\n");
 }
 
-// Every option of the field table is in the help.
-TEST(CliOptions, HelpNamesEveryFieldOption) {
-    const std::string help = usagetext();
-    for (const Tfield& f : paramfields)
-        for (const char* option : {f.option, f.offoption})
-            if (option) {
-                EXPECT_NE(help.find(option), std::string::npos) << option;
-            }
-}
-
 TEST(CliOptions, DefaultsAreBestBesideTheSource) {
     Parsed p = parse({"a.swf"});
     ASSERT_TRUE(p.ok) << p.error;

@@ -62,10 +62,3 @@ TEST(CliOutputName, TwoSpellingsOfOneDirectoryShareTheirNames) {
     EXPECT_EQ(into.choose("a/m.swf", error), t / "sub/m_compressed.swf");
     EXPECT_EQ(into.choose("b/m.swf", error), t / "sub/m_compressed0.swf");
 }
-
-TEST(CliOutputName, BesideTheSourceByDefault) {
-    std::string error;
-    Toutputnamer namer("", false);
-    EXPECT_EQ(namer.choose("/nonexistent-dir-for-test/m.swf", error), "/nonexistent-dir-for-test/m_compressed.swf");
-    EXPECT_EQ(namer.choose("m-not-here.swf", error), "m-not-here_compressed.swf");
-}

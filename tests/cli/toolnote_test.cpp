@@ -107,18 +107,6 @@ TEST(ScratchFolder, ARelativeRootStartingWithADashStillReachesTheEncoder) {
     EXPECT_EQ(st.st_mode & 0777, 0700u) << "a root made here is private";
 }
 
-TEST(ScratchFolder, ARootOthersCanRearrangeIsRefusedBeforeAnyFile) {
-    Ttempdir t;
-    t.put("a.swf", soundmovie());
-    std::filesystem::create_directories(t / "shared");
-    chmod((t / "shared").c_str(), 0777);
-    const Ran r = runcli(t, t.path(), {"--tmp", t / "shared", "-o", t / "out", t / "a.swf"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("other users may write in it and it is not sticky"), std::string::npos) << r.err;
-    EXPECT_TRUE(std::filesystem::is_empty(t / "shared"));
-    EXPECT_FALSE(std::filesystem::exists(t / "out/a_compressed.swf"));
-}
-
 TEST(ToolNotes, OneLinePerMissingProgramThatAMovieNeeded) {
     Tsummary s;
     EXPECT_EQ(s.toolnotes(false, false), "");

@@ -60,15 +60,6 @@ TEST(CliWorkers, ADyingWorkerFailsOnlyItsOwnFile) {
     EXPECT_NE(results[4].error.find("status 3"), std::string::npos) << results[4].error;
 }
 
-TEST(CliWorkers, StopHandsOutNothingMore) {
-    Tworkerpool pool(2, nullptr);
-    int done = 0;
-    pool.run(
-        50, echo, [](size_t, int) {}, [&](size_t, Tfileresult&) { ++done; }, [&] { return done >= 3; });
-    EXPECT_GE(done, 3);
-    EXPECT_LE(done, 5) << "at most the files already handed out finish";
-}
-
 TEST(CliWorkers, EndingNowStopsHangingWorkersAndAccountsForEachFileOnce) {
     Tworkerpool pool(2, nullptr);
     std::vector<int> seen(10, 0);

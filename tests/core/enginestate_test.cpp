@@ -50,19 +50,6 @@ protected:
     }
 };
 
-TEST_F(EngineState, ReportsWithoutCallbackOnlySetTheIndex) {
-    setslproc(nullptr);
-    updatedis("Image", 42, 1, 8);
-    EXPECT_EQ(CCthisindex, 42);
-    EXPECT_TRUE(calls.empty());
-    setslproc(recorder);
-    updatedis("Font", 7, 16, 8);
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ((std::array{calls[0].kind, calls[0].code, calls[0].index}), (std::array{16, 8, 7}));
-    EXPECT_EQ(calls[0].a, &calls);
-    EXPECT_EQ(calls[0].b, &cancelat);
-}
-
 TEST_F(EngineState, EveryKindIsCountedEvenWhenItsTagIsDamaged) {
     // Bodies too short for any tag class: each is kept as read.
     std::vector<Bytes> t;
@@ -145,19 +132,6 @@ TEST_F(EngineState, CancelWhileReadingKeepsTheTagsRead) {
     EXPECT_EQ(tagcount(), 5);
 }
 
-TEST_F(EngineState, CancelledWriteSavesAConsistentShorterMovie) {
-    Bytes in = movie({action(1), action(2), action(3), action(4)});
-    load(in);
-    cancelat = 1;
-    Bytes out = swfb::inflatemovie(write());
-    EXPECT_EQ(CCancelProc, 0);
-    ASSERT_FALSE(out.empty());
-    EXPECT_EQ(le32(out, 4), out.size());
-    auto t = swfb::listtags(out);
-    ASSERT_EQ(t.size(), 2u);
-    EXPECT_EQ(t[1].body, swfb::listtags(in)[1].body);
-}
-
 TEST_F(EngineState, CancelledWriteInsideASpriteClosesTheSprite) {
     Bytes sp = swfb::sprite(3, 1, {action(1), action(2), action(3), swfb::showframe()});
     Bytes in = movie({sp, action(9)});
@@ -179,84 +153,7 @@ class FileUtil : public ::testing::Test {
 protected:
     TempDir dir;
     static Bytes bytes(const char* s) { return Bytes(s, s + std::strlen(s)); }
-    static unsigned char* arr(const Bytes& b) {
-        unsigned char* a = nullptr;
-        bytearrayappendraw(a, b.data(), b.size());
-        return a;
-    }
 };
-
-TEST_F(FileUtil, SizesExistenceRemoveAndCreate) {
-    std::string p = dir.file("f");
-    swfb::writefile(p, bytes("hello"));
-    EXPECT_EQ(filesize(p.c_str()), 5);
-    EXPECT_TRUE(fileexists(p.c_str()));
-    EXPECT_FALSE(fileexists(dir.file("missing").c_str()));
-    EXPECT_EQ(filesize(dir.file("missing").c_str()), 0);
-    EXPECT_EQ(filesize(dir.path().c_str()), 0);  // a directory has no size to read
-    int fd = openexistfile(p.c_str());
-    ASSERT_GE(fd, 0);
-    EXPECT_EQ(filesize(fd), 5);
-    close(fd);
-    EXPECT_LT(openexistfile(dir.file("missing").c_str()), 0);
-    EXPECT_LT(openwritefile(dir.file("missing").c_str()), 0);
-    chmod(p.c_str(), 0444);
-    EXPECT_EQ(rmfile(p.c_str()), 1);
-    EXPECT_FALSE(fileexists(p.c_str()));
-    EXPECT_EQ(rmfile(p.c_str()), 1);  // missing: still 1
-    swfb::writefile(p, bytes("old content"));
-    fd = createnewfile(p.c_str());
-    ASSERT_GE(fd, 0);
-    EXPECT_EQ(filesize(fd), 0);
-    close(fd);
-}
-
-TEST_F(FileUtil, Dump2FileReadsARange) {
-    std::string p = dir.file("f");
-    swfb::writefile(p, bytes("0123456789"));
-    unsigned char* a = nullptr;
-    const struct {
-        int from, count;
-        const char* got;  // nullptr: refused, past the end
-    } rows[] = {{0, 0, "0123456789"}, {3, 0, "3456789"}, {2, 4, "2345"}, {8, 4, nullptr}};
-    for (const auto& r : rows) {
-        ASSERT_EQ(dump2file(p.c_str(), a, r.from, r.count), r.got != nullptr) << r.from;
-if (r.got) {
-    EXPECT_EQ(Bytes(a, a + length(a)), bytes(r.got));
-}
-    }
-    EXPECT_FALSE(dump2file(dir.file("missing").c_str(), a, 0, 0));
-    EXPECT_FALSE(dump2file(dir.path().c_str(), a, 0, 0));
-    int fd = open(p.c_str(), O_RDONLY);
-    ASSERT_TRUE(dump2file(nullptr, a, 9, 0, fd));
-    EXPECT_EQ(Bytes(a, a + length(a)), bytes("9"));
-    EXPECT_EQ(fcntl(fd, F_GETFD), 0);  // a given descriptor stays open
-    close(fd);
-    std::string empty = dir.file("empty");
-    swfb::writefile(empty, {});
-    EXPECT_TRUE(dump2file(empty.c_str(), a, 0, 0));
-    EXPECT_EQ(length(a), 0u);
-    freearray(a);
-}
-
-TEST_F(FileUtil, Dump2ToFileCreatesAppendsAndReplaces) {
-    std::string p = dir.file("w");
-    unsigned char* a = arr(bytes("abcdef"));
-    ASSERT_TRUE(dump2tofile(false, p.c_str(), a));
-    EXPECT_EQ(swfb::readfile(p), bytes("abcdef"));
-    ASSERT_TRUE(dump2tofile(true, p.c_str(), a, -1, 2, 3));
-    EXPECT_EQ(swfb::readfile(p), bytes("abcdefcd"));
-    ASSERT_TRUE(dump2tofile(false, p.c_str(), a, -1, 4, -1));
-    EXPECT_EQ(swfb::readfile(p), bytes("ef"));
-    int fd = open(p.c_str(), O_RDWR);
-    ASSERT_TRUE(dump2tofile(true, nullptr, a, fd, 0, 0));
-    close(fd);
-    EXPECT_EQ(swfb::readfile(p), bytes("efa"));
-    ASSERT_TRUE(dump2tofile(true, p.c_str(), nullptr));  // nothing to write
-    EXPECT_EQ(swfb::readfile(p), bytes("efa"));
-    EXPECT_FALSE(dump2tofile(false, dir.file("no/such/dir").c_str(), a));
-    freearray(a);
-}
 
 TEST_F(FileUtil, AtomicWriteLeavesNoPartialFiles) {
     const unsigned char one[] = {1, 2, 3}, two[] = {4, 5};

@@ -37,64 +37,12 @@ TEST(DynamicArray, GrowKeepsOldBytesAndZeroesNewOnes) {
     freearray(a);
 }
 
-TEST(DynamicArray, RecordArraysUseTheGivenElementSize) {
-    struct R { int32_t x, y; };
-    R* r = nullptr;
-    setlen(r, 3);
-    EXPECT_EQ(length(r), 3u);
-    r[2] = {7, 8};
-    setlen(r, 1000);
-    EXPECT_EQ(r[2].y, 8);
-    EXPECT_EQ(r[999].x, 0);
-    setlen(r, 0);
-    EXPECT_EQ(r, nullptr);
-}
-
 TEST(DynamicArray, ImpossibleSizeThrowsInsteadOfWrapping) {
     unsigned char* a = nullptr;
     setlength(a, 1, 4);
     EXPECT_THROW(setlength(a, 0x10000, 0x10000), std::bad_alloc);
     EXPECT_EQ(length(a), 4u);  // untouched
     freearray(a);
-}
-
-TEST(ByteArrays, AppendAndReplace) {
-    unsigned char* src = nullptr;
-    bytearrayappendraw(src, "abcdef", 6);
-    unsigned char* dst = nullptr;
-    bytearrayappend(dst, src, 1, 3);
-    ASSERT_EQ(length(dst), 3u);
-    EXPECT_EQ(std::memcmp(dst, "bcd", 3), 0);
-    bytearrayappend(dst, src, 4, -1);  // -1: to the last byte
-    ASSERT_EQ(length(dst), 5u);
-    EXPECT_EQ(std::memcmp(dst, "bcdef", 5), 0);
-    bytearrayappend(dst, src, 3, 2);  // to below from: nothing
-    bytearrayappend(dst, nullptr, 0, -1);
-    bytearrayappend(dst, src, 2, 99);  // past the source: nothing
-    EXPECT_EQ(length(dst), 5u);
-
-    bytearrayreplace(dst, nullptr, 0, -1);  // null source keeps the destination
-    EXPECT_EQ(length(dst), 5u);
-    bytearrayreplace(dst, src, 0, 1);
-    ASSERT_EQ(length(dst), 2u);
-    EXPECT_EQ(std::memcmp(dst, "ab", 2), 0);
-    freearray(src);
-    freearray(dst);
-}
-
-// {value, zerobits, width}; negative powers of two get one bit more.
-TEST(BitCounts, GetbytecountFollowsTheSignedFieldRule) {
-    const int rows[][3] = {{0, 1, 1},  {0, 0, 0},  {1, 0, 2},  {1, 1, 2},  {3, 0, 3},       {-1, 0, 2},
-                           {-3, 1, 3}, {-4, 0, 4}, {-2, 0, 3}, {-5, 0, 4}, {4, 0, 4},       {0x10000, 1, 18},
-                           {INT32_MAX, 0, 32}};
-    for (const auto& r : rows) EXPECT_EQ(getbytecount(r[0], r[1]), r[2]) << r[0] << " " << r[1];
-}
-
-TEST(BitCounts, GetmaxfromarrayPicksLargestMagnitudeEarliestFirst) {
-    EXPECT_EQ(getmaxfromarray(3, -4, 4, 0), -4);
-    EXPECT_EQ(getmaxfromarray(0, 0, 0, 0), 0);
-    EXPECT_EQ(getmaxfromarray(1, 2, -7, 7), -7);
-    EXPECT_EQ(getmaxfromarray(INT32_MIN, INT32_MAX, 0, 0), INT32_MIN);
 }
 
 TEST(Rounding, HalfAwayFromZeroAndClamped) {

@@ -77,23 +77,6 @@ public:
 
 }  // namespace
 
-TEST(TagHeader, ShortAndLongFormsAsRead) {
-    Bytes file = swfb::tag(9, {1, 2, 3});
-    Bytes longer = swfb::tag(12, seq(10), true);
-    file.insert(file.end(), longer.begin(), longer.end());
-    Data d(file);
-    Tswftag a(d.p, 0), b(d.p, 5);
-    // code, header, tag length, spriteref, keepraw
-    EXPECT_EQ((std::array<int64_t, 5>{a.tagcode, a.headlen, a.taglen, a.spriteref, a.keepraw}),
-              (std::array<int64_t, 5>{9, 2, 5, -1, 0}));
-    EXPECT_EQ((std::array<int64_t, 5>{b.tagcode, b.headlen, b.taglen, b.spriteref, b.keepraw}),
-              (std::array<int64_t, 5>{12, 6, 16, -1, 0}));
-    EXPECT_EQ(body(a), (Bytes{1, 2, 3}));
-    EXPECT_EQ(a.parsebuf, a.rawbody);
-    EXPECT_EQ(a.parsepos, 0u);
-    EXPECT_EQ(body(b), seq(10));
-}
-
 // The header form follows the body written, never the form read; DefineSprite
 // is always long and counts only its own four bytes.
 TEST(TagHeader, FormWrittenFollowsTheBody) {
@@ -205,18 +188,4 @@ TEST(Subclass, WhatIsNotRebuiltGoesOutAsRead) {
     rawonly.dofillraw(out);
     EXPECT_EQ(Bytes(out, out + length(out)), swfb::tag(900, raw));
     freearray(out);
-}
-
-TEST(Subclass, DefineBaseWritesItsBodyUnchanged) {
-    Bytes raw = seq(100, 3);
-    Data d(swfb::tag(901, raw));
-    Tswftag_define t(d.p, 0);
-    t.safeparse();
-    EXPECT_EQ(t.characterid, 3 | 4 << 8);
-    EXPECT_EQ(filled(t), swfb::tag(901, raw));
-    Data one(swfb::tag(901, {7}));
-    Tswftag_define s(one.p, 0);
-    s.safeparse();
-    EXPECT_EQ(s.keepraw, 1);
-    EXPECT_EQ(filled(s), swfb::tag(901, {7}));
 }

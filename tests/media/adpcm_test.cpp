@@ -71,24 +71,6 @@ TEST(Adpcm, KnownAnswers) {
     }
 }
 
-TEST(Adpcm, PacketHeadersGiveTheirSampleExactlyAndSizesAddUp) {
-    const int frames = 4096 + 5;
-    Samples in = swfb::tone(frames, 11025, 300, 2);
-    in[0] = -12345;
-    in[1] = 23456;
-    in[2 * 4096] = 32767;
-    in[2 * 4096 + 1] = -32768;
-    const Bytes data = swfb::adpcmencode(in, 2, 4);
-    // Code size, two headers of 22 bits per channel, then 4-bit codes.
-    EXPECT_EQ(data.size(), size_t((2 + 2 * 2 * 22 + 2 * (frames - 2) * 4 + 7) / 8));
-    const Samples out = decode(data, 1, frames);
-    ASSERT_EQ(out.size(), in.size());
-    EXPECT_EQ(out[0], -12345);
-    EXPECT_EQ(out[1], 23456);
-    EXPECT_EQ(out[2 * 4096], 32767);
-    EXPECT_EQ(out[2 * 4096 + 1], -32768);
-}
-
 TEST(Adpcm, ShortDataDecodesWhatIsThereAndNoMore) {
     const Bytes full = swfb::adpcmencode(swfb::tone(5000, 22050, 500, 1), 1, 3);
     const Samples whole = decode(full, 0, 5000);

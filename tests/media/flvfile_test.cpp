@@ -74,24 +74,6 @@ TEST(FlvFile, WritesHeaderTimestampsAndSizesThatTheReaderAndTheTranscoderAgreeOn
     }
 }
 
-TEST(FlvFile, ReadsTheTranscodersFilesSkippingItsScriptTags) {
-    if (!swfb::havetranscoder()) GTEST_SKIP() << "no ffmpeg";
-    swfb::Scratchdir dir("flv");
-    const auto clip = swfb::h263clip(dir.path(), 3, 32, 24, 300);
-    ASSERT_EQ(clip.size(), 3u);
-    Tflvfile f;
-    ASSERT_TRUE(f.loadfromfile(dir.file("clip.flv").c_str()));
-    EXPECT_EQ(f.tagdata[0], 18) << "the transcoder starts with its metadata";
-    std::vector<Tflvvideo> v;
-    ASSERT_TRUE(f.videotags(v));
-    ASSERT_EQ(v.size(), 3u);
-    for (size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(v[i].codec, 2);
-        EXPECT_EQ(v[i].timestamp, i * 50);
-        EXPECT_EQ(Bytes(f.tagdata + v[i].offset, f.tagdata + v[i].offset + v[i].size), clip[i]);
-    }
-}
-
 TEST(FlvFile, RefusesWhatIsNotAWholeStream) {
     swfb::Scratchdir dir("flv");
     Tflvfile f;

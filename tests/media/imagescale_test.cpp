@@ -47,15 +47,6 @@ TEST(ImageTarget, FollowsDisplayScaleLimitsAndZoom) {
     target(64, 64, r, 64, 64);
 }
 
-TEST(ImageTarget, QualityByLevel) {
-    EXPECT_EQ(imagequality(0, 30), 90);
-    EXPECT_EQ(imagequality(1, 30), 70);
-    EXPECT_EQ(imagequality(2, 30), 60);
-    EXPECT_EQ(imagequality(3, 30), 50);
-    EXPECT_EQ(imagequality(4, 30), 30);
-    EXPECT_EQ(imagequality(4, 0), 1);
-}
-
 TEST(ImageScale, NearestSourceRoundsHalfAwayAndStaysInside) {
     EXPECT_EQ(scaleindex(10, 4), (std::vector<uint32_t>{0, 3, 5, 8}));  // 2.5 -> 3, 7.5 -> 8
     EXPECT_EQ(scaleindex(3, 3), (std::vector<uint32_t>{0, 1, 2}));
@@ -138,22 +129,6 @@ TEST(LosslessPixels, ArgbKeepsStoredColourAndAlpha) {
     std::vector<uint8_t> x;
     losslesstocanvas(5, px.data(), 3, 1, x);
     EXPECT_EQ(x, c);
-}
-
-TEST(LosslessPixels, InflateExactOrAtLeast) {
-    const swfb::Bytes data(100, 7);
-    const swfb::Bytes z = swfb::zlibbytes(data);
-    std::vector<uint8_t> out;
-    EXPECT_TRUE(inflateblock(z.data(), z.size(), 100, out, true));
-    EXPECT_FALSE(inflateblock(z.data(), z.size(), 99, out, true));
-    EXPECT_FALSE(inflateblock(z.data(), z.size(), 101, out, true));
-    EXPECT_TRUE(inflateblock(z.data(), z.size(), 99, out, false));
-    EXPECT_EQ(out.size(), 99u);
-    EXPECT_FALSE(inflateblock(z.data(), z.size(), 101, out, false));
-    EXPECT_FALSE(inflateblock(z.data(), z.size() / 2, 100, out, false));
-    const std::vector<uint8_t> junk(20, 0x33);
-    EXPECT_FALSE(inflateblock(junk.data(), junk.size(), 10, out, false));
-    EXPECT_EQ(deflateblock(std::vector<uint8_t>(data.begin(), data.end())).size(), z.size());
 }
 
 }  // namespace

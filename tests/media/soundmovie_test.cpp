@@ -303,15 +303,6 @@ TEST(SoundMovie, BlocksGoToTheHeadOfTheirOwnTimeline) {
     EXPECT_EQ(blocks.back()->data, body(orphan)) << "a block without a head of its own";
 }
 
-TEST(SoundMovie, HeadsWithoutBlocksStayAsRead) {
-    NEED_LAME();
-    swfb::Movie m;
-    m.tags = {swfb::streamhead(18, 1, 2, 1, 1838), swfb::streamhead(45, 2, 2, 0, 1152, false), swfb::showframe()};
-    Soundrun r = runsound(m, soundparams(3));
-    EXPECT_EQ(r.find(18)->data, body(m.tags[0]));
-    EXPECT_EQ(r.find(45)->data, body(m.tags[1])) << "an MP3 head without LatencySeek keeps its four bytes";
-}
-
 TEST(SoundMovie, AdpcmBlocksYieldTheirSamplesNotTheirPadding) {
     // 2-bit mono: 1000 samples take 2022 bits, so two bits of padding could
     // read as one more sample; 1001 samples fill the bytes exactly.

@@ -23,10 +23,7 @@ inline Bytes writebody(Tswftag& t) {
     return b.size() >= head ? Bytes(b.begin() + long(head), b.end()) : Bytes();
 }
 
-inline Bytes body(const Bytes& tagbytes) {
-    const size_t head = (tagbytes[0] & 63) == 63 ? 6 : 2;
-    return Bytes(tagbytes.begin() + long(head), tagbytes.end());
-}
+using swfb::body;
 
 // Sound settings of a sound quality level, mono or not.
 inline Tparams soundparams(int level, bool mono = true) {

@@ -82,9 +82,3 @@ TEST(Ssim, KnownAnswers) {
     EXPECT_EQ(planessim(n.data(), n.data(), 0, 30), -1.0);
     EXPECT_EQ(planessim(nullptr, n.data(), 40, 30), -1.0);
 }
-
-TEST(Ssim, LumaWeighsGreenMost) {
-    const Plane rgb = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255, 0, 0, 0};
-    EXPECT_EQ(canvasluma(rgb, 5, 1), (Plane{76, 150, 29, 255, 0}));
-    EXPECT_TRUE(canvasluma(rgb, 6, 1).empty()) << "a canvas too short for its size";
-}

@@ -3,6 +3,7 @@
 #pragma once
 #include <memory>
 
+#include "core/container.h"
 #include "core/pascal_com.h"
 #include "core/swftag.h"
 #include "support/swfbuilder.h"
@@ -20,6 +21,19 @@ std::unique_ptr<T> parse(const Bytes& tagbytes, int32_t spriteref = -1) {
     t->spriteref = spriteref;
     t->safeparse();
     return t;
+}
+
+// The body of one tag's bytes, after its short or long header.
+inline Bytes body(const Bytes& tagbytes) {
+    const size_t head = (tagbytes[0] & 63) == 63 ? 6 : 2;
+    return Bytes(tagbytes.begin() + long(head), tagbytes.end());
+}
+
+// The movie header the tag classes read their version from.
+inline void setmovieversion(int version) {
+    pascal_com::setlength(_head, 1, 0);
+    const uint8_t h[] = {'F', 'W', 'S', uint8_t(version), 0, 0, 0, 0};
+    bytearrayappendraw(_head, h, sizeof h);
 }
 
 // Header and body as the tag writes them.

@@ -91,30 +91,6 @@ TEST_F(PlaceTest, BytesBetweenRecordsAndActionsStayBetweenThem) {
     EXPECT_EQ(actionbytes(*back), expect);
 }
 
-TEST_F(PlaceTest, ButtonThatCannotBeReadIsWrittenAsRead) {
-    IDS[1].Kind = IDKIND_SHAPE;
-    // An action offset that points back into the records.
-    Bytes in = button2(32, {Rec{}, Rec{}}, condactions());
-    Bytes bad = in;
-    bad[5] = 5;  // body: id, flags, then the offset
-    bad[6] = 0;
-    auto b = parse<Tswftag_definebutton_opt>(bad);
-    EXPECT_EQ(b->keepraw, 1);
-    EXPECT_EQ(write(*b), bad);
-
-}
-
-TEST_F(PlaceTest, ButtonWithoutEndFlagKeepsItsRecords) {
-    IDS[1].Kind = IDKIND_SHAPE;
-    Bytes in = swfb::tag(7, Writer().u16(40).raw(records(7, {Rec{}})).take());
-    auto b = parse<Tswftag_definebutton_opt>(in);
-    ASSERT_EQ(b->keepraw, 0);
-    EXPECT_EQ(b->EndFlagAbsent, 1);
-    auto back = parse<Tswftag_definebutton>(write(*b));
-    EXPECT_EQ(back->EndFlagAbsent, 1);
-    EXPECT_EQ(back->Records[0].PlaceMatrix.ScaleX, 20 * kOne);
-}
-
 TEST_F(PlaceTest, ButtonRecordsRegisterTheirScaleUnderTheButton) {
     const uint16_t bitmap = 7, shape = 10, button = 30;
     addbmpid(bitmap);

@@ -210,21 +210,6 @@ TEST_F(ShapeTest, FillMatricesAreDividedAndCorrectedForRescaledBitmaps) {
     EXPECT_EQ(l.FillType.GradientMatrix.TranslateX, 3);
 }
 
-TEST_F(ShapeTest, BoundsAndVersionFourFlags) {
-    ShapeWriter s = plain(83);
-    s.change({.move = true}).straight(2000, 2000).endshape();
-    Shaperun<> run(shapetag(83, 2, -30, 2010, 10, 1990, s.take(), 0xA5));
-    Bytes out = run.write();
-    Shaperun<Tswftag_defineshape> back(out);
-    EXPECT_EQ(back.tag->ShapeBounds.Xmin, -2);  // round(-1.5)
-    EXPECT_EQ(back.tag->ShapeBounds.Xmax, 101);
-    EXPECT_EQ(back.tag->EdgeBounds.Ymin, 1);
-    EXPECT_EQ(back.tag->Reserved, 0xA5 >> 2);
-    EXPECT_EQ(back.tag->UsesNonScalingStrokes, 0);
-    EXPECT_EQ(back.tag->UsesScalingStrokes, 1);
-    EXPECT_EQ(IDS[2].Kind, IDKIND_SHAPE);
-}
-
 TEST_F(ShapeTest, WritingAgainDividesTheShapeAsReadNotTheDividedOne) {
     ShapeWriter s = plain(32, 400);
     s.change({.movex = 400, .movey = 400, .move = true}).straight(800, 0).curve(400, 400, -400, 400).endshape();

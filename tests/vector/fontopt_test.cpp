@@ -58,15 +58,6 @@ SHAPERECORD* glyph(Tswftag_definefont& f, uint32_t i, SHAPE& s) {
 
 std::string text(const unsigned char* s) { return std::string(reinterpret_cast<const char*>(s)); }
 
-std::string sized(const std::string& html, uint32_t f) {
-    unsigned char* s = nullptr;
-    bytearrayappendraw(s, html.c_str(), html.size() + 1);
-    strprocsize(s, f);
-    std::string out = text(s);
-    pascal_com::setlength(s, 1, 0);
-    return out;
-}
-
 }  // namespace
 
 TEST_F(FontTest, GlyphsMetricsAndKerningAreDividedAndTextsEnlarged) {
@@ -231,14 +222,6 @@ TEST_F(FontTest, HtmlSizesAreMultipliedWithinWhatPlayersAccept) {
     EXPECT_EQ(run.as<Tswftag_definetext>(2).TextRecords[0].TextHeight, 2400);
 }
 
-TEST_F(FontTest, HtmlSizesFromSwf13OnAreNotClamped) {
-    setmovieversion(13);
-    Fontrun<> run({definefont(font(3)), defineedittext(edit(3, 240, "<font size=\"40\">a</font>", true))});
-    run.write();
-    EXPECT_EQ(run.as<Tswftag_definetext>(1).FontHeight, 4800);
-    EXPECT_EQ(text(run.as<Tswftag_definetext>(1).InitialText), "<font size=\"800\">a</font>");
-}
-
 TEST_F(FontTest, HtmlThatCannotKeepItsSizeLeavesItsFontsUndivided) {
     const char* cases[] = {
         "<font size=\"100\">a</font>",              // 200 would be clamped to 127
@@ -270,28 +253,6 @@ TEST_F(FontTest, FontsAnHtmlTextNamesShareOneRatio) {
     run.write();
     for (uint16_t id : {3, 4, 8}) EXPECT_EQ(fontplandivisor(id), 16u) << id;
     EXPECT_EQ(run.as<Tswftag_definetext>(3).FontHeight, 240 * 16);
-}
-
-TEST_F(FontTest, SizeRewritingWritesTheWholeProduct) {
-    EXPECT_EQ(sized("<font size=\"600\">", 20), "<font size=\"12000\">");
-    EXPECT_EQ(sized("<font size=007>x", 20), "<font size=140>x");
-    EXPECT_EQ(sized("<font size=\"-3\"><font size=\"1.5\">", 20), "<font size=\"-60\"><font size=\"20.5\">");
-    EXPECT_EQ(sized("<font size=\"big\" face=\"size=3\">size=12<p size=12>", 20),
-              "<font size=\"big\" face=\"size=3\">size=12<p size=12>");
-    EXPECT_EQ(sized("<font size = 3/>", 20), "<font size = 60/>");
-    EXPECT_EQ(sized("<!-- <font size=3> --><font size=0>", 20), "<!-- <font size=3> --><font size=0>");
-}
-
-TEST_F(FontTest, HtmlSizesFollowTheEnclosingSize) {
-    auto cap = [](const char* html, double base, int version = 10) {
-        return htmlsizes(reinterpret_cast<const unsigned char*>(html), uint32_t(strlen(html)), base, version).cap;
-    };
-    EXPECT_EQ(cap("<font size=\"+3\">a</font>", 12), 8u);                       // 15
-    EXPECT_EQ(cap("<font size=\"20\"><font size=\"+5\">a</font></font>", 12), 5u);  // 25
-    EXPECT_EQ(cap("<font size=\"20\"></font><font size=\"+5\">a</font>", 12), 6u);  // 20, then 17
-    EXPECT_EQ(cap("<font size=\"20\"></b><font size=\"+5\">", 12), 5u);  // a stray end tag closes nothing
-    EXPECT_EQ(cap("<p>plain</p>", 12), UINT32_MAX);
-    EXPECT_EQ(cap("<font size=\"12\"", 12), 1u);
 }
 
 TEST_F(FontTest, EditTextsFindFontsByClassName) {

@@ -11,6 +11,7 @@
 #include "core/enginestate.h"
 #include "core/tagfactory.h"
 #include "support/fontbuilder.h"
+#include "support/tagio.h"
 #include "vector/definefont.h"
 #include "vector/definetext.h"
 #include "vector/registry.h"
@@ -19,10 +20,8 @@ namespace fonttest {
 
 using swfb::Bytes;
 
-inline Bytes body(const Bytes& tagbytes) {
-    size_t head = (tagbytes[0] & 63) == 63 ? 6 : 2;
-    return Bytes(tagbytes.begin() + long(head), tagbytes.end());
-}
+using swfb::body;
+using swfb::setmovieversion;
 
 // One tag object of class T (or the factory's class when T is Tswftag) per tag.
 template <class T = Tswftag>
@@ -40,12 +39,7 @@ struct Fontrun {
     }
     std::vector<Bytes> write() {
         std::vector<Bytes> out;
-        for (auto& t : tags) {
-            unsigned char* o = nullptr;
-            t->dofill(o);
-            out.emplace_back(o, o + pascal_com::length(o));
-            pascal_com::setlength(o, 1, 0);
-        }
+        for (auto& t : tags) out.push_back(swfb::write(*t));
         return out;
     }
     template <class C>
@@ -54,12 +48,6 @@ struct Fontrun {
     }
     std::vector<std::unique_ptr<Tswftag>> tags;
 };
-
-inline void setmovieversion(int version) {
-    pascal_com::setlength(_head, 1, 0);
-    const uint8_t h[] = {'F', 'W', 'S', uint8_t(version), 0, 0, 0, 0};
-    bytearrayappendraw(_head, h, sizeof h);
-}
 
 class FontTest : public ::testing::Test {
 protected:

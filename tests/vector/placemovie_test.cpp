@@ -7,37 +7,6 @@
 
 using namespace placetest;
 
-namespace {
-
-struct Written {
-    std::vector<swfb::ParsedTag> tags;
-    std::vector<MATRIX> placements;  // in file order, root and sprites
-    int firstrootplacement = -1;
-};
-
-Written optimize(const swfb::Movie& m, int ratio) {
-    swfb::Scratchdir dir("placemovie");
-    const std::string in = dir.file("in.swf"), out = dir.file("out.swf");
-    swfb::writefile(in, swfb::build(m, 'C'));
-    Tparams p{};
-    paramssetdef(p);
-    p.Sha_ForceCCR = ratio;
-    placeclearparsedepths();
-    swfb::EngineRun r = swfb::runengine(in, out, p, dir.path(), dir.path());
-    EXPECT_EQ(r.fault(), "");
-    Written w;
-    w.tags = swfb::listtags(swfb::unpackmovie(swfb::readfile(out)));
-    for (const auto& t : w.tags) {
-        if (t.code != 26) continue;
-        auto po = parse<Tswftag_placeobject>(swfb::tag(26, t.body));
-        if (t.depth == 0 && w.firstrootplacement < 0) w.firstrootplacement = int(w.placements.size());
-        w.placements.push_back(po->PlaceFlagHasMatrix ? po->Matrix : MATRIX{});
-    }
-    return w;
-}
-
-}  // namespace
-
 TEST_F(PlaceTest, DividedShapesKeepTheirSizeWhereverTheyAreShown) {
     // Shape 1 shown four ways: in a sprite without a matrix and then moved,
     // by a button, and directly on the main timeline.

@@ -14,16 +14,6 @@ MATRIX writtenmatrix(const Bytes& written) {
 
 // ---- clip actions and the movie version
 
-// Read as SWF 5 in the tag table.
-TEST_F(PlaceTest, ClipEventFlagsAreFourBytesFromVersionSix) {
-    Bytes in = Place{.flags = 0x86, .id = 3, .matrix = matrixbytes(10, 10), .clipactions = clipactions5()}.tag();
-    // Read with four-byte flags, the first record's size runs past the tag.
-    setmovieversion(6);
-    auto v6 = parse<Tswftag_placeobject>(in);
-    EXPECT_EQ(v6->keepraw, 1);
-    EXPECT_EQ(write(*v6), in);
-}
-
 TEST_F(PlaceTest, ClipActionListCutInsideItsEndFlagIsAccepted) {
     unsigned char* a = nullptr;
     Bytes b = clipactions6();
@@ -211,16 +201,4 @@ TEST_F(PlaceTest, SpritePlacementScaleReachesTheBitmapsInside) {
     bad[0] -= 1;
     EXPECT_EQ(parse<Tswftag_placeobject_opt>(bad)->keepraw, 1);
     EXPECT_DOUBLE_EQ(bitmaprec(bitmap)->MaxScaleX, 3.0);
-}
-
-TEST_F(PlaceTest, ReplacementWithoutMatrixRegistersTheMatrixAtTheDepth) {
-    const uint16_t bitmap = 7, shape = 10;
-    addbmpid(bitmap);
-    addusedmatrix(bitmap, shape, scalematrix(20 * kOne));
-    parse<Tswftag_placeobject_opt>(swfb::place2(4, 1, 0, 0, 4 * kOne));
-    Place swap;
-    swap.flags = 0x01 | 0x02;
-    swap.id = shape;
-    parse<Tswftag_placeobject_opt>(swap.tag());
-    EXPECT_DOUBLE_EQ(bitmaprec(bitmap)->MaxScaleX, 4.0);
 }

@@ -9,6 +9,8 @@
 #include "core/container.h"
 #include "core/enginestate.h"
 #include "core/swftag.h"
+#include "pipeline/tagsmith.h"
+#include "support/enginerun.h"
 #include "support/swfbuilder.h"
 #include "support/tagio.h"
 #include "vector/placeobject.h"
@@ -22,16 +24,8 @@ using swfb::parse;
 using swfb::write;
 using swfb::Writer;
 
-inline Bytes body(const Bytes& tagbytes) {
-    size_t head = (tagbytes[0] & 63) == 63 ? 6 : 2;
-    return Bytes(tagbytes.begin() + long(head), tagbytes.end());
-}
-
-inline void setmovieversion(int version) {
-    pascal_com::setlength(_head, 1, 0);
-    const uint8_t h[] = {'F', 'W', 'S', uint8_t(version), 0, 0, 0, 0};
-    bytearrayappendraw(_head, h, sizeof h);
-}
+using swfb::body;
+using swfb::setmovieversion;
 
 inline MATRIX scalematrix(int32_t scale, int32_t tx = 0, int32_t ty = 0) {
     MATRIX m{};
@@ -131,6 +125,36 @@ inline Bytes clipactions5() {
     w.u16(0x0001).u32(3).u8(0xAA).u8(0xBB).u8(0x00);
     w.u16(0);
     return w.take();
+}
+
+
+// A whole movie through the engine's stages at a shape ratio, and the
+// PlaceObject2 matrices it wrote.
+struct Written {
+    std::vector<swfb::ParsedTag> tags;
+    std::vector<MATRIX> placements;  // in file order, root and sprites
+    int firstrootplacement = -1;
+};
+
+inline Written optimize(const swfb::Movie& m, int ratio) {
+    swfb::Scratchdir dir("placemovie");
+    const std::string in = dir.file("in.swf"), out = dir.file("out.swf");
+    swfb::writefile(in, swfb::build(m, 'C'));
+    Tparams p{};
+    paramssetdef(p);
+    p.Sha_ForceCCR = ratio;
+    placeclearparsedepths();
+    swfb::EngineRun r = swfb::runengine(in, out, p, dir.path(), dir.path());
+    EXPECT_EQ(r.fault(), "");
+    Written w;
+    w.tags = swfb::listtags(swfb::unpackmovie(swfb::readfile(out)));
+    for (const auto& t : w.tags) {
+        if (t.code != 26) continue;
+        auto po = parse<Tswftag_placeobject>(swfb::tag(26, t.body));
+        if (t.depth == 0 && w.firstrootplacement < 0) w.firstrootplacement = int(w.placements.size());
+        w.placements.push_back(po->PlaceFlagHasMatrix ? po->Matrix : MATRIX{});
+    }
+    return w;
 }
 
 

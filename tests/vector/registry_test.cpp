@@ -36,24 +36,6 @@ protected:
 
 }  // namespace
 
-TEST_F(Registry, BitmapRecordsStartAtIndexOne) {
-    addbmpid(40);
-    addbmpid(7);
-    addbmpid(40);  // a second call keeps the record
-    EXPECT_EQ(IDS[40].Kind, IDKIND_BITMAP);
-    EXPECT_EQ(IDS[40].BitmapIndex, 1u);
-    EXPECT_EQ(IDS[7].BitmapIndex, 2u);
-    ASSERT_EQ(length(BITMAPRECS), 3u);
-    const TBITMAPREC& r = BITMAPRECS[1];
-    EXPECT_EQ(r.BitmapId, 40);
-    EXPECT_EQ(r.Users, nullptr);
-    EXPECT_EQ(r.MaxScaleX, 0.0);
-    EXPECT_EQ(r.ImageScaleX, 1.0);
-    EXPECT_EQ(r.ImageScaleY, 1.0);
-    EXPECT_EQ(bitmaprec(7), &BITMAPRECS[2]);
-    EXPECT_EQ(bitmaprec(8), nullptr);
-}
-
 // Uses registered in order; then the scales recorded for one user of bitmap 1
 // and the largest ones seen.
 TEST_F(Registry, UsesComposeDownToTheBitmapAndRaiseTheMaximum) {

@@ -116,21 +116,7 @@ TEST_F(PlaceTest, ReplacementWithAnotherRatioBringsItsOwnMatrix) {
     const Bytes replace = swfb::tag(26, swfb::Writer().u8(0x03).u16(1).u16(3).take());  // move + character
     m.tags = {fillshape(2, swfb::Mat{}), swfb::rectshape(3, 2000, 1000, 200, 0, 0), swfb::place2(2, 1, 100, 100, kOne / 2),
               swfb::showframe(), replace, swfb::showframe()};
-    swfb::Scratchdir dir("shaperatio");
-    const std::string in = dir.file("in.swf"), out = dir.file("out.swf");
-    swfb::writefile(in, swfb::build(m, 'F'));
-    Tparams p{};
-    paramssetdef(p);
-    p.Sha_ForceCCR = 20;
-    const swfb::EngineRun r = swfb::runengine(in, out, p, dir.path(), dir.path());
-    ASSERT_EQ(r.fault(), "");
-    std::vector<MATRIX> placed;
-    for (const auto& t : swfb::listtags(swfb::unpackmovie(swfb::readfile(out)))) {
-        if (t.code != 26) continue;
-        auto po = swfb::parse<Tswftag_placeobject>(swfb::tag(26, t.body));
-        ASSERT_TRUE(po->PlaceFlagHasMatrix);
-        placed.push_back(po->Matrix);
-    }
+    const std::vector<MATRIX> placed = placetest::optimize(m, 20).placements;
     ASSERT_EQ(placed.size(), 2u);
     EXPECT_EQ(placed[0].ScaleX, 8 * kOne) << "half size times the identity fill's ratio 16";
     EXPECT_EQ(placed[1].ScaleX, 10 * kOne) << "half size times the plain shape's ratio 20";

@@ -7,27 +7,15 @@
 
 #include "core/enginestate.h"
 #include "support/shapebuilder.h"
+#include "support/tagio.h"
 #include "vector/defineshape.h"
 #include "vector/registry.h"
 
 template <typename T = Tswftag_defineshape_opt>
 class Shaperun {
 public:
-    explicit Shaperun(const swfb::Bytes& tagbytes) {
-        unsigned char* file = nullptr;
-        pascal_com::setlength(file, 1, tagbytes.size());
-        std::memcpy(file, tagbytes.data(), tagbytes.size());
-        tag = std::make_unique<T>(file, 0);
-        pascal_com::setlength(file, 1, 0);
-        tag->safeparse();
-    }
-    swfb::Bytes write() {
-        unsigned char* out = nullptr;
-        tag->dofill(out);
-        swfb::Bytes b(out, out + pascal_com::length(out));
-        pascal_com::setlength(out, 1, 0);
-        return b;
-    }
+    explicit Shaperun(const swfb::Bytes& tagbytes) : tag(swfb::parse<T>(tagbytes)) {}
+    swfb::Bytes write() { return swfb::write(*tag); }
     SHAPERECORD* records() const { return tag->Shapes.ShapeRecords; }
     uint32_t count() const { return pascal_com::length(records()); }
     std::unique_ptr<T> tag;
