@@ -219,16 +219,7 @@ void MORPHLINESTYLEARRAYparse(Tparsefill& pf, LINESTYLEARRAY& s, LINESTYLEARRAY&
         LINESTYLE2& b = e.LineStyles2[i];
         a.Width = pf.U16parse();
         b.Width = pf.U16parse();
-        a.StartCapStyle = uint8_t(pf.UBparse(2));
-        a.JoinStyle = uint8_t(pf.UBparse(2));
-        a.HasFillFlag = uint8_t(pf.UBparse(1));
-        a.NoHScaleFlag = uint8_t(pf.UBparse(1));
-        a.NoVScaleFlag = uint8_t(pf.UBparse(1));
-        a.PixelHintingFlag = uint8_t(pf.UBparse(1));
-        a.Reserved = uint8_t(pf.UBparse(5));
-        a.NoClose = uint8_t(pf.UBparse(1));
-        a.EndCapStyle = uint8_t(pf.UBparse(2));
-        if (a.JoinStyle == 2) a.MiterLimitFactor = pf.U16parse();
+        LINESTYLE2flagsparse(pf, a);
         const uint16_t w = b.Width;
         b = a;
         b.Width = w;
@@ -259,16 +250,7 @@ void MORPHLINESTYLEARRAYfill(Tparsefill& pf, const LINESTYLEARRAY& s, const LINE
         const LINESTYLE2& b = e.LineStyles2[i];
         pf.U16fill(a.Width);
         pf.U16fill(b.Width);
-        pf.UBfill(2, a.StartCapStyle);
-        pf.UBfill(2, a.JoinStyle);
-        pf.UBfill(1, a.HasFillFlag);
-        pf.UBfill(1, a.NoHScaleFlag);
-        pf.UBfill(1, a.NoVScaleFlag);
-        pf.UBfill(1, a.PixelHintingFlag);
-        pf.UBfill(5, a.Reserved);
-        pf.UBfill(1, a.NoClose);
-        pf.UBfill(2, a.EndCapStyle);
-        if (a.JoinStyle == 2) pf.U16fill(a.MiterLimitFactor);
+        LINESTYLE2flagsfill(pf, a);
         if (a.HasFillFlag) {
             MORPHFILLSTYLEfill(pf, a.FillType, b.FillType);
         } else {

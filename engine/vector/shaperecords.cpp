@@ -10,6 +10,32 @@
 
 using namespace pascal_com;
 
+void LINESTYLE2flagsparse(Tparsefill& pf, LINESTYLE2& l) {
+    l.StartCapStyle = uint8_t(pf.UBparse(2));
+    l.JoinStyle = uint8_t(pf.UBparse(2));
+    l.HasFillFlag = uint8_t(pf.UBparse(1));
+    l.NoHScaleFlag = uint8_t(pf.UBparse(1));
+    l.NoVScaleFlag = uint8_t(pf.UBparse(1));
+    l.PixelHintingFlag = uint8_t(pf.UBparse(1));
+    l.Reserved = uint8_t(pf.UBparse(5));
+    l.NoClose = uint8_t(pf.UBparse(1));
+    l.EndCapStyle = uint8_t(pf.UBparse(2));
+    if (l.JoinStyle == 2) l.MiterLimitFactor = pf.U16parse();
+}
+
+void LINESTYLE2flagsfill(Tparsefill& pf, const LINESTYLE2& l) {
+    pf.UBfill(2, l.StartCapStyle);
+    pf.UBfill(2, l.JoinStyle);
+    pf.UBfill(1, l.HasFillFlag);
+    pf.UBfill(1, l.NoHScaleFlag);
+    pf.UBfill(1, l.NoVScaleFlag);
+    pf.UBfill(1, l.PixelHintingFlag);
+    pf.UBfill(5, l.Reserved);
+    pf.UBfill(1, l.NoClose);
+    pf.UBfill(2, l.EndCapStyle);
+    if (l.JoinStyle == 2) pf.U16fill(l.MiterLimitFactor);
+}
+
 namespace {
 
 // A stored field width or value that the field cannot hold would be written
@@ -34,31 +60,14 @@ void needcount(Tparsefill& pf, uint32_t count) {
 
 void LINESTYLE2parse(Tparsefill& pf, LINESTYLE2& l, uint16_t ownerid) {
     l.Width = pf.U16parse();
-    l.StartCapStyle = uint8_t(pf.UBparse(2));
-    l.JoinStyle = uint8_t(pf.UBparse(2));
-    l.HasFillFlag = uint8_t(pf.UBparse(1));
-    l.NoHScaleFlag = uint8_t(pf.UBparse(1));
-    l.NoVScaleFlag = uint8_t(pf.UBparse(1));
-    l.PixelHintingFlag = uint8_t(pf.UBparse(1));
-    l.Reserved = uint8_t(pf.UBparse(5));
-    l.NoClose = uint8_t(pf.UBparse(1));
-    l.EndCapStyle = uint8_t(pf.UBparse(2));
-    if (l.JoinStyle == 2) l.MiterLimitFactor = pf.U16parse();
+    LINESTYLE2flagsparse(pf, l);
     if (l.HasFillFlag == 0) pf.RGBAparse(l.Color);
     else FILLSTYLEparse(pf, l.FillType, 83, ownerid);
 }
+
 void LINESTYLE2fill(Tparsefill& pf, const LINESTYLE2& l) {
     pf.U16fill(l.Width);
-    pf.UBfill(2, l.StartCapStyle);
-    pf.UBfill(2, l.JoinStyle);
-    pf.UBfill(1, l.HasFillFlag);
-    pf.UBfill(1, l.NoHScaleFlag);
-    pf.UBfill(1, l.NoVScaleFlag);
-    pf.UBfill(1, l.PixelHintingFlag);
-    pf.UBfill(5, l.Reserved);
-    pf.UBfill(1, l.NoClose);
-    pf.UBfill(2, l.EndCapStyle);
-    if (l.JoinStyle == 2) pf.U16fill(l.MiterLimitFactor);
+    LINESTYLE2flagsfill(pf, l);
     if (l.HasFillFlag == 0) pf.RGBAfill(l.Color);
     else FILLSTYLEfill(pf, l.FillType, 83);
 }

@@ -123,6 +123,10 @@ void FILLSTYLEARRAYparse(Tparsefill& pf, FILLSTYLEARRAY& a, int tagcode, uint16_
 void FILLSTYLEARRAYfill(Tparsefill& pf, const FILLSTYLEARRAY& a, int tagcode);
 void LINESTYLEARRAYparse(Tparsefill& pf, LINESTYLEARRAY& a, int tagcode, uint16_t ownerid);
 void LINESTYLEARRAYfill(Tparsefill& pf, const LINESTYLEARRAY& a, int tagcode);
+// The fields of a LINESTYLE2 between its width and its colour or fill, which
+// morph shapes share.
+void LINESTYLE2flagsparse(Tparsefill& pf, LINESTYLE2& l);
+void LINESTYLE2flagsfill(Tparsefill& pf, const LINESTYLE2& l);
 
 // limit: index of the last body byte the records may occupy; a list that runs
 // past it keeps what was read, without an end record.
