@@ -11,8 +11,6 @@ using namespace soundtest;
 
 namespace {
 
-using Args = std::vector<std::string>;
-
 Tmp3enc_dec walk(const Bytes& b, size_t from = 0) {
     Tmp3enc_dec w;
     if (b.size() > from) w.loadfrombuf(b.data() + from, uint32_t(b.size() - from));

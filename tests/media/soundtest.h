@@ -13,8 +13,9 @@
 namespace soundtest {
 
 using swfb::Bytes;
-
 using swfb::parse;
+// An encoder's argument list.
+using Args = std::vector<std::string>;
 
 // The body the tag writes.
 inline Bytes writebody(Tswftag& t) {
