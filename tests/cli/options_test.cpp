@@ -154,14 +154,9 @@ TEST(CliOptions, RangesAreEnforcedAtBothEnds) {
         const char* highbad;
     };
     const Case cases[] = {
-        {"--shape-ratio", "0", "1", "100", "101"},   {"--font-ratio", "0", "1", "32", "33"},
-        {"--image-quality", "-1", "0", "4", "5"},     {"--jpeg-quality", "-1", "0", "80", "81"},
-        {"--zoom", "-1", "0", "50", "51"},            {"--sound-quality", "-1", "0", "4", "5"},
-        {"--sound-rate", "0", "1", "100", "101"},     {"--sound-bitrate", "0", "1", "250", "251"},
-        {"--video-quality", "-1", "0", "4", "5"},     {"--video-bitrate", "0", "1", "250", "251"},
-        {"--jobs", "0", "1", "64", "65"},             {"--max-width", "-1", "0", "100000", "100001"},
-        {"--pen-angle", "-1", "0", "180", "181"},     {"--straighten", "-1", "0", "10", "11"},
-        {"--curve-merge", "-1", "0", "2", "3"},       {"--sound-encoding", "-1", "0", "2", "3"},
+        // A range from the settings table, a level, a front-end-only option, a named choice.
+        {"--shape-ratio", "0", "1", "100", "101"},        {"--image-quality", "-1", "0", "4", "5"},
+        {"--jobs", "0", "1", "64", "65"},                 {"--sound-encoding", "-1", "0", "2", "3"},
         {"--max-video-height", "-1", "0", "100000", "100001"},
     };
     for (const Case& c : cases) {
