@@ -27,6 +27,12 @@ MATRIX fillmatrix(const swfb::ParsedTag& t) {
     return m;
 }
 
+Bytes xrgbof(const Bytes& rgb) {
+    Bytes p;
+    for (size_t i = 0; i < rgb.size(); i += 3) p.insert(p.end(), {0xFF, rgb[i], rgb[i + 1], rgb[i + 2]});
+    return p;
+}
+
 class ImageMovie : public ::testing::Test {
 protected:
     void SetUp() override { CCimagethreads = 1; }
@@ -309,11 +315,6 @@ TEST_F(ImageMovie, BestQualityKeepsABitmapTheJpegWouldBlur) {
         s = s * 1103515245u + 12345u;
         noise[i] = noise[i + 1] = noise[i + 2] = uint8_t(120 + (s >> 16) % 16);
     }
-    auto xrgb = [](const Bytes& rgb) {
-        Bytes p;
-        for (size_t i = 0; i < rgb.size(); i += 3) p.insert(p.end(), {0xFF, rgb[i], rgb[i + 1], rgb[i + 2]});
-        return p;
-    };
     struct Case {
         const char* what;
         Bytes tag;
@@ -322,13 +323,13 @@ TEST_F(ImageMovie, BestQualityKeepsABitmapTheJpegWouldBlur) {
         int code;       // written
         int keptquality;
     } cases[] = {
-        {"noise at Best", swfb::definebitslossless(1, 5, W, H, xrgb(noise)), 0, 20, 20, 1},
-        {"noise at Medium", swfb::definebitslossless(1, 5, W, H, xrgb(noise)), 3, 20, 21, 0},
-        {"noise with alpha at Best", swfb::definebitslossless2(1, 5, W, H, xrgb(noise)), 0, 20, 36, 1},
-        {"noise at half size at Best", swfb::definebitslossless(1, 5, W, H, xrgb(noise)), 0, 10, 20, 1},
-        {"smooth at Best", swfb::definebitslossless(1, 5, W, H, xrgb(smooth)), 0, 20, 21, 0},
+        {"noise at Best", swfb::definebitslossless(1, 5, W, H, xrgbof(noise)), 0, 20, 20, 1},
+        {"noise at Medium", swfb::definebitslossless(1, 5, W, H, xrgbof(noise)), 3, 20, 21, 0},
+        {"noise with alpha at Best", swfb::definebitslossless2(1, 5, W, H, xrgbof(noise)), 0, 20, 36, 1},
+        {"noise at half size at Best", swfb::definebitslossless(1, 5, W, H, xrgbof(noise)), 0, 10, 20, 1},
+        {"smooth at Best", swfb::definebitslossless(1, 5, W, H, xrgbof(smooth)), 0, 20, 21, 0},
         {"smooth JPEG at Best", swfb::definebitsjpeg2(1, photo()), 0, 20, 21, 0},
-        {"smooth at half size at Best", swfb::definebitslossless(1, 5, W, H, xrgb(smooth)), 0, 10, 21, 0},
+        {"smooth at half size at Best", swfb::definebitslossless(1, 5, W, H, xrgbof(smooth)), 0, 10, 21, 0},
     };
     for (const Case& c : cases) {
         const Imagerun r = runimages({c.tag, swfb::bitmapshape(2, 1, W * 20, H * 20, c.scale * kOne, c.scale * kOne),
@@ -395,12 +396,6 @@ swfb::ParsedTag parsed(const Bytes& tag) {
     const unsigned head = tag[0] | tag[1] << 8;
     const size_t at = (head & 63) == 63 ? 6 : 2;
     return {int(head >> 6), Bytes(tag.begin() + long(at), tag.end()), 0};
-}
-
-Bytes xrgbof(const Bytes& rgb, uint8_t first = 0xFF) {
-    Bytes p;
-    for (size_t i = 0; i < rgb.size(); i += 3) p.insert(p.end(), {first, rgb[i], rgb[i + 1], rgb[i + 2]});
-    return p;
 }
 
 TEST_F(ImageMovie, ImageFieldsShrinkBitmapsWithoutChangingWhatShows) {

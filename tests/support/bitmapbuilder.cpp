@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <jpeglib.h>
 // clang-format on
-#include <zlib.h>
 
 #include <stdexcept>
 
@@ -90,20 +89,12 @@ void splitjpeg(const Bytes& jpeg, Bytes& tables, Bytes& image) {
     tables.push_back(0xD9);
 }
 
-Bytes zlibbytes(const Bytes& data) {
-    uLongf n = compressBound(uLong(data.size()));
-    Bytes out(n);
-    compress2(out.data(), &n, data.data(), uLong(data.size()), 9);
-    out.resize(n);
-    return out;
-}
-
 Bytes definebits(uint16_t id, const Bytes& img) { return tag(6, Writer().u16(id).raw(img).take(), true); }
 Bytes jpegtables(const Bytes& t) { return tag(8, t, true); }
 Bytes definebitsjpeg2(uint16_t id, const Bytes& jpeg) { return tag(21, Writer().u16(id).raw(jpeg).take(), true); }
 
 Bytes definebitsjpeg3(uint16_t id, const Bytes& jpeg, const Bytes& alpha, bool rawalpha) {
-    return tag(35, Writer().u16(id).u32(uint32_t(jpeg.size())).raw(jpeg).raw(rawalpha ? alpha : zlibbytes(alpha)).take(),
+    return tag(35, Writer().u16(id).u32(uint32_t(jpeg.size())).raw(jpeg).raw(rawalpha ? alpha : zlibpacked(alpha, 9)).take(),
                true);
 }
 
@@ -112,7 +103,7 @@ Bytes lossless(int code, uint16_t id, int format, int width, int height, const B
     Writer w;
     w.u16(id).u8(uint32_t(format)).u16(uint32_t(width)).u16(uint32_t(height));
     if (format == 3) w.u8(uint32_t(tablesize));
-    w.raw(zlibbytes(pixels));
+    w.raw(zlibpacked(pixels, 9));
     return tag(code, w.take(), true);
 }
 }  // namespace

@@ -15,7 +15,6 @@ Bytes testcanvas(int width, int height, uint32_t seed = 1);
 Bytes jpegimage(int width, int height, int quality, int components = 3, uint32_t seed = 1);
 // Splits a JPEG stream into tables (SOI, DQT, DHT, EOI) and the image without them (SOI ... EOI).
 void splitjpeg(const Bytes& jpeg, Bytes& tables, Bytes& image);
-Bytes zlibbytes(const Bytes& data);
 
 Bytes definebits(uint16_t id, const Bytes& imagenotables);
 Bytes jpegtables(const Bytes& tables);

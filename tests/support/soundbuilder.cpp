@@ -103,7 +103,7 @@ Bytes id3tag(uint32_t size, bool lowercase) {
 
 bool havelame() { return toolavailable("lame"); }
 
-Bytes wavfile(const Samples& samples, int channels, int rate) {
+static Bytes wavfile(const Samples& samples, int channels, int rate) {
     Writer w;
     const uint32_t n = uint32_t(samples.size() * 2);
     w.raw({'R', 'I', 'F', 'F'}).u32(n + 36).raw({'W', 'A', 'V', 'E', 'f', 'm', 't', ' '}).u32(16);

@@ -28,8 +28,6 @@ Bytes id3tag(uint32_t size, bool lowercase = false);
 
 // Whether lame can be run.
 bool havelame();
-// PCM WAV file bytes of interleaved 16-bit samples.
-Bytes wavfile(const Samples& samples, int channels, int rate);
 // MP3 made by lame from the samples with these extra arguments; empty when it failed.
 Bytes lamemp3(const Samples& samples, int channels, int rate, const std::vector<std::string>& args);
 
