@@ -1,5 +1,6 @@
-// An encoder that hangs or misbehaves, paths with spaces, and the timing of
-// what it wrote.
+// Encoder arguments by level and encoding, when the encoder need not run, an
+// encoder that hangs or misbehaves, paths with spaces, and the timing of what
+// it wrote.
 #include <sys/stat.h>
 
 #include "core/enginestate.h"
