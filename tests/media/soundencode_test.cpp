@@ -126,6 +126,9 @@ TEST(SoundEncode, HangingFailingOrWrongEncodersKeepTheSoundAsRead) {
     }
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
+        // Only the hanging encoder should meet the limit; on a busy machine the
+        // others need time to start.
+        CCsoundtimeout_base_ms = c.note.find("timed out") != std::string::npos ? 300 : 20000;
         const swfb::Movie& m = c.longsound ? longer : shorter;
         const Bytes before = body(m.tags[0]);
         Soundrun r = runsound(m, soundparams(3), fakeencoder(dir, c.script));
