@@ -93,15 +93,18 @@ void fillhidden(std::vector<uint8_t>& canvas, const std::vector<uint8_t>& alpha,
 // does not decode to that size. The alpha plane goes through zlib unchanged,
 // so only the colour can differ; it is clamped to the alpha as the canvas
 // was, since players clamp it so and ringing where nothing shows is harmless.
-double encodedssim(const std::vector<uint8_t>& jpeg, const std::vector<uint8_t>& canvas,
-                   const std::vector<uint8_t>& alpha, int w, int h) {
+// The canvas is taken and freed before the JPEG is decoded: a large picture
+// then holds one full canvas at a time.
+double encodedssim(const std::vector<uint8_t>& jpeg, std::vector<uint8_t> canvas, const std::vector<uint8_t>& alpha,
+                   int w, int h) {
+    clamptoalpha(canvas, alpha);
+    const std::vector<uint8_t> ya = canvasluma(canvas, w, h);
+    canvas.clear();
+    canvas.shrink_to_fit();
     std::vector<uint8_t> back;
     int bw = 0, bh = 0, bc = 0;
     if (!JpegtoCanvas24(jpeg.data(), jpeg.size(), back, bw, bh, bc) || bw != w || bh != h) return -1;
     clamptoalpha(back, alpha);
-    std::vector<uint8_t> shown = canvas;
-    clamptoalpha(shown, alpha);
-    const std::vector<uint8_t> ya = canvasluma(shown, w, h);
     back = canvasluma(back, w, h);
     if (ya.empty() || back.empty()) return -1;
     return planessim(ya.data(), back.data(), w, h);
@@ -194,7 +197,7 @@ Tbitmapresult reencode(const Tbitmapinput& in) {
     black.shrink_to_fit();
     const size_t bodysize = 2 + (hasalpha ? 4 + jpeg.size() + packedalpha.size() : jpeg.size());
     if (in.minssim > 0 && bodysize <= in.bodyasread) {
-        r.ssim = encodedssim(jpeg, canvas, resized, w, h);
+        r.ssim = encodedssim(jpeg, std::move(canvas), resized, w, h);
         if (!(r.ssim >= in.minssim)) {
             r.ok = true;
             r.belowfloor = true;

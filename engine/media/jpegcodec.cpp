@@ -18,11 +18,12 @@ namespace {
 struct Terrmgr {
     jpeg_error_mgr pub;
     std::jmp_buf back;
+    std::jmp_buf* to = nullptr;  // where to jump instead of back, when set
 };
 
 [[noreturn]] void errorexit(j_common_ptr cinfo) {
     Terrmgr* e = reinterpret_cast<Terrmgr*>(cinfo->err);
-    std::longjmp(e->back, 1);
+    std::longjmp(e->to ? *e->to : e->back, 1);
 }
 
 void silent(j_common_ptr) {}
@@ -233,6 +234,55 @@ bool transcode(const uint8_t* data, size_t size, std::vector<uint8_t>& out) {
     return ok;
 }
 
+// True when both streams decode to the same RGB pixels at the same size.
+// Decoded side by side a row at a time: two whole canvases of a large
+// picture would cost more than the rest of the movie.
+bool samepixels(const uint8_t* adata, size_t asize, const uint8_t* bdata, size_t bsize) {
+    jpeg_decompress_struct d[2]{};
+    // A warning count each, as when each is decoded on its own.
+    Terrmgr e[2]{};
+    std::jmp_buf back;
+    const uint8_t* data[2] = {adata, bdata};
+    const size_t size[2] = {asize, bsize};
+    std::vector<uint8_t> rows[2];
+    for (int k = 0; k < 2; ++k) {
+        seterrmgr(e[k]);
+        e[k].to = &back;
+        d[k].err = &e[k].pub;
+    }
+    if (setjmp(back)) {
+        jpeg_destroy_decompress(&d[0]);
+        jpeg_destroy_decompress(&d[1]);
+        return false;
+    }
+    bool ok = true;
+    for (int k = 0; k < 2; ++k) jpeg_create_decompress(&d[k]);
+    for (int k = 0; k < 2 && ok; ++k) {
+        jpeg_mem_src(&d[k], data[k], static_cast<unsigned long>(size[k]));
+        ok = jpeg_read_header(&d[k], TRUE) == JPEG_HEADER_OK && isrgb3(d[k]);
+        if (!ok) break;
+        d[k].out_color_space = JCS_RGB;
+        jpeg_start_decompress(&d[k]);
+        ok = d[k].output_components == 3 && d[k].output_width != 0 && d[k].output_height != 0;
+        rows[k].resize(ok ? size_t(d[k].output_width) * 3 : 0);
+    }
+    ok = ok && d[0].output_width == d[1].output_width && d[0].output_height == d[1].output_height;
+    while (ok && d[0].output_scanline < d[0].output_height) {
+        for (int k = 0; k < 2; ++k) {
+            JSAMPROW row = rows[k].data();
+            jpeg_read_scanlines(&d[k], &row, 1);
+        }
+        ok = rows[0] == rows[1];
+    }
+    if (ok) {
+        jpeg_finish_decompress(&d[0]);
+        jpeg_finish_decompress(&d[1]);
+    }
+    jpeg_destroy_decompress(&d[0]);
+    jpeg_destroy_decompress(&d[1]);
+    return ok;
+}
+
 }  // namespace
 
 bool JpegOptimize(const uint8_t* data, size_t size, std::vector<uint8_t>& out) {
@@ -240,10 +290,7 @@ bool JpegOptimize(const uint8_t* data, size_t size, std::vector<uint8_t>& out) {
     if (!data || size < 4 || size > 0xFFFFFFFFu || !transcode(data, size, out)) return false;
     // The coefficients are the same by construction; decoding both is cheap
     // insurance against a stream the library reads in some unexpected way.
-    std::vector<uint8_t> a, b;
-    int aw = 0, ah = 0, ac = 0, bw = 0, bh = 0, bc = 0;
-    if (!JpegtoCanvas24(data, size, a, aw, ah, ac) || !JpegtoCanvas24(out.data(), out.size(), b, bw, bh, bc) ||
-        aw != bw || ah != bh || a != b) {
+    if (!samepixels(data, size, out.data(), out.size())) {
         out.clear();
         return false;
     }

@@ -57,25 +57,34 @@ double planessim(const uint8_t* a, const uint8_t* b, int width, int height) {
     const std::vector<int> xs = origins(width, ww), ys = origins(height, wh);
     const double n = double(ww) * wh;
     const size_t stride = size_t(width);
-    // Sums of whole 4 x 4 blocks; a window on the block grid is 2 x 2 of them.
-    const int bx = width / kstep, by = height / kstep;
-    std::vector<Tsums> blocks;
-    if (ww == kwindow && wh == kwindow) {
-        blocks.resize(size_t(bx) * size_t(by));
-        for (int j = 0; j < by; ++j)
-            for (int i = 0; i < bx; ++i)
-                blocks[size_t(j) * bx + i] = sumrect(a, b, stride, i * kstep, j * kstep, kstep, kstep);
-    }
+    // Sums of whole 4 x 4 blocks; a window on the block grid is 2 x 2 of
+    // them. Windows go down the plane, so two rows of blocks are enough.
+    const int bx = width / kstep;
+    const bool grid = ww == kwindow && wh == kwindow;
+    std::vector<Tsums> rows[2];
+    int rowat[2] = {-1, -1};
+    auto blockrow = [&](int j) -> const std::vector<Tsums>& {
+        std::vector<Tsums>& r = rows[j & 1];
+        if (rowat[j & 1] != j) {
+            r.resize(size_t(bx));
+            for (int i = 0; i < bx; ++i) r[size_t(i)] = sumrect(a, b, stride, i * kstep, j * kstep, kstep, kstep);
+            rowat[j & 1] = j;
+        }
+        return r;
+    };
     double sum = 0;
     for (int y0 : ys) {
+        const bool rowongrid = grid && y0 % kstep == 0;
+        const std::vector<Tsums>* top = rowongrid ? &blockrow(y0 / kstep) : nullptr;
+        const std::vector<Tsums>* bottom = rowongrid ? &blockrow(y0 / kstep + 1) : nullptr;
         for (int x0 : xs) {
             Tsums s;
-            if (!blocks.empty() && x0 % kstep == 0 && y0 % kstep == 0) {
-                const size_t k = size_t(y0 / kstep) * bx + size_t(x0 / kstep);
-                s = blocks[k];
-                s.add(blocks[k + 1]);
-                s.add(blocks[k + bx]);
-                s.add(blocks[k + bx + 1]);
+            if (rowongrid && x0 % kstep == 0) {
+                const size_t k = size_t(x0 / kstep);
+                s = (*top)[k];
+                s.add((*top)[k + 1]);
+                s.add((*bottom)[k]);
+                s.add((*bottom)[k + 1]);
             } else {
                 s = sumrect(a, b, stride, x0, y0, ww, wh);
             }
@@ -103,7 +112,7 @@ namespace {
 // the nearest sample outward, edges repeated).
 std::vector<uint8_t> roundtrip420(const std::vector<uint8_t>& plane, int width, int height) {
     const int hw = (width + 1) / 2, hh = (height + 1) / 2;
-    std::vector<int> half(size_t(hw) * size_t(hh));
+    std::vector<uint16_t> half(size_t(hw) * size_t(hh));
     for (int j = 0; j < hh; ++j)
         for (int i = 0; i < hw; ++i) {
             int sum = 0;
@@ -112,7 +121,7 @@ std::vector<uint8_t> roundtrip420(const std::vector<uint8_t>& plane, int width, 
                     const int x = std::min(2 * i + dx, width - 1), y = std::min(2 * j + dy, height - 1);
                     sum += plane[size_t(y) * width + x];
                 }
-            half[size_t(j) * hw + i] = sum;  // 4 x the mean
+            half[size_t(j) * hw + i] = uint16_t(sum);  // 4 x the mean
         }
     auto at = [&](int i, int j) {
         i = std::clamp(i, 0, hw - 1);
@@ -135,13 +144,18 @@ double chroma420ssim(const std::vector<uint8_t>& canvas, int width, int height) 
     if (width <= 0 || height <= 0) return -1;
     const size_t n = size_t(width) * size_t(height);
     if (canvas.size() < n * 3) return -1;
-    std::vector<uint8_t> cb(n), cr(n);
-    const uint8_t* p = canvas.data();
-    auto clamp8 = [](double v) { return uint8_t(std::clamp(v + 0.5, 0.0, 255.0)); };
-    for (size_t i = 0; i < n; ++i, p += 3) {
-        cb[i] = clamp8(128 - 0.168736 * p[0] - 0.331264 * p[1] + 0.5 * p[2]);
-        cr[i] = clamp8(128 + 0.5 * p[0] - 0.418688 * p[1] - 0.081312 * p[2]);
-    }
-    const std::vector<uint8_t> cb2 = roundtrip420(cb, width, height), cr2 = roundtrip420(cr, width, height);
-    return std::min(planessim(cb.data(), cb2.data(), width, height), planessim(cr.data(), cr2.data(), width, height));
+    // One plane at a time: a large picture's planes cost as much as the canvas.
+    auto planeof = [&](double r, double g, double b) {
+        std::vector<uint8_t> plane(n);
+        const uint8_t* p = canvas.data();
+        for (size_t i = 0; i < n; ++i, p += 3)
+            plane[i] = uint8_t(std::clamp(128 + r * p[0] + g * p[1] + b * p[2] + 0.5, 0.0, 255.0));
+        return plane;
+    };
+    auto planessim420 = [&](std::vector<uint8_t> plane) {
+        const std::vector<uint8_t> back = roundtrip420(plane, width, height);
+        return planessim(plane.data(), back.data(), width, height);
+    };
+    const double cb = planessim420(planeof(-0.168736, -0.331264, 0.5));
+    return std::min(cb, planessim420(planeof(0.5, -0.418688, -0.081312)));
 }
