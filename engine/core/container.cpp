@@ -447,7 +447,8 @@ bool fillswftag(const char* path, Tswftag**& list, unsigned char*& head) {
     return true;
 }
 
-bool saveswftag(const char* path, const unsigned char* head, Tswftag** list, const unsigned char* stub) {
+bool saveswftag(const char* path, const unsigned char* head, Tswftag** list, const unsigned char* stub,
+                void (*built)()) {
     if (length(head) < 8) {
         seterror("no movie is loaded");
         return false;
@@ -514,6 +515,7 @@ bool saveswftag(const char* path, const unsigned char* head, Tswftag** list, con
         return false;
     }
     putle32(out + 4, length(out));
+    if (built) built();
     try {
         zipfile(out);
     } catch (const std::exception&) {

@@ -70,7 +70,11 @@ Tflashhead readflashhead(const char* path);
 // Loads path into the tag list; false (reason in lasterror) when nothing was loaded.
 bool fillswftag(const char* path, Tswftag**& list, unsigned char*& head);
 // Writes the list; false (reason in lasterror) when no complete file was written.
-bool saveswftag(const char* path, const unsigned char* head, Tswftag** list, const unsigned char* stub);
+// built, when given, is called once every tag is in the uncompressed movie and
+// before that is compressed: the caller may free the list and head there, so
+// that the tags and the movie's compressed form are not held at once.
+bool saveswftag(const char* path, const unsigned char* head, Tswftag** list, const unsigned char* stub,
+                void (*built)() = nullptr);
 void freeswf();
 // This module's globals back to their values at start-up, the loaded movie freed.
 void resetcontainerstate();

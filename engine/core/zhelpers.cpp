@@ -18,31 +18,35 @@ void resetzipstate() { CCfastzip = CClzmaout = 0; }
 void setfastzip(int fast) { CCfastzip = fast ? 1 : 0; }
 void setlzmaout(int on) { CClzmaout = on ? 1 : 0; }
 
-bool unziparray(unsigned char*& array, uint32_t size, std::string* why, bool* more) {
+namespace {
+
+// Decompresses the zlib stream in[0, inlen) into out from byte `at` on, at
+// most size bytes, out's first `at` bytes kept: a header is not copied once
+// more after the movie. As unziparray.
+bool inflateinto(const unsigned char* in, uint32_t inlen, uint32_t size, unsigned char*& out, uint32_t at,
+                 std::string* why, bool* more) {
     if (more) *more = false;
-    uint32_t inlen = length(array);
-    unsigned char* out = nullptr;
     z_stream zs{};
     if (inflateInit(&zs) != Z_OK) {
         if (why) *why = "decoder could not start";
         return false;
     }
-    zs.next_in = array;
+    zs.next_in = const_cast<unsigned char*>(in);
     zs.avail_in = inlen;
     // Grow with the data rather than trusting the declared size up front.
     const uint64_t guess = 4ull * inlen + 4096;
     uint32_t cap = size < guess ? size : uint32_t(guess);
     // Written by inflate before it is read: no zeroing.
-    if (cap) out = static_cast<unsigned char*>(setlength_raw(out, 1, cap, false));
+    if (cap) out = static_cast<unsigned char*>(setlength_raw(out, 1, size_t(at) + cap, false));
     uint32_t have = 0;
     int rc = Z_OK;
     while (have < size) {
         if (have == cap) {
             uint64_t grow = uint64_t(cap) * 2 + 4096;
             cap = grow > size ? size : uint32_t(grow);
-            out = static_cast<unsigned char*>(setlength_raw(out, 1, cap, false));
+            out = static_cast<unsigned char*>(setlength_raw(out, 1, size_t(at) + cap, false));
         }
-        zs.next_out = out + have;
+        zs.next_out = out + at + have;
         zs.avail_out = cap - have;
         rc = inflate(&zs, Z_NO_FLUSH);
         have = cap - zs.avail_out;
@@ -64,21 +68,32 @@ bool unziparray(unsigned char*& array, uint32_t size, std::string* why, bool* mo
         else *why = "stream cut short";
     }
     inflateEnd(&zs);
-    setlength(out, 1, have);
+    setlength(out, 1, size_t(at) + have);
+    return ok;
+}
+
+}  // namespace
+
+bool unziparray(unsigned char*& array, uint32_t size, std::string* why, bool* more) {
+    unsigned char* out = nullptr;
+    const bool ok = inflateinto(array, length(array), size, out, 0, why, more);
     setlength(array, 1, 0);
     array = out;
     return ok;
 }
 
-void zipbytes(const unsigned char* array, uint32_t n, unsigned char*& out) {
-    setlength(out, 1, 0);
+namespace {
+
+// Compresses data[0, n) into out from byte `at` on (a zlib stream), out's
+// first `at` bytes kept: a header is not copied once more after the stream.
+void zipinto(const unsigned char* array, uint32_t n, unsigned char*& out, uint32_t at) {
     if (CCfastzip) {
         uLongf bound = compressBound(n);
-        out = static_cast<unsigned char*>(setlength_raw(out, 1, bound, false));
-        if (compress2(out, &bound, array ? array : reinterpret_cast<const Bytef*>(""), n,
+        out = static_cast<unsigned char*>(setlength_raw(out, 1, size_t(at) + bound, false));
+        if (compress2(out + at, &bound, array ? array : reinterpret_cast<const Bytef*>(""), n,
                       Z_DEFAULT_COMPRESSION) != Z_OK)
             throw std::bad_alloc();
-        setlength(out, 1, bound);
+        setlength(out, 1, size_t(at) + bound);
     } else {
         // Setting a level-12 compressor up costs more than compressing most
         // tags, so each thread keeps one (bitmaps may be packed on several).
@@ -86,12 +101,19 @@ void zipbytes(const unsigned char* array, uint32_t n, unsigned char*& out) {
             libdeflate_alloc_compressor(12), libdeflate_free_compressor);
         if (!c) throw std::bad_alloc();
         size_t bound = libdeflate_zlib_compress_bound(c.get(), n);
-        out = static_cast<unsigned char*>(setlength_raw(out, 1, bound, false));
+        out = static_cast<unsigned char*>(setlength_raw(out, 1, size_t(at) + bound, false));
         size_t got = libdeflate_zlib_compress(c.get(), array ? array : reinterpret_cast<const unsigned char*>(""), n,
-                                              out, bound);
+                                              out + at, bound);
         if (!got) throw std::bad_alloc();
-        setlength(out, 1, got);
+        setlength(out, 1, size_t(at) + got);
     }
+}
+
+}  // namespace
+
+void zipbytes(const unsigned char* array, uint32_t n, unsigned char*& out) {
+    setlength(out, 1, 0);
+    zipinto(array, n, out, 0);
 }
 
 void ziparray(unsigned char*& array) {
@@ -113,17 +135,24 @@ int unzipfile(unsigned char*& array, int64_t limit, Tstreamstate* state) {
     if (limit != -1) total = uint64_t(limit);
     if (total > kmaxmovie || unknown) total = kmaxmovie;
     uint32_t body = total > 8 ? uint32_t(total - 8) : 0;
+    // The movie is decoded behind a copy of the 8 header bytes, not copied there after.
     unsigned char* out = nullptr;
+    bytearrayappend(out, array, 0, 7);
     std::string why;
     bool ok;
     bool more = false;
     if (sig == 'Z') {
         // 'ZWS', version, u32 length, u32 LZMA data length, 5 property bytes, stream.
-        if (n < 17) return 0;
-        ok = unlzmaarray(array + 12, n - 12, body, out, unknown, &why, &more);
+        if (n < 17) {
+            setlength(out, 1, 0);
+            return 0;
+        }
+        unsigned char* decoded = nullptr;
+        ok = unlzmaarray(array + 12, n - 12, body, decoded, unknown, &why, &more);
+        bytearrayappendraw(out, decoded, length(decoded));
+        setlength(decoded, 1, 0);
     } else {
-        bytearrayappend(out, array, 8, -1);
-        ok = unziparray(out, body, &why, &more);
+        ok = inflateinto(array + 8, n - 8, body, out, 8, &why, &more);
     }
     if (state) state->capped = more && total == kmaxmovie;
     if (more && total == kmaxmovie) {
@@ -134,15 +163,11 @@ int unzipfile(unsigned char*& array, int64_t limit, Tstreamstate* state) {
     if (state) {
         state->ok = ok;
         state->why = ok ? std::string() : std::string(sig == 'Z' ? "LZMA " : "zlib ") + why;
-        state->decoded = int64_t(length(out)) + 8;
+        state->decoded = int64_t(length(out));
     }
-    unsigned char* result = nullptr;
-    bytearrayappend(result, array, 0, 7);
-    result[0] = 'F';
-    bytearrayappendraw(result, out, length(out));
-    setlength(out, 1, 0);
+    out[0] = 'F';
     setlength(array, 1, 0);
-    array = result;
+    array = out;
     return 1;
 }
 
@@ -151,28 +176,29 @@ int zipfile(unsigned char*& array) {
     // Packed from where it lies: a second copy of a large movie costs its size.
     const unsigned char* body = array + 8;
     const uint32_t bodylen = length(array) - 8;
-    unsigned char* packed = nullptr;
-    zipbytes(body, bodylen, packed);
     unsigned char* result = nullptr;
     bytearrayappend(result, array, 0, 7);
     result[0] = 'C';
+    try {
+        zipinto(body, bodylen, result, 8);
+    } catch (...) {
+        setlength(result, 1, 0);
+        throw;
+    }
     // LZMA only where players already expect it: never raise the version for it.
     if (CClzmaout && array[3] >= 13) {
         unsigned char* lz = nullptr;
-        if (lzmaarray(body, bodylen, lz) && length(lz) + 4 < length(packed)) {
-            result[0] = 'Z';
+        if (lzmaarray(body, bodylen, lz) && length(lz) + 4 < length(result) - 8) {
             uint32_t datalen = length(lz) - 5;
             unsigned char le[4] = {uint8_t(datalen), uint8_t(datalen >> 8), uint8_t(datalen >> 16),
                                    uint8_t(datalen >> 24)};
+            setlength(result, 1, 8);
+            result[0] = 'Z';
             bytearrayappendraw(result, le, 4);
-            setlength(packed, 1, 0);
-            packed = lz;
-            lz = nullptr;
+            bytearrayappendraw(result, lz, length(lz));
         }
         setlength(lz, 1, 0);
     }
-    bytearrayappendraw(result, packed, length(packed));
-    setlength(packed, 1, 0);
     setlength(array, 1, 0);
     array = result;
     return 1;

@@ -127,7 +127,7 @@ void dooptimize(const char* outpath, int asexe) {
     }
     bool ok = false;
     try {
-        ok = saveswftag(outpath, _head, tags, stub);
+        ok = saveswftag(outpath, _head, tags, stub, [] { freeswf(); });
     } catch (const std::bad_alloc&) {
         seterror("out of memory writing the movie");
     }
