@@ -1,5 +1,5 @@
 // SSIM of planes: known answers for identical, shifted, inverted and tiny
-// planes, and the luma it is computed on.
+// planes, the luma it is computed on and the cost of 4:2:0 to the colour.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -81,4 +81,25 @@ TEST(Ssim, KnownAnswers) {
     }
     EXPECT_EQ(planessim(n.data(), n.data(), 0, 30), -1.0);
     EXPECT_EQ(planessim(nullptr, n.data(), 40, 30), -1.0);
+}
+
+// What 4:2:0 costs the colour of a patterned canvas at sizes that are odd,
+// even and smaller than a window: the values of planes built whole at once.
+TEST(Ssim, ChromaRoundTripKnownAnswers) {
+    const struct {
+        int w, h;
+        double ssim;
+    } cases[] = {{37, 23, 0.53971714337809729}, {64, 48, 0.50028619760522963}, {9, 130, 0.60606108676638393},
+                 {5, 5, 0.67775949743494279}};
+    for (const auto& c : cases) {
+        Plane canvas(size_t(c.w) * c.h * 3);
+        for (int y = 0; y < c.h; ++y)
+            for (int x = 0; x < c.w; ++x) {
+                uint8_t* p = &canvas[(size_t(y) * c.w + x) * 3];
+                p[0] = uint8_t((x * 37 + y * 11) & 255);
+                p[1] = uint8_t((x * y * 3) & 255);
+                p[2] = uint8_t(((x ^ y) * 29) & 255);
+            }
+        EXPECT_NEAR(chroma420ssim(canvas, c.w, c.h), c.ssim, 1e-15) << c.w << " x " << c.h;
+    }
 }
