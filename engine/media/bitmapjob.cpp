@@ -10,6 +10,7 @@
 #include "imagescale.h"
 #include "jpegcodec.h"
 #include "ssim.h"
+#include "workpool.h"
 
 namespace {
 
@@ -326,14 +327,26 @@ bool repacklossless(const Tbitmapinput& in, std::vector<uint8_t>& body, int& cod
 
 Tbitmapresult run(const Tbitmapinput& in) {
     const bool lossless = islossless(in.readcode);
-    Tbitmapresult r;
-    if (!lossless || in.forcejpeg) r = reencode(in);
     const bool tryrepack = lossless ? !in.forcejpeg || in.trimalpha || in.cleartransparent
                                     : in.optimizejpeg || (in.readcode == DefineBitsJPEG3 && (in.trimalpha || !in.forcejpeg));
     std::vector<uint8_t> body;
     int code = 0;
-    const bool repacked = tryrepack && (lossless ? repacklossless(in, body, code) : repackjpeg(in, body, code)) &&
-                          body.size() < in.bodyasread;
+    bool repacked = false;
+    auto repack = [&] {
+        repacked = (lossless ? repacklossless(in, body, code) : repackjpeg(in, body, code)) && body.size() < in.bodyasread;
+    };
+    Tbitmapresult r;
+    if (tryrepack && (!lossless || in.forcejpeg)) {
+        // The two are independent: on an idle core the repack runs beside the
+        // re-encode, so that one large bitmap does not hold the whole movie up.
+        Twork other(repack, true, true);
+        r = reencode(in);
+        other.finish();
+    } else if (tryrepack) {
+        repack();
+    } else {
+        r = reencode(in);
+    }
     // Re-encoding must win outright: on a tie the pixels as read are better.
     const bool reencoded = r.ok && !r.belowfloor && r.body.size() <= in.bodyasread;
     if (repacked && !(reencoded && r.body.size() < body.size())) {
