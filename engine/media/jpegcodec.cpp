@@ -4,6 +4,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <jpeglib.h>
 // clang-format on
 
@@ -233,6 +234,51 @@ bool transcode(const uint8_t* data, size_t size, std::vector<uint8_t>& out) {
     return ok;
 }
 
+// Whether both streams decode, as JpegtoCanvas24 decodes them, to the same
+// size and pixels. A row of each at a time, in rows (the caller's, so that
+// a jump back leaves nothing of this frame in doubt): no canvas is held.
+bool samepixels(const uint8_t* a, size_t asize, const uint8_t* b, size_t bsize, std::vector<uint8_t>& rows) {
+    jpeg_decompress_struct d[2]{};
+    Terrmgr e{};
+    seterrmgr(e);
+    d[0].err = d[1].err = &e.pub;
+    if (setjmp(e.back)) {
+        jpeg_destroy_decompress(&d[0]);
+        jpeg_destroy_decompress(&d[1]);
+        return false;
+    }
+    const uint8_t* const data[2] = {a, b};
+    const size_t size[2] = {asize, bsize};
+    bool ok = true;
+    for (int k = 0; k < 2 && ok; ++k) {
+        jpeg_create_decompress(&d[k]);
+        jpeg_mem_src(&d[k], data[k], static_cast<unsigned long>(size[k]));
+        ok = jpeg_read_header(&d[k], TRUE) == JPEG_HEADER_OK && isrgb3(d[k]);
+        if (!ok) break;
+        d[k].out_color_space = JCS_RGB;
+        jpeg_start_decompress(&d[k]);
+        ok = d[k].output_components == 3 && d[k].output_width != 0 && d[k].output_height != 0;
+    }
+    ok = ok && d[0].output_width == d[1].output_width && d[0].output_height == d[1].output_height;
+    if (ok) {
+        const size_t stride = size_t(d[0].output_width) * 3;
+        rows.resize(stride * 2);
+        JSAMPROW row[2] = {rows.data(), rows.data() + stride};
+        while (ok && d[0].output_scanline < d[0].output_height) {
+            jpeg_read_scanlines(&d[0], &row[0], 1);
+            jpeg_read_scanlines(&d[1], &row[1], 1);
+            ok = std::memcmp(row[0], row[1], stride) == 0;
+        }
+    }
+    if (ok) {
+        jpeg_finish_decompress(&d[0]);
+        jpeg_finish_decompress(&d[1]);
+    }
+    jpeg_destroy_decompress(&d[0]);
+    jpeg_destroy_decompress(&d[1]);
+    return ok;
+}
+
 }  // namespace
 
 bool JpegOptimize(const uint8_t* data, size_t size, std::vector<uint8_t>& out) {
@@ -240,10 +286,8 @@ bool JpegOptimize(const uint8_t* data, size_t size, std::vector<uint8_t>& out) {
     if (!data || size < 4 || size > 0xFFFFFFFFu || !transcode(data, size, out)) return false;
     // The coefficients are the same by construction; decoding both is cheap
     // insurance against a stream the library reads in some unexpected way.
-    std::vector<uint8_t> a, b;
-    int aw = 0, ah = 0, ac = 0, bw = 0, bh = 0, bc = 0;
-    if (!JpegtoCanvas24(data, size, a, aw, ah, ac) || !JpegtoCanvas24(out.data(), out.size(), b, bw, bh, bc) ||
-        aw != bw || ah != bh || a != b) {
+    std::vector<uint8_t> rows;
+    if (!samepixels(data, size, out.data(), out.size(), rows)) {
         out.clear();
         return false;
     }
