@@ -249,6 +249,8 @@ int main(int argc, char** argv) {
         // The pool's goal is for movies with four bitmaps or more.
         if (px && bitmaps.size() - before >= 4) withimages.push_back({px, p});
     }
+    // The rows up to the pool's are the work of one thread.
+    CCimagethreads = 1;
     // Decoded once outside the timings so that each row times one step.
     std::vector<Bitmap*> ok, jpegs;
     double mp = 0, jpegmp = 0;

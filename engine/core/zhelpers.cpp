@@ -239,10 +239,14 @@ namespace {
 // stream goes on, adding what each call decoded to total, up to stop.
 template <typename Step>
 uint64_t drain(uint64_t total, uint64_t stop, Step step) {
-    static thread_local unsigned char sink[1 << 16];
+    // On the heap, not thread_local: static TLS is zeroed at the start of
+    // every process and thread that loads the library, whether or not it
+    // ever decodes.
+    constexpr size_t size = 1 << 16;
+    const auto sink = std::make_unique_for_overwrite<unsigned char[]>(size);
     for (bool more = true; more && total < stop;) {
         size_t got = 0;
-        more = step(sink, sizeof sink, got);
+        more = step(sink.get(), size, got);
         total += got;
     }
     return total;

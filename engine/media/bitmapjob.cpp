@@ -10,6 +10,7 @@
 #include "imagescale.h"
 #include "jpegcodec.h"
 #include "ssim.h"
+#include "workpool.h"
 
 namespace {
 
@@ -17,6 +18,9 @@ namespace {
 constexpr double kchromafloor = 0.99;
 // Pixels up to which both samplings are encoded and the smaller kept.
 constexpr int64_t ksmallpicture = 256 * 256;
+// Pixels from which the repack runs beside the re-encode: below, handing it
+// to another thread costs more than it saves.
+constexpr int64_t ksplitpicture = 256 * 256;
 
 void put16(std::vector<uint8_t>& b, uint32_t v) {
     b.push_back(uint8_t(v));
@@ -329,14 +333,25 @@ bool repacklossless(const Tbitmapinput& in, std::vector<uint8_t>& body, int& cod
 
 Tbitmapresult run(const Tbitmapinput& in) {
     const bool lossless = islossless(in.readcode);
-    Tbitmapresult r;
-    if (!lossless || in.forcejpeg) r = reencode(in);
     const bool tryrepack = lossless ? !in.forcejpeg || in.trimalpha || in.cleartransparent
                                     : in.optimizejpeg || (in.readcode == DefineBitsJPEG3 && (in.trimalpha || !in.forcejpeg));
     std::vector<uint8_t> body;
     int code = 0;
-    const bool repacked = tryrepack && (lossless ? repacklossless(in, body, code) : repackjpeg(in, body, code)) &&
-                          body.size() < in.bodyasread;
+    bool repacked = false;
+    auto repack = [&] {
+        repacked = (lossless ? repacklossless(in, body, code) : repackjpeg(in, body, code)) && body.size() < in.bodyasread;
+    };
+    Tbitmapresult r;
+    if (tryrepack && (!lossless || in.forcejpeg) && int64_t(in.width) * in.height >= ksplitpicture) {
+        // The two are independent: on an idle core the repack runs beside the
+        // re-encode, so that one large bitmap does not hold the whole movie up.
+        Twork other(repack, true, true);
+        r = reencode(in);
+        other.finish();
+    } else {
+        if (!lossless || in.forcejpeg) r = reencode(in);
+        if (tryrepack) repack();
+    }
     // Re-encoding must win outright: on a tie the pixels as read are better.
     const bool reencoded = r.ok && !r.belowfloor && r.body.size() <= in.bodyasread;
     if (repacked && !(reencoded && r.body.size() < body.size())) {

@@ -236,15 +236,15 @@ bool transcode(const uint8_t* data, size_t size, std::vector<uint8_t>& out) {
 
 // True when both streams decode to the same RGB pixels at the same size.
 // Decoded side by side a row at a time: two whole canvases of a large
-// picture would cost more than the rest of the movie.
-bool samepixels(const uint8_t* adata, size_t asize, const uint8_t* bdata, size_t bsize) {
+// picture would cost more than the rest of the movie. The rows are the
+// caller's, so that a jump back leaves nothing of this frame in doubt.
+bool samepixels(const uint8_t* adata, size_t asize, const uint8_t* bdata, size_t bsize, std::vector<uint8_t> (&rows)[2]) {
     jpeg_decompress_struct d[2]{};
     // A warning count each, as when each is decoded on its own.
     Terrmgr e[2]{};
     std::jmp_buf back;
     const uint8_t* data[2] = {adata, bdata};
     const size_t size[2] = {asize, bsize};
-    std::vector<uint8_t> rows[2];
     for (int k = 0; k < 2; ++k) {
         seterrmgr(e[k]);
         e[k].to = &back;
@@ -290,7 +290,8 @@ bool JpegOptimize(const uint8_t* data, size_t size, std::vector<uint8_t>& out) {
     if (!data || size < 4 || size > 0xFFFFFFFFu || !transcode(data, size, out)) return false;
     // The coefficients are the same by construction; decoding both is cheap
     // insurance against a stream the library reads in some unexpected way.
-    if (!samepixels(data, size, out.data(), out.size())) {
+    std::vector<uint8_t> rows[2];
+    if (!samepixels(data, size, out.data(), out.size(), rows)) {
         out.clear();
         return false;
     }

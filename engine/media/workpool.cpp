@@ -139,13 +139,14 @@ void setcoreshare(int readfd, int writefd) {
     p.writefd = p.readfd >= 0 ? writefd : -1;
 }
 
-Twork::Twork(std::function<void()> fn, bool background) : state_(std::make_shared<Tworkstate>()) {
+Twork::Twork(std::function<void()> fn, bool background, bool urgent) : state_(std::make_shared<Tworkstate>()) {
     state_->fn = std::move(fn);
     const int limit = background ? workthreads() : 0;
     if (limit <= 0) return;
     Tpool& p = pool();
     std::lock_guard<std::mutex> g(p.mutex);
-    p.queue.push_back(state_);
+    if (urgent) p.queue.push_front(state_);
+    else p.queue.push_back(state_);
     if (p.threads >= limit) return;
     try {
         std::thread(worker).detach();

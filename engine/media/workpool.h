@@ -17,7 +17,9 @@ class Twork {
 public:
     Twork() = default;
     // Queues fn, or with background false keeps it for finish() to run.
-    explicit Twork(std::function<void()> fn, bool background = true);
+    // Urgent work goes to the front of the queue: a part of a piece already
+    // running, which the writer will want before anything queued after it.
+    explicit Twork(std::function<void()> fn, bool background = true, bool urgent = false);
     // Drops work not started yet and waits for work that is running.
     ~Twork();
     Twork(Twork&&) noexcept = default;

@@ -31,6 +31,21 @@ TEST(ImageBatch, PoolWritesTheSameBytesAsOneThread) {
     EXPECT_EQ(one.factors, four.factors);
     EXPECT_EQ(one.stats.reencoded + one.stats.keptlonger, 10);
     EXPECT_GE(one.stats.shrunk, 8);
+
+    // With the lossless rewrites on, the repack of a large bitmap runs beside its re-encode.
+    std::vector<Bytes> more = tags;
+    Bytes argb(256 * 256 * 4);
+    for (size_t i = 0; i < argb.size(); ++i) argb[i] = uint8_t(i % 4 == 0 ? 255 : i * 7 / 5);
+    more.push_back(swfb::definebitslossless2(20, 5, 256, 256, argb));
+    Tparams p = imageparams();
+    p.Img_Dm = p.Img_Iaco = 1;
+    CCimagethreads = 1;
+    const Imagerun seq = runimages(more, p);
+    CCimagethreads = 4;
+    const Imagerun pool = runimages(more, p);
+    CCimagethreads = 0;
+    EXPECT_EQ(seq.file, pool.file);
+    EXPECT_GE(seq.stats.repacked + seq.stats.reencoded, 10);
 }
 
 TEST(ImageBatch, ResultsInAnyOrderAndUnusedJobsAreDropped) {
