@@ -102,10 +102,12 @@ void Tswftag_definejpeg::doparse() {
     }
     canvaswidth = info.width;
     canvasheight = info.height;
+    mcuwidth_ = info.mcuwidth;
+    mcuheight_ = info.mcuheight;
     addbmpid(characterid);
 }
 
-Tbitmapinput Tswftag_definejpeg::makeinput(const std::vector<uint8_t>& keepsize) {
+Tbitmapinput Tswftag_definejpeg::makeinput(const std::vector<uint8_t>& keepsize, const Tshownareas* areas) {
     Tbitmapinput in;
     in.readcode = tagcode;
     in.id = characterid;
@@ -143,7 +145,23 @@ Tbitmapinput Tswftag_definejpeg::makeinput(const std::vector<uint8_t>& keepsize)
     rule.forcezip = CCparams.Img_ForceZip;
     rule.keepsize = keepsize[characterid] != KEEPSIZE_NO;
     if (rule.keepsize) ++CCimagestats.keepsize[keepsize[characterid] & 7];
-    imagetarget(canvaswidth, canvasheight, rule, in.newwidth, in.newheight);
+    cropx_ = cropy_ = 0;
+    cropwidth_ = canvaswidth;
+    cropheight_ = canvasheight;
+    // A grid of 16 keeps the halvings players smooth a bitmap with the same
+    // inside; JPEG data is cut on its own grid, which may be coarser.
+    const bool jpeg = tagcode != DefineBitsLossless && tagcode != DefineBitsLossless2;
+    const int grid = std::max({16, jpeg ? mcuwidth_ : 0, jpeg ? mcuheight_ : 0});
+    if (CCparams.Img_Diia && areas && !rule.keepsize) {
+        const auto at = areas->find(characterid);
+        if (at != areas->end() && croprect(canvaswidth, canvasheight, at->second, grid, cropx_, cropy_, cropwidth_, cropheight_)) {
+            in.cropx = cropx_;
+            in.cropy = cropy_;
+            in.cropwidth = cropwidth_;
+            in.cropheight = cropheight_;
+        }
+    }
+    imagetarget(cropwidth_, cropheight_, rule, in.newwidth, in.newheight);
     in.quality = imagequality(CCparams.Img_Aio, CCparams.Img_CustomPV);
     in.minssim = imagessimfloor(CCparams.Img_Aio);
     in.bodyasread = length(rawbody);
@@ -166,12 +184,13 @@ int64_t loadedtagindex(const Tswftag* t) {
 void startimagebatch(uint32_t fromindex) {
     const uint32_t n = length(tags);
     const std::vector<uint8_t> keep = bitmapkeepsize(tags, n, reencodable);
+    const Tshownareas areas = CCparams.Img_Diia ? bitmapshownareas(tags, n, keep) : Tshownareas{};
     std::vector<Tbitmapinput> inputs;
     std::vector<Tswftag_definejpeg*> owners;
     for (uint32_t i = fromindex; i < n; ++i) {
         auto* b = dynamic_cast<Tswftag_definejpeg*>(tags[i]);
         if (!b || !b->encodable() || b->encoded_ || b->batch_) continue;
-        inputs.push_back(b->makeinput(keep));
+        inputs.push_back(b->makeinput(keep, &areas));
         owners.push_back(b);
     }
     if (owners.empty()) return;
@@ -194,7 +213,7 @@ void Tswftag_definejpeg::ensureresult() {
             Tswftag* self = this;
             const std::vector<uint8_t> keep = bitmapkeepsize(&self, 1, reencodable);
             std::vector<Tbitmapinput> one;
-            one.push_back(makeinput(keep));
+            one.push_back(makeinput(keep, nullptr));
             batch_ = std::make_shared<Timagebatch>(std::move(one), 1);
             slot_ = 0;
         }
@@ -239,21 +258,26 @@ void Tswftag_definejpeg::fillother() {
     const bool asread = result_.asread;
     encoded_ = false;
     result_ = Tbitmapresult{};
+    bool cropped = cropwidth_ != canvaswidth || cropheight_ != canvasheight;
     if (belowfloor || asread || length(newbody) > length(rawbody)) {
         bytearrayreplace(newbody, rawbody, 0, -1);
         ++(belowfloor ? CCimagestats.keptquality : CCimagestats.keptlonger);
+        cropped = false;
     } else if (samepixels) {
         outcode_ = uint16_t(outcode);
         ++CCimagestats.repacked;
     } else {
         outcode_ = uint16_t(outcode);
-        scaleratiox = double(targetwidth_) / canvaswidth;
-        scaleratioy = double(targetheight_) / canvasheight;
+        scaleratiox = double(targetwidth_) / cropwidth_;
+        scaleratioy = double(targetheight_) / cropheight_;
         ++CCimagestats.reencoded;
-        if (targetwidth_ != canvaswidth || targetheight_ != canvasheight) ++CCimagestats.shrunk;
+        if (targetwidth_ != cropwidth_ || targetheight_ != cropheight_) ++CCimagestats.shrunk;
     }
+    if (cropped) ++CCimagestats.cropped;
     if (TBITMAPREC* rec = bitmaprec(characterid)) {
         rec->ImageScaleX = scaleratiox;
         rec->ImageScaleY = scaleratioy;
+        rec->CropX = cropped ? cropx_ : 0;
+        rec->CropY = cropped ? cropy_ : 0;
     }
 }
