@@ -8,6 +8,7 @@
 #include "../vector/registry.h"
 #include "../vector/scene.h"
 #include "bitmapuse.h"
+#include "canvas.h"
 #include "imagebatch.h"
 #include "jpegcodec.h"
 
@@ -224,6 +225,24 @@ void Tswftag_definejpeg::ensureresult() {
     encoded_ = true;
 }
 
+// The table and indices as read, packed at the strongest level when that is
+// smaller; players read no more than these bytes, so nothing else is kept.
+bool Tswftag_definejpeg::repackmapped() {
+    constexpr uint32_t from = 8;  // id, format, width, height, table size
+    const uint32_t n = length(rawbody);
+    const uint64_t entry = tagcode == DefineBitsLossless2 ? 4 : 3;
+    const uint64_t want = (colortablesize + uint64_t(1)) * entry + ((bitmapwidth + uint64_t(3)) & ~uint64_t(3)) * bitmapheight;
+    if (keepraw || n <= from || !bitmapwidth || !bitmapheight || want > kmaxpixels) return false;
+    std::vector<uint8_t> data;
+    if (!inflateblock(rawbody + from, n - from, size_t(want), data, false)) return false;
+    const std::vector<uint8_t> packed = deflatebest(data);
+    // A few bytes less inside can cost more in the movie's own compression.
+    if (packed.empty() || packed.size() + 8 > n - from) return false;
+    bytearrayappendraw(newbody, rawbody + 2, from - 2);
+    bytearrayappendraw(newbody, packed.data(), uint32_t(packed.size()));
+    return true;
+}
+
 bool Tswftag_definejpeg::writtenasread() {
     if (keepraw) return true;
     if (colormapped) return false;
@@ -235,7 +254,11 @@ void Tswftag_definejpeg::fillfromstru() {
     outcode_ = tagcode;
     scaleratiox = scaleratioy = 1.0;
     Tswftag_define::fillfromstru();
-    if (colormapped) return;
+    mappedrepacked_ = false;
+    if (colormapped) {
+        mappedrepacked_ = repackmapped();
+        return;
+    }
     ensureresult();
     if (!result_.ok) {
         ++CCimagestats.keptfailed;
@@ -250,7 +273,8 @@ void Tswftag_definejpeg::fillfromstru() {
 
 void Tswftag_definejpeg::fillother() {
     if (colormapped) {
-        Tswftag_define::fillother();
+        if (mappedrepacked_) ++CCimagestats.repacked;
+        else Tswftag_define::fillother();
         return;
     }
     const int outcode = result_.outcode;

@@ -49,7 +49,7 @@ public:
     int canvasheight = 0;
     double scaleratiox = 1.0;
     double scaleratioy = 1.0;
-    bool colormapped = false;  // passed through unchanged, never registered
+    bool colormapped = false;  // never re-encoded or registered; its pixels only packed again
 
     void doparse() override;
     void fillfromstru() override;
@@ -63,6 +63,7 @@ private:
     friend void startimagebatch(uint32_t fromindex);
     friend class Tswftag_jpgtable;
     void ensureresult();
+    bool repackmapped();
     bool encodable() const { return !keepraw && !colormapped; }
     // areas: what the fills of each bitmap can show, null when unknown.
     Tbitmapinput makeinput(const std::vector<uint8_t>& keepsize, const Tshownareas* areas);
@@ -77,6 +78,7 @@ private:
     std::shared_ptr<Timagebatch> batch_;
     size_t slot_ = 0;
     bool encoded_ = false;
+    bool mappedrepacked_ = false;  // newbody holds the whole body
     Tbitmapresult result_;
 };
 

@@ -556,3 +556,27 @@ TEST_F(ImageMovie, ClippedFillsShowingPartOfABitmapCropIt) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ImageMovie, ColourMappedPixelsArePackedAgainAsTheyAre) {
+    // A table of 4 colours with alpha, 64 x 64 indices, and bytes past them
+    // that no player reads.
+    Bytes data = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 0, 0, 0, 0};
+    for (int i = 0; i < 64 * 64; ++i) data.push_back(uint8_t((i / 64 / 5 + i % 64 / 3) % 4));
+    Bytes slack = data;
+    slack.insert(slack.end(), 100, 7);
+    const Bytes tag = swfb::definebitslossless2(1, 3, 64, 64, slack, 3);
+    const Imagerun r = runimages({tag}, imageparams());
+    const swfb::ParsedTag* b = r.find(36, 1);
+    ASSERT_NE(b, nullptr);
+    const Bytes read = parsed(tag).body;
+    EXPECT_LT(b->body.size(), read.size());
+    EXPECT_EQ(Bytes(b->body.begin(), b->body.begin() + 8), Bytes(read.begin(), read.begin() + 8));
+    std::vector<uint8_t> got;
+    ASSERT_TRUE(inflateblock(b->body.data() + 8, b->body.size() - 8, data.size(), got, true));
+    EXPECT_EQ(Bytes(got.begin(), got.end()), data);
+    EXPECT_EQ(r.stats.repacked, 1);
+}
+
+}  // namespace
