@@ -301,9 +301,9 @@ std::vector<uint8_t> bitmapkeepsize(Tswftag* const* list, uint32_t count, Tbitma
     return keep;
 }
 
-bool croprect(int width, int height, const Tshownarea& area, int grid, int& x, int& y, int& w, int& h) {
-    if (width <= 0 || height <= 0 || grid <= 0) return false;
-    auto span = [grid](double lo, double hi, int n, int& at, int& len) {
+bool croprect(int width, int height, const Tshownarea& area, int gridx, int gridy, int& x, int& y, int& w, int& h) {
+    if (width <= 0 || height <= 0 || gridx <= 0 || gridy <= 0) return false;
+    auto span = [](double lo, double hi, int n, int grid, int& at, int& len) {
         if (!std::isfinite(lo) || !std::isfinite(hi) || lo > hi) return false;
         // Past either end, the end pixel is what shows.
         const double l = std::clamp(std::floor(lo), 0.0, double(n - 1));
@@ -312,6 +312,6 @@ bool croprect(int width, int height, const Tshownarea& area, int grid, int& x, i
         len = std::min((int(r) + grid - 1) / grid * grid, n) - at;
         return true;
     };
-    if (!span(area.x0, area.x1, width, x, w) || !span(area.y0, area.y1, height, y, h)) return false;
+    if (!span(area.x0, area.x1, width, gridx, x, w) || !span(area.y0, area.y1, height, gridy, y, h)) return false;
     return double(w) * h < 0.95 * double(width) * height;
 }

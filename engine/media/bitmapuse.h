@@ -36,6 +36,7 @@ using Tshownareas = std::unordered_map<uint16_t, Tshownarea>;
 Tshownareas bitmapshownareas(Tswftag* const* list, uint32_t count, const std::vector<uint8_t>& keepsize);
 
 // The rectangle of a width x height bitmap to keep when only area of it can
-// show: on a grid of grid pixels from its top-left corner, or out to its
-// edges, which clipped fills repeat. False when it would keep 95 % or more.
-bool croprect(int width, int height, const Tshownarea& area, int grid, int& x, int& y, int& w, int& h);
+// show: on a grid of gridx x gridy pixels from its top-left corner, or out
+// to its edges, which clipped fills repeat. False when it would keep 95 % or
+// more.
+bool croprect(int width, int height, const Tshownarea& area, int gridx, int gridy, int& x, int& y, int& w, int& h);

@@ -1,6 +1,7 @@
 #include "definejpeg.h"
 
 #include <algorithm>
+#include <numeric>
 #include <cstring>
 
 #include "../core/container.h"
@@ -153,16 +154,29 @@ Tbitmapinput Tswftag_definejpeg::makeinput(const std::vector<uint8_t>& keepsize,
     // inside; JPEG data is cut on its own grid, which may be coarser.
     const bool jpeg = tagcode != DefineBitsLossless && tagcode != DefineBitsLossless2;
     const int grid = std::max({16, jpeg ? mcuwidth_ : 0, jpeg ? mcuheight_ : 0});
-    if (CCparams.Img_Diia && areas && !rule.keepsize) {
+    imagetarget(canvaswidth, canvasheight, rule, in.newwidth, in.newheight);
+    // Scaled, the part kept must start and end where cells of the whole
+    // scaled picture do, 16 of them from its corner, so that it is the same
+    // pixels in the same JPEG blocks as a part of that picture.
+    auto scaledgrid = [grid](int size, int scaled) -> int64_t {
+        if (scaled == size) return grid;
+        const int64_t g = std::gcd(size, scaled), cell = size / g;
+        return std::lcm(int64_t(grid), cell * (16 / std::gcd(int64_t(16), int64_t(scaled / g))));
+    };
+    const int64_t gridx = scaledgrid(canvaswidth, in.newwidth), gridy = scaledgrid(canvasheight, in.newheight);
+    if (CCparams.Img_Diia && areas && !rule.keepsize && gridx < canvaswidth && gridy < canvasheight) {
         const auto at = areas->find(characterid);
-        if (at != areas->end() && croprect(canvaswidth, canvasheight, at->second, grid, cropx_, cropy_, cropwidth_, cropheight_)) {
+        if (at != areas->end() &&
+            croprect(canvaswidth, canvasheight, at->second, int(gridx), int(gridy), cropx_, cropy_, cropwidth_, cropheight_)) {
             in.cropx = cropx_;
             in.cropy = cropy_;
             in.cropwidth = cropwidth_;
             in.cropheight = cropheight_;
+            // Whole cells, so exact.
+            in.newwidth = int(int64_t(cropwidth_) * in.newwidth / canvaswidth);
+            in.newheight = int(int64_t(cropheight_) * in.newheight / canvasheight);
         }
     }
-    imagetarget(cropwidth_, cropheight_, rule, in.newwidth, in.newheight);
     in.quality = imagequality(CCparams.Img_Aio, CCparams.Img_CustomPV);
     in.minssim = imagessimfloor(CCparams.Img_Aio);
     in.bodyasread = length(rawbody);

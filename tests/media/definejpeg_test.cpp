@@ -491,18 +491,18 @@ namespace {
 TEST_F(ImageMovie, ClippedFillsShowingPartOfABitmapCropIt) {
     const Bytes pixels = xrgbof(swfb::testcanvas(64, 64));
     const Bytes lossless = swfb::definebitslossless(1, 5, 64, 64, pixels);
-    // scale: of the fill, 20 = natural size.
-    auto quarter = [](uint8_t type, int32_t scale = 20) {
+    // scale: of the fill, 20 = natural size; half: half the bitmap's side.
+    auto quarter = [](uint8_t type, int32_t scale = 20, int32_t half = 32) {
         swfb::ShapeWriter s(2);
         swfb::Mat m;
         m.sx = m.sy = scale * kOne;
         m.hasscale = true;
-        m.tx = m.ty = -32 * scale;
+        m.tx = m.ty = -half * scale;
         s.fillcount(1).bitmap(type, 1, m).linecount(0).bits(1, 0);
         swfb::Change c;
         c.move = true;
         c.fill1 = 1;
-        const int32_t side = 32 * scale;
+        const int32_t side = half * scale;
         s.change(c).straight(side, 0).straight(0, side).straight(-side, 0).straight(0, -side).endshape();
         return swfb::shapetag(2, 2, 0, side, 0, side, s.take());
     };
@@ -521,8 +521,9 @@ TEST_F(ImageMovie, ClippedFillsShowingPartOfABitmapCropIt) {
         // Pixels 26 to 70 can show (4 of margin and 2 of antialiasing), cut at 16 on its grid.
         {"lossless", {lossless, quarter(0x41)}, 20, 48, -16},
         {"JPEG cut on its blocks", {swfb::definebitsjpeg2(1, swfb::jpegimage(64, 64, 95)), quarter(0x43)}, 21, 48, -16},
-        // Cut at 16 again, then halved: the move is made at the size read.
-        {"JPEG at half size", {swfb::definebitsjpeg2(1, swfb::jpegimage(64, 64, 95)), quarter(0x41, 10)}, 21, 24, -8},
+        // 128 x 128 at half size: pixels 56 on can show, cut at 32, where
+        // 16 blocks of the halved picture end; the move is made at the size read.
+        {"JPEG at half size", {swfb::definebitsjpeg2(1, swfb::jpegimage(128, 128, 95)), quarter(0x41, 10, 64)}, 21, 48, -16},
         {"repeating fill", {lossless, quarter(0x40)}, 20, 64, -32},
         {"also filled by a morph shape", {lossless, quarter(0x41), morph}, 20, 64, -32},
         {"exported", {lossless, quarter(0x41), exported}, 20, 64, -32},
@@ -541,7 +542,7 @@ TEST_F(ImageMovie, ClippedFillsShowingPartOfABitmapCropIt) {
         const int h = c.code == 21 ? jpegdims(*b).second : b->body[5] | b->body[6] << 8;
         EXPECT_EQ(w, c.size) << c.what;
         EXPECT_EQ(h, c.size) << c.what;
-        EXPECT_EQ(r.stats.cropped, c.size < 64 ? 1 : 0) << c.what;
+        EXPECT_EQ(r.stats.cropped, c.size != 64 ? 1 : 0) << c.what;
         const MATRIX m = fillmatrix(*r.find(2, 2));
         EXPECT_EQ(m.TranslateX, c.tx) << c.what;
         EXPECT_EQ(m.TranslateY, c.tx) << c.what;
