@@ -114,11 +114,40 @@ double encodedssim(const std::vector<uint8_t>& jpeg, std::vector<uint8_t> canvas
     return planessim(ya.data(), back.data(), w, h);
 }
 
+bool cropping(const Tbitmapinput& in) { return in.cropwidth > 0 || in.cropheight > 0; }
+
+// The size of the bitmap as written, before any scaling; false when the crop
+// does not lie inside it.
+bool keptsize(const Tbitmapinput& in, int& w, int& h) {
+    w = in.width;
+    h = in.height;
+    if (!cropping(in)) return w > 0 && h > 0;
+    w = in.cropwidth;
+    h = in.cropheight;
+    return in.cropx >= 0 && in.cropy >= 0 && w > 0 && h > 0 && in.cropx + w <= in.width && in.cropy + h <= in.height;
+}
+
+// Keeps the crop of a plane of the bitmap's width, each pixel bytes long,
+// its rows stride bytes apart; the rows kept are packed to the new stride.
+void cropplane(std::vector<uint8_t>& plane, const Tbitmapinput& in, size_t bytes, size_t stride, size_t newstride) {
+    if (!cropping(in)) return;
+    std::vector<uint8_t> kept(newstride * size_t(in.cropheight), 0);
+    for (int y = 0; y < in.cropheight; ++y)
+        std::copy_n(&plane[stride * size_t(in.cropy + y) + bytes * size_t(in.cropx)], bytes * size_t(in.cropwidth),
+                    &kept[newstride * size_t(y)]);
+    plane.swap(kept);
+}
+
+void cropplane(std::vector<uint8_t>& plane, const Tbitmapinput& in, size_t bytes) {
+    cropplane(plane, in, bytes, bytes * size_t(in.width), bytes * size_t(in.cropwidth));
+}
+
 Tbitmapresult reencode(const Tbitmapinput& in) {
     Tbitmapresult r;
     r.failure = Tbitmapresult::DECODE;
-    const int W = in.width, H = in.height;
-    if (W <= 0 || H <= 0 || in.newwidth <= 0 || in.newheight <= 0 || in.newwidth > W || in.newheight > H) return r;
+    const int W0 = in.width, H0 = in.height;
+    int W = 0, H = 0;
+    if (!keptsize(in, W, H) || in.newwidth <= 0 || in.newheight <= 0 || in.newwidth > W || in.newheight > H) return r;
     std::vector<uint8_t> canvas, alpha;
     bool hasalpha = false;
     switch (in.readcode) {
@@ -126,10 +155,10 @@ Tbitmapresult reencode(const Tbitmapinput& in) {
     case DefineBitsJPEG2:
     case DefineBitsJPEG3: {
         int w = 0, h = 0, c = 0;
-        if (!JpegtoCanvas24(in.stream.data(), in.stream.size(), canvas, w, h, c) || w != W || h != H) return r;
+        if (!JpegtoCanvas24(in.stream.data(), in.stream.size(), canvas, w, h, c) || w != W0 || h != H0) return r;
         if (in.readcode == DefineBitsJPEG3) {
             // A plane of any other size has no pixel-exact place to go.
-            if (!inflateblock(in.alphadata.data(), in.alphadata.size(), size_t(W) * size_t(H), alpha, true)) {
+            if (!inflateblock(in.alphadata.data(), in.alphadata.size(), size_t(W0) * size_t(H0), alpha, true)) {
                 r.failure = Tbitmapresult::ALPHA;
                 return r;
             }
@@ -139,16 +168,16 @@ Tbitmapresult reencode(const Tbitmapinput& in) {
     }
     case DefineBitsLossless:
     case DefineBitsLossless2: {
-        const size_t want = losslessbytes(in.readcode, in.format, W, H);
+        const size_t want = losslessbytes(in.readcode, in.format, W0, H0);
         std::vector<uint8_t> pixels;
         if (!want || !inflateblock(in.packed.data(), in.packed.size(), want, pixels, false)) {
             r.failure = Tbitmapresult::PIXELS;
             return r;
         }
         if (in.readcode == DefineBitsLossless) {
-            losslesstocanvas(in.format, pixels.data(), W, H, canvas);
+            losslesstocanvas(in.format, pixels.data(), W0, H0, canvas);
         } else {
-            lossless2tocanvas(pixels.data(), W, H, canvas, alpha);
+            lossless2tocanvas(pixels.data(), W0, H0, canvas, alpha);
             hasalpha = true;
         }
         break;
@@ -156,6 +185,8 @@ Tbitmapresult reencode(const Tbitmapinput& in) {
     default:
         return r;
     }
+    cropplane(canvas, in, 3);
+    if (hasalpha) cropplane(alpha, in, 1);
     r.failure = Tbitmapresult::ENCODE;
     int w = W, h = H;
     // Averaging, not picking, when shrinking: what a player shows of a bitmap
@@ -234,8 +265,14 @@ void putbody(std::vector<uint8_t>& b, const std::vector<uint8_t>& more) { b.inse
 bool repackjpeg(const Tbitmapinput& in, std::vector<uint8_t>& body, int& code) {
     const bool withalpha = in.readcode == DefineBitsJPEG3;
     std::vector<uint8_t> jpeg;
-    if (in.optimizejpeg) JpegOptimize(in.stream.data(), in.stream.size(), jpeg);
-    if (withalpha && (jpeg.empty() || jpeg.size() >= in.jpegasread.size())) jpeg = in.jpegasread;
+    int W = 0, H = 0;
+    if (!keptsize(in, W, H)) return false;
+    if (cropping(in)) {
+        if (!JpegCrop(in.stream.data(), in.stream.size(), in.cropx, in.cropy, W, H, jpeg)) return false;
+    } else {
+        if (in.optimizejpeg) JpegOptimize(in.stream.data(), in.stream.size(), jpeg);
+        if (withalpha && (jpeg.empty() || jpeg.size() >= in.jpegasread.size())) jpeg = in.jpegasread;
+    }
     if (jpeg.empty()) return false;
     body.clear();
     put16(body, in.id);
@@ -245,8 +282,13 @@ bool repackjpeg(const Tbitmapinput& in, std::vector<uint8_t>& body, int& code) {
         return true;
     }
     std::vector<uint8_t> alpha, packed = in.alphadata;
-    if (inflateblock(in.alphadata.data(), in.alphadata.size(), size_t(in.width) * size_t(in.height), alpha, true)) {
-        const std::vector<uint8_t> read = alpha;
+    const bool inflated =
+        inflateblock(in.alphadata.data(), in.alphadata.size(), size_t(in.width) * size_t(in.height), alpha, true);
+    // The plane as read fits the whole bitmap only.
+    if (!inflated && cropping(in)) return false;
+    if (inflated) {
+        cropplane(alpha, in, 1);
+        const std::vector<uint8_t> read = cropping(in) ? std::vector<uint8_t>() : alpha;
         if (in.trimalpha) snapalpha(nullptr, alpha);
         if (in.trimalpha && allopaque(alpha)) {
             putbody(body, jpeg);
@@ -267,10 +309,15 @@ bool repackjpeg(const Tbitmapinput& in, std::vector<uint8_t>& body, int& code) {
 // within 1): colour-mapped when that is smaller, otherwise packed at the
 // strongest level. False when its pixels cannot be read.
 bool repacklossless(const Tbitmapinput& in, std::vector<uint8_t>& body, int& code) {
-    const int W = in.width, H = in.height;
-    const size_t want = losslessbytes(in.readcode, in.format, W, H);
+    int W = 0, H = 0;
+    if (!keptsize(in, W, H)) return false;
+    const size_t want = losslessbytes(in.readcode, in.format, in.width, in.height);
     std::vector<uint8_t> pixels;
     if (!want || !inflateblock(in.packed.data(), in.packed.size(), want, pixels, false)) return false;
+    // Format 5 rows are whole pixels; format 4 rows of 2-byte pixels are padded to 4 bytes.
+    const size_t pixelbytes = in.format == 5 ? 4 : 2;
+    auto stride = [pixelbytes](int w) { return pixelbytes == 4 ? size_t(w) * 4 : (size_t(w) * 2 + 3) & ~size_t(3); };
+    cropplane(pixels, in, pixelbytes, stride(in.width), stride(W));
     code = in.readcode;
     int format = in.format;
     const size_t n = size_t(W) * size_t(H);
@@ -333,8 +380,9 @@ bool repacklossless(const Tbitmapinput& in, std::vector<uint8_t>& body, int& cod
 
 Tbitmapresult run(const Tbitmapinput& in) {
     const bool lossless = islossless(in.readcode);
-    const bool tryrepack = lossless ? !in.forcejpeg || in.trimalpha || in.cleartransparent
-                                    : in.optimizejpeg || (in.readcode == DefineBitsJPEG3 && (in.trimalpha || !in.forcejpeg));
+    const bool tryrepack = lossless ? !in.forcejpeg || in.trimalpha || in.cleartransparent || cropping(in)
+                                    : in.optimizejpeg || cropping(in) ||
+                                          (in.readcode == DefineBitsJPEG3 && (in.trimalpha || !in.forcejpeg));
     std::vector<uint8_t> body;
     int code = 0;
     bool repacked = false;

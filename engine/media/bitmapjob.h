@@ -17,6 +17,9 @@ struct Tbitmapinput {
     std::vector<uint8_t> stream;     // repaired, self-contained JPEG stream (DefineBits, JPEG2, JPEG3)
     std::vector<uint8_t> alphadata;  // DefineBitsJPEG3: the zlib-compressed alpha plane
     std::vector<uint8_t> packed;     // lossless tags: the zlib-compressed pixels
+    // Above 0: only this rectangle of the bitmap is kept, and newwidth and
+    // newheight are its size after scaling. JPEG data is cut on its MCU grid.
+    int cropx = 0, cropy = 0, cropwidth = 0, cropheight = 0;
     int newwidth = 0;
     int newheight = 0;
     int quality = 90;

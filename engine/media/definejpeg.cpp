@@ -1,6 +1,7 @@
 #include "definejpeg.h"
 
 #include <algorithm>
+#include <numeric>
 #include <cstring>
 
 #include "../core/container.h"
@@ -8,6 +9,7 @@
 #include "../vector/registry.h"
 #include "../vector/scene.h"
 #include "bitmapuse.h"
+#include "canvas.h"
 #include "imagebatch.h"
 #include "jpegcodec.h"
 
@@ -102,10 +104,12 @@ void Tswftag_definejpeg::doparse() {
     }
     canvaswidth = info.width;
     canvasheight = info.height;
+    mcuwidth_ = info.mcuwidth;
+    mcuheight_ = info.mcuheight;
     addbmpid(characterid);
 }
 
-Tbitmapinput Tswftag_definejpeg::makeinput(const std::vector<uint8_t>& keepsize) {
+Tbitmapinput Tswftag_definejpeg::makeinput(const std::vector<uint8_t>& keepsize, const Tshownareas* areas) {
     Tbitmapinput in;
     in.readcode = tagcode;
     in.id = characterid;
@@ -143,7 +147,36 @@ Tbitmapinput Tswftag_definejpeg::makeinput(const std::vector<uint8_t>& keepsize)
     rule.forcezip = CCparams.Img_ForceZip;
     rule.keepsize = keepsize[characterid] != KEEPSIZE_NO;
     if (rule.keepsize) ++CCimagestats.keepsize[keepsize[characterid] & 7];
+    cropx_ = cropy_ = 0;
+    cropwidth_ = canvaswidth;
+    cropheight_ = canvasheight;
+    // A grid of 16 keeps the halvings players smooth a bitmap with the same
+    // inside; JPEG data is cut on its own grid, which may be coarser.
+    const bool jpeg = tagcode != DefineBitsLossless && tagcode != DefineBitsLossless2;
+    const int grid = std::max({16, jpeg ? mcuwidth_ : 0, jpeg ? mcuheight_ : 0});
     imagetarget(canvaswidth, canvasheight, rule, in.newwidth, in.newheight);
+    // Scaled, the part kept must start and end where cells of the whole
+    // scaled picture do, 16 of them from its corner, so that it is the same
+    // pixels in the same JPEG blocks as a part of that picture.
+    auto scaledgrid = [grid](int size, int scaled) -> int64_t {
+        if (scaled == size) return grid;
+        const int64_t g = std::gcd(size, scaled), cell = size / g;
+        return std::lcm(int64_t(grid), cell * (16 / std::gcd(int64_t(16), int64_t(scaled / g))));
+    };
+    const int64_t gridx = scaledgrid(canvaswidth, in.newwidth), gridy = scaledgrid(canvasheight, in.newheight);
+    if (CCparams.Img_Diia && areas && !rule.keepsize && gridx < canvaswidth && gridy < canvasheight) {
+        const auto at = areas->find(characterid);
+        if (at != areas->end() &&
+            croprect(canvaswidth, canvasheight, at->second, int(gridx), int(gridy), cropx_, cropy_, cropwidth_, cropheight_)) {
+            in.cropx = cropx_;
+            in.cropy = cropy_;
+            in.cropwidth = cropwidth_;
+            in.cropheight = cropheight_;
+            // Whole cells, so exact.
+            in.newwidth = int(int64_t(cropwidth_) * in.newwidth / canvaswidth);
+            in.newheight = int(int64_t(cropheight_) * in.newheight / canvasheight);
+        }
+    }
     in.quality = imagequality(CCparams.Img_Aio, CCparams.Img_CustomPV);
     in.minssim = imagessimfloor(CCparams.Img_Aio);
     in.bodyasread = length(rawbody);
@@ -166,12 +199,13 @@ int64_t loadedtagindex(const Tswftag* t) {
 void startimagebatch(uint32_t fromindex) {
     const uint32_t n = length(tags);
     const std::vector<uint8_t> keep = bitmapkeepsize(tags, n, reencodable);
+    const Tshownareas areas = CCparams.Img_Diia ? bitmapshownareas(tags, n, keep) : Tshownareas{};
     std::vector<Tbitmapinput> inputs;
     std::vector<Tswftag_definejpeg*> owners;
     for (uint32_t i = fromindex; i < n; ++i) {
         auto* b = dynamic_cast<Tswftag_definejpeg*>(tags[i]);
         if (!b || !b->encodable() || b->encoded_ || b->batch_) continue;
-        inputs.push_back(b->makeinput(keep));
+        inputs.push_back(b->makeinput(keep, &areas));
         owners.push_back(b);
     }
     if (owners.empty()) return;
@@ -194,7 +228,7 @@ void Tswftag_definejpeg::ensureresult() {
             Tswftag* self = this;
             const std::vector<uint8_t> keep = bitmapkeepsize(&self, 1, reencodable);
             std::vector<Tbitmapinput> one;
-            one.push_back(makeinput(keep));
+            one.push_back(makeinput(keep, nullptr));
             batch_ = std::make_shared<Timagebatch>(std::move(one), 1);
             slot_ = 0;
         }
@@ -203,6 +237,24 @@ void Tswftag_definejpeg::ensureresult() {
     else result_ = Tbitmapresult{};
     batch_.reset();
     encoded_ = true;
+}
+
+// The table and indices as read, packed at the strongest level when that is
+// smaller; players read no more than these bytes, so nothing else is kept.
+bool Tswftag_definejpeg::repackmapped() {
+    constexpr uint32_t from = 8;  // id, format, width, height, table size
+    const uint32_t n = length(rawbody);
+    const uint64_t entry = tagcode == DefineBitsLossless2 ? 4 : 3;
+    const uint64_t want = (colortablesize + uint64_t(1)) * entry + ((bitmapwidth + uint64_t(3)) & ~uint64_t(3)) * bitmapheight;
+    if (keepraw || n <= from || !bitmapwidth || !bitmapheight || want > kmaxpixels) return false;
+    std::vector<uint8_t> data;
+    if (!inflateblock(rawbody + from, n - from, size_t(want), data, false)) return false;
+    const std::vector<uint8_t> packed = deflatebest(data);
+    // A few bytes less inside can cost more in the movie's own compression.
+    if (packed.empty() || packed.size() + 8 > n - from) return false;
+    bytearrayappendraw(newbody, rawbody + 2, from - 2);
+    bytearrayappendraw(newbody, packed.data(), uint32_t(packed.size()));
+    return true;
 }
 
 bool Tswftag_definejpeg::writtenasread() {
@@ -216,7 +268,11 @@ void Tswftag_definejpeg::fillfromstru() {
     outcode_ = tagcode;
     scaleratiox = scaleratioy = 1.0;
     Tswftag_define::fillfromstru();
-    if (colormapped) return;
+    mappedrepacked_ = false;
+    if (colormapped) {
+        mappedrepacked_ = repackmapped();
+        return;
+    }
     ensureresult();
     if (!result_.ok) {
         ++CCimagestats.keptfailed;
@@ -231,7 +287,8 @@ void Tswftag_definejpeg::fillfromstru() {
 
 void Tswftag_definejpeg::fillother() {
     if (colormapped) {
-        Tswftag_define::fillother();
+        if (mappedrepacked_) ++CCimagestats.repacked;
+        else Tswftag_define::fillother();
         return;
     }
     const int outcode = result_.outcode;
@@ -239,21 +296,26 @@ void Tswftag_definejpeg::fillother() {
     const bool asread = result_.asread;
     encoded_ = false;
     result_ = Tbitmapresult{};
+    bool cropped = cropwidth_ != canvaswidth || cropheight_ != canvasheight;
     if (belowfloor || asread || length(newbody) > length(rawbody)) {
         bytearrayreplace(newbody, rawbody, 0, -1);
         ++(belowfloor ? CCimagestats.keptquality : CCimagestats.keptlonger);
+        cropped = false;
     } else if (samepixels) {
         outcode_ = uint16_t(outcode);
         ++CCimagestats.repacked;
     } else {
         outcode_ = uint16_t(outcode);
-        scaleratiox = double(targetwidth_) / canvaswidth;
-        scaleratioy = double(targetheight_) / canvasheight;
+        scaleratiox = double(targetwidth_) / cropwidth_;
+        scaleratioy = double(targetheight_) / cropheight_;
         ++CCimagestats.reencoded;
-        if (targetwidth_ != canvaswidth || targetheight_ != canvasheight) ++CCimagestats.shrunk;
+        if (targetwidth_ != cropwidth_ || targetheight_ != cropheight_) ++CCimagestats.shrunk;
     }
+    if (cropped) ++CCimagestats.cropped;
     if (TBITMAPREC* rec = bitmaprec(characterid)) {
         rec->ImageScaleX = scaleratiox;
         rec->ImageScaleY = scaleratioy;
+        rec->CropX = cropped ? cropx_ : 0;
+        rec->CropY = cropped ? cropy_ : 0;
     }
 }

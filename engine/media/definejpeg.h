@@ -8,6 +8,7 @@
 
 #include "../core/swftag.h"
 #include "bitmapjob.h"
+#include "bitmapuse.h"
 
 class Timagebatch;
 
@@ -28,6 +29,7 @@ struct Timagestats {
     int colormapped = 0;   // colour-mapped lossless
     int badheader = 0;     // other parse failures
     int keepsize[8] = {};  // by Tkeepsize reason
+    int cropped = 0;       // written as the part its fills show
 };
 extern Timagestats CCimagestats;
 void imagestatsclear();
@@ -47,7 +49,7 @@ public:
     int canvasheight = 0;
     double scaleratiox = 1.0;
     double scaleratioy = 1.0;
-    bool colormapped = false;  // passed through unchanged, never registered
+    bool colormapped = false;  // never re-encoded or registered; its pixels only packed again
 
     void doparse() override;
     void fillfromstru() override;
@@ -61,16 +63,22 @@ private:
     friend void startimagebatch(uint32_t fromindex);
     friend class Tswftag_jpgtable;
     void ensureresult();
+    bool repackmapped();
     bool encodable() const { return !keepraw && !colormapped; }
-    Tbitmapinput makeinput(const std::vector<uint8_t>& keepsize);
+    // areas: what the fills of each bitmap can show, null when unknown.
+    Tbitmapinput makeinput(const std::vector<uint8_t>& keepsize, const Tshownareas* areas);
 
     uint16_t outcode_ = 0;     // the code of the body last written
     uint32_t packedfrom_ = 0;  // where the compressed pixels (JPEG3: the JPEG data) begin in rawbody
     int targetwidth_ = 0;
     int targetheight_ = 0;
+    int cropx_ = 0, cropy_ = 0;  // where the kept part starts; its size when cropped, else the canvas's
+    int cropwidth_ = 0, cropheight_ = 0;
+    int mcuwidth_ = 8, mcuheight_ = 8;  // JPEG data
     std::shared_ptr<Timagebatch> batch_;
     size_t slot_ = 0;
     bool encoded_ = false;
+    bool mappedrepacked_ = false;  // newbody holds the whole body
     Tbitmapresult result_;
 };
 

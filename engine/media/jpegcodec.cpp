@@ -4,6 +4,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <jpeglib.h>
 // clang-format on
 
@@ -103,6 +104,8 @@ bool JpegHeader(const uint8_t* data, size_t size, Tjpeginfo& info) {
     info.width = int(d.image_width);
     info.height = int(d.image_height);
     info.components = isrgb3(d) ? 3 : d.num_components;
+    info.mcuwidth = 8 * d.max_h_samp_factor;
+    info.mcuheight = 8 * d.max_v_samp_factor;
     jpeg_destroy_decompress(&d);
     return true;
 }
@@ -193,9 +196,14 @@ bool Canvas24toJpeg(const uint8_t* canvas, int width, int height, std::vector<ui
 
 namespace {
 
-// Reads the coefficients of one stream and writes them again; the work of
-// JpegOptimize before its check.
-bool transcode(const uint8_t* data, size_t size, std::vector<uint8_t>& out) {
+struct Tcrop {
+    int x, y, w, h;
+};
+
+// Reads the coefficients of one stream and writes them again, those of the
+// blocks inside crop alone when given; the work of JpegOptimize and JpegCrop
+// before their checks.
+bool transcode(const uint8_t* data, size_t size, std::vector<uint8_t>& out, const Tcrop* crop = nullptr) {
     jpeg_decompress_struct d{};
     jpeg_compress_struct c{};
     // One handler for both objects: one place to jump back to, one warning count.
@@ -216,12 +224,44 @@ bool transcode(const uint8_t* data, size_t size, std::vector<uint8_t>& out) {
     jpeg_create_compress(&c);
     jpeg_mem_src(&d, data, static_cast<unsigned long>(size));
     bool ok = jpeg_read_header(&d, TRUE) == JPEG_HEADER_OK && isrgb3(d) && !d.arith_code;
+    // The cut falls on the MCU grid, where every component's blocks begin.
+    const int mcux = 8 * d.max_h_samp_factor, mcuy = 8 * d.max_v_samp_factor;
+    jvirt_barray_ptr cut[MAX_COMPONENTS] = {};
+    if (ok && crop) {
+        ok = crop->x >= 0 && crop->y >= 0 && crop->w > 0 && crop->h > 0 && crop->x % mcux == 0 && crop->y % mcuy == 0 &&
+             JDIMENSION(crop->x + crop->w) <= d.image_width && JDIMENSION(crop->y + crop->h) <= d.image_height &&
+             d.num_components <= MAX_COMPONENTS;
+        // Whole MCUs, as the library keeps the arrays it reads into.
+        const JDIMENSION mcuw = JDIMENSION((crop->w + mcux - 1) / mcux), mcuh = JDIMENSION((crop->h + mcuy - 1) / mcuy);
+        for (int ci = 0; ok && ci < d.num_components; ++ci) {
+            const jpeg_component_info& k = d.comp_info[ci];
+            cut[ci] = d.mem->request_virt_barray(reinterpret_cast<j_common_ptr>(&d), JPOOL_IMAGE, FALSE,
+                                                 mcuw * JDIMENSION(k.h_samp_factor), mcuh * JDIMENSION(k.v_samp_factor),
+                                                 JDIMENSION(k.v_samp_factor));
+        }
+    }
     jvirt_barray_ptr* coefs = ok ? jpeg_read_coefficients(&d) : nullptr;
     ok = ok && coefs && e.pub.num_warnings == 0;
     if (ok) {
         jpeg_mem_dest(&c, &buffer, &n);
         jpeg_copy_critical_parameters(&d, &c);
         c.optimize_coding = TRUE;
+        if (crop) {
+            c.image_width = JDIMENSION(crop->w);
+            c.image_height = JDIMENSION(crop->h);
+            const JDIMENSION mcuw = JDIMENSION((crop->w + mcux - 1) / mcux), mcuh = JDIMENSION((crop->h + mcuy - 1) / mcuy);
+            for (int ci = 0; ci < d.num_components; ++ci) {
+                const JDIMENSION hs = JDIMENSION(d.comp_info[ci].h_samp_factor), vs = JDIMENSION(d.comp_info[ci].v_samp_factor);
+                const JDIMENSION bx = JDIMENSION(crop->x / mcux) * hs, by = JDIMENSION(crop->y / mcuy) * vs;
+                for (JDIMENSION row = 0; row < mcuh * vs; row += vs) {
+                    JBLOCKARRAY to = d.mem->access_virt_barray(reinterpret_cast<j_common_ptr>(&d), cut[ci], row, vs, TRUE);
+                    JBLOCKARRAY from =
+                        d.mem->access_virt_barray(reinterpret_cast<j_common_ptr>(&d), coefs[ci], row + by, vs, FALSE);
+                    for (JDIMENSION k = 0; k < vs; ++k) std::memcpy(to[k], from[k] + bx, sizeof(JBLOCK) * mcuw * hs);
+                }
+            }
+            coefs = cut;
+        }
         jpeg_write_coefficients(&c, coefs);
         jpeg_finish_compress(&c);
         jpeg_finish_decompress(&d);
@@ -296,4 +336,24 @@ bool JpegOptimize(const uint8_t* data, size_t size, std::vector<uint8_t>& out) {
         return false;
     }
     return true;
+}
+
+bool JpegCrop(const uint8_t* data, size_t size, int x, int y, int w, int h, std::vector<uint8_t>& out) {
+    out.clear();
+    const Tcrop crop{x, y, w, h};
+    if (!data || size < 4 || size > 0xFFFFFFFFu || !transcode(data, size, out, &crop)) return false;
+    // Colour is upsampled from its neighbours, which the cut removes: the
+    // pixels within a block of a new edge may differ, the rest may not.
+    std::vector<uint8_t> a, b;
+    int aw = 0, ah = 0, ac = 0, bw = 0, bh = 0, bc = 0;
+    bool same = JpegtoCanvas24(data, size, a, aw, ah, ac) && JpegtoCanvas24(out.data(), out.size(), b, bw, bh, bc) &&
+                bw == w && bh == h && x + w <= aw && y + h <= ah;
+    const int left = x > 0 ? 8 : 0, top = y > 0 ? 8 : 0;
+    const int right = x + w < aw ? w - 8 : w, bottom = y + h < ah ? h - 8 : h;
+    for (int row = top; same && row < bottom; ++row)
+        if (right > left)
+            same = std::memcmp(&a[(size_t(y + row) * aw + x + left) * 3], &b[(size_t(row) * w + left) * 3],
+                               size_t(right - left) * 3) == 0;
+    if (!same) out.clear();
+    return same;
 }

@@ -15,6 +15,8 @@ struct Tjpeginfo {
     int width = 0;
     int height = 0;
     int components = 0;  // of the decoder's output with default settings
+    int mcuwidth = 0;    // pixels of the grid its blocks are coded in
+    int mcuheight = 0;
 };
 
 // Reads only the header; false when the library refuses the stream.
@@ -39,3 +41,10 @@ bool Canvas24toJpeg(const uint8_t* canvas, int width, int height, std::vector<ui
 // damaged stream is left as it is, since players may read its damage
 // differently), or when the result does not decode to the same pixels.
 bool JpegOptimize(const uint8_t* data, size_t size, std::vector<uint8_t>& out);
+
+// The rectangle at (x, y) of width w and height h of a JPEG stream, cut
+// without decoding, as JpegOptimize rewrites a whole one. x and y must be on
+// its MCU grid (multiples of 8 or 16, as its sampling gives). False, with
+// out empty, when they are not, or when the same checks as JpegOptimize's
+// fail away from the new edges.
+bool JpegCrop(const uint8_t* data, size_t size, int x, int y, int w, int h, std::vector<uint8_t>& out);

@@ -47,6 +47,14 @@ TBITMAPREC* bitmaprec(uint16_t id) {
     return index && index < length(BITMAPRECS) ? &BITMAPRECS[index] : nullptr;
 }
 
+bool croppedtranslate(const TBITMAPREC& rec, const MATRIX& m, double& tx, double& ty) {
+    const Tlinear l = matrixlinear(m);
+    tx = m.TranslateX + l.a * rec.CropX + l.c * rec.CropY;
+    ty = m.TranslateY + l.b * rec.CropX + l.d * rec.CropY;
+    const double limit = double(1 << 30);
+    return tx > -limit && tx < limit && ty > -limit && ty < limit;
+}
+
 void addbmpid(uint16_t id) {
     IDS[id].Kind = IDKIND_BITMAP;
     if (IDS[id].BitmapIndex != 0) return;
@@ -58,6 +66,7 @@ void addbmpid(uint16_t id) {
     r.Users = nullptr;
     r.MaxScaleX = r.MaxScaleY = 0.0;
     r.ImageScaleX = r.ImageScaleY = 1.0;
+    r.CropX = r.CropY = 0;
     IDS[id].BitmapIndex = n;
     note(id, n);
 }

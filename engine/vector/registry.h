@@ -26,6 +26,8 @@ struct TBITMAPREC {
     TBITMAPUSER* Users;  // dynamic array
     double MaxScaleX, MaxScaleY;
     double ImageScaleX, ImageScaleY;
+    // Where the bitmap as written starts in the one read, in its pixels.
+    int32_t CropX, CropY;
 };
 
 struct TDEPTHREC {
@@ -60,3 +62,7 @@ void rectand(SRECT& r, double factor);
 int shapedivisor(uint16_t id);
 // The bitmap record of a character id, or null.
 TBITMAPREC* bitmaprec(uint16_t id);
+// The translation of a fill matrix m of a bitmap written cropped as rec
+// says, before rounding: where the first pixel kept was drawn. False when it
+// would not fit a matrix.
+bool croppedtranslate(const TBITMAPREC& rec, const MATRIX& m, double& tx, double& ty);

@@ -113,7 +113,14 @@ bool fillerror(const FILLSTYLE& f, const Tshapefacts& facts, int r, const Tshape
     Taffine exact = affine(m);
     double ax = 1.0, ay = 1.0;
     if (bitmap && IDS[f.BitmapId].Kind == IDKIND_BITMAP) {
-        if (const TBITMAPREC* rec = bitmaprec(f.BitmapId); rec && rec->ImageScaleX > 0 && rec->ImageScaleY > 0) {
+        const TBITMAPREC* rec = bitmaprec(f.BitmapId);
+        if (rec && (rec->CropX || rec->CropY)) {
+            // Moved to where the cropped bitmap starts, exactly and as written.
+            if (!croppedtranslate(*rec, m, exact.tx, exact.ty)) return false;
+            m.TranslateX = swf_round(exact.tx);
+            m.TranslateY = swf_round(exact.ty);
+        }
+        if (rec && rec->ImageScaleX > 0 && rec->ImageScaleY > 0) {
             ax = rec->ImageScaleX;
             ay = rec->ImageScaleY;
         }

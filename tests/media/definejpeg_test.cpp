@@ -6,6 +6,7 @@
 #include "media/bitmapuse.h"
 #include "media/canvas.h"
 #include "media/jpegcodec.h"
+#include "support/shapebuilder.h"
 #include "support/tagio.h"
 #include "vector/defineshape.h"
 
@@ -479,6 +480,105 @@ TEST_F(ImageMovie, ImageFieldsShrinkBitmapsWithoutChangingWhatShows) {
             }
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Bitmap 1, 64 x 64, through a fill that shows its bottom-right quarter:
+// shape 2 is 32 x 32 pixels, the fill at natural size moved up and left by 32.
+TEST_F(ImageMovie, ClippedFillsShowingPartOfABitmapCropIt) {
+    const Bytes pixels = xrgbof(swfb::testcanvas(64, 64));
+    const Bytes lossless = swfb::definebitslossless(1, 5, 64, 64, pixels);
+    // scale: of the fill, 20 = natural size; half: half the bitmap's side.
+    auto quarter = [](uint8_t type, int32_t scale = 20, int32_t half = 32) {
+        swfb::ShapeWriter s(2);
+        swfb::Mat m;
+        m.sx = m.sy = scale * kOne;
+        m.hasscale = true;
+        m.tx = m.ty = -half * scale;
+        s.fillcount(1).bitmap(type, 1, m).linecount(0).bits(1, 0);
+        swfb::Change c;
+        c.move = true;
+        c.fill1 = 1;
+        const int32_t side = half * scale;
+        s.change(c).straight(side, 0).straight(0, side).straight(-side, 0).straight(0, -side).endshape();
+        return swfb::shapetag(2, 2, 0, side, 0, side, s.take());
+    };
+    const Bytes morph = swfb::tag(46, swfb::Writer().u16(20).rect(0, 10, 0, 10).rect(0, 10, 0, 10).u32(0).u8(1).u8(0x41)
+                                          .u16(1).matrix().matrix().u8(0).take());
+    const Bytes exported = swfb::tag(56, swfb::Writer().u16(1).u16(1).str("pic").take());
+    const Bytes as3 = swfb::tag(69, swfb::Writer().u32(0x08).take());
+    const struct {
+        const char* what;
+        std::vector<Bytes> tags;
+        int code;    // written
+        int size;    // width and height written
+        int32_t tx;  // of the written fill, divided by the shape ratio of 20
+        int diia = 1;
+    } cases[] = {
+        // Pixels 26 to 70 can show (4 of margin and 2 of antialiasing), cut at 16 on its grid.
+        {"lossless", {lossless, quarter(0x41)}, 20, 48, -16},
+        {"JPEG cut on its blocks", {swfb::definebitsjpeg2(1, swfb::jpegimage(64, 64, 95)), quarter(0x43)}, 21, 48, -16},
+        // 128 x 128 at half size: pixels 56 on can show, cut at 32, where
+        // 16 blocks of the halved picture end; the move is made at the size read.
+        {"JPEG at half size", {swfb::definebitsjpeg2(1, swfb::jpegimage(128, 128, 95)), quarter(0x41, 10, 64)}, 21, 48, -16},
+        {"repeating fill", {lossless, quarter(0x40)}, 20, 64, -32},
+        {"also filled by a morph shape", {lossless, quarter(0x41), morph}, 20, 64, -32},
+        {"exported", {lossless, quarter(0x41), exported}, 20, 64, -32},
+        {"ActionScript 3", {as3, lossless, quarter(0x41)}, 20, 64, -32},
+        {"not asked", {lossless, quarter(0x41)}, 20, 64, -32, 0},
+    };
+    for (const auto& c : cases) {
+        Tparams p = imageparams();
+        p.Img_Diia = c.diia;
+        p.Img_Dm = 1;
+        p.Img_Ftoj = c.code == 21;
+        const Imagerun r = runimages(c.tags, p);
+        const swfb::ParsedTag* b = r.find(c.code, 1);
+        ASSERT_NE(b, nullptr) << c.what;
+        const int w = c.code == 21 ? jpegdims(*b).first : b->body[3] | b->body[4] << 8;
+        const int h = c.code == 21 ? jpegdims(*b).second : b->body[5] | b->body[6] << 8;
+        EXPECT_EQ(w, c.size) << c.what;
+        EXPECT_EQ(h, c.size) << c.what;
+        EXPECT_EQ(r.stats.cropped, c.size != 64 ? 1 : 0) << c.what;
+        const MATRIX m = fillmatrix(*r.find(2, 2));
+        EXPECT_EQ(m.TranslateX, c.tx) << c.what;
+        EXPECT_EQ(m.TranslateY, c.tx) << c.what;
+        if (c.code != 20 || w != 48) continue;
+        // Every pixel kept is the one read at (16, 16) further on.
+        const Bytes got = shownpixels(*b);
+        ASSERT_EQ(got.size(), size_t(48 * 48 * 4)) << c.what;
+        for (int i = 0; i < 48 * 48 * 3; ++i)
+            ASSERT_EQ(got[size_t(i / 3) * 4 + i % 3], pixels[(size_t(16 + i / 144) * 64 + 16 + i / 3 % 48) * 4 + 1 + i % 3])
+                << c.what << " at " << i / 3;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ImageMovie, ColourMappedPixelsArePackedAgainAsTheyAre) {
+    // A table of 4 colours with alpha, 64 x 64 indices, and bytes past them
+    // that no player reads.
+    Bytes data = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 0, 0, 0, 0};
+    for (int i = 0; i < 64 * 64; ++i) data.push_back(uint8_t((i / 64 / 5 + i % 64 / 3) % 4));
+    Bytes slack = data;
+    uint32_t seed = 7;
+    for (int i = 0; i < 200; ++i) slack.push_back(uint8_t((seed = seed * 1103515245u + 12345u) >> 24));
+    const Bytes tag = swfb::definebitslossless2(1, 3, 64, 64, slack, 3);
+    const Imagerun r = runimages({tag}, imageparams());
+    const swfb::ParsedTag* b = r.find(36, 1);
+    ASSERT_NE(b, nullptr);
+    const Bytes read = parsed(tag).body;
+    EXPECT_LT(b->body.size(), read.size());
+    EXPECT_EQ(Bytes(b->body.begin(), b->body.begin() + 8), Bytes(read.begin(), read.begin() + 8));
+    std::vector<uint8_t> got;
+    ASSERT_TRUE(inflateblock(b->body.data() + 8, b->body.size() - 8, data.size(), got, true));
+    EXPECT_EQ(Bytes(got.begin(), got.end()), data);
+    EXPECT_EQ(r.stats.repacked, 1);
 }
 
 }  // namespace
