@@ -37,6 +37,9 @@ private slots:
         CUpdateWidget page(&c);
         page.UpdateOutputComboBox(folder(1));
         page.UpdateOutputComboBox(folder(2));
+        page.UpdateOutputComboBox(folder(1));  // known: moves up, no second entry
+        QCOMPARE(page.outputCombo()->count(), 3);
+        page.UpdateOutputComboBox(folder(2));
         page.outputCombo()->setCurrentIndex(1);  // folder 1 chosen from further down
         page.showOutputCheck()->setChecked(true);
         page.autoUpdateCheck()->setChecked(true);
