@@ -117,6 +117,21 @@ private slots:
         delete worker;
     }
 
+    // A stage that starts lower than the last value shown shows nothing until it passes it.
+    void onlyIncreasesAreShown() {
+        resetProgressHighWaterMark();
+        RESTYPE = 2;
+        for (int p : {60, 40, 60, 100}) {
+            _thisrato = p;
+            SWFinfoCallBack(1, 8, &windowTag, &itemTag);
+        }
+        RESTYPE = -1;
+        _thisrato = 0;
+        QList<int> values;
+        for (const Seen& s : seen) values << s.value;
+        QCOMPARE(values, (QList<int>{80, 100}));
+    }
+
     // The stage size goes to the image scaling; the engine's record never
     // sees it, and the caller's record comes back with it zeroed.
     void playerSizeIsZeroed() {
