@@ -40,9 +40,6 @@ private slots:
         QVERIFY(makeTempDirectory(shared, &why).isEmpty());
         QVERIFY2(why.contains(QStringLiteral("not sticky")), qPrintable(why));
         QVERIFY(makeTempDirectory(QString()).isEmpty());
-    }
-
-    void openFolderIgnoresNothing() {
         // No text, no folder: nothing is opened and nothing breaks.
         OpenFolderFun(nullptr, 5);
         const unsigned short none[1] = {0};

@@ -61,28 +61,6 @@ private slots:
         QCOMPARE(s.getCmbIndex(), 6);
     }
 
-    void fileLayout() {
-        const QString path = file(QStringLiteral("layout.xml"));
-        {
-            QShrinkwell s(path);
-            s.addCustom(QStringLiteral("mine"));
-            s.Save();
-        }
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QByteArray text = f.readAll();
-        QVERIFY(text.startsWith("<?xml  version=\"1.0\" encoding=\"UTF-8\" ?>"));
-        QVERIFY(text.contains("<info version=\"1.0\">\n   <SWFinfo>\n      <mine>\n         <isDelete>1</isDelete>\n"
-                              "         <ImgPmps_x>0</ImgPmps_x>"));
-        QVERIFY(text.contains("<Video_CB>32</Video_CB>\n      </mine>"));
-        QVERIFY(text.contains("<other>\n      <SWFpath></SWFpath>\n      <CmbIndex>0</CmbIndex>"));
-        QVERIFY(!text.contains("Audio_Mono"));
-        QVERIFY(!text.contains("Check_"));
-        // Field elements follow the record's field order.
-        QVERIFY(text.indexOf("<Sha_Hifi>") < text.indexOf("<Audio_e>"));
-        QVERIFY(text.indexOf("<Audio_b>") < text.indexOf("<VideoPmps_x>"));
-    }
-
     void booleansAndGaps() {
         const QString path = file(QStringLiteral("hand.xml"));
         writeText(path, record("hand", "<isDelete>0</isDelete><Sha_Imo>5</Sha_Imo><Sha_Idup>0</Sha_Idup>"
@@ -168,15 +146,6 @@ private slots:
         QCOMPARE(p.Skip_Image, 1);
         QCOMPARE(p.Skip_Shape + p.Skip_Sound + p.Skip_Font + p.Skip_Video, 0);
 
-        // The one-to-one copy: kind flags as they are, nothing for a null record.
-        Tparams q{};
-        QShrinkwell::getSWFInfo(&r, q);
-        QCOMPARE(q.Skip_Image, 0);
-        QCOMPARE(q.Skip_Shape, 1);
-        Tparams untouched{};
-        untouched.Audio_q = 9;
-        QShrinkwell::getSWFInfo(nullptr, untouched);
-        QCOMPARE(untouched.Audio_q, 9);
     }
 
 };

@@ -6,15 +6,11 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDirIterator>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFile>
-#include <QMimeData>
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QThread>
 #include <QTreeWidget>
-#include <QUrl>
 
 #include "core/enginestate.h"
 #include "settings/config.h"
@@ -73,17 +69,6 @@ private slots:
     void init() {
         // Leftovers of one case must not decide the next.
         CCancelProc.store(0);
-    }
-
-    void startsOnTheStartPanel() {
-        QSWFWindow w;
-        QVERIFY(w.startPanelShown());
-        QCOMPARE(w.width(), 1000);
-        QCOMPARE(w.windowTitle(), QString("Tarvik Shrinkwell"));
-        // Resizable, with room for the lists and buttons at the least.
-        QVERIFY(w.minimumSize() != w.maximumSize());
-        w.resize(1400, 700);
-        QCOMPARE(w.size(), QSize(1400, 700));
     }
 
     void addingAndCompressingAMovie() {
@@ -204,53 +189,6 @@ private slots:
         addFiles(w, {junk, m_dir.path() + "/missing.swf", good});
         QCOMPARE(reasons, QStringList({"Not a Flash movie (.swf, or a projector .exe carrying one).", "No such file."}));
         QCOMPARE(w.taskList()->topLevelItemCount(), 1);
-    }
-
-    void deletingRowsResetsTheResourceList() {
-        QString a = uitest::writeMovie(m_dir.path() + "/d1.swf", 3);
-        QSWFWindow w;
-        addFiles(w, {a, a});
-        w.pbtnMoreOptionsClicked();
-        QVERIFY(w.optionsShown());
-        w.taskList()->clearSelection();
-        w.taskList()->task(0)->setSelected(true);
-        w.pbtnDeleteClicked();
-        QCOMPARE(w.taskList()->topLevelItemCount(), 1);
-        QVERIFY(w.optionsShown());
-        w.pbtnClearClicked();
-        QCOMPARE(w.taskList()->topLevelItemCount(), 0);
-        QVERIFY(!w.resourceList()->row(RES_SHAPE)->isChecked());
-        // Empty list: back to the small window.
-        QVERIFY(!w.optionsShown());
-        QCOMPARE(w.moreOptionsButton()->text(), QString("Show More Options"));
-    }
-
-    void dropsOnTheMainWindow() {
-        QString a = uitest::writeMovie(m_dir.path() + "/drop1.swf", 3);
-        QString b = uitest::writeMovie(m_dir.path() + "/drop2.swf", 3);
-        QSWFWindow w;
-        auto drop = [&w](const QList<QUrl>& urls) {
-            QMimeData data;
-            data.setUrls(urls);
-            QDragEnterEvent enter(QPoint(500, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(&w, &enter);
-            if (!enter.isAccepted()) return false;
-            QDropEvent dropped(QPointF(500, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(&w, &dropped);
-            return true;
-        };
-        QVERIFY(drop({QUrl::fromLocalFile(a), QUrl::fromLocalFile(b), QUrl("https://example.invalid/x.swf")}));
-        QCOMPARE(w.taskList()->topLevelItemCount(), 2);
-        QVERIFY(!w.startPanelShown());
-        // Nothing local that exists: nothing happens, and drops still work afterwards.
-        QVERIFY(drop({QUrl::fromLocalFile(m_dir.path() + "/absent.swf")}));
-        QVERIFY(drop({QUrl::fromLocalFile(a)}));
-        QCOMPARE(w.taskList()->topLevelItemCount(), 3);
-        // No drops while a run is going.
-        w.setButtonEnabled(false);
-        QVERIFY(!drop({QUrl::fromLocalFile(b)}));
-        w.setButtonEnabled(true);
-        QCOMPARE(w.taskList()->topLevelItemCount(), 3);
     }
 
     void closingDuringARun() {

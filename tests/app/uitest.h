@@ -48,21 +48,8 @@ inline void answerNextBox(QMessageBox::StandardButton which) {
     });
 }
 
-// A movie of n solid rectangles, each placed once.
-inline swfb::Bytes rectangles(int n) {
-    swfb::Movie m;
-    m.tags.push_back(swfb::setbackground(255, 255, 255));
-    for (int i = 1; i <= n; ++i) {
-        m.tags.push_back(swfb::rectshape(uint16_t(i), 200 + 20 * (i % 50), 300 + 40 * (i % 30), uint8_t(i * 7),
-                                         uint8_t(i * 13), uint8_t(i * 29)));
-        m.tags.push_back(swfb::place2(uint16_t(i), uint16_t(i), 20 * (i % 400), 20 * (i % 300)));
-    }
-    m.tags.push_back(swfb::showframe());
-    return swfb::build(m);
-}
-
 inline QString writeMovie(const QString& path, int shapes) {
-    swfb::writefile(path.toStdString(), rectangles(shapes));
+    swfb::writefile(path.toStdString(), swfb::boxes(shapes));
     return path;
 }
 

@@ -1,4 +1,4 @@
-// The program's icons and the update check.
+// The update check's command line.
 #include <QCoreApplication>
 #include <QIcon>
 #include <QPixmap>
@@ -19,24 +19,6 @@ private slots:
     void initTestCase() {
         QStandardPaths::setTestModeEnabled(true);
         if (Config::loginName().isEmpty()) qputenv("USER", "tester");
-    }
-
-    void schedule() {
-        Config c(dir.filePath(QStringLiteral("u.xml")));
-        const QDate today(2026, 3, 10);
-        c.SetAutoUpdate(1);
-        c.SetAutoDays(7);
-        c.SetDate(today.addDays(-6));
-        QVERIFY(!CUpdateCheck::isDue(c, today));
-        c.SetDate(today.addDays(-7));
-        QVERIFY(CUpdateCheck::isDue(c, today));
-        c.SetAutoUpdate(0);
-        QVERIFY(!CUpdateCheck::isDue(c, today));
-        c.SetAutoUpdate(1);
-        c.SetAutoDays(0);  // no interval stored: once a day at most
-        c.SetDate(today);
-        QVERIFY(!CUpdateCheck::isDue(c, today));
-        QVERIFY(CUpdateCheck::isDue(c, today.addDays(1)));
     }
 
     void updaterArguments() {

@@ -43,15 +43,7 @@ class CliInterrupt : public ::testing::Test {
 protected:
     // A lame that notes its pid and then sleeps for `seconds`.
     void fakelame(const std::string& seconds) {
-        const std::string lame = t.put("tools/lame");
-        std::ofstream(lame) << "#!/bin/sh\necho $$ >> '" << (t / "toolpids") << "'\nexec sleep " << seconds << "\n";
-        std::filesystem::permissions(lame, std::filesystem::perms::owner_all);
-    }
-    static swfb::Bytes soundmovie() {
-        const swfb::Samples s = swfb::tone(4000, 11025, 440, 1);
-        swfb::Movie m;
-        m.tags = {swfb::definesound(1, 1, 1, 1, 0, uint32_t(s.size()), swfb::adpcmencode(s, 1, 4)), swfb::showframe()};
-        return swfb::build(m);
+        swfb::writescript(t / "tools/lame", "#!/bin/sh\necho $$ >> '" + (t / "toolpids") + "'\nexec sleep " + seconds + "\n");
     }
     pid_t start(std::vector<std::string> args) {
         args.insert(args.begin(), {SHRINKWELL_CLI, "--tmp", t / "scratch", "--tools", t / "tools", "--json",
@@ -73,11 +65,11 @@ protected:
 
 TEST_F(CliInterrupt, AnInterruptEndsTheHangingToolAtOnce) {
     fakelame("30");
-    t.put("in/a.swf", soundmovie());
+    t.put("in/a.swf", swfb::build(swfb::adpcmmovie(4000, 11025, 1)));
     for (const char* jobs : {"1", "2"}) {
         SCOPED_TRACE(jobs);
         std::filesystem::remove(t / "toolpids");
-        t.put("in/b.swf", soundmovie());
+        t.put("in/b.swf", swfb::build(swfb::adpcmmovie(4000, 11025, 1)));
         const pid_t cli = start({"-j", jobs, t / "in"});
         ASSERT_TRUE(waitfor([&] { return toolstarted(); }, 10000ms)) << slurp(t / "stderr");
         const auto sent = Tclock::now();
@@ -91,7 +83,7 @@ TEST_F(CliInterrupt, AnInterruptEndsTheHangingToolAtOnce) {
 
 TEST_F(CliInterrupt, AKilledProgramLeavesNoToolBehind) {
     fakelame("30");
-    t.put("in/a.swf", soundmovie());
+    t.put("in/a.swf", swfb::build(swfb::adpcmmovie(4000, 11025, 1)));
     const pid_t cli = start({t / "in/a.swf"});
     ASSERT_TRUE(waitfor([&] { return toolstarted(); }, 10000ms)) << slurp(t / "stderr");
     kill(cli, SIGKILL);
@@ -103,7 +95,7 @@ TEST_F(CliInterrupt, AKilledProgramLeavesNoToolBehind) {
 // reported, every reported output is on disk, and no partial write is left.
 TEST_F(CliInterrupt, ASecondInterruptWithWorkersReportsWhatIsOnDisk) {
     fakelame("0.15");
-    for (int i = 0; i < 12; ++i) t.put("in/m" + std::to_string(i) + ".swf", soundmovie());
+    for (int i = 0; i < 12; ++i) t.put("in/m" + std::to_string(i) + ".swf", swfb::build(swfb::adpcmmovie(4000, 11025, 1)));
     for (auto gap : {0ms, 40ms, 120ms}) {
         SCOPED_TRACE(gap.count());
         std::filesystem::remove_all(t / "out");

@@ -38,25 +38,11 @@ Ran runcli(const Ttempdir& t, const std::string& cwd, std::vector<std::string> a
     return run(t, args, cwd);
 }
 
-// A movie with ADPCM sound 1 that any working encoder makes smaller.
-swfb::Bytes soundmovie() {
-    swfb::Movie m;
-    const swfb::Samples s = swfb::tone(22050, 22050, 440, 2);
-    m.tags = {swfb::definesound(1, 1, 2, 1, 1, 22050, swfb::adpcmencode(s, 2, 4)), swfb::showframe()};
-    return swfb::build(m);
-}
-
-void writetool(const std::string& path, const std::string& script) {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    swfb::writefile(path, swfb::Bytes(script.begin(), script.end()));
-    chmod(path.c_str(), 0755);
-}
-
 }  // namespace
 
 TEST(ToolNotes, AToolThatMisbehavesIsNamedOnTheFilesLineAndInItsJson) {
     Ttempdir t;
-    t.put("a.swf", soundmovie());
+    t.put("a.swf", swfb::build(swfb::adpcmmovie(22050)));
     struct Case {
         const char* what;
         const char* script;
@@ -66,7 +52,7 @@ TEST(ToolNotes, AToolThatMisbehavesIsNamedOnTheFilesLineAndInItsJson) {
         {"writes garbage", "for out; do :; done; echo garbage > \"$out\"", "sound 1 kept: lame wrote no usable output"},
     };
     for (const Case& c : cases) {
-        writetool(t / "tools/lame", std::string("#!/bin/sh\n") + c.script + "\n");
+        swfb::writescript(t / "tools/lame", std::string("#!/bin/sh\n") + c.script + "\n");
         const std::vector<std::string> common = {"--tmp", t / "scratch", "--tools", t / "tools/", "--overwrite",
                                                  "-o", t / "out"};
         std::vector<std::string> text = common, json = common;
@@ -83,9 +69,9 @@ TEST(ToolNotes, AToolThatMisbehavesIsNamedOnTheFilesLineAndInItsJson) {
 TEST(ScratchFolder, ARelativeRootStartingWithADashStillReachesTheEncoder) {
     if (!swfb::havelame()) GTEST_SKIP() << "lame is not installed";
     Ttempdir t;
-    t.put("a.swf", soundmovie());
+    t.put("a.swf", swfb::build(swfb::adpcmmovie(22050)));
     // The real encoder, behind a script that notes where it was asked to read.
-    writetool(t / "tools/lame", "#!/bin/sh\nfor a; do case \"$a\" in *tmpsound*) echo \"$a\" >> '" + (t / "read") +
+    swfb::writescript(t / "tools/lame", "#!/bin/sh\nfor a; do case \"$a\" in *tmpsound*) echo \"$a\" >> '" + (t / "read") +
                                     "';; esac; done\nexec lame \"$@\"\n");
     const Ran r = runcli(t, t.path(),
                          {"--tmp=-x", "--tools", t / "tools/", "--sound-quality", "3", "--json", "-o", "out", "a.swf"});

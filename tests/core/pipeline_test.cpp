@@ -46,10 +46,7 @@ protected:
 };
 
 TEST_F(Pipeline, ToolsFolderHoldingTheProgramsIsUsed) {
-    for (const char* name : {"lame", "ffmpeg"}) {
-        std::ofstream(dir.file(name)) << "#!/bin/sh\n";
-        chmod(dir.file(name).c_str(), 0755);
-    }
+    for (const char* name : {"lame", "ffmpeg"}) swfb::writescript(dir.file(name), "#!/bin/sh\n");
     std::string tools = dir.path();
     tools.pop_back();  // without the trailing slash: one is added
     appinit(tools.c_str(), "");
@@ -213,13 +210,9 @@ protected:
     std::string args() const { return dir.file("args.txt"); }
     // A script that writes one argument per line and exits with 3.
     std::string script() {
-        std::string p = dir.file("echoargs.sh");
-        std::ofstream f(p);
-        f << "#!/bin/sh\n: > '" << args() << "'\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> '" << args()
-          << "'; done\nexit 3\n";
-        f.close();
-        chmod(p.c_str(), 0755);
-        return p;
+        swfb::writescript(dir.file("echoargs.sh"), "#!/bin/sh\n: > '" + args() + "'\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> '" +
+                                                   args() + "'; done\nexit 3\n");
+        return dir.file("echoargs.sh");
     }
 };
 

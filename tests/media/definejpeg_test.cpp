@@ -177,6 +177,7 @@ TEST_F(ImageMovie, BitmapsOthersDependOnOrScriptsReachKeepTheirPixels) {
         const char* what;
         std::vector<Bytes> extra;
         int width;
+        bool early = false;
     } cases[] = {
         {"only the half-size fill", {}, 32},
         {"exported", {named(1, "pic")}, 64},
@@ -191,22 +192,18 @@ TEST_F(ImageMovie, BitmapsOthersDependOnOrScriptsReachKeepTheirPixels) {
         {"nested in an exported sprite", {inner, outer, named(11, "outer")}, 64},
         {"nested, nothing named", {inner, outer, swfb::place2(11, 1, 0, 0)}, 32},
         {"sprite bound to a class", {inner, named(10, "Clip", 76)}, 64},
+        // The later shape alone would let it shrink to half.
+        {"a shape before the bitmap", {}, 64, true},
     };
     for (const auto& c : cases) {
         std::vector<Bytes> tags = {swfb::definebitsjpeg2(1, photo()), swfb::bitmapshape(9, 1, 640, 480, 10 * kOne, 10 * kOne)};
         tags.insert(tags.end(), c.extra.begin(), c.extra.end());
+        if (c.early) tags.insert(tags.begin(), swfb::bitmapshape(8, 1, 640, 480, 10 * kOne, 10 * kOne));
         const Imagerun r = runimages(tags);
         const swfb::ParsedTag* b = r.find(21, 1);
         EXPECT_EQ(b ? jpegdims(*b).first : -1, c.width) << c.what;
+        EXPECT_EQ(r.stats.keepsize[KEEPSIZE_EARLY], c.early) << c.what;
     }
-}
-
-TEST_F(ImageMovie, ShapeBeforeItsBitmapKeepsTheSize) {
-    // The later shape alone would let it shrink to half.
-    const Imagerun r = runimages({swfb::bitmapshape(9, 1, 640, 480, 10 * kOne, 10 * kOne), swfb::definebitsjpeg2(1, photo()),
-                                  swfb::bitmapshape(8, 1, 640, 480, 10 * kOne, 10 * kOne)});
-    EXPECT_EQ(jpegdims(*r.find(21, 1)).first, 64);
-    EXPECT_EQ(r.stats.keepsize[KEEPSIZE_EARLY], 1);
 }
 
 TEST_F(ImageMovie, AlphaIsRescaledWithTheColour) {

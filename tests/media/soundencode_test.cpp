@@ -28,18 +28,8 @@ Args argsfor(int level, int khz = 0, int kbps = 0, int mono = 0, int encoding = 
 
 // A stand-in for the encoder: a shell script at path.
 std::string fakeencoder(const swfb::Scratchdir& dir, const std::string& script) {
-    const std::string path = dir.file("fake lame");
-    swfb::writefile(path, Bytes(script.begin(), script.end()));
-    chmod(path.c_str(), 0755);
-    return path;
-}
-
-// An ADPCM event sound that any encoder run would make smaller.
-swfb::Movie adpcmmovie(int frames = 22050) {
-    swfb::Movie m;
-    const swfb::Samples s = swfb::tone(frames, 22050, 440, 2);
-    m.tags = {swfb::definesound(1, 1, 2, 1, 1, uint32_t(frames), swfb::adpcmencode(s, 2, 4)), swfb::showframe()};
-    return m;
+    swfb::writescript(dir.file("fake lame"), script);
+    return dir.file("fake lame");
 }
 
 }  // namespace
@@ -92,7 +82,7 @@ TEST(SoundEncode, NoRunWhereTheResultCannotBeSmaller) {
 
 TEST(SoundEncode, HangingFailingOrWrongEncodersKeepTheSoundAsRead) {
     swfb::Scratchdir dir("fakelame");
-    const swfb::Movie longer = adpcmmovie(), shorter = adpcmmovie(2205);
+    const swfb::Movie longer = swfb::adpcmmovie(22050), shorter = swfb::adpcmmovie(2205);
     const int base = CCsoundtimeout_base_ms;
     CCsoundtimeout_base_ms = 300;
     struct Case {
@@ -145,7 +135,7 @@ TEST(SoundEncode, HangingFailingOrWrongEncodersKeepTheSoundAsRead) {
 
 TEST(SoundEncode, PathsWithSpacesReachTheEncoderWholeAndTemporaryFilesGo) {
     NEED_LAME();
-    Soundrun r = runsound(adpcmmovie(), soundparams(3), "", "temp dir with spaces");
+    Soundrun r = runsound(swfb::adpcmmovie(22050), soundparams(3), "", "temp dir with spaces");
     ASSERT_NE(r.find(14), nullptr);
     EXPECT_EQ(r.find(14)->format, 2);
     EXPECT_TRUE(r.leftover.empty()) << r.leftover.size() << " files left, first " << r.leftover[0];

@@ -38,10 +38,7 @@ Tparams preset(const char* name) { return findpreset(name)->params; }
 // An executable named ffmpeg in dir running the shell commands of body; the
 // output file is named by the last argument ($out, without its "file:").
 void faketranscoder(const std::string& dir, const std::string& body) {
-    mkdir(dir.c_str(), 0755);
-    const std::string script = "#!/bin/sh\nfor out; do :; done\nout=${out#file:}\n" + body + "\n";
-    swfb::writefile(dir + "ffmpeg", Bytes(script.begin(), script.end()));
-    chmod((dir + "ffmpeg").c_str(), 0755);
+    swfb::writescript(dir + "ffmpeg", "#!/bin/sh\nfor out; do :; done\nout=${out#file:}\n" + body + "\n");
 }
 
 // pictures as an FLV file made by the engine's writer.

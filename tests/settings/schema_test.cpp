@@ -19,7 +19,7 @@ Tparams filled() {
 
 }  // namespace
 
-// The names are the element names of "custom.xml".
+// The names are the element names of "custom.xml", which users' files hold.
 TEST(SettingsSchema, StoredNames) {
     const std::pair<int, const char*> names[] = {{0, "ImgPmps_x"},    {9, "Img_CustomPV"}, {16, "Sha_Imo"},
                                                  {21, "Sha_ForceStraightValue"}, {29, "Audio_Mono"},
@@ -70,29 +70,6 @@ TEST(SettingsSchema, PresetsByName) {
         EXPECT_EQ(p.params.Sha_FontCCR, 20);
         for (int i = RECORD_FIELD_COUNT; i < FIELD_COUNT; ++i) EXPECT_EQ(p.params.*paramfields[i].member, 0);
     }
-}
-
-// A custom value on the command line selects the custom level of its own kind.
-TEST(SettingsSchema, CustomValuesNameTheirLevel) {
-    std::string pairs;
-    for (const Tfield& f : paramfields)
-        if (f.level)
-            for (const Tfield& l : paramfields)
-                if (l.member == f.level) pairs += std::string(f.name) + ">" + l.name + " ";
-    EXPECT_EQ(pairs, "Img_CustomPV>Img_Aio Audio_s>Audio_q Audio_b>Audio_q Video_CB>Video_q ");
-}
-
-TEST(SettingsSchema, KindSpellings) {
-    const char* engine[] = {"Image", "Shape", "Sound", "Flv", "Font", "AS"};
-    const char* user[] = {"Image", "Shape", "Sound", "Video", "Font", "AS"};
-    const char* app[] = {"Image", "Shape", "Sound", "Video", "Font", "As"};
-    for (int k = 0; k < KIND_COUNT; ++k) {
-        EXPECT_STREQ(kindnames[k].engine, engine[k]);
-        EXPECT_STREQ(kindnames[k].user, user[k]);
-        EXPECT_STREQ(kindnames[k].app, app[k]);
-    }
-    EXPECT_EQ(kindnames[KIND_FLV].skip, &Tparams::Skip_Video);
-    EXPECT_EQ(kindnames[KIND_SHAPE].skip, &Tparams::Skip_Shape);
 }
 
 // The divisors every tag class uses: a shape's is kept in a byte.

@@ -167,6 +167,14 @@ Bytes mp3block(uint16_t samples, const Bytes& frames) {
     return w.take();
 }
 
+Movie adpcmmovie(int frames, int rate, int channels) {
+    Movie m;
+    const Bytes data = adpcmencode(tone(frames, rate, 440, channels), channels, 4);
+    m.tags = {definesound(1, 1, rate == 11025 ? 1 : rate == 22050 ? 2 : 3, 1, channels - 1, uint32_t(frames), data),
+              showframe()};
+    return m;
+}
+
 std::vector<Bytes> splitframes(const Bytes& data) {
     std::vector<Bytes> frames;
     size_t p = 0;

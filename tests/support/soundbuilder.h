@@ -44,6 +44,8 @@ Bytes streamhead(int code, int format, int rate, int type, uint16_t perframe, bo
 Bytes streamblock(const Bytes& body);
 // MP3 stream block: SampleCount, SeekSamples, frames.
 Bytes mp3block(uint16_t samples, const Bytes& frames);
+// A movie of one 440 Hz ADPCM event sound, id 1, that any encoder run makes smaller.
+Movie adpcmmovie(int frames, int rate = 22050, int channels = 2);
 
 // The MP3 frames of data (from the first frame sync), split frame by frame.
 std::vector<Bytes> splitframes(const Bytes& data);

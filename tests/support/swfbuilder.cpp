@@ -3,8 +3,11 @@
 #include <lzma.h>
 #include <zlib.h>
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -299,10 +302,36 @@ Bytes doaction(const Bytes& actions) {
     return tag(12, body);
 }
 
+Bytes boxes(int n, char signature) {
+    Movie m;
+    m.tags.push_back(setbackground(0x10, 0x20, 0x30));
+    for (int i = 1; i <= n; ++i) {
+        m.tags.push_back(rectshape(uint16_t(i), 200 + 20 * (i % 50), 300 + 40 * (i % 30), uint8_t(i * 7),
+                                   uint8_t(i * 13), uint8_t(i * 29)));
+        m.tags.push_back(place2(uint16_t(i), uint16_t(i), 20 * (i % 400), 20 * (i % 300)));
+    }
+    m.tags.push_back(showframe());
+    return build(m, signature);
+}
+
+Bytes noisy() {
+    Bytes noise(3000);
+    uint32_t x = 12345;
+    for (auto& b : noise) b = uint8_t((x = x * 1103515245u + 12345u) >> 24);
+    Movie m;
+    m.tags = {doaction(noise), showframe()};
+    return build(m);
+}
+
 bool writefile(const std::string& path, const Bytes& b) {
     std::ofstream f(path, std::ios::binary | std::ios::trunc);
     f.write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
     return bool(f);
+}
+
+bool writescript(const std::string& path, const std::string& text) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    return writefile(path, Bytes(text.begin(), text.end())) && chmod(path.c_str(), 0755) == 0;
 }
 
 Bytes readfile(const std::string& path) {

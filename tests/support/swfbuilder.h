@@ -103,6 +103,10 @@ Bytes placemove(uint16_t depth, int32_t tx, int32_t ty, int32_t scale = 0);
 // DefineButton2 showing one character in all four states, with its condition actions.
 Bytes button2(uint16_t id, uint16_t character, uint16_t depth, int32_t tx, int32_t ty, const Bytes& condactions = {});
 Bytes doaction(const Bytes& actions);
+// n solid rectangles, each placed once.
+Bytes boxes(int n, char signature = 'F');
+// A movie whose rewrite cannot be smaller: 3000 random bytes in a DoAction.
+Bytes noisy();
 
 // The little-endian u32 at `at`.
 inline uint32_t le32(const Bytes& b, size_t at) {
@@ -110,6 +114,8 @@ inline uint32_t le32(const Bytes& b, size_t at) {
 }
 
 bool writefile(const std::string& path, const Bytes& b);
+// An executable file holding text (a shell script standing in for a tool), its folder made if missing.
+bool writescript(const std::string& path, const std::string& text);
 Bytes readfile(const std::string& path);
 // Decompresses a 'CWS' movie to 'FWS' (identity for 'FWS').
 Bytes inflatemovie(const Bytes& movie);

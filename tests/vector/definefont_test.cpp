@@ -1,37 +1,10 @@
-// Font and text tags read and written unchanged, and tags that cannot be read.
+// Font and text tags that cannot be read, and offsets that follow the glyphs written.
 #include <gtest/gtest.h>
 
 #include "vector/fonttest.h"
 
 using namespace swfb;
 using namespace fonttest;
-
-namespace {
-
-template <class T>
-void expectsame(const std::vector<Bytes>& tags) {
-    Fontrun<T> run(tags);
-    auto out = run.write();
-    for (size_t i = 0; i < tags.size(); ++i) {
-        EXPECT_EQ(run.tags[i]->keepraw, 0) << "tag " << i;
-        EXPECT_EQ(out[i], tags[i]) << "tag " << i;
-    }
-}
-
-}  // namespace
-
-TEST_F(FontTest, OptimizingClassesLeaveUnusedFontsAndPlainTextsAlone) {
-    // No text draws with font 3, so only scripts could: it stays as it is.
-    EditText device;
-    device.fontid = 4;
-    device.useoutlines = false;
-    device.text = "x";
-    FontSpec f4 = layoutfont(48);
-    f4.id = 4;
-    expectsame<Tswftag>({definefont(layoutfont(48)), definefont(f4), defineedittext(device)});
-    EXPECT_EQ(IDS[3].Kind, IDKIND_NONE);
-    EXPECT_EQ(IDS[4].Kind, IDKIND_NONE);
-}
 
 TEST_F(FontTest, DamagedTagsAreWrittenAsRead) {
     // The tag's body changed by f, under its own code.

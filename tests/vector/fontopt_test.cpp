@@ -16,37 +16,16 @@ using namespace fonttest;
 namespace {
 
 FontSpec font(uint16_t id, const std::string& name = "Arial", int code = 48) {
-    FontSpec f;
-    f.code = code;
-    f.id = id;
-    f.name = name;
-    f.glyphs = {glyphsquare(512, -700, 300), glyphsquare(0, 0, 10)};
-    f.layout = true;
-    f.ascent = 1000;
-    f.descent = 280;  // a line height that every ratio up to 20 but 3, 6, 7, 9... divides
-    f.leading = -80;
-    f.advances = {1000, 10};
-    f.bounds = {{-100, 1000, -700, -400}, {0, 10, 0, 10}};
-    f.kerning = {{'A', 'B', -60}};
-    return f;
+    // A line height (1280) that every ratio up to 20 but 3, 6, 7, 9... divides.
+    return {.code = code, .id = id, .name = name, .glyphs = {glyphsquare(512, -700, 300), glyphsquare(0, 0, 10)},
+            .layout = true, .ascent = 1000, .descent = 280, .leading = -80, .advances = {1000, 10},
+            .bounds = {{-100, 1000, -700, -400}, {0, 10, 0, 10}}, .kerning = {{'A', 'B', -60}}};
 }
 
-TextRec rec(int fontid, uint16_t height) {
-    TextRec r;
-    r.fontid = fontid;
-    r.height = height;
-    r.glyphs = {{0, 200}, {1, 150}};
-    return r;
-}
+TextRec rec(int fontid, uint16_t height) { return {.fontid = fontid, .height = height, .glyphs = {{0, 200}, {1, 150}}}; }
 
 EditText edit(int fontid, uint16_t height, const std::string& text = "", bool html = false) {
-    EditText e;
-    e.id = 50;
-    e.fontid = fontid;
-    e.height = height;
-    e.text = text;
-    e.html = html;
-    return e;
+    return {.id = 50, .fontid = fontid, .height = height, .text = text, .html = html};
 }
 
 // The glyph outline after writing: its move and the first edge.

@@ -65,20 +65,12 @@ protected:
 
 // Every layout field, with a bound stored narrower than a writer of its own would.
 inline swfb::FontSpec layoutfont(int code) {
-    swfb::FontSpec f;
-    f.code = code;
-    f.id = 3;
-    f.name = std::string("Arial\0", 6);
-    f.glyphs = {swfb::glyphsquare(10, 20, 300), swfb::glyphsquare(-1024, 0, 512), swfb::Bytes{0x10, 0x00}};
-    f.layout = true;
-    f.ascent = 900;
-    f.descent = 212;
-    f.leading = -40;
-    f.advances = {600, -12, 0};
     // -1024 needs 11 bits; a writer of its own would choose 12.
-    f.bounds = {{0, 300, -1024, 300}, {-1024, -512, 0, 512}, {0, 0, 0, 0}};
-    f.kerning = {{'A', 'B', -60}, {'B', 'C', 35}};
-    return f;
+    return {.code = code, .id = 3, .name = std::string("Arial\0", 6),
+            .glyphs = {swfb::glyphsquare(10, 20, 300), swfb::glyphsquare(-1024, 0, 512), swfb::Bytes{0x10, 0x00}},
+            .layout = true, .ascent = 900, .descent = 212, .leading = -40, .advances = {600, -12, 0},
+            .bounds = {{0, 300, -1024, 300}, {-1024, -512, 0, 512}, {0, 0, 0, 0}},
+            .kerning = {{'A', 'B', -60}, {'B', 'C', 35}}};
 }
 
 }  // namespace fonttest

@@ -133,7 +133,6 @@ inline Bytes clipactions5() {
 struct Written {
     std::vector<swfb::ParsedTag> tags;
     std::vector<MATRIX> placements;  // in file order, root and sprites
-    int firstrootplacement = -1;
 };
 
 inline Written optimize(const swfb::Movie& m, int ratio) {
@@ -151,7 +150,6 @@ inline Written optimize(const swfb::Movie& m, int ratio) {
     for (const auto& t : w.tags) {
         if (t.code != 26) continue;
         auto po = parse<Tswftag_placeobject>(swfb::tag(26, t.body));
-        if (t.depth == 0 && w.firstrootplacement < 0) w.firstrootplacement = int(w.placements.size());
         w.placements.push_back(po->PlaceFlagHasMatrix ? po->Matrix : MATRIX{});
     }
     return w;
