@@ -18,20 +18,15 @@
 #include "main/taskthread.h"
 #include "support/swfbuilder.h"
 
-namespace {
-
-struct Seen {
-    void* window;
-    void* item;
-    int value;
-    bool guiThread;
-};
-
-}  // namespace
-
 class BridgeTest : public QObject {
     Q_OBJECT
 
+    struct Seen {
+        void* window;
+        void* item;
+        int value;
+        bool guiThread;
+    };
     QTemporaryDir dir;
     QString tmp;
     QString src;
@@ -39,16 +34,19 @@ class BridgeTest : public QObject {
     QList<int> loading;
     int windowTag = 0, itemTag = 0;
 
-    Tparams bestParams() { return findpreset("Best")->params; }
+    static Tparams best() { return findpreset("Best")->params; }
+    QString put(const char* name, const swfb::Bytes& data) {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        return swfb::writefile(QFile::encodeName(path).toStdString(), data) ? path : QString();
+    }
 
     // One compression on the worker, waited for through the event loop.
-    QTaskThread* runWorker(const QString& out, Tparams p) {
-        auto* worker = new QTaskThread(src, tmp, p, SWFinfoCallBack, out, &windowTag, &itemTag, isExeSource(src), this);
+    QTaskThread* runWorker(const QString& from, const QString& out, Tparams p = best()) {
+        auto* worker =
+            new QTaskThread(from, tmp, p, SWFinfoCallBack, out, &windowTag, &itemTag, isExeSource(from), this);
         QSignalSpy done(worker, &QThread::finished);
         worker->start(QThread::InheritPriority);
-        if (!done.wait(30000)) return worker;
-        // Values queued before finished() are delivered next.
-        QCoreApplication::processEvents();
+        if (done.wait(30000)) QCoreApplication::processEvents();  // values queued before finished()
         return worker;
     }
 
@@ -57,9 +55,9 @@ private slots:
         QStandardPaths::setTestModeEnabled(true);
         tmp = dir.filePath(QStringLiteral("temp"));
         QVERIFY(QDir().mkpath(tmp));
-        src = dir.filePath(QStringLiteral("movie.swf"));
         // Several shapes so that reading and writing report progress more than once.
-        QVERIFY(swfb::writefile(QFile::encodeName(src).toStdString(), swfb::boxes(6)));
+        src = put("movie.swf", swfb::boxes(6));
+        QVERIFY(!src.isEmpty());
         QProgressRelay* relay = QProgressRelay::instance();
         connect(relay, &QProgressRelay::itemProgress, this, [this](void* w, void* i, int v) {
             seen.append({w, i, v, QThread::currentThread() == qApp->thread()});
@@ -93,7 +91,7 @@ private slots:
 
     void compressOnWorker() {
         const QString out = dir.filePath(QStringLiteral("movie_compressed.swf"));
-        QTaskThread* worker = runWorker(out, bestParams());
+        QTaskThread* worker = runWorker(src, out);
         QVERIFY(worker->isFinished());
         QVERIFY(worker->outputWritten());
         QVERIFY(worker->errorText().isEmpty());
@@ -135,21 +133,18 @@ private slots:
     // The stage size goes to the image scaling; the engine's record never
     // sees it, and the caller's record comes back with it zeroed.
     void playerSizeIsZeroed() {
-        Tparams p = bestParams();
+        Tparams p = best();
         p.ImgPmps_x = 275;
         p.ImgPmps_y = 800;
         CompressSWF(src, tmp, p, SWFinfoCallBack, dir.filePath(QStringLiteral("sized.swf")), nullptr, nullptr, 0);
-        QCOMPARE(p.ImgPmps_x, 0);
-        QCOMPARE(p.ImgPmps_y, 0);
-        QCOMPARE(CCparams.ImgPmps_x, 0);
-        QCOMPARE(CCparams.ImgPmps_y, 0);
+        QCOMPARE(QList<int>({p.ImgPmps_x, p.ImgPmps_y, CCparams.ImgPmps_x, CCparams.ImgPmps_y}), QList<int>({0, 0, 0, 0}));
         QCOMPARE(RatoImageSizeX, 0.5);
         QCOMPARE(RatoImageSizeY, 2.0);
         QCOMPARE(CCparams.Audio_q, p.Audio_q);
 
-        Tparams mine = bestParams();
+        Tparams mine = best();
         mine.ImgPmps_x = 640;
-        QTaskThread* worker = runWorker(dir.filePath(QStringLiteral("sized2.swf")), mine);
+        QTaskThread* worker = runWorker(src, dir.filePath(QStringLiteral("sized2.swf")), mine);
         QCOMPARE(worker->params().ImgPmps_x, 0);
         QCOMPARE(mine.ImgPmps_x, 640);  // the thread works on its own copy
         delete worker;
@@ -159,10 +154,8 @@ private slots:
     // damaged: nothing is written and the reason names the damage.
     void keptAndDamagedAreReported() {
         const swfb::Bytes grows = swfb::noisy();
-        src = dir.filePath(QStringLiteral("noisy.swf"));
-        QVERIFY(swfb::writefile(QFile::encodeName(src).toStdString(), grows));
         const QString out = dir.filePath(QStringLiteral("noisy_compressed.swf"));
-        QTaskThread* worker = runWorker(out, bestParams());
+        QTaskThread* worker = runWorker(put("noisy.swf", grows), out);
         QVERIFY(worker->outputWritten());
         QVERIFY(worker->sourceKept());
         QCOMPARE(swfb::readfile(QFile::encodeName(out).toStdString()), grows);
@@ -170,12 +163,8 @@ private slots:
 
         swfb::Bytes broken = swfb::boxes(3, 'C');
         broken.back() ^= 0x55;
-        const QString bad = dir.filePath(QStringLiteral("broken.swf"));
-        QVERIFY(swfb::writefile(QFile::encodeName(bad).toStdString(), broken));
-        src = bad;
         const QString badout = dir.filePath(QStringLiteral("broken_compressed.swf"));
-        worker = runWorker(badout, bestParams());
-        src = dir.filePath(QStringLiteral("movie.swf"));
+        worker = runWorker(put("broken.swf", broken), badout);
         QVERIFY(!worker->outputWritten());
         QVERIFY(!worker->sourceKept());
         QVERIFY2(worker->errorText().startsWith(QStringLiteral("damaged: zlib check failed")),

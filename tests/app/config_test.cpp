@@ -1,16 +1,27 @@
-// "config.xml": defaults, the reset for a new login name, the history and the
-// file's permissions.
-#include <QDir>
-#include <QFile>
+// The settings files: "config.xml" (defaults, the reset for a new login name,
+// the history, its permissions) and the preferences dialog that edits it;
+// "custom.xml" (user presets) and its records; the private temporary folder.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDomDocument>
+#include <QLineEdit>
 #include <QSettings>
+#include <QSpinBox>
 #include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <sys/stat.h>
 
+#include <cstring>
+
 #include "main/constants.h"
+#include "platform/platform.h"
 #include "settings/config.h"
+#include "settings/shrinkwell.h"
+#include "ui/connectwidget.h"
+#include "ui/preferences.h"
+#include "ui/updatewidget.h"
+#include "uitest.h"
+#include "widgets/updatecheck.h"
 
 class ConfigTest : public QObject {
     Q_OBJECT
@@ -21,22 +32,24 @@ class ConfigTest : public QObject {
         struct stat st {};
         return ::stat(QFile::encodeName(file).constData(), &st) == 0 ? int(st.st_mode & 0777) : -1;
     }
+    QString folder(int i) {
+        const QString f = dir.filePath(QStringLiteral("out%1").arg(i));
+        QDir().mkpath(f);
+        return f;
+    }
+    static QByteArray record(const QByteArray& name, const QByteArray& fields) {
+        return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<info version=\"1.0\"><SWFinfo><" + name + ">" + fields +
+               "</" + name + "></SWFinfo><other><SWFpath>/movies/</SWFpath><CmbIndex>7</CmbIndex></other></info>\n";
+    }
     // A file last reset for someone else, with every preference off the defaults.
     void writeForeign(const QString& file, const QString& user) {
         QSettings s(file, QSettings::IniFormat);
-        s.setValue(QStringLiteral("UserName"), user);
-        s.setValue(QStringLiteral("useProxy"), 1);
-        s.setValue(QStringLiteral("proxyType"), 2);
-        s.setValue(QStringLiteral("host"), QStringLiteral("proxy.lan"));
-        s.setValue(QStringLiteral("port"), QStringLiteral("3128"));
-        s.setValue(QStringLiteral("ProxyUserName"), QStringLiteral("bob"));
-        s.setValue(QStringLiteral("password"), QStringLiteral("secret"));
-        s.setValue(QStringLiteral("ShowOutputDlg"), 0);
-        s.setValue(QStringLiteral("Days"), 14);
-        s.setValue(QStringLiteral("RunTimes"), 1);
-        s.setValue(QStringLiteral("VideoSavePath"), dir.path());
-        s.setValue(QStringLiteral("WindowWidth"), QStringLiteral("wide"));
-        s.setValue(QStringLiteral("WindowHeight"), 480);
+        const std::pair<const char*, QVariant> values[] = {
+            {"UserName", user}, {"useProxy", 1}, {"proxyType", 2}, {"host", "proxy.lan"}, {"port", "3128"},
+            {"ProxyUserName", "bob"}, {"password", "secret"}, {"ShowOutputDlg", 0}, {"Days", 14}, {"RunTimes", 1},
+            {"VideoSavePath", dir.path()}, {"WindowWidth", "wide"}, {"WindowHeight", 480},
+        };
+        for (const auto& [key, value] : values) s.setValue(QString::fromLatin1(key), value);
     }
 
 private slots:
@@ -90,11 +103,7 @@ private slots:
     // The file holds a proxy password: never readable by others, even when
     // it was before.
     void passwordFileIsPrivate() {
-        const QString file = path("private.xml");
-        {
-            QFile f(file);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-        }
+        const QString file = uitest::writeFile(path("private.xml"), "");
         QVERIFY(QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
                                                 QFileDevice::ReadOther));
         Config c(file);
@@ -113,37 +122,233 @@ private slots:
 
     void outputHistory() {
         const QString file = path("history.xml");
-        QTemporaryDir folders;
         QStringList list;
-        for (int i = 0; i < 12; ++i) {
-            const QString f = folders.filePath(QStringLiteral("f%1").arg(i));
-            QDir().mkpath(f);
-            list << f;
-        }
-        list[3] = folders.filePath(QStringLiteral("gone"));
+        for (int i = 0; i < 12; ++i) list << folder(10 + i);
+        list[3] = path("gone");
         list[5].clear();
+        // Ten at most; folders that are gone and empty entries are dropped.
+        const QStringList want{list[0], list[1], list[2], list[4], list[6], list[7], list[8], list[9]};
         {
             Config c(file);
             c.SetOutPutPathList(&list);
             c.Save();
             QStringList kept;
             c.GetOutputPathList(&kept);
-            QStringList expected = list.mid(0, 10);
-            expected.removeAt(5);
-            expected.removeAt(3);
-            QCOMPARE(kept, expected);
+            QCOMPARE(kept, want);
         }
         QSettings s(file, QSettings::IniFormat);
         QCOMPARE(s.value(QStringLiteral("OutputPath9")).toString(), list[9]);
         QVERIFY(!s.contains(QStringLiteral("OutputPath10")));
-        // Read back at the next start.
-        Config c(file);
+        Config c(file);  // read back at the next start
         QStringList kept;
         c.GetOutputPathList(&kept);
-        QCOMPARE(kept.size(), 8);
-        QCOMPARE(kept.first(), list[0]);
+        QCOMPARE(kept, want);
+    }
+
+    void tempFolderIsPrivateAndOwnedByThisRun() {
+        const QString cache = dir.filePath(QStringLiteral("cache/temp"));
+        const QString mine = makeTempDirectory(cache);
+        QVERIFY(mine.startsWith(cache + QStringLiteral("/app-")));
+        QCOMPARE(mode(mine), 0700);
+        // A second instance gets a folder of its own and leaves this one alone.
+        const QString other = makeTempDirectory(cache);
+        QVERIFY(!other.isEmpty() && other != mine);
+        QVERIFY(QDir(mine).exists());
+        removeTempDirectory(other);
+        QVERIFY(!QDir(other).exists());
+        // A shared folder anyone may rename things in is refused.
+        const QString shared = path("shared");
+        QVERIFY(QDir().mkpath(shared));
+        QVERIFY(chmod(QFile::encodeName(shared).constData(), 0777) == 0);
+        QString why;
+        QVERIFY(makeTempDirectory(shared, &why).isEmpty());
+        QVERIFY2(why.contains(QStringLiteral("not sticky")), qPrintable(why));
+        QVERIFY(makeTempDirectory(QString()).isEmpty());
+        // No text, no folder: nothing is opened and nothing breaks.
+        OpenFolderFun(nullptr, 5);
+        const unsigned short none[1] = {0};
+        OpenFolderFun(none, 0);
+    }
+
+    void saveStoresGeneralPage() {
+        const QString file = dir.filePath(QStringLiteral("c.xml"));
+        Config c(file);
+        CUpdateWidget page(&c);
+        page.UpdateOutputComboBox(folder(1));
+        page.UpdateOutputComboBox(folder(2));
+        page.UpdateOutputComboBox(folder(1));  // known: moves up, no second entry
+        QCOMPARE(page.outputCombo()->count(), 3);
+        page.UpdateOutputComboBox(folder(2));
+        page.outputCombo()->setCurrentIndex(1);  // folder 1 chosen from further down
+        page.showOutputCheck()->setChecked(true);
+        page.autoUpdateCheck()->setChecked(true);
+        page.setScheduleChoice(1);
+        page.SaveUpdate();
+        QCOMPARE(c.GetAutoUpdate(), 1);
+        QCOMPARE(c.GetAutoDays(), 7);
+        QCOMPARE(c.GetSavePath(), folder(1));
+        QCOMPARE(c.GetShowOutputDlg(), 1);
+        QStringList history;
+        c.GetOutputPathList(&history);
+        QCOMPARE(history.mid(0, 2), QStringList({folder(1), folder(2)}));
+
+        page.setScheduleChoice(3);
+        page.daysSpin()->setValue(12);
+        page.SaveUpdate();
+        QCOMPARE(c.GetAutoDays(), 12);
+        page.autoUpdateCheck()->setChecked(false);
+        page.SaveUpdate();
+        QCOMPARE(c.GetAutoUpdate(), 0);
+        QCOMPARE(c.GetAutoDays(), 12);
+    }
+
+    void okSavesAndCancelDoesNot() {
+        const QString file = dir.filePath(QStringLiteral("f.xml"));
+        {
+            Config c(file);
+            COmblenSettings dlg(&c);
+            dlg.connectionPage()->useProxyCheck()->setChecked(true);
+            dlg.connectionPage()->hostEdit()->setText(QStringLiteral("kept.lan"));
+            dlg.generalPage()->showOutputCheck()->setChecked(true);
+            dlg.okClicked();
+            QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        }
+        {
+            Config c(file);
+            QCOMPARE(c.GetProxyHost(), QStringLiteral("kept.lan"));
+            QCOMPARE(c.GetShowOutputDlg(), 1);
+            COmblenSettings dlg(&c);
+            dlg.connectionPage()->hostEdit()->setText(QStringLiteral("dropped.lan"));
+            dlg.reject();
+            QCOMPARE(c.GetProxyHost(), QStringLiteral("kept.lan"));
+        }
+        QSettings s(file, QSettings::IniFormat);
+        QCOMPARE(s.value(QStringLiteral("host")).toString(), QStringLiteral("kept.lan"));
+    }
+
+    void updaterArguments() {
+        Config c(dir.filePath(QStringLiteral("w.xml")));
+        c.SetUseProxy(1);
+        c.SetProxyType(1);
+        c.SetProxyHost(QStringLiteral("gate"));
+        c.SetProxyPort(QStringLiteral("1080"));
+        c.SetProxyUserName(QStringLiteral("amy"));
+        c.SetProxyPassword(QStringLiteral("s3cret"));
+        const QStringList args = CUpdateCheck::arguments(c);
+        for (const QString& want : {QStringLiteral("socks5"), QStringLiteral("gate"), APP_NAME, g_strVersion})
+            QVERIFY2(args.contains(want), qPrintable(want));
+        // Other users can read a command line.
+        QVERIFY(!args.join(QLatin1Char(' ')).contains(QStringLiteral("s3cret")));
+        c.SetUseProxy(0);
+        QVERIFY(!CUpdateCheck::arguments(c).contains(QStringLiteral("gate")));
+    }
+
+    void roundTrip() {
+        const QString xml = path("roundtrip.xml");
+        {
+            QShrinkwell s(xml);
+            QSWFInfo* a = s.addCustom(QStringLiteral("small"));
+            for (int i = 0; i < 34; ++i) a->setField(i, 100 + i);
+            a->Audio_Mono = 0;
+            a->setKindChecked(RES_IMAGE, true);
+            QSWFInfo* b = s.addCustom(QStringLiteral("second"));
+            b->Video_CB = 77;
+            s.setSWFPath(QStringLiteral("/home/u/films"));
+            s.setCmbIndex(6);
+            s.Save();
+        }
+        QShrinkwell s(xml);
+        QCOMPARE(s.CustomCount(), 2);
+        const QSWFInfo* a = s.getCustomItem(0);
+        QCOMPARE(a->name, QStringLiteral("small"));
+        QCOMPARE(a->isDelete, 1);
+        QCOMPARE(a->owner, &s);
+        for (int i = 0; i < 34; ++i) {
+            if (i == 29) continue;
+            QCOMPARE(a->field(i), (i == 16 || i == 17) ? 1 : 100 + i);
+        }
+        // Not stored: the channel choice and the kind flags come back as a new record has them.
+        QCOMPARE(a->Audio_Mono, 1);
+        QVERIFY(!a->isKindChecked(RES_IMAGE));
+        QCOMPARE(s.getCustomItem(1)->name, QStringLiteral("second"));
+        QCOMPARE(s.getCustomItem(1)->Video_CB, 77);
+        QCOMPARE(s.getSWFPath(), QStringLiteral("/home/u/films") + QDir::separator());
+        QCOMPARE(s.getCmbIndex(), 6);
+    }
+
+    void booleansAndGaps() {
+        const QString xml = path("hand.xml");
+        uitest::writeFile(xml, record("hand", "<isDelete>0</isDelete><Sha_Imo>5</Sha_Imo><Sha_Idup>0</Sha_Idup>"
+                                              "<Audio_q>three</Audio_q><Img_Aio> 3 </Img_Aio>"));
+        QShrinkwell s(xml);
+        QCOMPARE(s.CustomCount(), 1);
+        const QSWFInfo* r = s.getCustomItem(0);
+        // Sha_Imo (16) and Sha_Idup (17) are booleans; Video_CB is missing, Audio_q not a number.
+        QCOMPARE(QList<int>({r->isDelete, r->field(16), r->field(17), r->Video_CB, r->Audio_q, r->Img_Aio}),
+                 QList<int>({0, 1, 0, 0, 0, 3}));
+        QCOMPARE(s.getSWFPath(), QStringLiteral("/movies/"));
+        QCOMPARE(s.getCmbIndex(), 7);
+        s.Save();
+        QFile f(xml);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY(f.readAll().contains("<Sha_Imo>1</Sha_Imo>"));
+    }
+
+    void missingOrBrokenFile() {
+        const QString broken = path("broken.xml");
+        uitest::writeFile(broken, "<info><SWFinfo><a><Video_CB>9</Video_CB></a><b");
+        for (const QString& xml : {path("nothing-here.xml"), broken}) {
+            QShrinkwell s(xml);
+            QCOMPARE(s.CustomCount(), 0);
+            QVERIFY(s.getSWFPath().isEmpty());
+            QCOMPARE(s.getCmbIndex(), 0);
+        }
+    }
+
+    // A name that is not an XML element name is stored encoded and reads back
+    // intact, without costing the records after it.
+    void anyNameReadsBack() {
+        const QStringList names{"My web preset", "1st", "a:b", "<&>\"'", "_x0041_", "_x", "Grüße",
+                                QString::fromUtf8("\xF0\x9F\x98\x80 smile"), "-dash", "plain_name.v2"};
+        const QString xml = path("names.xml");
+        {
+            QShrinkwell s(xml);
+            for (int i = 0; i < names.size(); ++i) s.addCustom(names[i])->Video_CB = i + 1;
+            s.addCustom(QStringLiteral("last"))->Video_CB = 99;
+            s.Save();
+        }
+        QFile f(xml);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QDomDocument doc;
+        QVERIFY(doc.setContent(&f, true));
+        QShrinkwell s(xml);
+        QCOMPARE(s.CustomCount(), names.size() + 1);
+        for (int i = 0; i < names.size(); ++i) {
+            QCOMPARE(s.getCustomItem(i)->name, names[i]);
+            QCOMPARE(s.getCustomItem(i)->Video_CB, i + 1);
+        }
+        QCOMPARE(s.getCustomItem(names.size())->Video_CB, 99);
+        QCOMPARE(QShrinkwell::encodeElementName(QStringLiteral("plain_name.v2")), QStringLiteral("plain_name.v2"));
+        QCOMPARE(QShrinkwell::encodeElementName(QStringLiteral("a b")), QStringLiteral("a_x0020_b"));
+    }
+
+    void toEngineRecord() {
+        QSWFInfo r;
+        r.Sha_Imo = true;
+        r.Img_Aio = 4;
+        Tparams p;
+        std::memset(&p, 0x55, sizeof p);
+        // Kinds checked: none, all, all but images. Script is never skipped.
+        const QList<int> skips[] = {{1, 1, 1, 1, 0, 1}, {0, 0, 0, 0, 0, 0}, {0, 1, 0, 0, 0, 0}};
+        for (int c = 0; c < 3; ++c) {
+            for (int k = 0; k < RES_COUNT; ++k) r.setKindChecked(TResType(k), c == 1 || (c == 2 && k != RES_IMAGE));
+            CopySWfInfoToCompress(&r, p);
+            const QList<int> got{p.Skip_Shape, p.Skip_Image, p.Skip_Sound, p.Skip_Font, p.Skip_AS, p.Skip_Video};
+            QCOMPARE(got, skips[c]);
+        }
+        QCOMPARE(QList<int>({p.Sha_Imo, p.Img_Aio, p.Video_CB}), QList<int>({1, 4, 32}));
     }
 };
 
-QTEST_GUILESS_MAIN(ConfigTest)
+QTEST_MAIN(ConfigTest)
 #include "config_test.moc"

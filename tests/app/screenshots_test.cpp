@@ -97,11 +97,7 @@ private slots:
         QVERIFY(listed);
         shoot(&w, "06-after-run");
 
-        QString junk = m_dir.path() + "/notes.txt";
-        QFile f(junk);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("not a movie");
-        f.close();
+        QString junk = uitest::writeFile(m_dir.path() + "/notes.txt", "not a movie");
         bool failed = false;
         uitest::whenModal<CLoadSWFVideoFail>([this, &failed](CLoadSWFVideoFail* dialog) {
             shoot(dialog, "07-load-failure");

@@ -1,26 +1,41 @@
 // The main window end to end: adding movies, the run loop on the worker
 // thread, the output list (including outputs that could not be written) and
-// closing while a run is going.
+// closing while a run is going; size text and output naming; the option tabs
+// (loading and reading records, the custom controls that follow their radio,
+// the coupling with the resource list and the preset selector).
 #include <algorithm>
 
+#include <QButtonGroup>
 #include <QComboBox>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
+#include <QLabel>
 #include <QProgressBar>
 #include <QSignalSpy>
+#include <QSlider>
+#include <QSpinBox>
 #include <QThread>
 #include <QTreeWidget>
 
 #include "core/enginestate.h"
+#include "main/bridge.h"
 #include "settings/config.h"
+#include "settings/shrinkwell.h"
 #include "settings/swfinfo.h"
-#include "ui/displaywnd.h"
+#include "ui/fonttab.h"
+#include "ui/imagetab.h"
 #include "ui/loadfaildlg.h"
 #include "ui/outputdlg.h"
+#include "ui/outputnaming.h"
+#include "ui/playersize.h"
 #include "ui/resourcelist.h"
+#include "ui/shapetab.h"
+#include "ui/sizetext.h"
+#include "ui/sliderspin.h"
+#include "ui/soundtab.h"
 #include "ui/swfwindow.h"
 #include "ui/tasklist.h"
+#include "ui/videotab.h"
 #include "uitest.h"
 #include "widgets/imagebutton.h"
 
@@ -31,6 +46,13 @@ struct Outcome {
 };
 
 void addFiles(QSWFWindow& w, QStringList files) { w.AddFiles(files); }
+
+// Moves a resource-list slider the way a mouse drag ends.
+void release(QSlider* s, int value) {
+    s->setSliderDown(true);
+    s->setValue(value);
+    s->setSliderDown(false);
+}
 
 // Runs the checked rows and returns the output list as the window showed it.
 QList<Outcome> compressAll(QSWFWindow& w, int timeoutms = 60000) {
@@ -81,8 +103,7 @@ private slots:
         QCOMPARE(w.taskList()->topLevelItemCount(), 1);
         auto* row = w.taskList()->task(0);
         QCOMPARE(row->text(0), QString("boxes.swf"));
-        QCOMPARE(row->stageWidth, 550);
-        QCOMPARE(row->stageHeight, 400);
+        QCOMPARE(QList<int>({row->stageWidth, row->stageHeight}), QList<int>({550, 400}));
         QVERIFY(row->isChecked());
         // Shapes are found and checked; kinds the movie lacks stay unchecked.
         QTWResourceItem* shapes = w.resourceList()->row(RES_SHAPE);
@@ -116,24 +137,10 @@ private slots:
         QVERIFY(QFile::exists(src));
     }
 
-    void sameFileTwiceIsOneOutput() {
-        QString src = uitest::writeMovie(m_dir.path() + "/twice.swf", 5);
-        QSWFWindow w;
-        useOutputFolder(w, m_out);
-        addFiles(w, {src, src});
-        QCOMPARE(w.taskList()->topLevelItemCount(), 2);
-        QList<Outcome> out = compressAll(w);
-        QCOMPARE(out.size(), 1);
-        QVERIFY(!out[0].failed);
-    }
-
     void unwritableOutputIsListedAsFailed() {
         QString src = uitest::writeMovie(m_dir.path() + "/nowhere.swf", 5);
-        QFile blocker(m_dir.path() + "/blocker");
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
         QSWFWindow w;
-        useOutputFolder(w, blocker.fileName() + "/sub");
+        useOutputFolder(w, uitest::writeFile(m_dir.path() + "/blocker", "") + "/sub");
         addFiles(w, {src});
         QList<Outcome> out = compressAll(w);
         QCOMPARE(out.size(), 1);
@@ -146,10 +153,7 @@ private slots:
         QSWFWindow w;
         useOutputFolder(w, m_out);
         addFiles(w, {src});
-        QFile f(src);
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write("not a movie at all");
-        f.close();
+        uitest::writeFile(src, "not a movie at all");
         QList<Outcome> out = compressAll(w);
         QCOMPARE(out.size(), 1);
         QVERIFY(out[0].failed);
@@ -157,27 +161,25 @@ private slots:
         QVERIFY(!QFile::exists(m_out + "/spoiled_compressed.swf"));
     }
 
-    void vanishedAndUncheckedFilesAreSkipped() {
+    // A file added twice is one output; vanished and unchecked files are skipped.
+    void twiceVanishedAndUncheckedFiles() {
         QString a = uitest::writeMovie(m_dir.path() + "/gone.swf", 3);
         QString b = uitest::writeMovie(m_dir.path() + "/kept.swf", 3);
         QString c = uitest::writeMovie(m_dir.path() + "/unchecked.swf", 3);
         QSWFWindow w;
         useOutputFolder(w, m_out);
-        addFiles(w, {a, b, c});
-        QCOMPARE(w.taskList()->topLevelItemCount(), 3);
-        w.taskList()->task(2)->setCheckState(0, Qt::Unchecked);
+        addFiles(w, {a, b, b, c});
+        QCOMPARE(w.taskList()->topLevelItemCount(), 4);
+        w.taskList()->task(3)->setCheckState(0, Qt::Unchecked);
         QFile::remove(a);
         QList<Outcome> out = compressAll(w);
         QCOMPARE(out.size(), 1);
         QCOMPARE(out[0].srcpath, b);
+        QVERIFY(!out[0].failed);
     }
 
     void rejectedFilesAreListedNotAdded() {
-        QString junk = m_dir.path() + "/junk.swf";
-        QFile f(junk);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("this is plain text, not a movie");
-        f.close();
+        QString junk = uitest::writeFile(m_dir.path() + "/junk.swf", "this is plain text, not a movie");
         QString good = uitest::writeMovie(m_dir.path() + "/good.swf", 2);
         QSWFWindow w;
         QStringList reasons;
@@ -219,6 +221,307 @@ private slots:
         QVERIFY(QFile::exists(src));
     }
 
+    void sizeText() {
+        const std::pair<qlonglong, const char*> rows[] = {
+            {-5, "0KB"},
+            {0, "0KB"},
+            {1, "1 KB"},
+            {1023, "1 KB"},
+            {1536, "1 KB"},  // truncates
+            {1048575, "1023 KB"},
+            {1048576, "1.00 MB"},
+            {2621440, "2.50 MB"},
+            {1073741824, "1.00 GB"},
+            {5368709120, "5.00 GB"},
+        };
+        for (const auto& [bytes, text] : rows) {
+            QString got;
+            GetSizeString(bytes, got);
+            QCOMPARE(got, QString(text));
+        }
+    }
+
+    void naming() {
+        // Source; output path, base name, projector flag.
+        const struct {
+            const char *source, *outpath, *basename;
+            int isExe;
+        } rows[] = {
+            {"/m/movie.SWF", "/out/movie_compressed.SWF", "movie", 0},
+            {"/m/game.exe", "/out/game_compressed.exe", "game", 1},
+            {"/m/a.b.swf", "/out/a.b_compressed.swf", "a.b", 0},  // the last dot splits
+            {"/m/noext", "/out/noext_compressed.", "noext", 1},
+            {"movie.swf", "/out/_compressed.swf", "", 0},  // no folder
+            {"/m.d/plain", "/out/plain_compressed.", "plain", 1},  // a dot in the folder only
+        };
+        for (const auto& row : rows) {
+            const COutputNames n = splitOutputNames(row.source, "/out");
+            QCOMPARE(n.outpath, QString(row.outpath));
+            QCOMPARE(n.basename, QString(row.basename));
+            QCOMPARE(n.outbasename, QString(row.basename) + "_compressed");
+            QCOMPARE(n.isExe, row.isExe);
+        }
+    }
+
+    void namingClaimsTheOutput() {
+        QTemporaryDir dir;
+        QString out = uitest::writeFile(dir.path() + "/movie_compressed.swf", "left from an earlier run");
+        COutputNames n = makeOutputNames("/m/movie.swf", dir.path());
+        QCOMPARE(n.outpath, out);
+        QCOMPARE(QFileInfo(out).size(), 0);  // emptied at once
+
+        // An output folder that cannot exist: nothing is claimed, the planned name stays.
+        uitest::writeFile(dir.path() + "/file", "");
+        n = makeOutputNames("/m/movie.swf", dir.path() + "/file/sub");
+        QCOMPARE(n.outpath, dir.path() + "/file/sub/movie_compressed.swf");
+        QVERIFY(!QFileInfo::exists(n.outpath));
+    }
+
+    void outputListRows() {
+        QTemporaryDir dir;
+        QString src = uitest::writeMovie(dir.path() + "/a.swf", 3);
+        tagOutList done, missing, failed;
+        done.srcpath = missing.srcpath = failed.srcpath = src;
+        done.basename = "a";
+        done.outbasename = "a_compressed";
+        done.outpath = uitest::writeFile(dir.path() + "/a_compressed.swf", QByteArray(3000, 'x'));
+        missing.outpath = dir.path() + "/b_compressed.swf";
+        failed.outpath = dir.path() + "/c_compressed.swf";
+        failed.failed = true;
+        failed.error = "cannot write";
+        Qshowdlg dialog({&done, &missing, &failed}, dir.path());
+        QTreeWidget* list = dialog.list();
+        QCOMPARE(list->topLevelItemCount(), 3);
+        QCOMPARE(list->topLevelItem(0)->text(0), QString("a"));
+        QCOMPARE(list->topLevelItem(0)->text(2), QString("a_compressed"));
+        QCOMPARE(list->topLevelItem(0)->text(3), QString("2 KB"));
+        // Not produced, but not known to have failed either: the size of nothing.
+        QCOMPARE(list->topLevelItem(1)->text(3), QString("0KB"));
+        QCOMPARE(list->topLevelItem(2)->text(3), QString(Qshowdlg::FAILED_TEXT));
+        QVERIFY(list->topLevelItem(2)->toolTip(3).contains("cannot write"));
+    }
+
+    // A custom value is loaded and read only with its custom radio checked.
+    void customValuesOnlyWithTheirRadio() {
+        QImageTab image;
+        QSWFInfo in, out;
+        in.Img_Aio = 4;
+        in.Img_CustomPV = 55;
+        image.setImageInfo(&in);
+        QVERIFY(image.customQuality()->isEnabled());
+        in.Img_Aio = 1;
+        in.Img_CustomPV = 5;
+        image.setImageInfo(&in);
+        QVERIFY(!image.customQuality()->isEnabled());
+        QCOMPARE(image.customQuality()->value(), 55);
+        out.Img_CustomPV = 70;
+        image.getImageInfo(&out);
+        QCOMPARE(QList<int>({out.Img_Aio, out.Img_CustomPV}), QList<int>({1, 70}));
+
+        QSoundTab sound;
+        in.Audio_e = 2;
+        in.Audio_q = 4;
+        in.Audio_s = 22;
+        in.Audio_b = 96;
+        sound.setSoundInfo(&in);
+        QVERIFY(sound.rateBox()->isEnabled());
+        in.Audio_q = 2;
+        in.Audio_s = 44;
+        sound.setSoundInfo(&in);
+        QCOMPARE(sound.rateBox()->value(), 22);
+        QVERIFY(!sound.bitrateBox()->isEnabled());
+        out.Audio_s = 11;
+        out.Audio_b = 16;
+        sound.getSoundInfo(&out);
+        QCOMPARE(QList<int>({out.Audio_e, out.Audio_q, out.Audio_s, out.Audio_b}), QList<int>({2, 2, 11, 16}));
+        sound.setRadioBtnEncodeChecked(0);
+        sound.setRadioBtnQualityChecked(4);
+        sound.getSoundInfo(&out);
+        QCOMPARE(QList<int>({out.Audio_e, out.Audio_s, out.Audio_b}), QList<int>({0, 22, 96}));
+    }
+
+    void videoShapeFontTabsReadBackTheirRecords() {
+        QSWFInfo in, out;
+        in.VideoPmps_x = 1024;
+        in.VideoPmps_y = 768;
+        in.Video_q = 4;
+        in.Video_CB = 200;
+        in.Sha_ForceCCR = 64;
+        in.Sha_FontCCR = 8;
+        QVideoTab v;
+        v.setVideoInfo(&in);
+        v.getVideoInfo(&out);
+        QShapeTab s;
+        s.setShapeInfo(&in);
+        QCOMPARE(s.ratio()->spin()->value(), 64);
+        s.ratio()->spin()->setValue(12);  // the spin box drives the slider
+        s.getShapeInfo(&out);
+        QFontTab f;
+        f.setFontInfo(&in);
+        f.getFontInfo(&out);
+        QCOMPARE(QList<int>(
+                     {out.VideoPmps_x, out.VideoPmps_y, out.Video_q, out.Video_CB, out.Sha_ForceCCR, out.Sha_FontCCR}),
+                 QList<int>({1024, 768, 4, 200, 12, 8}));
+        QCOMPARE(f.ratio()->slider()->maximum(), 32);
+    }
+
+    void windowSliderRadioCoupling() {
+        QSWFWindow w;
+        QResourceList* res = w.resourceList();
+        // Tabs wait for a movie with such resources; these clicks stand for the user's.
+        for (QWidget* tab : std::initializer_list<QWidget*>{w.imageTab(), w.soundTab(), w.videoTab()})
+            tab->setEnabled(true);
+        release(res->slider(RES_IMAGE), 20);
+        QCOMPARE(w.imageTab()->getRadioBtnChecked(), 0);  // "Best quality"
+        release(res->slider(RES_IMAGE), 21);
+        QCOMPARE(w.imageTab()->getRadioBtnChecked(), 1);  // "Good quality"
+        QCOMPARE(res->slider(RES_IMAGE)->value(), 40);
+        w.soundTab()->qualityGroup()->button(2)->click();  // "Normal quality"
+        QCOMPARE(res->slider(RES_SOUND)->value(), 54);
+        release(res->slider(RES_SOUND), 90);
+        QCOMPARE(w.soundTab()->getRadioBtnQualityChecked(), 4);
+        w.videoTab()->qualityGroup()->button(3)->click();
+        QCOMPARE(res->slider(RES_VIDEO)->value(), 75);
+        release(res->slider(RES_VIDEO), 45);
+        QCOMPARE(w.videoTab()->getRadioBtnChecked(), 2);
+        QCOMPARE(res->row(RES_IMAGE)->label()->text(), QString(" 40%"));
+
+        // Shape and font ratios are mirrored both ways.
+        res->slider(RES_SHAPE)->setValue(35);
+        QCOMPARE(w.shapeTab()->ratio()->value(), 35);
+        w.shapeTab()->ratio()->spin()->setValue(77);
+        QCOMPARE(res->slider(RES_SHAPE)->value(), 77);
+        w.fontTab()->ratio()->setValue(9);
+        QCOMPARE(res->slider(RES_FONT)->value(), 9);
+        res->slider(RES_FONT)->setValue(30);
+        QCOMPARE(w.fontTab()->ratio()->spin()->value(), 30);
+    }
+
+    void tabEditsSelectCustomWithoutLoadingIt() {
+        QSWFWindow w;
+        QComboBox* presets = w.presetSelector();
+        QCOMPARE(presets->count(), 6);
+        QCOMPARE(presets->itemText(0), QString("Best"));
+        QCOMPARE(presets->itemText(5), QString("Custom"));
+        presets->setCurrentIndex(1);  // "Good": image quality radio 1
+        QCOMPARE(w.imageTab()->getRadioBtnChecked(), 1);
+        QVERIFY(!w.saveButton()->isEnabled());
+        QVERIFY(!presets->isEditable());
+        w.shapeTab()->ratio()->setValue(55);
+        QCOMPARE(presets->currentIndex(), 5);
+        // The tabs keep the user's values, not the Custom record's.
+        QCOMPARE(w.shapeTab()->ratio()->value(), 55);
+        QCOMPARE(w.imageTab()->getRadioBtnChecked(), 1);
+        QVERIFY(w.saveButton()->isEnabled());
+        QVERIFY(!w.removeButton()->isEnabled());
+        QVERIFY(presets->isEditable());
+        // Loading a preset into the tabs is not an edit.
+        presets->setCurrentIndex(2);
+        QCOMPARE(presets->currentIndex(), 2);
+    }
+
+    void savingAndRemovingUserSettings() {
+        QSWFWindow w;
+        QComboBox* presets = w.presetSelector();
+        presets->setCurrentIndex(5);
+        w.shapeTab()->ratio()->setValue(42);
+        presets->setEditText("My small <files>");
+        w.pbtnSaveClicked();
+        QCOMPARE(presets->count(), 7);
+        QCOMPARE(presets->currentIndex(), 6);
+        QCOMPARE(presets->currentText(), QString("My small <files>"));
+        QCOMPARE(w.settings()->CustomCount(), 1);
+        QCOMPARE(w.settings()->getCustomItem(0)->Sha_ForceCCR, 42);
+        QCOMPARE(w.settings()->getCustomItem(0)->isDelete, 1);
+        QVERIFY(w.removeButton()->isEnabled());
+
+        // Same name again: asked, and "Overwrite" stores the new values.
+        w.shapeTab()->ratio()->setValue(43);
+        uitest::whenModal<QMessageBox>([](QMessageBox* box) {
+            for (QAbstractButton* b : box->buttons())
+                if (b->text() == "Overwrite") b->click();
+        });
+        w.pbtnSaveClicked();
+        QCOMPARE(w.settings()->CustomCount(), 1);
+        QCOMPARE(w.settings()->getCustomItem(0)->Sha_ForceCCR, 43);
+
+        // A built-in name is refused.
+        presets->setEditText("Best");
+        uitest::answerNextBox(QMessageBox::Ok);
+        w.pbtnSaveClicked();
+        QCOMPARE(presets->count(), 7);
+        QCOMPARE(w.settings()->getBuiltinItem(0)->isDelete, 0);
+
+        presets->setCurrentIndex(6);
+        uitest::answerNextBox(QMessageBox::Yes);
+        w.pbtnRemoveClicked();
+        QCOMPARE(presets->count(), 6);
+        QCOMPARE(w.settings()->CustomCount(), 0);
+    }
+
+    // Every control, changed alone from Best, reaches the engine's record
+    // through the tabs and the bridge, and changes nothing else there.
+    void everyControlReachesTheEngine() {
+        QTemporaryDir dir;
+        const QString src = uitest::writeMovie(dir.filePath("m.swf"), 1);
+        QImageTab image;
+        QShapeTab shape;
+        QFontTab font;
+        QSoundTab sound;
+        QVideoTab video;
+        const Tparams best = findpreset("Best")->params;
+        const struct {
+            QWidget* tab;
+            const char* control;  // none: the video player size
+            int32_t Tparams::*field;
+        } rows[] = {
+            {&image, "Delete metadata", &Tparams::Img_Dm},
+            {&image, "Force to jpeg", &Tparams::Img_Ftoj},
+            {&image, "Delete invisible area", &Tparams::Img_Diia},
+            {&image, "Intelligent color smooth optimization", &Tparams::Img_Icso},
+            {&image, "intelligent alpha channel optimization", &Tparams::Img_Iaco},
+            {&shape, "Intelligent morphing optimization", &Tparams::Sha_Imo},
+            {&shape, "Intelligent delete useless points", &Tparams::Sha_Idup},
+            {&shape, "Line optimization", &Tparams::Sha_PenOpt},
+            {&shape, "Edge detail optimization", &Tparams::Sha_ForceStraight},
+            {&font, "Quality optimization", &Tparams::Sha_FontHifi},
+            {&sound, "Advanced ABR encoding(average bitrate)", &Tparams::Audio_e},
+            {&video, nullptr, &Tparams::VideoPmps_x},
+        };
+        for (const auto& row : rows) {
+            QSWFInfo info;
+            info.setParams(best);
+            image.setImageInfo(&info);
+            shape.setShapeInfo(&info);
+            font.setFontInfo(&info);
+            sound.setSoundInfo(&info);
+            video.setVideoInfo(&info);
+            Tparams want = best;
+            if (row.control) {
+                QAbstractButton* control = nullptr;
+                for (auto* b : row.tab->findChildren<QAbstractButton*>())
+                    if (b->text() == row.control) control = b;
+                QVERIFY2(control, row.control);
+                control->click();
+                want.*row.field = row.field == &Tparams::Audio_e ? 2 : !(best.*row.field);
+            } else {
+                video.sizeSelector()->setSize(1024, 768);
+                want.VideoPmps_x = 1024;
+                want.VideoPmps_y = 768;
+            }
+            image.getImageInfo(&info);
+            shape.getShapeInfo(&info);
+            font.getFontInfo(&info);
+            sound.getSoundInfo(&info);
+            video.getVideoInfo(&info);
+            Tparams p{};
+            CopySWfInfoToCompress(&info, p);
+            CompressSWF(src, dir.path(), p, nullptr, dir.filePath("m_compressed.swf"), nullptr, nullptr, 0);
+            for (int i = 0; i < RECORD_FIELD_COUNT; ++i)
+                QVERIFY2(CCparams.*paramfields[i].member == want.*paramfields[i].member,
+                         qPrintable(QString("%1: %2").arg(row.control).arg(paramfields[i].name)));
+        }
+    }
 };
 
 UITEST_MAIN(SWFWindowTest)

@@ -3,6 +3,7 @@
 #pragma once
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -46,6 +47,12 @@ inline void answerNextBox(QMessageBox::StandardButton which) {
         if (QAbstractButton* b = box->button(which)) b->click();
         else box->reject();
     });
+}
+
+inline QString writeFile(const QString& path, const QByteArray& data) {
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) f.write(data);
+    return path;
 }
 
 inline QString writeMovie(const QString& path, int shapes) {
