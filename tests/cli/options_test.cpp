@@ -3,7 +3,6 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -29,10 +28,16 @@ Parsed parse(const std::vector<const char*>& args) {
 
 }  // namespace
 
-// The line -v prints: what the engine makes of each level, the kinds kept.
-TEST(CliOptions, SettingsLineShowsWhatTheEngineUses) {
+// The defaults, and the line -v prints: what the engine makes of each level, the kinds kept.
+TEST(CliOptions, DefaultsAndTheSettingsLine) {
     Parsed best = parse({"a.swf"});
     ASSERT_TRUE(best.ok) << best.error;
+    EXPECT_EQ(best.o.preset, "Best");
+    EXPECT_EQ(std::memcmp(&best.o.params, &findpreset("Best")->params, sizeof(Tparams)), 0);
+    EXPECT_TRUE(best.o.outdir.empty());
+    EXPECT_EQ(best.o.toolsdir, "/usr/bin/");
+    EXPECT_EQ(best.o.jobs, 1);
+    EXPECT_FALSE(best.o.tmpdir.empty());
     EXPECT_EQ(describesettings(best.o),
               "settings: preset Best; shape ratio 20, font ratio 20; image level 0 (JPEG quality 90), zoom 0%, "
               "player 0 x 0; sound level 0 (44.1 kHz, VBR quality 2, mono); video level 0 (250 kbit/s), player 0 x 0\n");
@@ -60,17 +65,6 @@ TEST(CliOptions, SettingsLineShowsWhatTheEngineUses) {
               "settings: preset Best; shape ratio 20, font ratio 20; image level 0 (JPEG quality 90), zoom 0%, "
               "player 0 x 0; sound level 4 (unusable custom values: sounds kept); video level 4 (no bit rate: "
               "videos kept), player 0 x 0; kept as they are: font; damaged movies salvaged\n");
-}
-
-TEST(CliOptions, DefaultsAreBestBesideTheSource) {
-    Parsed p = parse({"a.swf"});
-    ASSERT_TRUE(p.ok) << p.error;
-    EXPECT_EQ(p.o.preset, "Best");
-    EXPECT_EQ(std::memcmp(&p.o.params, &findpreset("Best")->params, sizeof(Tparams)), 0);
-    EXPECT_TRUE(p.o.outdir.empty());
-    EXPECT_EQ(p.o.toolsdir, "/usr/bin/");
-    EXPECT_EQ(p.o.jobs, 1);
-    EXPECT_FALSE(p.o.tmpdir.empty());
 }
 
 TEST(CliOptions, OptionsApplyOnTopOfThePresetInAnyOrder) {
@@ -146,28 +140,24 @@ TEST(CliOptions, CustomValuesClashWithOtherLevels) {
 }
 
 TEST(CliOptions, RangesAreEnforcedAtBothEnds) {
-    struct Case {
-        const char* option;
-        const char* lowbad;
-        const char* lowok;
-        const char* highok;
-        const char* highbad;
-    };
-    const Case cases[] = {
-        // A range from the settings table, a level, a front-end-only option, a named choice.
-        {"--shape-ratio", "0", "1", "100", "101"},        {"--image-quality", "-1", "0", "4", "5"},
-        {"--jobs", "0", "1", "64", "65"},                 {"--sound-encoding", "-1", "0", "2", "3"},
+    // A range from the settings table, a level, a front-end-only option, a named choice:
+    // option, too low, lowest, highest, too high.
+    const std::array<const char*, 5> cases[] = {
+        {"--shape-ratio", "0", "1", "100", "101"},
+        {"--image-quality", "-1", "0", "4", "5"},
+        {"--jobs", "0", "1", "64", "65"},
+        {"--sound-encoding", "-1", "0", "2", "3"},
         {"--max-video-height", "-1", "0", "100000", "100001"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.option);
-        EXPECT_FALSE(parse({c.option, c.lowbad, "f"}).ok);
-        EXPECT_TRUE(parse({c.option, c.lowok, "f"}).ok);
-        EXPECT_TRUE(parse({c.option, c.highok, "f"}).ok);
-        Parsed bad = parse({c.option, c.highbad, "f"});
+    for (const auto& [option, lowbad, lowok, highok, highbad] : cases) {
+        SCOPED_TRACE(option);
+        EXPECT_FALSE(parse({option, lowbad, "f"}).ok);
+        EXPECT_TRUE(parse({option, lowok, "f"}).ok);
+        EXPECT_TRUE(parse({option, highok, "f"}).ok);
+        Parsed bad = parse({option, highbad, "f"});
         EXPECT_FALSE(bad.ok);
-        EXPECT_NE(bad.error.find(c.option), std::string::npos) << bad.error;
-        EXPECT_NE(bad.error.find(c.highbad), std::string::npos) << bad.error;
+        EXPECT_NE(bad.error.find(option), std::string::npos) << bad.error;
+        EXPECT_NE(bad.error.find(highbad), std::string::npos) << bad.error;
     }
 }
 
@@ -195,35 +185,26 @@ TEST(CliOptions, MalformedLinesAreUsageErrors) {
     }
 }
 
-// Short options combine and take glued values; long ones take any unique beginning.
+// Short options combine and take glued values; long ones take any unique beginning; "--" ends options.
 TEST(CliOptions, CombinedAndAbbreviatedForms) {
-    struct Case {
-        std::vector<const char*> args;
-        int jobs;
-        bool quiet, verbose, dryrun;
+    // Arguments; jobs, quiet, verbose, dry run.
+    const std::pair<std::vector<const char*>, std::array<int, 4>> cases[] = {
+        {{"-qv", "f"}, {1, 0, 1, 0}},  // the last of -q and -v counts
+        {{"-j2", "f"}, {2, 0, 0, 0}},
+        {{"--jo", "2", "--dry", "f"}, {2, 0, 0, 1}},
+        {{"-qnj3", "f"}, {3, 1, 0, 1}},
     };
-    const Case cases[] = {
-        {{"-qv", "f"}, 1, false, true, false},  // the last of -q and -v counts
-        {{"-j2", "f"}, 2, false, false, false},
-        {{"--jo", "2", "--dry", "f"}, 2, false, false, true},
-        {{"-qnj3", "f"}, 3, true, false, true},
-    };
-    for (const Case& c : cases) {
-        Parsed p = parse(c.args);
-        ASSERT_TRUE(p.ok) << c.args.front() << ": " << p.error;
-        EXPECT_EQ((std::array{p.o.jobs, int(p.o.quiet), int(p.o.verbose), int(p.o.dryrun)}),
-                  (std::array{c.jobs, int(c.quiet), int(c.verbose), int(c.dryrun)}))
-            << c.args.front();
+    for (const auto& [args, want] : cases) {
+        Parsed p = parse(args);
+        ASSERT_TRUE(p.ok) << args.front() << ": " << p.error;
+        EXPECT_EQ((std::array{p.o.jobs, int(p.o.quiet), int(p.o.verbose), int(p.o.dryrun)}), want) << args.front();
         EXPECT_EQ(p.o.inputs, std::vector<std::string>{"f"});
     }
     Parsed p = parse({"--in-pl", "--preser", "-"});
     EXPECT_FALSE(p.ok) << "standard input cannot be replaced";
     p = parse({"--in-pl", "--preser", "f"});
     EXPECT_TRUE(p.ok && p.o.inplace && p.o.preserve) << p.error;
-}
-
-TEST(CliOptions, ShortFormsAndEndOfOptions) {
-    Parsed p = parse({"-oout", "-j", "3", "-q", "--tools", "/opt/x", "--", "-odd.swf", "--json"});
+    p = parse({"-oout", "-j", "3", "-q", "--tools", "/opt/x", "--", "-odd.swf", "--json"});
     ASSERT_TRUE(p.ok) << p.error;
     EXPECT_EQ(p.o.outdir, "out");
     EXPECT_EQ(p.o.jobs, 3);
@@ -237,14 +218,12 @@ TEST(CliOptions, ShortFormsAndEndOfOptions) {
 
 TEST(CliOptions, TemporaryDirectoryFollowsTheCacheVariable) {
     const char* old = std::getenv("XDG_CACHE_HOME");
-    std::string saved = old ? old : "";
+    const std::string saved = old ? old : "";
     setenv("XDG_CACHE_HOME", "/var/cachex", 1);
     EXPECT_EQ(defaulttmpdir(), "/var/cachex/shrinkwell/temp");
     setenv("XDG_CACHE_HOME", "", 1);
     const char* home = std::getenv("HOME");
-    if (home && *home) {
-        EXPECT_EQ(defaulttmpdir(), std::string(home) + "/.cache/shrinkwell/temp");
-    }
+    if (home && *home) EXPECT_EQ(defaulttmpdir(), std::string(home) + "/.cache/shrinkwell/temp");
     if (old) setenv("XDG_CACHE_HOME", saved.c_str(), 1);
     else unsetenv("XDG_CACHE_HOME");
 }

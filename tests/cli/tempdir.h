@@ -4,9 +4,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
+#include <gtest/gtest.h>
+
 #include <filesystem>
-#include <fstream>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,11 @@ inline pid_t spawnwithfiles(std::vector<std::string> args, const std::string& ou
 }
 
 using swfb::slurp;
+
+// Each of wants is somewhere in text.
+inline void expecthas(const std::string& text, std::initializer_list<std::string> wants) {
+    for (const std::string& want : wants) EXPECT_NE(text.find(want), std::string::npos) << want << "\n" << text;
+}
 
 struct Ran {
     int status = -1;  // -1 when ended by a signal

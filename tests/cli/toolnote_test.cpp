@@ -3,13 +3,9 @@
 // folder it works in is its own.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
 
 #include "cli/report.h"
 #include "support/soundbuilder.h"
@@ -43,26 +39,22 @@ Ran runcli(const Ttempdir& t, const std::string& cwd, std::vector<std::string> a
 TEST(ToolNotes, AToolThatMisbehavesIsNamedOnTheFilesLineAndInItsJson) {
     Ttempdir t;
     t.put("a.swf", swfb::build(swfb::adpcmmovie(22050)));
-    struct Case {
-        const char* what;
-        const char* script;
-        const char* note;
-    } cases[] = {
-        {"fails", "exit 1", "sound 1 kept: lame failed with exit status 1"},
-        {"writes garbage", "for out; do :; done; echo garbage > \"$out\"", "sound 1 kept: lame wrote no usable output"},
+    // What lame does, the note.
+    const std::pair<const char*, std::string> cases[] = {
+        {"exit 1", "sound 1 kept: lame failed with exit status 1"},
+        {"for out; do :; done; echo garbage > \"$out\"", "sound 1 kept: lame wrote no usable output"},
     };
-    for (const Case& c : cases) {
-        swfb::writescript(t / "tools/lame", std::string("#!/bin/sh\n") + c.script + "\n");
-        const std::vector<std::string> common = {"--tmp", t / "scratch", "--tools", t / "tools/", "--overwrite",
-                                                 "-o", t / "out"};
-        std::vector<std::string> text = common, json = common;
-        text.push_back(t / "a.swf");
-        json.insert(json.end(), {"--json", t / "a.swf"});
-        const Ran plain = runcli(t, t.path(), text), lines = runcli(t, t.path(), json);
-        EXPECT_EQ(plain.status, 0) << c.what << plain.err;
-        EXPECT_NE(plain.out.find("\n  note: " + std::string(c.note) + "\n"), std::string::npos) << c.what << plain.out;
-        EXPECT_NE(lines.out.find(",\"notes\":[\"" + std::string(c.note) + "\"],"), std::string::npos)
-            << c.what << lines.out;
+    for (const auto& [script, note] : cases) {
+        SCOPED_TRACE(script);
+        swfb::writescript(t / "tools/lame", std::string("#!/bin/sh\n") + script + "\n");
+        std::vector<std::string> args = {"--tmp",       t / "scratch", "--tools", t / "tools/",
+                                         "--overwrite", "-o",          t / "out", t / "a.swf"};
+        const Ran plain = runcli(t, t.path(), args);
+        args.push_back("--json");
+        const Ran lines = runcli(t, t.path(), args);
+        EXPECT_EQ(plain.status, 0) << plain.err;
+        expecthas(plain.out, {"\n  note: " + note + "\n"});
+        expecthas(lines.out, {",\"notes\":[\"" + note + "\"],"});
     }
 }
 
@@ -76,7 +68,7 @@ TEST(ScratchFolder, ARelativeRootStartingWithADashStillReachesTheEncoder) {
     const Ran r = runcli(t, t.path(),
                          {"--tmp=-x", "--tools", t / "tools/", "--sound-quality", "3", "--json", "-o", "out", "a.swf"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("\"notes\":[]"), std::string::npos) << r.out;
+    expecthas(r.out, {"\"notes\":[]"});
     // Re-encoded: the sound shrank.
     const size_t at = r.out.find("\"Sound\":{\"count\":1,\"source\":");
     ASSERT_NE(at, std::string::npos) << r.out;
@@ -105,9 +97,7 @@ TEST(ToolNotes, OneLinePerMissingProgramThatAMovieNeeded) {
     s.add(failed);
     const std::string both = s.toolnotes(false, false);
     EXPECT_EQ(count(both, "\n"), 2u) << both;
-    EXPECT_NE(both.find("lame was not found"), std::string::npos) << both;
-    EXPECT_NE(both.find("sounds of 2 movies"), std::string::npos) << both;
-    EXPECT_NE(both.find("videos of 1 movie kept"), std::string::npos) << both;
+    expecthas(both, {"lame was not found", "sounds of 2 movies", "videos of 1 movie kept"});
     EXPECT_EQ(s.toolnotes(true, false).find("lame"), std::string::npos);
     EXPECT_EQ(s.toolnotes(true, true), "");
 }
@@ -122,6 +112,6 @@ TEST(ToolNotes, TheCliSaysSoOnceForAllItsMovies) {
                           t / "empty", "-o", t / "out", t / "in"});
     const std::string text = r.out + r.err;
     EXPECT_EQ(count(text, "ffmpeg was not found"), 1u) << text;
-    EXPECT_NE(text.find("videos of 2 movies"), std::string::npos) << text;
+    expecthas(text, {"videos of 2 movies"});
     EXPECT_EQ(count(text, "lame"), 0u) << "no movie has sound: " << text;
 }

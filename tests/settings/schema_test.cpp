@@ -34,16 +34,11 @@ TEST(SettingsSchema, StoredNames) {
 TEST(SettingsSchema, EngineDefaults) {
     Tparams p = filled();
     paramssetdef(p);
-    for (const Tfield& f : paramfields) {
-        int32_t want = 0;
-        if (f.member == &Tparams::Audio_q) want = 3;
-        if (f.member == &Tparams::Sha_ForceCCR || f.member == &Tparams::Sha_FontCCR) want = 20;
-        if (f.member == &Tparams::Video_q) want = 2;
-        if (f.member == &Tparams::Img_CustomPV) want = 75;
-        // On, so that callers that set no preset keep JPEG conversion and the glyph rule.
-        if (f.member == &Tparams::Img_Ftoj || f.member == &Tparams::Sha_FontHifi) want = 1;
-        EXPECT_EQ(p.*f.member, want) << f.name;
-    }
+    // In field order. Img_Ftoj and Sha_FontHifi are on, so that callers that set no preset keep JPEG
+    // conversion and the glyph rule.
+    const int32_t want[FIELD_COUNT] = {0, 0, 0, 0, 1, 0, 0, 0, 0, 75, 0, 0, 0, 0, 20, 20, 0, 0, 0, 0,
+                                       0, 0, 0, 1, 0, 0, 3, 0, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0};
+    for (int i = 0; i < FIELD_COUNT; ++i) EXPECT_EQ(p.*paramfields[i].member, want[i]) << paramfields[i].name;
     // The one-call run sets the same values and zeroes the image level and zoom, nothing else.
     Tparams q = filled();
     setresetdefaults(q);
