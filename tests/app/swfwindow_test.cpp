@@ -1,4 +1,6 @@
-// The main window end to end: adding movies, the run loop on the worker
+// The engine bridge (resource lists on the GUI thread, compression on a worker
+// thread with its progress carried back to the GUI thread) and the main window
+// end to end: adding movies, the run loop on the worker
 // thread, the output list (including outputs that could not be written) and
 // closing while a run is going; size text and output naming; the option tabs
 // (loading and reading records, the custom controls that follow their radio,
@@ -9,6 +11,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
 #include <QSignalSpy>
@@ -19,6 +22,9 @@
 
 #include "core/enginestate.h"
 #include "main/bridge.h"
+#include "main/taskthread.h"
+#include "pipeline/tagsmith.h"
+#include "settings/schema.h"
 #include "settings/config.h"
 #include "settings/shrinkwell.h"
 #include "settings/swfinfo.h"
@@ -75,6 +81,32 @@ class SWFWindowTest : public QObject {
 private:
     QTemporaryDir m_dir;
     QString m_out;
+    struct Seen {
+        void* window;
+        void* item;
+        int value;
+        bool guiThread;
+    };
+    QString m_tmp, m_src;
+    QList<Seen> seen;
+    QList<int> loading;
+    int windowTag = 0, itemTag = 0;
+
+    static Tparams best() { return findpreset("Best")->params; }
+    QString put(const char* name, const swfb::Bytes& data) {
+        const QString path = m_dir.filePath(QString::fromLatin1(name));
+        return swfb::writefile(QFile::encodeName(path).toStdString(), data) ? path : QString();
+    }
+
+    // One compression on the bridge's worker, waited for through the event loop.
+    QTaskThread* runWorker(const QString& from, const QString& out, Tparams p = best()) {
+        auto* worker =
+            new QTaskThread(from, m_tmp, p, SWFinfoCallBack, out, &windowTag, &itemTag, isExeSource(from), this);
+        QSignalSpy done(worker, &QThread::finished);
+        worker->start(QThread::InheritPriority);
+        if (done.wait(30000)) QCoreApplication::processEvents();  // values queued before finished()
+        return worker;
+    }
 
     void useOutputFolder(QSWFWindow& w, const QString& folder) {
         w.config()->SetSavePath(folder);
@@ -86,11 +118,127 @@ private slots:
         QVERIFY(m_dir.isValid());
         m_out = m_dir.path() + "/out";
         QDir().mkpath(m_out);
+        m_tmp = m_dir.filePath(QStringLiteral("temp"));
+        QVERIFY(QDir().mkpath(m_tmp));
+        // Several shapes so that reading and writing report progress more than once.
+        m_src = put("movie.swf", swfb::boxes(6));
+        QVERIFY(!m_src.isEmpty());
+        QProgressRelay* relay = QProgressRelay::instance();
+        connect(relay, &QProgressRelay::itemProgress, this, [this](void* w, void* i, int v) {
+            seen.append({w, i, v, QThread::currentThread() == qApp->thread()});
+        });
+        connect(relay, &QProgressRelay::loadingProgress, this, [this](int v) {
+            QVERIFY(QThread::currentThread() == qApp->thread());
+            loading.append(v);
+        });
     }
 
     void init() {
         // Leftovers of one case must not decide the next.
         CCancelProc.store(0);
+        seen.clear();
+        loading.clear();
+    }
+
+    // The engine bridge first, before any window run has moved its progress.
+    void resourceListOnGuiThread() {
+        Trlist* list = nullptr;
+        getResourceList(m_src, m_tmp, SWFinfoCallBack, &list);
+        QVERIFY(list);
+        QCOMPARE(list[RES_SHAPE].count, 6);
+        QVERIFY(list[RES_SHAPE].srcsize > 0);
+        QCOMPARE(list[RES_IMAGE].count, 0);
+        QCOMPARE(RESTYPE.load(), 0);
+        // Delivered during the call, not queued for later.
+        QVERIFY(!loading.isEmpty());
+        QCOMPARE(loading.last(), 100);
+        QVERIFY(std::is_sorted(loading.begin(), loading.end()));
+        QVERIFY(seen.isEmpty());
+        QCOMPARE(progressHighWaterMark(), 0);
+    }
+
+    void compressOnWorker() {
+        const QString out = m_dir.filePath(QStringLiteral("movie_compressed.swf"));
+        QTaskThread* worker = runWorker(m_src, out);
+        QVERIFY(worker->isFinished());
+        QVERIFY(worker->outputWritten());
+        QVERIFY(worker->errorText().isEmpty());
+        QVERIFY(QFileInfo(out).size() > 0);
+        QCOMPARE(isFlashFile(out, m_tmp), 1u);
+        QCOMPARE(RESTYPE.load(), 2);
+
+        QVERIFY(seen.size() >= 3);
+        QList<int> values;
+        for (const Seen& s : seen) {
+            QVERIFY(s.guiThread);
+            QCOMPARE(s.window, static_cast<void*>(&windowTag));
+            QCOMPARE(s.item, static_cast<void*>(&itemTag));
+            values << s.value;
+        }
+        QVERIFY2(std::is_sorted(values.begin(), values.end()), qPrintable(QDebug::toString(values)));
+        QVERIFY(values.first() <= 50);   // reading fills the first half
+        QVERIFY(values.contains(50));
+        QCOMPARE(values.last(), 100);    // writing the second
+        QVERIFY(std::any_of(values.begin(), values.end(), [](int v) { return v > 50 && v < 100; }));
+        delete worker;
+    }
+
+    // A stage that starts lower than the last value shown shows nothing until it passes it.
+    void onlyIncreasesAreShown() {
+        resetProgressHighWaterMark();
+        RESTYPE = 2;
+        for (int p : {60, 40, 60, 100}) {
+            _thisrato = p;
+            SWFinfoCallBack(1, 8, &windowTag, &itemTag);
+        }
+        RESTYPE = -1;
+        _thisrato = 0;
+        QList<int> values;
+        for (const Seen& s : seen) values << s.value;
+        QCOMPARE(values, (QList<int>{80, 100}));
+    }
+
+    // The stage size goes to the image scaling; the engine's record never
+    // sees it, and the caller's record comes back with it zeroed.
+    void playerSizeIsZeroed() {
+        Tparams p = best();
+        p.ImgPmps_x = 275;
+        p.ImgPmps_y = 800;
+        CompressSWF(m_src, m_tmp, p, SWFinfoCallBack, m_dir.filePath("sized.swf"), nullptr, nullptr, 0);
+        QCOMPARE(QList<int>({p.ImgPmps_x, p.ImgPmps_y, CCparams.ImgPmps_x, CCparams.ImgPmps_y}), QList<int>(4, 0));
+        QCOMPARE(RatoImageSizeX, 0.5);
+        QCOMPARE(RatoImageSizeY, 2.0);
+        QCOMPARE(CCparams.Audio_q, p.Audio_q);
+
+        Tparams mine = best();
+        mine.ImgPmps_x = 640;
+        QTaskThread* worker = runWorker(m_src, m_dir.filePath(QStringLiteral("sized2.swf")), mine);
+        QCOMPARE(worker->params().ImgPmps_x, 0);
+        QCOMPARE(mine.ImgPmps_x, 640);  // the thread works on its own copy
+        delete worker;
+    }
+
+    // Not smaller: the output is the source's bytes and the worker says so;
+    // damaged: nothing is written and the reason names the damage.
+    void keptAndDamagedAreReported() {
+        const swfb::Bytes grows = swfb::noisy();
+        const QString out = m_dir.filePath(QStringLiteral("noisy_compressed.swf"));
+        QTaskThread* worker = runWorker(put("noisy.swf", grows), out);
+        QVERIFY(worker->outputWritten());
+        QVERIFY(worker->sourceKept());
+        QCOMPARE(swfb::readfile(QFile::encodeName(out).toStdString()), grows);
+        delete worker;
+
+        swfb::Bytes broken = swfb::boxes(3, 'C');
+        broken.back() ^= 0x55;
+        const QString badout = m_dir.filePath(QStringLiteral("broken_compressed.swf"));
+        worker = runWorker(put("broken.swf", broken), badout);
+        QVERIFY(!worker->outputWritten());
+        QVERIFY(!worker->sourceKept());
+        QVERIFY2(worker->errorText().startsWith(QStringLiteral("damaged: zlib check failed")),
+                 qPrintable(worker->errorText()));
+        QVERIFY(!QFileInfo::exists(badout));
+        delete worker;
     }
 
     void addingAndCompressingAMovie() {

@@ -257,7 +257,7 @@ TEST_F(CliRun, DamagedMoviesFailByNameUnlessSalvaged) {
     Ran s = cli({t / "claims.swf", "--salvage", "--json"});
     EXPECT_EQ(s.status, 0) << s.err;
     EXPECT_EQ(codes(readfile(t / "claims_compressed.swf")), std::vector<int>({9, 2, 26, 2, 26, 2, 26, 1}));
-    expecthas(s.out, {"\"dropped\":2006,\"baseline\":", "2,006 bytes dropped"});
+    expecthas(s.out, {"\"dropped\":2006,\"baseline\":", "2,006 bytes dropped", "\"salvaged\":true"});
 
     // A last tag 3 bytes short in a large movie is what players live with.
     Movie big;
@@ -267,7 +267,7 @@ TEST_F(CliRun, DamagedMoviesFailByNameUnlessSalvaged) {
     t.put("short.swf", shortlast);
     Ran w = cli({t / "short.swf"});
     EXPECT_EQ(w.status, 0) << w.err;
-    expecthas(w.out, {"warning: 1 tag cut off by the end of the data dropped (10 bytes)"});
+    expecthas(w.out, {"warning: 1 tag cut off by the end of the data dropped (10 bytes)", "kept; 10 bytes dropped"});
 }
 
 // With --json the settings line goes to stderr, leaving stdout to JSON.
