@@ -450,7 +450,7 @@ private slots:
     }
 
     // A custom value is loaded and read only with its custom radio checked.
-    void customValuesOnlyWithTheirRadio() {
+    void tabsLoadAndReadRecords() {
         QImageTab image;
         QSWFInfo in, out;
         in.Img_Aio = 4;
@@ -486,10 +486,8 @@ private slots:
         sound.setRadioBtnQualityChecked(4);
         sound.getSoundInfo(&out);
         QCOMPARE(QList<int>({out.Audio_e, out.Audio_s, out.Audio_b}), QList<int>({0, 22, 96}));
-    }
 
-    void videoShapeFontTabsReadBackTheirRecords() {
-        QSWFInfo in, out;
+        // The video, shape and font tabs read back what they loaded.
         in.VideoPmps_x = 1024;
         in.VideoPmps_y = 768;
         in.Video_q = 4;
@@ -545,7 +543,8 @@ private slots:
         QCOMPARE(w.fontTab()->ratio()->spin()->value(), 30);
     }
 
-    void tabEditsSelectCustomWithoutLoadingIt() {
+    // Tab edits select Custom without loading it; Custom can be saved under a name.
+    void userSettings() {
         QSWFWindow w;
         QComboBox* presets = w.presetSelector();
         QCOMPARE(presets->count(), 6);
@@ -566,11 +565,8 @@ private slots:
         // Loading a preset into the tabs is not an edit.
         presets->setCurrentIndex(2);
         QCOMPARE(presets->currentIndex(), 2);
-    }
 
-    void savingAndRemovingUserSettings() {
-        QSWFWindow w;
-        QComboBox* presets = w.presetSelector();
+        // Saving and removing user settings.
         presets->setCurrentIndex(5);
         w.shapeTab()->ratio()->setValue(42);
         presets->setEditText("My small <files>");
