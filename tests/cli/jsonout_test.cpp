@@ -31,7 +31,7 @@ Tfileresult sample() {
 }
 }  // namespace
 
-TEST(CliJson, CompressionLineCarriesSizesKindsAndTime) {
+TEST(CliJson, ResultLinesOfASuccessAndAFailure) {
     const std::string line = resultjson(sample());
     EXPECT_EQ(line.find('\n'), std::string::npos);
     EXPECT_EQ(line,
@@ -43,6 +43,14 @@ TEST(CliJson, CompressionLineCarriesSizesKindsAndTime) {
               "\"kept\":false,\"rewritten\":750,\"notes\":[],\"settings\":{\"image_level\":0,\"jpeg_quality\":90,"
               "\"sound_level\":0,\"sound_rate_hz\":44100,\"sound_kbps\":256,\"mono\":false,\"sound_encoding\":0,"
               "\"sound_vbr_quality\":null,\"video_level\":0,\"video_kbps\":250},\"ms\":12}");
+    // A failure has no output and says why.
+    Tfileresult failed;
+    failed.source = "x.swf";
+    failed.error = "not a Flash movie";
+    failed.srcsize = 5;
+    const std::string bad = resultjson(failed);
+    EXPECT_NE(bad.find("\"output\":null,\"ok\":false,\"error\":\"not a Flash movie\""), std::string::npos) << bad;
+    EXPECT_NE(bad.find("\"saved_percent\":null"), std::string::npos) << bad;
 }
 
 // Dropped bytes are not saved: the saving is measured against the share kept.
@@ -65,16 +73,6 @@ TEST(CliJson, DroppedBytesAreNotCountedAsSaved) {
         << s.text(false);
     r.dropped = 4000;
     EXPECT_EQ(savingbaseline(r), 0);
-}
-
-TEST(CliJson, FailureHasNoOutputAndSaysWhy) {
-    Tfileresult r;
-    r.source = "x.swf";
-    r.error = "not a Flash movie";
-    r.srcsize = 5;
-    const std::string line = resultjson(r);
-    EXPECT_NE(line.find("\"output\":null,\"ok\":false,\"error\":\"not a Flash movie\""), std::string::npos) << line;
-    EXPECT_NE(line.find("\"saved_percent\":null"), std::string::npos) << line;
 }
 
 TEST(CliResult, RecordSurvivesThePipe) {

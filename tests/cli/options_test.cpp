@@ -73,9 +73,8 @@ TEST(CliOptions, OptionsApplyOnTopOfThePresetInAnyOrder) {
     ASSERT_TRUE(before.ok && after.ok);
     for (const Parsed* p : {&before, &after}) {
         EXPECT_EQ(p->o.preset, "Sprite");
-        EXPECT_EQ(p->o.params.Sha_ForceCCR, 7);
-        EXPECT_EQ(p->o.params.Img_ForceZip, 20);
-        EXPECT_EQ(p->o.params.Video_CB, 112);
+        const Tparams& t = p->o.params;
+        EXPECT_EQ((std::array{t.Sha_ForceCCR, t.Img_ForceZip, t.Video_CB}), (std::array{7, 20, 112}));
     }
     EXPECT_EQ(after.o.inputs, std::vector<std::string>{"a.swf"});
 }
