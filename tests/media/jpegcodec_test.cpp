@@ -16,13 +16,13 @@ int repaired(Bytes& b) {
 }
 
 TEST(JpegRepair, PngAndGifAreNotJpegAndStayUntouched) {
-    Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0xFF, 0xD9};
-    Bytes gif = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0};
-    const Bytes p0 = png, g0 = gif;
-    EXPECT_EQ(repaired(png), 0);
-    EXPECT_EQ(repaired(gif), 0);
-    EXPECT_EQ(png, p0);
-    EXPECT_EQ(gif, g0);
+    const Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0xFF, 0xD9};
+    const Bytes gif = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0};
+    for (const Bytes& read : {png, gif}) {
+        Bytes b = read;
+        EXPECT_EQ(repaired(b), 0);
+        EXPECT_EQ(b, read);
+    }
 }
 
 TEST(JpegRepair, MergesTablesAndImageIntoOneStream) {
@@ -48,10 +48,7 @@ TEST(JpegRepair, ForcesOuterMarkersAndDropsDoubledStart) {
     odd.insert(odd.end(), jpeg.begin(), jpeg.end());
     odd[odd.size() - 1] = 0x00;
     ASSERT_EQ(repaired(odd), 1);
-    EXPECT_EQ(odd[0], 0xFF);
-    EXPECT_EQ(odd[1], 0xD8);
-    EXPECT_EQ(odd[2], 0xFF);
-    EXPECT_EQ(odd[3], 0xFF);
+    EXPECT_EQ(Bytes(odd.begin(), odd.begin() + 4), (Bytes{0xFF, 0xD8, 0xFF, 0xFF}));
     EXPECT_EQ(odd[odd.size() - 1], 0xD9);
     std::vector<uint8_t> canvas;
     int w, h, c;
@@ -70,9 +67,7 @@ TEST(JpegCodec, ColourIsNotSubsampled) {
     while (i + 4 < jpeg.size() && !(jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0)) ++i;
     ASSERT_LT(i + 18, jpeg.size());
     EXPECT_EQ(jpeg[i + 9], 3);
-    EXPECT_EQ(jpeg[i + 11], 0x11);
-    EXPECT_EQ(jpeg[i + 14], 0x11);
-    EXPECT_EQ(jpeg[i + 17], 0x11);
+    for (size_t k : {11, 14, 17}) EXPECT_EQ(jpeg[i + k], 0x11) << k;
 }
 
 TEST(JpegCodec, GreyscaleCmykAndGarbageFailWithoutEndingTheProcess) {

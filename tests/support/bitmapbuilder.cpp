@@ -118,18 +118,9 @@ Bytes definebitslossless2(uint16_t id, int format, int width, int height, const 
 Bytes bitmapshape(uint16_t id, uint16_t bitmap, int32_t w, int32_t h, int32_t sx, int32_t sy, int32_t r0, int32_t r1,
                   bool rotate) {
     ShapeWriter s(2);
-    Mat m;
-    m.sx = sx;
-    m.sy = sy;
-    m.hasscale = true;
-    m.r0 = r0;
-    m.r1 = r1;
-    m.hasrotate = rotate;
-    s.fillcount(1).bitmap(0x41, bitmap, m).linecount(0).bits(1, 0);
-    Change c;
-    c.move = true;
-    c.fill1 = 1;
-    s.change(c).straight(w, 0).straight(0, h).straight(-w, 0).straight(0, -h).endshape();
+    s.fillcount(1).bitmap(0x41, bitmap, Mat{.sx = sx, .sy = sy, .r0 = r0, .r1 = r1, .hasscale = true, .hasrotate = rotate});
+    s.linecount(0).bits(1, 0).change(Change{.move = true, .fill1 = 1});
+    s.straight(w, 0).straight(0, h).straight(-w, 0).straight(0, -h).endshape();
     return shapetag(2, id, 0, w, 0, h, s.take());
 }
 
