@@ -153,16 +153,17 @@ TEST_F(ImageMovie, WhatCannotBeReEncodedPassesThroughByteForByte) {
     const Bytes mapped2 = swfb::definebitslossless2(5, 3, 4, 4, indexed, 1);
     const Bytes badalpha = swfb::definebitsjpeg3(6, photo(), Bytes(64 * 48 - 1, 200));
     const Bytes overrun = swfb::tag(35, swfb::Writer().u16(7).u32(100000).raw(photo()).take(), true);
-    const std::vector<Bytes> tags = {png, grey, cmyk, mapped, mapped2, badalpha, overrun};
+    const Bytes gif = swfb::definebitsjpeg2(8, {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0});
+    const std::vector<Bytes> tags = {png, grey, cmyk, mapped, mapped2, badalpha, overrun, gif};
     std::vector<Bytes> withshapes = tags;
-    for (uint16_t id = 1; id <= 7; ++id) withshapes.push_back(swfb::bitmapshape(uint16_t(10 + id), id, 100, 100, kOne, kOne));
+    for (uint16_t id = 1; id <= 8; ++id) withshapes.push_back(swfb::bitmapshape(uint16_t(10 + id), id, 100, 100, kOne, kOne));
     const Imagerun r = runimages(withshapes);
     std::vector<Bytes> written;
     for (const auto& t : r.tags)
         if (t.code != 2 && t.code != 0) written.push_back(swfb::tag(t.code, t.body, true));
     ASSERT_EQ(written.size(), tags.size());
     for (size_t i = 0; i < tags.size(); ++i) EXPECT_EQ(written[i], tags[i]) << "tag " << i;
-    EXPECT_EQ(r.stats.notjpeg, 1);
+    EXPECT_EQ(r.stats.notjpeg, 2);
     EXPECT_EQ(r.stats.notrgb, 2);
     EXPECT_EQ(r.stats.colormapped, 2);
     EXPECT_EQ(r.stats.keptfailed, 1);

@@ -15,32 +15,6 @@ int repaired(Bytes& b) {
     return r;
 }
 
-TEST(JpegRepair, PngAndGifAreNotJpegAndStayUntouched) {
-    const Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0xFF, 0xD9};
-    const Bytes gif = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0};
-    for (const Bytes& read : {png, gif}) {
-        Bytes b = read;
-        EXPECT_EQ(repaired(b), 0);
-        EXPECT_EQ(b, read);
-    }
-}
-
-TEST(JpegRepair, MergesTablesAndImageIntoOneStream) {
-    Bytes tables, image;
-    const Bytes jpeg = swfb::jpegimage(16, 16, 80);
-    swfb::splitjpeg(jpeg, tables, image);
-    Bytes merged = tables;
-    merged.insert(merged.end(), image.begin(), image.end());
-    const size_t at = tables.size() - 2;  // FF D9 FF D8 where they meet
-    ASSERT_EQ(repaired(merged), 1);
-    EXPECT_EQ(Bytes(merged.begin() + long(at), merged.begin() + long(at + 4)), Bytes({0xFF, 0xFF, 0xFF, 0xFF}));
-    std::vector<uint8_t> canvas;
-    int w, h, c;
-    ASSERT_TRUE(JpegtoCanvas24(merged.data(), merged.size(), canvas, w, h, c));
-    EXPECT_EQ(w, 16);
-    EXPECT_EQ(c, 3);
-}
-
 TEST(JpegRepair, ForcesOuterMarkersAndDropsDoubledStart) {
     Bytes jpeg = swfb::jpegimage(8, 8, 80);
     // Erroneous header some tools write: EOI SOI before the real SOI.

@@ -130,16 +130,13 @@ void jpegsize(const Bytes& jpeg, int& width, int& height) {
     Jumperr e{};
     d.err = jpeg_std_error(&e.pub);
     e.pub.error_exit = fail;
-    if (setjmp(e.back)) {
-        jpeg_destroy_decompress(&d);
-        width = height = 0;
-        return;
+    if (!setjmp(e.back)) {
+        jpeg_create_decompress(&d);
+        jpeg_mem_src(&d, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
+        jpeg_read_header(&d, TRUE);
+        width = int(d.image_width);
+        height = int(d.image_height);
     }
-    jpeg_create_decompress(&d);
-    jpeg_mem_src(&d, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
-    jpeg_read_header(&d, TRUE);
-    width = int(d.image_width);
-    height = int(d.image_height);
     jpeg_destroy_decompress(&d);
 }
 
