@@ -423,7 +423,7 @@ TEST_F(ImageMovie, ImageFieldsShrinkBitmapsWithoutChangingWhatShows) {
         }
         if (c.shows.empty()) continue;
         EXPECT_EQ(r.stats.repacked, 1) << c.what;
-        EXPECT_EQ(r.factors.at(1).first, 1.0) << c.what;
+        EXPECT_EQ(r.factors.count(1) ? r.factors.at(1).first : 1.0, 1.0) << c.what;
         if (c.code == 21 && r.find(8)) {
             EXPECT_TRUE(r.find(8)->body.empty()) << c.what;
         }
