@@ -8,43 +8,29 @@
 
 namespace {
 
-void target(int w, int h, const Tsizerule& r, int ew, int eh) {
-    int nw = -1, nh = -1;
-    imagetarget(w, h, r, nw, nh);
-    EXPECT_EQ(nw, ew) << w << "x" << h;
-    EXPECT_EQ(nh, eh) << w << "x" << h;
-}
-
 TEST(ImageTarget, FollowsDisplayScaleLimitsAndZoom) {
-    Tsizerule r;
-    r.maxscalex = r.maxscaley = 1.0;
-    target(101, 40, r, 101, 40);
-    r.stageratiox = r.stageratioy = 0.5;
-    target(101, 40, r, 51, 20);  // 50.5 rounds away from zero
-    r.stageratioy = 1.0;
-    target(101, 40, r, 51, 40);
-    r.stageratiox = 1.0;
-    // Fractional display scales count in full: 0.75 is not 0.
-    r.maxscalex = 0.75;
-    r.maxscaley = 0.3;
-    target(100, 100, r, 75, 30);
-    // Never enlarged.
-    r.maxscalex = r.maxscaley = 3.0;
-    target(100, 100, r, 100, 100);
-    r.maxscalex = r.maxscaley = 1.0;
-    r.forcezip = 50;
-    target(10, 10, r, 10, 10);   // 5 x 5 would be below 6
-    target(100, 4, r, 50, 4);    // each side on its own
-    r.forcezip = 0;
-    // Nothing draws it: keeps its size.
-    r.maxscalex = r.maxscaley = 0.0;
-    target(64, 64, r, 64, 64);
-    r.maxscalex = r.maxscaley = 0.25;
-    r.keepsize = true;
-    target(64, 64, r, 64, 64);
-    r.keepsize = false;
-    r.stageratiox = std::numeric_limits<double>::infinity();
-    target(64, 64, r, 64, 64);
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        int w, h;
+        Tsizerule r;  // stage ratio x, y; display scale x, y; zoom; keep size
+        int ew, eh;
+    } rows[] = {
+        {101, 40, {1.0, 1.0, 1.0, 1.0}, 101, 40},
+        {101, 40, {0.5, 0.5, 1.0, 1.0}, 51, 20},  // 50.5 rounds away from zero
+        {101, 40, {0.5, 1.0, 1.0, 1.0}, 51, 40},
+        {100, 100, {1.0, 1.0, 0.75, 0.3}, 75, 30},  // fractional display scales count in full
+        {100, 100, {1.0, 1.0, 3.0, 3.0}, 100, 100},  // never enlarged
+        {10, 10, {1.0, 1.0, 1.0, 1.0, 50}, 10, 10},  // 5 x 5 would be below 6
+        {100, 4, {1.0, 1.0, 1.0, 1.0, 50}, 50, 4},   // each side on its own
+        {64, 64, {1.0, 1.0, 0.0, 0.0}, 64, 64},      // nothing draws it
+        {64, 64, {1.0, 1.0, 0.25, 0.25, 0, true}, 64, 64},
+        {64, 64, {inf, 1.0, 0.25, 0.25}, 64, 64},
+    };
+    for (const auto& row : rows) {
+        int nw = -1, nh = -1;
+        imagetarget(row.w, row.h, row.r, nw, nh);
+        EXPECT_EQ(std::make_pair(nw, nh), std::make_pair(row.ew, row.eh)) << row.w << " " << row.r.maxscalex;
+    }
 }
 
 TEST(ImageScale, NearestSourceRoundsHalfAwayAndStaysInside) {

@@ -3,10 +3,14 @@
 #pragma once
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
 
 #include "core/params.h"
-#include "core/swftag.h"
+#include "pipeline/pipeline.h"
+#include "pipeline/tagsmith.h"
+#include "support/enginerun.h"
 #include "support/soundbuilder.h"
 #include "support/tagio.h"
 
@@ -36,7 +40,6 @@ inline Tparams soundparams(int level, bool mono = true) {
 }
 
 struct Soundrun {
-    Bytes file;
     std::vector<swfb::SoundTag> tags;
     std::vector<std::string> leftover;  // files left in the temporary directory
     std::vector<std::string> notes;     // the engine's tool notes for the file
@@ -57,10 +60,30 @@ struct Soundrun {
 };
 
 // The movie through the engine's stages. lame: the encoder to use in place of
-// the one found on PATH (empty: that one); tmpname: the temporary directory's
-// name inside the scratch directory.
-Soundrun runsound(const swfb::Movie& m, const Tparams& p, const std::string& lame = "",
-                  const std::string& tmpname = "tmp");
+// the one found on PATH (empty: that one). The temporary directory's name has
+// spaces, which must reach the encoder whole.
+inline Soundrun runsound(const swfb::Movie& m, const Tparams& p, const std::string& lame = "") {
+    swfb::Scratchdir dir("sound");
+    const std::string in = dir.file("in.swf"), out = dir.file("out.swf"), tmp = dir.file("temp dir with spaces") + "/";
+    std::filesystem::create_directories(tmp);
+    swfb::writefile(in, swfb::build(m, 'C'));
+    const auto start = std::chrono::steady_clock::now();
+    // The scratch directory holds no encoder, so the one on PATH is used.
+    one_initdata(dir.path().c_str(), tmp.c_str());
+    if (!lame.empty()) std::snprintf(CClame, sizeof CClame, "%s", lame.c_str());
+    two_readfile(in.c_str());
+    five_allimgsetratodef(0, 0);
+    six_allparamset(p);
+    dooptimize(out.c_str(), 0);
+    Soundrun r;
+    r.written = dstfilesize() > 0;
+    r.notes = toolnotes();
+    appfina();
+    r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    r.tags = swfb::soundtags(swfb::readfile(out));
+    for (const auto& e : std::filesystem::directory_iterator(tmp)) r.leftover.push_back(e.path().filename().string());
+    return r;
+}
 
 }  // namespace soundtest
 

@@ -118,18 +118,9 @@ Bytes definebitslossless2(uint16_t id, int format, int width, int height, const 
 Bytes bitmapshape(uint16_t id, uint16_t bitmap, int32_t w, int32_t h, int32_t sx, int32_t sy, int32_t r0, int32_t r1,
                   bool rotate) {
     ShapeWriter s(2);
-    Mat m;
-    m.sx = sx;
-    m.sy = sy;
-    m.hasscale = true;
-    m.r0 = r0;
-    m.r1 = r1;
-    m.hasrotate = rotate;
-    s.fillcount(1).bitmap(0x41, bitmap, m).linecount(0).bits(1, 0);
-    Change c;
-    c.move = true;
-    c.fill1 = 1;
-    s.change(c).straight(w, 0).straight(0, h).straight(-w, 0).straight(0, -h).endshape();
+    s.fillcount(1).bitmap(0x41, bitmap, Mat{.sx = sx, .sy = sy, .r0 = r0, .r1 = r1, .hasscale = true, .hasrotate = rotate});
+    s.linecount(0).bits(1, 0).change(Change{.move = true, .fill1 = 1});
+    s.straight(w, 0).straight(0, h).straight(-w, 0).straight(0, -h).endshape();
     return shapetag(2, id, 0, w, 0, h, s.take());
 }
 
@@ -139,16 +130,13 @@ void jpegsize(const Bytes& jpeg, int& width, int& height) {
     Jumperr e{};
     d.err = jpeg_std_error(&e.pub);
     e.pub.error_exit = fail;
-    if (setjmp(e.back)) {
-        jpeg_destroy_decompress(&d);
-        width = height = 0;
-        return;
+    if (!setjmp(e.back)) {
+        jpeg_create_decompress(&d);
+        jpeg_mem_src(&d, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
+        jpeg_read_header(&d, TRUE);
+        width = int(d.image_width);
+        height = int(d.image_height);
     }
-    jpeg_create_decompress(&d);
-    jpeg_mem_src(&d, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
-    jpeg_read_header(&d, TRUE);
-    width = int(d.image_width);
-    height = int(d.image_height);
     jpeg_destroy_decompress(&d);
 }
 

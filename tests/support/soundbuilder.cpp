@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -61,12 +62,8 @@ Bytes adpcmencode(const Samples& samples, int channels, int bits) {
                 step >>= 1;
             }
             delta += step;
-            pred[c] += (code & signmask) ? -delta : delta;
-            if (pred[c] > 32767) pred[c] = 32767;
-            if (pred[c] < -32768) pred[c] = -32768;
-            index[c] += table[code & ~signmask];
-            if (index[c] < 0) index[c] = 0;
-            if (index[c] > 88) index[c] = 88;
+            pred[c] = std::clamp(pred[c] + ((code & signmask) ? -delta : delta), -32768, 32767);
+            index[c] = std::clamp(index[c] + table[code & ~signmask], 0, 88);
             w.ub(bits, uint32_t(code));
         }
     w.align();
@@ -118,8 +115,7 @@ Bytes lamemp3(const Samples& samples, int channels, int rate, const std::vector<
     const std::string in = dir.file("in.wav"), out = dir.file("out.mp3");
     writefile(in, wavfile(samples, channels, rate));
     std::vector<std::string> all = args;
-    all.push_back(in);
-    all.push_back(out);
+    all.insert(all.end(), {in, out});
     if (shellexecute_argv("lame", all, 60000) != 0) return {};
     return readfile(out);
 }
@@ -147,8 +143,7 @@ size_t loudest(const Samples& mono) {
 Bytes definesound(uint16_t id, int format, int rate, int size, int type, uint32_t count, const Bytes& data) {
     Writer w;
     w.u16(id).ub(4, uint32_t(format)).ub(2, uint32_t(rate)).ub(1, uint32_t(size)).ub(1, uint32_t(type)).u32(count);
-    w.raw(data);
-    return tag(14, w.take(), true);
+    return tag(14, w.raw(data).take(), true);
 }
 
 Bytes streamhead(int code, int format, int rate, int type, uint16_t perframe, bool latency) {
@@ -162,9 +157,7 @@ Bytes streamhead(int code, int format, int rate, int type, uint16_t perframe, bo
 Bytes streamblock(const Bytes& body) { return tag(19, body, true); }
 
 Bytes mp3block(uint16_t samples, const Bytes& frames) {
-    Writer w;
-    w.u16(samples).u16(0).raw(frames);
-    return w.take();
+    return Writer().u16(samples).u16(0).raw(frames).take();
 }
 
 Movie adpcmmovie(int frames, int rate, int channels) {
