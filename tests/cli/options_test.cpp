@@ -222,7 +222,9 @@ TEST(CliOptions, TemporaryDirectoryFollowsTheCacheVariable) {
     EXPECT_EQ(defaulttmpdir(), "/var/cachex/shrinkwell/temp");
     setenv("XDG_CACHE_HOME", "", 1);
     const char* home = std::getenv("HOME");
-    if (home && *home) EXPECT_EQ(defaulttmpdir(), std::string(home) + "/.cache/shrinkwell/temp");
+    if (home && *home) {
+        EXPECT_EQ(defaulttmpdir(), std::string(home) + "/.cache/shrinkwell/temp");
+    }
     if (old) setenv("XDG_CACHE_HOME", saved.c_str(), 1);
     else unsetenv("XDG_CACHE_HOME");
 }

@@ -49,8 +49,10 @@ TEST(CliWorkers, EveryTaskComesBackOnceFromSeveralProcesses) {
     for (size_t i = 0; i < results.size(); ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(results[i].ok, i != 2 && i != 4);
-        if (results[i].ok) EXPECT_EQ(results[i].source, "file" + std::to_string(i));
-        if (results[i].ok) EXPECT_EQ(results[i].srcsize, int64_t(i) * 10);
+        if (results[i].ok) {
+            EXPECT_EQ(results[i].source, "file" + std::to_string(i));
+            EXPECT_EQ(results[i].srcsize, int64_t(i) * 10);
+        }
     }
     EXPECT_NE(results[2].error.find("signal"), std::string::npos) << results[2].error;
     EXPECT_NE(results[4].error.find("status 3"), std::string::npos) << results[4].error;
