@@ -36,6 +36,12 @@ protected:
         return out;
     }
     static bool exists(const std::string& p) { return std::filesystem::exists(p); }
+    // A file that was refused: nothing loaded, and a reason given.
+    void expectrefused() const {
+        EXPECT_FALSE(fileloaded());
+        EXPECT_NE(std::string(lasterror()), "");
+        EXPECT_EQ(tagcount(), 0);
+    }
 
     TempDir dir;
 };
