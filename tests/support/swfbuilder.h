@@ -98,10 +98,6 @@ Bytes end();
 Bytes rectshape(uint16_t id, int32_t w, int32_t h, uint8_t r, uint8_t g, uint8_t b, int code = 2);
 // PlaceObject2 placing id at depth with a translation (and optional scale in 16.16).
 Bytes place2(uint16_t id, uint16_t depth, int32_t tx, int32_t ty, int32_t scale = 0);
-// PlaceObject2 moving what is at depth to a new translation (and scale).
-Bytes placemove(uint16_t depth, int32_t tx, int32_t ty, int32_t scale = 0);
-// DefineButton2 showing one character in all four states, with its condition actions.
-Bytes button2(uint16_t id, uint16_t character, uint16_t depth, int32_t tx, int32_t ty, const Bytes& condactions = {});
 Bytes doaction(const Bytes& actions);
 // n solid rectangles, each placed once.
 Bytes boxes(int n, char signature = 'F');
