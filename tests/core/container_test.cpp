@@ -40,10 +40,7 @@ protected:
     // Loads, writes and returns the written file (empty when none).
     Bytes roundtrip(const Bytes& in, int asexe = 0) {
         load(in);
-        std::string out = dir.file("out.swf");
-        std::remove(out.c_str());
-        dooptimize(out.c_str(), asexe);
-        return exists(out) ? swfb::readfile(out) : Bytes{};
+        return write(asexe);
     }
     Head headof(const Bytes& b) {
         std::string p = dir.file("head.swf");

@@ -36,6 +36,13 @@ protected:
         return out;
     }
     static bool exists(const std::string& p) { return std::filesystem::exists(p); }
+    // Writes what is loaded; the file written, or nothing.
+    swfb::Bytes write(int asexe = 0) {
+        const std::string out = dir.file("out.swf");
+        std::filesystem::remove(out);
+        dooptimize(out.c_str(), asexe);
+        return exists(out) ? swfb::readfile(out) : swfb::Bytes{};
+    }
     // A file that was refused: nothing loaded, and a reason given.
     void expectrefused() const {
         EXPECT_FALSE(fileloaded());

@@ -41,12 +41,6 @@ protected:
         setslproc(recorder);
         setslobject(&calls, &cancelat);
     }
-    Bytes write(int asexe = 0) {
-        std::string out = dir.file("out.swf");
-        std::remove(out.c_str());
-        dooptimize(out.c_str(), asexe);
-        return exists(out) ? swfb::readfile(out) : Bytes{};
-    }
 };
 
 TEST_F(EngineState, EveryKindIsCountedEvenWhenItsTagIsDamaged) {

@@ -37,9 +37,8 @@ struct Reader {
 
 }  // namespace
 
-// Each field in turn the widest: the width written must follow whichever it is.
-// A negative power of two gets one bit more than it needs (-512 in 11 bits,
-// -1 in 2), as the players' own writers do.
+// Each field in turn the widest: the width written must follow whichever it is. A negative power of two gets one bit
+// more than it needs (-512 in 11 bits, -1 in 2), as the players' own writers do.
 TEST(Rect, WidthFollowsTheWidestFieldBothWays) {
     const struct {
         int32_t xmin, xmax, ymin, ymax;

@@ -31,8 +31,7 @@ private:
     int bit_ = 0;  // bits used in the last byte
 };
 
-// Reads what Writer writes, independently of the engine; a read past the end
-// throws std::out_of_range.
+// Reads what Writer writes, independently of the engine; a read past the end throws std::out_of_range.
 class Reader {
 public:
     explicit Reader(const Bytes& b, size_t at = 0) : buf_(b), pos_(at) {}
@@ -80,8 +79,7 @@ struct Movie {
 };
 // signature 'F', 'C' (zlib) or 'Z' (LZMA); End added when missing.
 Bytes build(const Movie& m, char signature = 'F');
-// A projector: stub, movie, trailer.
-// The trailer a projector ends with: this word, then the movie's length.
+// A projector: stub, movie, trailer. The trailer a projector ends with: this word, then the movie's length.
 constexpr uint32_t kprojectortrailer = 0xFA123456u;
 Bytes projector(const Bytes& stub, const Bytes& movie);
 // A movie body deflated at a zlib level.

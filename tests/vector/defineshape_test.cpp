@@ -59,8 +59,7 @@ std::vector<Point> outline(const SHAPERECORD* r) {
     return out;
 }
 
-// Closed random paths with zero-length edges, curves that come back to their
-// start, style changes and new styles.
+// Closed random paths with zero-length edges, curves that come back to their start, style changes and new styles.
 Bytes randomshape(int code, uint32_t seed, int paths) {
     std::mt19937 rnd(seed);
     auto v = [&rnd](int range) { return int32_t(rnd() % uint32_t(2 * range + 1)) - range; };

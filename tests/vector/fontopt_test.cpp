@@ -110,9 +110,6 @@ TEST_F(FontTest, EditTextFontsKeepTheirLinePitchExact) {
     EXPECT_EQ(run.as<Tswftag_definetext>(2).FontHeight, 240 * 5);
     // A font only static texts draw with keeps the whole ratio.
     EXPECT_EQ(fontplandivisor(4), 20u);
-    auto& g = run.as<Tswftag_definefont>(1);
-    // Rounded separately, 50 + 13 would be one more than the rounded 62.75.
-    EXPECT_EQ((std::array<int, 2>{g.FontAscent, g.FontDescent}), (std::array{50, 13}));
 }
 
 // Only with the quality option on; off, the plain font ratio applies.

@@ -122,8 +122,7 @@ inline Bytes clipactions5() {
     return w.take();
 }
 
-// A whole movie through the engine's stages at a shape ratio, and the
-// PlaceObject2 matrices it wrote.
+// A whole movie through the engine's stages at a shape ratio, and the PlaceObject2 matrices it wrote.
 struct Written {
     std::vector<swfb::ParsedTag> tags;
     std::vector<MATRIX> placements;  // in file order, root and sprites

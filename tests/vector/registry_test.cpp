@@ -37,8 +37,7 @@ protected:
 
 }  // namespace
 
-// Uses registered in order; then the scales recorded for one user of bitmap 1
-// and the largest ones seen.
+// Uses registered in order; then the scales recorded for one user of bitmap 1 and the largest ones seen.
 TEST_F(Registry, UsesComposeDownToTheBitmapAndRaiseTheMaximum) {
     const double s = std::sqrt(2.0);
     const MATRIX quarter = scaled(0, 0, 20, -20);  // a quarter turn at natural size: all in the skews
