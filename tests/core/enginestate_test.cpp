@@ -139,7 +139,6 @@ TEST_F(EngineState, CancelledWriteInsideASpriteClosesTheSprite) {
 class FileUtil : public ::testing::Test {
 protected:
     TempDir dir;
-    static Bytes bytes(const char* s) { return Bytes(s, s + std::strlen(s)); }
 };
 
 TEST_F(FileUtil, AtomicWriteLeavesNoPartialFiles) {
@@ -147,7 +146,7 @@ TEST_F(FileUtil, AtomicWriteLeavesNoPartialFiles) {
     const unsigned char* pieces[] = {one, two};
     const uint32_t sizes[] = {3, 2};
     std::string p = dir.file("out");
-    swfb::writefile(p, bytes("previous"));
+    swfb::writefile(p, Bytes(8, 'p'));  // a file there before
     ASSERT_TRUE(writefileatomic(p.c_str(), pieces, sizes, 2));
     EXPECT_EQ(swfb::readfile(p), (Bytes{1, 2, 3, 4, 5}));
     EXPECT_FALSE(writefileatomic(dir.file("missing/out").c_str(), pieces, sizes, 2));

@@ -31,9 +31,8 @@ Make as() {
 
 // The fields the table checks, as text: r(ect), m(atrix), and per class below.
 std::string str(const SRECT& r) {
-    std::ostringstream s;
-    s << r.Xmin << "," << r.Xmax << "," << r.Ymin << "," << r.Ymax;
-    return s.str();
+    return std::to_string(r.Xmin) + "," + std::to_string(r.Xmax) + "," + std::to_string(r.Ymin) + "," +
+           std::to_string(r.Ymax);
 }
 std::string str(const MATRIX& m) {
     std::ostringstream s;
