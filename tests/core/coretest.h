@@ -53,6 +53,13 @@ protected:
     TempDir dir;
 };
 
+// A dynamic byte array holding the given bytes, as the container hands them over; freed with the object.
+struct Dynbytes {
+    unsigned char* p = nullptr;
+    explicit Dynbytes(const swfb::Bytes& b) { bytearrayappendraw(p, b.data(), b.size()); }
+    ~Dynbytes() { pascal_com::freearray(p); }
+};
+
 inline swfb::Bytes movie(const std::vector<swfb::Bytes>& t, uint8_t version = 10, char sig = 'F') {
     swfb::Movie m;
     m.version = version;

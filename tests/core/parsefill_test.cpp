@@ -4,23 +4,10 @@
 #include <cstring>
 
 #include "core/parsefill.h"
-#include "support/swfbuilder.h"
+#include "coretest.h"
 
 using namespace pascal_com;
-
-namespace {
-
-// A dynamic byte array holding the given bytes, freed with the object.
-struct Arr {
-    unsigned char* p = nullptr;
-    explicit Arr(const std::vector<uint8_t>& b = {}) {
-        if (!b.empty()) bytearrayappendraw(p, b.data(), b.size());
-    }
-    ~Arr() { freearray(p); }
-    std::vector<uint8_t> bytes() const { return std::vector<uint8_t>(p, p + length(p)); }
-};
-
-}  // namespace
+using Arr = Dynbytes;
 
 TEST(BitReader, UnsignedAndSignedFields) {
     Arr a({0b10110011, 0b01011100, 0xFF});

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/parsefill.h"
-#include "support/swfbuilder.h"
+#include "coretest.h"
 
 using namespace pascal_com;
 using Bytes = std::vector<uint8_t>;
@@ -26,13 +26,9 @@ Bytes written(F f) {
 }
 
 struct Reader {
-    unsigned char* buf = nullptr;
-    Tparsefill r;
-    explicit Reader(const Bytes& b) {
-        bytearrayappendraw(buf, b.data(), b.size());
-        r.setparse(buf);
-    }
-    ~Reader() { freearray(buf); }
+    Dynbytes d;
+    Tparsefill r{d.p, 0, 0};
+    explicit Reader(const Bytes& b) : d(b) {}
 };
 
 }  // namespace

@@ -4,19 +4,14 @@
 #include <vector>
 
 #include "core/swftag.h"
-#include "support/swfbuilder.h"
+#include "coretest.h"
 
 using namespace pascal_com;
 using Bytes = std::vector<uint8_t>;
 
 namespace {
 
-// The bytes of a file held as a dynamic array, as the container hands them over.
-struct Data {
-    unsigned char* p = nullptr;
-    explicit Data(const Bytes& b) { bytearrayappendraw(p, b.data(), b.size()); }
-    ~Data() { freearray(p); }
-};
+using Data = Dynbytes;
 
 Bytes body(const Tswftag& t) { return Bytes(t.rawbody, t.rawbody + length(t.rawbody)); }
 

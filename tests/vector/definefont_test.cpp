@@ -1,8 +1,6 @@
 // Font and text tags that cannot be read, and offsets that follow the glyphs written.
 #include <gtest/gtest.h>
 
-#include <array>
-
 #include "vector/fonttest.h"
 
 using namespace swfb;
@@ -48,9 +46,9 @@ TEST_F(FontTest, OffsetsFollowGlyphsThatShrink) {
     auto& again = reread.as<Tswftag_definefont>(0);
     ASSERT_EQ(again.keepraw, 0);
     ASSERT_EQ(again.NumGlyphs, 3);
-    // The first offset is the table's own size.
-    EXPECT_EQ((std::array{again.OffsetTable[0], again.OffsetTable[1], again.CodeTableOffset}),
-              (std::array{8u, 10u, 10u + pascal_com::length(font.Glyphs[1].Bytes) + 2}));
+    EXPECT_EQ(again.OffsetTable[0], 8u);  // the table's own size
+    EXPECT_EQ(again.OffsetTable[1], 10u);
+    EXPECT_EQ(again.CodeTableOffset, 10u + pascal_com::length(font.Glyphs[1].Bytes) + 2);
     EXPECT_EQ(again.FontKerningTable[1].FontKerningAdjustment, 35);
 }
 
@@ -62,7 +60,7 @@ TEST_F(FontTest, NarrowOffsetsBecomeWideWhenGlyphsOutgrowThem) {
     Fontrun<Tswftag_definefont> reread(run.write());
     auto& again = reread.as<Tswftag_definefont>(0);
     ASSERT_EQ(again.keepraw, 0);
-    EXPECT_EQ((std::array<int64_t, 3>{again.FontFlagsWideOffsets, again.OffsetTable[0],
-                                      pascal_com::length(again.Glyphs[1].Bytes)}),
-              (std::array<int64_t, 3>{1, 16, 70000}));
+    EXPECT_EQ(again.FontFlagsWideOffsets, 1);
+    EXPECT_EQ(again.OffsetTable[0], 16u);
+    EXPECT_EQ(pascal_com::length(again.Glyphs[1].Bytes), 70000u);
 }
