@@ -206,10 +206,7 @@ Bytes zlibpacked(const Bytes& body, int level) {
 Bytes lzmapacked(const Bytes& body, int preset, bool endmark) {
     lzma_options_lzma opt{};
     lzma_lzma_preset(&opt, uint32_t(preset));
-    lzma_filter f[2]{};
-    f[0].id = LZMA_FILTER_LZMA1;
-    f[0].options = &opt;
-    f[1].id = LZMA_VLI_UNKNOWN;
+    lzma_filter f[2] = {{LZMA_FILTER_LZMA1, &opt}, {LZMA_VLI_UNKNOWN, nullptr}};
     uint8_t props[5];
     lzma_properties_encode(&f[0], props);
     lzma_stream s = LZMA_STREAM_INIT;
