@@ -2,10 +2,9 @@
 #include <unistd.h>
 #include <zlib.h>
 
-#include <cstdio>
-#include <cstring>
-#include <functional>
 #include <array>
+#include <cstdio>
+#include <functional>
 #include <random>
 
 #include "coretest.h"
@@ -41,10 +40,7 @@ protected:
     // Loads, writes and returns the written file (empty when none).
     Bytes roundtrip(const Bytes& in, int asexe = 0) {
         load(in);
-        std::string out = dir.file("out.swf");
-        std::remove(out.c_str());
-        dooptimize(out.c_str(), asexe);
-        return exists(out) ? swfb::readfile(out) : Bytes{};
+        return write(asexe);
     }
     Head headof(const Bytes& b) {
         std::string p = dir.file("head.swf");
@@ -56,17 +52,12 @@ protected:
 // ---- getflashhead ----
 
 TEST_F(Container, HeadReportsStageRateFramesAndBackground) {
-    swfb::Movie m;
-    m.version = 8;
-    m.width = 800 * 20;
-    m.height = 1999;  // 99.95 px
-    m.framerate = 30 << 8 | 0x80;
-    m.frames = 7;
-    m.tags = {swfb::setbackground(1, 2, 3), swfb::showframe()};
+    // Height 1999 twips is 99.95 px.
+    const swfb::Movie m{8, 800 * 20, 1999, 30 << 8 | 0x80, 7, {swfb::setbackground(1, 2, 3), swfb::showframe()}};
     const Bytes f = swfb::build(m);
     for (char sig : {'F', 'C', 'Z'}) {
         const Head h = headof(swfb::build(m, sig));
-        EXPECT_EQ(h.row(), (std::array{1, 8, 0, 800, 0, 99, 30, 7, 1, 2, 3})) << sig;  // 99.95 px truncated
+        EXPECT_EQ(h.row(), (std::array{1, 8, 0, 800, 0, 99, 30, 7, 1, 2, 3})) << sig;
         EXPECT_EQ(h.length, f.size()) << sig;
     }
 }
@@ -78,11 +69,8 @@ TEST_F(Container, HeadTruncatesNegativeStageTowardZero) {
 }
 
 TEST_F(Container, HeadOfProjectorsReadsTheEmbeddedMovie) {
-    Bytes stub(300, 0x90);
-    stub[0] = 'M';
-    stub[1] = 'Z';
     Bytes m = movie({swfb::setbackground(4, 5, 6)}, 9, 'C');
-    Bytes exe = swfb::projector(stub, m);
+    Bytes exe = swfb::projector({'M', 'Z', 0x90, 0x90}, m);
     EXPECT_EQ(headof(exe).row(), (std::array{1, 9, 0, 550, 0, 400, 24, 1, 4, 5, 6}));
     // Trailer damage: magic, a length past the file, into the stub, one off, zero: neither read nor loaded.
     Bytes bad = exe;
@@ -96,23 +84,18 @@ TEST_F(Container, HeadOfProjectorsReadsTheEmbeddedMovie) {
     for (const Bytes& wrong : wrongs) {
         EXPECT_EQ(headof(wrong).ok, 0) << le32(wrong, wrong.size() - 4);
         load(wrong, "bad.exe");
-        EXPECT_FALSE(fileloaded());
-        EXPECT_NE(std::string(lasterror()), "");
-        EXPECT_EQ(tagcount(), 0);
+        expectrefused();
     }
 }
 
 TEST_F(Container, HeadRejectsWhatIsNotAMovieAndEveryTruncatedHeader) {
-    EXPECT_EQ(headof({}).ok, 0);
-    EXPECT_EQ(headof({'F', 'W', 'S'}).ok, 0);
-    EXPECT_EQ(headof({'F', 'W', 'X', 10, 30, 0, 0, 0, 0x50, 0, 0, 0, 0, 0, 0, 0}).ok, 0);
-    Bytes text(500, 'a');
-    EXPECT_EQ(headof(text).ok, 0);
+    const Bytes wrongsig{'F', 'W', 'X', 10, 30, 0, 0, 0, 0x50, 0, 0, 0, 0, 0, 0, 0};
+    for (const Bytes& b : {Bytes{}, Bytes{'F', 'W', 'S'}, wrongsig, Bytes(500, 'a')})
+        EXPECT_EQ(headof(b).ok, 0) << b.size();
     Head missing = head(dir.file("nothing-here.swf"));
     EXPECT_EQ(missing.ok, 0);
     EXPECT_EQ(missing.version, -1);  // outputs untouched
     EXPECT_EQ(head(dir.path()).ok, 0);
-    // Every truncated header.
     Bytes f = movie({swfb::setbackground(1, 1, 1)});
     const size_t hs = headersize(f);
     for (size_t n = 0; n < hs; ++n) EXPECT_EQ(headof(Bytes(f.begin(), f.begin() + long(n))).ok, 0) << n;
@@ -121,8 +104,7 @@ TEST_F(Container, HeadRejectsWhatIsNotAMovieAndEveryTruncatedHeader) {
     Bytes wide{'F', 'W', 'S', 10, 30, 0, 0, 0, 0xF8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     EXPECT_EQ(headof(wide).ok, 0);
     load(wide);
-    EXPECT_FALSE(fileloaded());
-    EXPECT_NE(std::string(lasterror()), "");
+    expectrefused();
     EXPECT_EQ(_head, nullptr);
     // Passes the quick check (it reads only 100 bytes) but the stream is cut.
     Bytes c = movie({action(1, 500)}, 10, 'C');
@@ -137,17 +119,12 @@ TEST_F(Container, UncompressedInputIsWrittenCompressedWithItsVersion) {
     Bytes in = movie({swfb::setbackground(1, 2, 3), action(7, 80), framelabel("go"), swfb::showframe()}, 7);
     Bytes out = roundtrip(in);
     ASSERT_GT(out.size(), 8u);
-    EXPECT_EQ(out[0], 'C');
-    EXPECT_EQ(out[3], 7);
-    EXPECT_EQ(le32(out, 4), in.size());
+    EXPECT_EQ((std::array<int64_t, 5>{out[0], out[3], le32(out, 4), Cdstfilesize, Csrcfilesize}),
+              (std::array<int64_t, 5>{'C', 7, int64_t(in.size()), int64_t(out.size()), int64_t(in.size())}));
     EXPECT_EQ(swfb::inflatemovie(out), in);
-    EXPECT_EQ(Cdstfilesize, int64_t(out.size()));
-    EXPECT_EQ(Csrcfilesize, int64_t(in.size()));
 }
 
-// How sprites are listed: the tags of a whole sprite follow it with its list
-// index as spriteref; a sprite that cannot hold its tags is one plain tag. Each
-// movie is written back byte for byte.
+// A whole sprite's tags follow it with its list index as spriteref; one that cannot hold its tags is a plain tag.
 TEST_F(Container, SpritesAreListedAndWrittenBack) {
     Bytes overrun{5, 0, 1, 0};  // an inner tag claims 20 bytes of the 12 after it
     Bytes claim = swfb::tag(12, Bytes(10, 1));
@@ -186,7 +163,6 @@ TEST_F(Container, SpritesAreListedAndWrittenBack) {
         EXPECT_EQ(refs, row.spriterefs);
         EXPECT_EQ(swfb::inflatemovie(roundtrip(in)), in);
     }
-    // The sprite's length: its own 4 bytes plus the three tags with headers.
     const Bytes in = movie(rows[0].tags);
     EXPECT_EQ(le32(swfb::inflatemovie(roundtrip(in)), headersize(in) + action(9).size() + 2),
               4 + action(1).size() + 2 + 2);
@@ -243,11 +219,9 @@ TEST_F(Container, TagsRunningPastTheDataEndTheReading) {
 TEST_F(Container, CompressedLengthUsesAllFourBytes) {
     // FileLength 16 MiB + 16: the top byte is 1.
     const size_t total = (16u << 20) + 16;
-    Bytes probe = movie({});
-    const size_t hs = headersize(probe);
+    const size_t hs = headersize(movie({}));
     Bytes big = swfb::tag(12, Bytes(total - hs - 6 - 2, 0), true);
     Bytes in = movie({big}, 10, 'C');
-    ASSERT_EQ(le32(in, 4), total);
     ASSERT_EQ(in[7], 1);
     load(in);
     ASSERT_TRUE(fileloaded());
@@ -261,8 +235,7 @@ TEST_F(Container, DecompressionStopsAtTheLimitOrTheDeclaredLength) {
     unsigned char* a = nullptr;
     bytearrayappendraw(a, in.data(), in.size());
     EXPECT_EQ(unzipfile(a, 100), 1);
-    EXPECT_EQ(length(a), 100u);
-    EXPECT_EQ(a[0], 'F');
+    EXPECT_EQ((std::array<uint32_t, 2>{length(a), a[0]}), (std::array<uint32_t, 2>{100, 'F'}));
     EXPECT_EQ(unzipfile(a, -1), 0);  // already plain
     EXPECT_EQ(zipfile(a), 1);
     EXPECT_EQ(a[0], 'C');
@@ -303,17 +276,12 @@ TEST_F(Container, LzmaOutputForVersionThirteenReadsBack) {
     EXPECT_EQ(le32(out, 4), in.size());
     EXPECT_EQ(le32(out, 8), out.size() - 17);  // LZMA data without its 5 property bytes
     EXPECT_LT(out.size(), 45000u);
-    // Read back through the engine: the same tags.
-    load(out, "again.swf");
-    ASSERT_TRUE(fileloaded());
-    Bytes again = roundtrip(out);
-    EXPECT_EQ(again[0], 'Z');
+    EXPECT_EQ(roundtrip(out).at(0), 'Z');
     setlzmaout(0);
-    Bytes zlibbed = roundtrip(out);
-    EXPECT_EQ(swfb::inflatemovie(zlibbed), in);
+    EXPECT_EQ(swfb::inflatemovie(roundtrip(out)), in);
     // Never for older versions.
     setlzmaout(1);
-    EXPECT_EQ(roundtrip(lzmafriendly(12))[0], 'C');
+    EXPECT_EQ(roundtrip(lzmafriendly(12)).at(0), 'C');
 }
 
 TEST_F(Container, ProjectorRoundTripKeepsTheStub) {
@@ -321,8 +289,9 @@ TEST_F(Container, ProjectorRoundTripKeepsTheStub) {
     for (size_t i = 0; i < stub.size(); ++i) stub[i] = uint8_t(i * 31);
     stub[0] = 'M';
     stub[1] = 'Z';
-    Bytes m = movie({swfb::setbackground(3, 3, 3), action(1, 100)}, 8);
-    Bytes exe = swfb::projector(stub, movie({swfb::setbackground(3, 3, 3), action(1, 100)}, 8, 'C'));
+    const std::vector<Bytes> t{swfb::setbackground(3, 3, 3), action(1, 100)};
+    Bytes m = movie(t, 8);
+    Bytes exe = swfb::projector(stub, movie(t, 8, 'C'));
     load(exe, "in.exe");
     ASSERT_TRUE(fileloaded());
     EXPECT_EQ(Bytes(ExeHead, ExeHead + length(ExeHead)), stub);
@@ -330,8 +299,7 @@ TEST_F(Container, ProjectorRoundTripKeepsTheStub) {
     ASSERT_GT(out.size(), stub.size() + 8);
     EXPECT_EQ(Bytes(out.begin(), out.begin() + long(stub.size())), stub);
     EXPECT_EQ(le32(out, out.size() - 8), 0xFA123456u);
-    const uint32_t swflen = le32(out, out.size() - 4);
-    EXPECT_EQ(swflen, out.size() - 8 - stub.size());
+    EXPECT_EQ(le32(out, out.size() - 4), out.size() - 8 - stub.size());
     Bytes embedded(out.begin() + long(stub.size()), out.end() - 8);
     EXPECT_EQ(embedded[0], 'C');
     EXPECT_EQ(swfb::inflatemovie(embedded), m);
@@ -352,7 +320,7 @@ TEST_F(Container, ProjectorRoundTripKeepsTheStub) {
     EXPECT_EQ(Bytes(out.begin(), out.begin() + 6), hoststub);
     EXPECT_EQ(le32(out, out.size() - 4), out.size() - 8 - hoststub.size());
     std::snprintf(CCexefile, sizeof CCexefile, "%s", dir.file("gone.bin").c_str());
-    EXPECT_EQ(roundtrip(in, 1)[0], 'C');
+    EXPECT_EQ(roundtrip(in, 1).at(0), 'C');
 }
 
 TEST_F(Container, EveryPrefixOfAMovieIsHandled) {
@@ -365,8 +333,7 @@ TEST_F(Container, EveryPrefixOfAMovieIsHandled) {
     setsalvage(1);  // every prefix is damaged; what could be read must still come out whole
     for (const Bytes& src : sources) {
         for (size_t n = 0; n <= src.size(); ++n) {
-            Bytes cut(src.begin(), src.begin() + long(n));
-            load(cut);
+            load(Bytes(src.begin(), src.begin() + long(n)));
             std::string out = dir.file("out.swf");
             std::remove(out.c_str());
             const bool wasloaded = fileloaded();
@@ -380,9 +347,7 @@ TEST_F(Container, EveryPrefixOfAMovieIsHandled) {
             // What was written is a readable movie whose tags are the input's first ones.
             Bytes o = swfb::readfile(out);
             if (o[0] == 'M') continue;
-            Bytes back = swfb::inflatemovie(o);
-            auto got = swfb::listtags(back);
-            auto want = swfb::listtags(f);
+            auto got = swfb::listtags(swfb::inflatemovie(o)), want = swfb::listtags(f);
             ASSERT_LE(got.size(), want.size());
             for (size_t i = 0; i < got.size(); ++i) {
                 EXPECT_EQ(got[i].code, want[i].code);
@@ -400,8 +365,7 @@ TEST_F(Container, CorruptedMoviesNeverCrash) {
     std::mt19937 rng(1234);
     for (int round = 0; round < 300; ++round) {
         Bytes b = sources[size_t(round) % sources.size()];
-        int flips = 1 + int(rng() % 4);
-        for (int k = 0; k < flips; ++k) b[rng() % b.size()] = uint8_t(rng());
+        for (int k = 0, flips = 1 + int(rng() % 4); k < flips; ++k) b[rng() % b.size()] = uint8_t(rng());
         load(b);
         std::string out = dir.file("out.swf");
         dooptimize(out.c_str(), 0);
@@ -478,10 +442,8 @@ TEST_F(Container, DamageIsMeasuredAndNamed) {
     // FileLength below the stream loses nothing: every tag was read.
     load(shortlen);
     EXPECT_EQ(loadedcodes(), (std::vector<int>{12, 12, 0}));
-    EXPECT_EQ(groupdigits(0), "0");
-    EXPECT_EQ(groupdigits(999), "999");
-    EXPECT_EQ(groupdigits(1000), "1,000");
-    EXPECT_EQ(groupdigits(-1234567), "-1,234,567");
+    EXPECT_EQ(groupdigits(0) + " " + groupdigits(999) + " " + groupdigits(1000) + " " + groupdigits(-1234567),
+              "0 999 1,000 -1,234,567");
 }
 
 // ---- floods and limits ----
@@ -576,9 +538,8 @@ TEST_F(Container, MoviesBeyondTheLimitsFailWithAReason) {
         const std::string in = dir.file("big.swf"), out = dir.file("out.swf");
         c.write(in);
         two_readfile(in.c_str());
-        EXPECT_FALSE(fileloaded());
+        expectrefused();
         EXPECT_EQ(std::string(lasterror()), c.error);
-        EXPECT_EQ(tagcount(), 0);
         dooptimize(out.c_str(), 0);
         EXPECT_FALSE(exists(out));
     }

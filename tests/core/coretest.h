@@ -36,8 +36,28 @@ protected:
         return out;
     }
     static bool exists(const std::string& p) { return std::filesystem::exists(p); }
+    // Writes what is loaded; the file written, or nothing.
+    swfb::Bytes write(int asexe = 0) {
+        const std::string out = dir.file("out.swf");
+        std::filesystem::remove(out);
+        dooptimize(out.c_str(), asexe);
+        return exists(out) ? swfb::readfile(out) : swfb::Bytes{};
+    }
+    // A file that was refused: nothing loaded, and a reason given.
+    void expectrefused() const {
+        EXPECT_FALSE(fileloaded());
+        EXPECT_NE(std::string(lasterror()), "");
+        EXPECT_EQ(tagcount(), 0);
+    }
 
     TempDir dir;
+};
+
+// A dynamic byte array holding the given bytes, as the container hands them over; freed with the object.
+struct Dynbytes {
+    unsigned char* p = nullptr;
+    explicit Dynbytes(const swfb::Bytes& b) { bytearrayappendraw(p, b.data(), b.size()); }
+    ~Dynbytes() { pascal_com::freearray(p); }
 };
 
 inline swfb::Bytes movie(const std::vector<swfb::Bytes>& t, uint8_t version = 10, char sig = 'F') {

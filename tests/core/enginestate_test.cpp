@@ -5,7 +5,6 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
-#include <vector>
 
 #include "coretest.h"
 #include "media/definevideostream.h"
@@ -42,12 +41,6 @@ protected:
         setslproc(recorder);
         setslobject(&calls, &cancelat);
     }
-    Bytes write(int asexe = 0) {
-        std::string out = dir.file("out.swf");
-        std::remove(out.c_str());
-        dooptimize(out.c_str(), asexe);
-        return exists(out) ? swfb::readfile(out) : Bytes{};
-    }
 };
 
 TEST_F(EngineState, EveryKindIsCountedEvenWhenItsTagIsDamaged) {
@@ -83,12 +76,11 @@ TEST_F(EngineState, ReadProgressFollowsTheOffset) {
     ASSERT_EQ(calls.size(), 4u);
     const size_t h = 21, a = action(1).size();
     const size_t offsets[] = {h, h + a, h + 2 * a + 2};
+    const int indexes[] = {0, 1, 3};
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(calls[i].kind, 32);
-        EXPECT_EQ(calls[i].position, int(offsets[i] * 100 / (in.size() - 1))) << i;
+        EXPECT_EQ((std::array{calls[i].kind, calls[i].index, calls[i].position}),
+                  (std::array{32, indexes[i], int(offsets[i] * 100 / (in.size() - 1))})) << i;
     }
-    EXPECT_EQ(calls[0].index, 0);
-    EXPECT_EQ(calls[2].index, 3);
     // The closing report.
     EXPECT_EQ((std::array{calls[3].kind, calls[3].index, calls[3].position, position()}), (std::array{2, 4, 100, 100}));
 }
@@ -106,12 +98,10 @@ TEST_F(EngineState, WriteProgressFollowsTheIndexAndSkipsCountNothing) {
     EXPECT_EQ((std::array{calls[1].index, calls[1].position}), (std::array{3, 75}));
     EXPECT_EQ((std::array{calls[2].kind, calls[2].index, calls[2].position}), (std::array{2, 4, 100}));
     const Trlist* r = getresourcelist();
-    EXPECT_EQ(r[KIND_AS].dstsize, int(2 * (action(1).size() - 2)));
-    EXPECT_EQ(r[KIND_IMAGE].dstsize, 0);
-    EXPECT_EQ(r[KIND_IMAGE].srcsize, 4);
+    EXPECT_EQ((std::array{r[KIND_AS].dstsize, r[KIND_IMAGE].dstsize, r[KIND_IMAGE].srcsize}),
+              (std::array{int(2 * (action(1).size() - 2)), 0, 4}));
     sourceoutclear();
-    EXPECT_EQ(r[KIND_AS].dstsize, 0);
-    EXPECT_EQ(r[KIND_AS].count, 2);
+    EXPECT_EQ((std::array{r[KIND_AS].dstsize, r[KIND_AS].count}), (std::array{0, 2}));
     sourceclear();
     EXPECT_EQ(r[KIND_AS].count, 0);
 }
@@ -119,13 +109,10 @@ TEST_F(EngineState, WriteProgressFollowsTheIndexAndSkipsCountNothing) {
 TEST_F(EngineState, CancelWhileReadingKeepsTheTagsRead) {
     CancelProc();
     load(movie({action(1), action(2)}));
-    EXPECT_EQ(tagcount(), 0);
-    EXPECT_EQ(CCancelProc, 0);
-    EXPECT_EQ(position(), 100);
+    EXPECT_EQ((std::array{tagcount(), int(CCancelProc), position()}), (std::array{0, 0, 100}));
     cancelat = 1;
     load(movie({action(1), action(2), action(3), action(4)}));
-    EXPECT_EQ(tagcount(), 2);
-    EXPECT_EQ(CCancelProc, 0);
+    EXPECT_EQ((std::array{tagcount(), int(CCancelProc)}), (std::array{2, 0}));
     // The next file reads in full.
     cancelat = -1;
     load(movie({action(1), action(2), action(3), action(4)}), "again.swf");
@@ -152,7 +139,6 @@ TEST_F(EngineState, CancelledWriteInsideASpriteClosesTheSprite) {
 class FileUtil : public ::testing::Test {
 protected:
     TempDir dir;
-    static Bytes bytes(const char* s) { return Bytes(s, s + std::strlen(s)); }
 };
 
 TEST_F(FileUtil, AtomicWriteLeavesNoPartialFiles) {
@@ -160,7 +146,7 @@ TEST_F(FileUtil, AtomicWriteLeavesNoPartialFiles) {
     const unsigned char* pieces[] = {one, two};
     const uint32_t sizes[] = {3, 2};
     std::string p = dir.file("out");
-    swfb::writefile(p, bytes("previous"));
+    swfb::writefile(p, Bytes(8, 'p'));  // a file there before
     ASSERT_TRUE(writefileatomic(p.c_str(), pieces, sizes, 2));
     EXPECT_EQ(swfb::readfile(p), (Bytes{1, 2, 3, 4, 5}));
     EXPECT_FALSE(writefileatomic(dir.file("missing/out").c_str(), pieces, sizes, 2));
@@ -200,16 +186,10 @@ TEST_F(EngineState, ResetBringsEveryModuleBackToStartUp) {
     CCsoundtimeout_base_ms = Cflvtimeoutbase_ms = 1;
     IDS[7].Kind = IDKIND_SHAPE;
     resetengine();
-    EXPECT_EQ(tagcount(), 0);
-    EXPECT_EQ(CCparams.Sha_ForceCCR, 0);
-    EXPECT_EQ(CCancelProc, 0);
-    EXPECT_EQ(CCresource_list[KIND_SHAPE].srcsize, 0);
+    EXPECT_EQ((std::array<int64_t, 11>{tagcount(), CCparams.Sha_ForceCCR, CCancelProc,
+                                       CCresource_list[KIND_SHAPE].srcsize, int64_t(toolnotes().size()),
+                                       CCfastzip + CClzmaout + CCsalvage, CCmaxtags, CCimagethreads,
+                                       CCsoundtimeout_base_ms, Cflvtimeoutbase_ms, IDS[7].Kind}),
+              (std::array<int64_t, 11>{0, 0, 0, 0, 0, 0, 2000000, 0, 30000, 30000, IDKIND_NONE}));
     EXPECT_STREQ(lasterror(), "");
-    EXPECT_TRUE(toolnotes().empty());
-    EXPECT_EQ(CCfastzip + CClzmaout + CCsalvage, 0);
-    EXPECT_EQ(CCmaxtags, 2000000u);
-    EXPECT_EQ(CCimagethreads, 0);
-    EXPECT_EQ(CCsoundtimeout_base_ms, 30000);
-    EXPECT_EQ(Cflvtimeoutbase_ms, 30000);
-    EXPECT_EQ(IDS[7].Kind, IDKIND_NONE);
 }

@@ -1,5 +1,4 @@
-// The private scratch folder: which roots are refused, what a process gets
-// and what a later run may sweep away.
+// The private scratch folder: which roots are refused, what a process gets and what a later run may sweep away.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -49,13 +48,14 @@ TEST(ScratchFolder, OnlyRootsNoOtherUserCanRearrange) {
         }
         std::string error;
         const std::string dir = makescratchdir(root, "cli", error);
-        EXPECT_EQ(!dir.empty(), c.accepted) << c.what << ": " << error;
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(!dir.empty(), c.accepted) << error;
         if (!c.accepted) {
             EXPECT_NE(error.find("not sticky"), std::string::npos) << error;
-            EXPECT_TRUE(fs::is_empty(root)) << c.what << ": nothing made in it";
+            EXPECT_TRUE(fs::is_empty(root)) << "nothing made in it";
             continue;
         }
-        EXPECT_EQ(modeof(dir), 0700u) << c.what;
+        EXPECT_EQ(modeof(dir), 0700u);
         EXPECT_EQ(dir.back(), '/');
         if (!c.mode) {
             EXPECT_EQ(modeof(root), 0700u) << "a root made here is private";

@@ -1,45 +1,29 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
-#include <vector>
 
 #include "core/parsefill.h"
-#include "support/swfbuilder.h"
+#include "coretest.h"
 
 using namespace pascal_com;
-
-namespace {
-
-// A dynamic byte array holding the given bytes, freed with the object.
-struct Arr {
-    unsigned char* p = nullptr;
-    explicit Arr(const std::vector<uint8_t>& b = {}) {
-        if (!b.empty()) bytearrayappendraw(p, b.data(), b.size());
-    }
-    ~Arr() { freearray(p); }
-    std::vector<uint8_t> bytes() const { return std::vector<uint8_t>(p, p + length(p)); }
-};
-
-}  // namespace
+using Arr = Dynbytes;
 
 TEST(BitReader, UnsignedAndSignedFields) {
     Arr a({0b10110011, 0b01011100, 0xFF});
     Tparsefill r(a.p, 0, 0);
     EXPECT_EQ(r.UBparse(0), 0u);  // no bits: the cursor stays
-    EXPECT_EQ(r.parsepos, 0u);
-    EXPECT_EQ(r.parsebit, 0u);
+    EXPECT_EQ((std::array{r.parsepos, r.parsebit}), (std::array{0u, 0u}));
     EXPECT_EQ(r.UBparse(3), 0b101u);
-    EXPECT_EQ(r.SBparse(2), 0b10 - 4);  // SB[2] "10" is -2
+    EXPECT_EQ(r.SBparse(2), -2);  // SB[2] "10"
     EXPECT_EQ(r.parsebit, 5u);
     EXPECT_EQ(r.UBparse(6), 0b011010u);  // crosses the byte boundary
-    EXPECT_EQ(r.parsepos, 1u);
-    EXPECT_EQ(r.parsebit, 3u);
+    EXPECT_EQ((std::array{r.parsepos, r.parsebit}), (std::array{1u, 3u}));
     int v = 0;
     r.SBparse(2, v);
     EXPECT_EQ(v, -1);
     r.truncbitparse();
-    EXPECT_EQ(r.parsepos, 2u);
-    EXPECT_EQ(r.parsebit, 0u);
+    EXPECT_EQ((std::array{r.parsepos, r.parsebit}), (std::array{2u, 0u}));
     EXPECT_EQ(r.SBparse(2), -1);  // SB[2] over "11"
 }
 
@@ -48,8 +32,7 @@ TEST(BitReader, FieldsWiderThanTheFourByteWindow) {
     Arr a({0x07, 0xFF, 0x00, 0xFF, 0x00, 0xE0});
     Tparsefill r(a.p, 0, 5);
     EXPECT_EQ(r.getbitvalue(32), 0xFFE01FE0u);
-    EXPECT_EQ(r.parsepos, 4u);
-    EXPECT_EQ(r.parsebit, 5u);
+    EXPECT_EQ((std::array{r.parsepos, r.parsebit}), (std::array{4u, 5u}));
     // A 40-bit read keeps the low 32 bits.
     Arr b({0x12, 0x34, 0x56, 0x78, 0x9A});
     Tparsefill r2(b.p, 0, 0);
@@ -108,10 +91,8 @@ TEST(BitWriter, BitsSpillIntoANextByteThatIsClearedAndSignedValuesKeepTheirLowBi
     Tparsefill w;
     w.setfill(out, 0, 5);
     w.setbitvalue(6, 0b101011);
-    EXPECT_EQ(out[0], 0xF8 | 0b101);
-    EXPECT_EQ(out[1], 0b01100000);
-    EXPECT_EQ(w.fillpos, 1u);
-    EXPECT_EQ(w.fillbit, 3u);
+    EXPECT_EQ((std::array{out[0], out[1]}), (std::array<unsigned char, 2>{0xF8 | 0b101, 0b01100000}));
+    EXPECT_EQ((std::array{w.fillpos, w.fillbit}), (std::array{1u, 3u}));
     freearray(out);
     // Signed values write their low bits; zero width writes nothing.
     w.setfill(out);

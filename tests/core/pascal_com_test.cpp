@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
+#include <vector>
 
 #include "core/pascal_com.h"
 
@@ -8,23 +10,18 @@ using namespace pascal_com;
 
 TEST(DynamicArray, GrowKeepsOldBytesAndZeroesNewOnes) {
     unsigned char* a = nullptr;
-    EXPECT_EQ(length(a), 0u);
-    EXPECT_EQ(high(a), -1);
-    EXPECT_EQ(low(a), -1);
+    EXPECT_EQ((std::array<int64_t, 3>{length(a), high(a), low(a)}), (std::array<int64_t, 3>{0, -1, -1}));
     setlength(a, 1, 3);
     ASSERT_NE(a, nullptr);
     EXPECT_EQ(low(a), 0);
-    a[0] = 1; a[1] = 2; a[2] = 3;
+    std::memcpy(a, "\1\2\3", 3);
     setlength(a, 1, 5);
     ASSERT_EQ(length(a), 5u);
     EXPECT_EQ(high(a), 4);
-    const unsigned char want[] = {1, 2, 3, 0, 0};
-    EXPECT_EQ(std::memcmp(a, want, 5), 0);
+    EXPECT_EQ(std::vector<unsigned char>(a, a + 5), (std::vector<unsigned char>{1, 2, 3, 0, 0}));
     setlength(a, 1, 0);
     EXPECT_EQ(a, nullptr);
-    EXPECT_EQ(length(a), 0u);
-    EXPECT_EQ(high(a), -1);
-    EXPECT_EQ(low(a), -1);
+    EXPECT_EQ((std::array<int64_t, 3>{length(a), high(a), low(a)}), (std::array<int64_t, 3>{0, -1, -1}));
     setlength(a, 1, 0);  // null and 0: nothing
     EXPECT_EQ(a, nullptr);
     // The capacity outlives a shrink; what grows back must still read as zero.
@@ -46,12 +43,9 @@ TEST(DynamicArray, ImpossibleSizeThrowsInsteadOfWrapping) {
 }
 
 TEST(Rounding, HalfAwayFromZeroAndClamped) {
-    EXPECT_EQ(swf_round(2.5), 3);
-    EXPECT_EQ(swf_round(-2.5), -3);
-    EXPECT_EQ(swf_round(2.4999), 2);
-    EXPECT_EQ(swf_round(-0.4), 0);
-    EXPECT_EQ(swf_round(1e12), INT32_MAX);
-    EXPECT_EQ(swf_round(-1e12), INT32_MIN);
+    EXPECT_EQ((std::array{swf_round(2.5), swf_round(-2.5), swf_round(2.4999), swf_round(-0.4), swf_round(1e12),
+                          swf_round(-1e12)}),
+              (std::array{3, -3, 2, 0, INT32_MAX, INT32_MIN}));
     EXPECT_EQ(swf_abs(-3), 3);
     EXPECT_DOUBLE_EQ(swf_abs(-1.5), 1.5);
 }

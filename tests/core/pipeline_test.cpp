@@ -2,14 +2,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <array>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <fstream>
-#include <sstream>
 #include <thread>
 #include <tuple>
 
@@ -22,13 +17,7 @@ using namespace pascal_com;
 
 namespace {
 
-Bytes stage(const std::vector<Bytes>& t, int32_t w, int32_t h) {
-    swfb::Movie m;
-    m.width = w;
-    m.height = h;
-    m.tags = t;
-    return swfb::build(m);
-}
+Bytes stage(int32_t w, int32_t h) { return swfb::build(swfb::Movie{10, w, h, 24 << 8, 1, {swfb::showframe()}}); }
 
 using swfb::slurp;
 
@@ -50,20 +39,16 @@ TEST_F(Pipeline, ToolsFolderHoldingTheProgramsIsUsed) {
     std::string tools = dir.path();
     tools.pop_back();  // without the trailing slash: one is added
     appinit(tools.c_str(), "");
-    EXPECT_EQ(std::string(CClame), tools + "/lame");
-    EXPECT_EQ(std::string(CCffmpeg), tools + "/ffmpeg");
-    EXPECT_TRUE(toolavailable(CClame));
-    EXPECT_TRUE(toolavailable("sh"));
-    EXPECT_FALSE(toolavailable("no-such-program-anywhere-xyz"));
-    EXPECT_FALSE(toolavailable(dir.path().c_str()));
-    EXPECT_FALSE(toolavailable(""));
+    EXPECT_EQ(std::string(CClame) + " " + CCffmpeg, tools + "/lame " + tools + "/ffmpeg");
+    EXPECT_EQ((std::array{toolavailable(CClame), toolavailable("sh"), toolavailable("no-such-program-anywhere-xyz"),
+                          toolavailable(dir.path().c_str()), toolavailable("")}),
+              (std::array{true, true, false, false, false}));
     appinit("", "");
 }
 
 TEST_F(Pipeline, StageRatios) {
-    load(stage({swfb::showframe()}, 800 * 20, 600 * 20));
-    EXPECT_EQ(Csrcx, 800);
-    EXPECT_EQ(Csrcy, 600);
+    load(stage(800 * 20, 600 * 20));
+    EXPECT_EQ((std::array{Csrcx, Csrcy}), (std::array{800, 600}));
     const int rows[][4] = {{0, 0, 100, 100}, {400, 0, 50, 100}, {0, 900, 100, 150}};
     for (const auto& r : rows) {
         five_allimgsetratodef(r[0], r[1]);
@@ -71,7 +56,7 @@ TEST_F(Pipeline, StageRatios) {
             << r[0] << " x " << r[1];
     }
     // A stage without width gives nothing to divide by.
-    load(stage({swfb::showframe()}, 0, 10), "flat.swf");
+    load(stage(0, 10), "flat.swf");
     EXPECT_EQ(Csrcx, 0);
     five_allimgsetratodef(400, 0);
     EXPECT_EQ(RatoImageSizeX, 1.0);
@@ -96,11 +81,9 @@ TEST_F(Pipeline, FullRunInTheApplicationsOrder) {
     Bytes o = swfb::readfile(out());
     EXPECT_EQ(o[0], 'C');
     EXPECT_EQ(swfb::inflatemovie(o), in);
-    EXPECT_EQ(srcfilesize(), int64_t(in.size()));
-    EXPECT_EQ(dstfilesize(), int64_t(o.size()));
+    EXPECT_EQ((std::array{srcfilesize(), dstfilesize()}), (std::array{int64_t(in.size()), int64_t(o.size())}));
     EXPECT_EQ(swfb::readfile(src), in);
-    EXPECT_EQ(tagcount(), 0);
-    EXPECT_FALSE(fileloaded());
+    EXPECT_EQ((std::array{tagcount(), int(fileloaded())}), (std::array{0, 0}));
     EXPECT_EQ(err(), "");
 }
 
@@ -127,20 +110,18 @@ TEST_F(Pipeline, NeverWritesOverTheSource) {
 TEST_F(Pipeline, UnwritableOutputFailsCleanly) {
     Bytes in = movie({action(1)});
     std::string src = load(in);
-    std::string bad = dir.file("no/such/dir/out.swf");
-    dooptimize(bad.c_str(), 0);
-    EXPECT_FALSE(exists(bad));
-    EXPECT_EQ(Cdstfilesize, 0);
-    EXPECT_NE(err(), "");
-    EXPECT_EQ(swfb::readfile(src), in);
-    // A directory in the way of the output name.
-    std::string d = dir.file("adir");
+    const std::string d = dir.file("adir");
     ASSERT_EQ(mkdir(d.c_str(), 0700), 0);
-    load(in);
-    dooptimize(d.c_str(), 0);
+    // A missing folder, then a folder in the way of the output name.
+    for (const std::string& bad : {dir.file("no/such/dir/out.swf"), d}) {
+        load(in);
+        dooptimize(bad.c_str(), 0);
+        EXPECT_EQ(exists(bad), bad == d);
+        EXPECT_EQ(Cdstfilesize, 0);
+        EXPECT_NE(err(), "");
+    }
     EXPECT_TRUE(std::filesystem::is_directory(d));
-    EXPECT_EQ(Cdstfilesize, 0);
-    EXPECT_NE(err(), "");
+    EXPECT_EQ(swfb::readfile(src), in);
     int entries = 0;
     for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir.path())) ++entries;
     EXPECT_EQ(entries, 2);  // in.swf and adir: no temporary left
@@ -155,19 +136,17 @@ TEST_F(Pipeline, FilesThatCannotBeReadSayWhy) {
     EXPECT_NE(err(), "");
     dooptimize(out().c_str(), 0);  // the file was released by the failed call
     EXPECT_FALSE(exists(out()));
-    two_readfile(dir.file("missing.swf").c_str());
-    EXPECT_FALSE(fileloaded());
-    EXPECT_EQ(err(), "cannot open the file");
-    two_readfile(dir.path().c_str());
-    EXPECT_FALSE(fileloaded());
-    EXPECT_EQ(err(), "not a regular file");
-    load({}, "empty.swf");
-    EXPECT_FALSE(fileloaded());
-    EXPECT_EQ(err(), "the file is empty");
-    load(Bytes(300, 'z'), "junk.swf");
-    EXPECT_FALSE(fileloaded());
-    EXPECT_EQ(err(), "not a Flash movie");
-    EXPECT_EQ(tagcount(), 0);
+    swfb::writefile(dir.file("empty.swf"), {});
+    swfb::writefile(dir.file("junk.swf"), Bytes(300, 'z'));
+    const std::pair<std::string, const char*> rows[] = {{dir.file("missing.swf"), "cannot open the file"},
+                                                        {dir.path(), "not a regular file"},
+                                                        {dir.file("empty.swf"), "the file is empty"},
+                                                        {dir.file("junk.swf"), "not a Flash movie"}};
+    for (const auto& [path, reason] : rows) {
+        two_readfile(path.c_str());
+        expectrefused();
+        EXPECT_EQ(err(), reason);
+    }
     dooptimize(out().c_str(), 0);
     EXPECT_FALSE(exists(out()));
     EXPECT_EQ(err(), "not a Flash movie");  // the first reason stays
@@ -220,9 +199,8 @@ TEST_F(Launcher, SpacesSplitArgumentsWithoutEmptyOnes) {
     std::string s = script();
     EXPECT_EQ(shellexecute_wait(s.c_str(), "  -a  b "), 3);
     EXPECT_EQ(slurp(args()), "-a\nb\n");
-    EXPECT_EQ(shellexecute_wait(s.c_str(), ""), 3);
-    EXPECT_EQ(slurp(args()), "");
     EXPECT_EQ(shellexecute_wait(s.c_str(), nullptr), 3);
+    EXPECT_EQ(slurp(args()), "");
     EXPECT_EQ(shellexecute_wait(s.c_str(), "--quiet -b 32 in.wav 'out file.mp3'"), 3);
     EXPECT_EQ(slurp(args()), "--quiet\n-b\n32\nin.wav\n'out\nfile.mp3'\n");
     // An argument list keeps spaces and quotes.
@@ -232,17 +210,15 @@ TEST_F(Launcher, SpacesSplitArgumentsWithoutEmptyOnes) {
 }
 
 TEST_F(Launcher, SearchPathAndMissingPrograms) {
-    EXPECT_EQ(shellexecute_wait("true", ""), 0);
-    EXPECT_EQ(shellexecute_wait("false", ""), 1);
-    EXPECT_EQ(shellexecute_wait("sh", "-c exit"), 0);
+    EXPECT_EQ((std::array{shellexecute_wait("true", ""), shellexecute_wait("false", ""),
+                          shellexecute_wait("sh", "-c exit"), shellexecute_wait(nullptr, "x")}),
+              (std::array{0, 1, 0, -1}));
     auto t0 = std::chrono::steady_clock::now();
-    int r = shellexecute_wait(dir.file("no-such-program").c_str(), "-x");
-    EXPECT_TRUE(r == 127 || r == -1) << r;
-    r = shellexecute_wait("no-such-program-anywhere-xyz", "");
-    EXPECT_TRUE(r == 127 || r == -1) << r;
-    EXPECT_EQ(shellexecute_wait(nullptr, "x"), -1);
-    // Not a program at all.
-    EXPECT_NE(shellexecute_wait(dir.path().c_str(), ""), 0);
+    for (const std::string& missing : {dir.file("no-such-program"), std::string("no-such-program-anywhere-xyz")}) {
+        const int r = shellexecute_wait(missing.c_str(), "-x");
+        EXPECT_TRUE(r == 127 || r == -1) << r;
+    }
+    EXPECT_NE(shellexecute_wait(dir.path().c_str(), ""), 0);  // not a program at all
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(20));
 }
 
@@ -287,10 +263,8 @@ TEST_F(Launcher, CancelEndsTheRunningToolAndStartsNoOther) {
 }
 
 TEST_F(Launcher, ProgramGetsNoInput) {
-    // A tool that waits for input must see end of file at once, not hang.
-    auto t0 = std::chrono::steady_clock::now();
+    // A tool that waits for input sees end of file at once instead of hanging until the time limit.
     EXPECT_EQ(shellexecute_argv("sh", {"-c", "read x; exit 5"}, 20000), 5);
-    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(10));
 }
 
 TEST_F(Pipeline, SmallerResultStaysAndAFailedWriteIsNoCopy) {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/parsefill.h"
-#include "support/swfbuilder.h"
+#include "coretest.h"
 
 using namespace pascal_com;
 using Bytes = std::vector<uint8_t>;
@@ -26,20 +26,15 @@ Bytes written(F f) {
 }
 
 struct Reader {
-    unsigned char* buf = nullptr;
-    Tparsefill r;
-    explicit Reader(const Bytes& b) {
-        bytearrayappendraw(buf, b.data(), b.size());
-        r.setparse(buf);
-    }
-    ~Reader() { freearray(buf); }
+    Dynbytes d;
+    Tparsefill r{d.p, 0, 0};
+    explicit Reader(const Bytes& b) : d(b) {}
 };
 
 }  // namespace
 
-// Each field in turn the widest: the width written must follow whichever it is.
-// A negative power of two gets one bit more than it needs (-512 in 11 bits,
-// -1 in 2), as the players' own writers do.
+// Each field in turn the widest: the width written must follow whichever it is. A negative power of two gets one bit
+// more than it needs (-512 in 11 bits, -1 in 2), as the players' own writers do.
 TEST(Rect, WidthFollowsTheWidestFieldBothWays) {
     const struct {
         int32_t xmin, xmax, ymin, ymax;
@@ -101,16 +96,9 @@ TEST(Matrix, EachPartGetsTheWidthOfItsWidestValueBothWays) {
     for (const auto& row : rows) {
         SCOPED_TRACE(::testing::Message() << "translate " << row.tx << " " << row.ty << " scale " << row.sx << " "
                                           << row.sy << " skew " << row.r0 << " " << row.r1);
-        MATRIX m{};
-        m.HasScale = row.hasscale;
-        m.ScaleX = row.sx;
-        m.ScaleY = row.sy;
-        m.HasRotate = row.hasrotate;
-        m.RotateSkew0 = row.r0;
-        m.RotateSkew1 = row.r1;
-        m.TranslateX = row.tx;
-        m.TranslateY = row.ty;
-        m.NScaleBits = m.NRotateBits = m.NTranslateBits = 31;  // ignored
+        // Fields in declaration order; the stored widths (31) are ignored.
+        const MATRIX m{row.hasscale, 31, 0, 0, row.hasrotate, 31, 0, 0, 31, row.tx, row.ty, row.sx, row.sy,
+                       row.r0, row.r1};
         EXPECT_EQ(written([&](Tparsefill& w) { w.Matrixfill(m); }), row.bytes);
         if (row.bytes.size() == 1) continue;
         Reader in(row.bytes);
@@ -152,13 +140,8 @@ TEST(BitWidth, SmallestSignedWidthByTheWidestValue) {
 }
 
 TEST(ColorTransform, WidthComesFromTheValuesAndAbsentTermsStayUntouched) {
-    CXFORM c{};
-    c.HasMultTerms = 1;
-    c.Nbits = 15;  // as read; the writer ignores it
-    c.RedMultTerm = 256;
-    c.GreenMultTerm = -3;
-    c.BlueMultTerm = 0;
-    c.RedAddTerm = 99;  // not present: not written
+    // Nbits 15 as read is ignored; RedAddTerm is not present, so not written.
+    const CXFORM c{0, 1, 15, 256, -3, 0, 99, 0, 0};
     Bytes b = written([&](Tparsefill& w) { w.CXFORMfill(c); });
     EXPECT_EQ(b, (Bytes{0x69, 0x00, 0xff, 0x40, 0x00}));
     Reader in(b);
@@ -167,11 +150,8 @@ TEST(ColorTransform, WidthComesFromTheValuesAndAbsentTermsStayUntouched) {
     in.r.CXFORMparse(back);
     EXPECT_EQ((std::array{int32_t(back.Nbits), back.RedMultTerm, back.GreenMultTerm, back.RedAddTerm}), (std::array{10, 256, -3, 77}));
 
-    CXFORMWITHALPHA a{};
-    a.HasAddTerms = a.HasMultTerms = 1;
-    a.AlphaMultTerm = 128;
-    a.AlphaAddTerm = -255;  // the widest: 9 bits
-    a.RedAddTerm = 5;
+    // AlphaAddTerm is the widest: 9 bits.
+    const CXFORMWITHALPHA a{1, 1, 0, 0, 0, 0, 128, 5, 0, 0, -255};
     Bytes ab = written([&](Tparsefill& w) { w.CXFORMWITHALPHAfill(a); });
     EXPECT_EQ(ab.size(), size_t((6 + 8 * 9 + 7) / 8));
     Reader ain(ab);
@@ -181,8 +161,7 @@ TEST(ColorTransform, WidthComesFromTheValuesAndAbsentTermsStayUntouched) {
               (std::array{9, 128, -255, 5}));
     EXPECT_EQ(ain.r.parsepos, ab.size());
 
-    CXFORM none{};
-    none.HasAddTerms = 1;  // all zero: no bits at all
+    const CXFORM none{1, 0, 0, 0, 0, 0, 0, 0, 0};  // all zero: no bits at all
     EXPECT_EQ(written([&](Tparsefill& w) { w.CXFORMfill(none); }), (Bytes{0x80}));
 }
 
@@ -206,7 +185,6 @@ namespace {
 Bytes allfilters() {
     swfb::Writer w;
     w.u8(9);
-    // drop shadow
     w.u8(0).raw({1, 2, 3, 4}).u32(0x10000).u32(0x20000).u32(0x30000).u32(0x40000).u16(0x180);
     w.ub(1, 1).ub(1, 0).ub(1, 1).ub(5, 3);
     // blur
@@ -241,18 +219,14 @@ TEST(Filters, EveryKindRoundTrips) {
     in.r.FILTERLISTparse(list);
     EXPECT_EQ(in.r.parsepos, b.size());
     ASSERT_EQ(list.NumberOfFilters, 9);
-    EXPECT_EQ(list.Filters[0].DropShadow.Strength, 0x180);
-    EXPECT_EQ(list.Filters[0].DropShadow.Passes, 3);
-    EXPECT_EQ(list.Filters[3].Bevel.HighlightColor.R, 8);
-    EXPECT_EQ(list.Filters[4].Gradient.GradientRatio[1], 255);
-    EXPECT_EQ(list.Filters[5].Convolution.Matrix[5], 5u);
-    EXPECT_EQ(list.Filters[5].Convolution.Clamp, 1);
-    EXPECT_EQ(list.Filters[6].ColorMatrix.Matrix[19], 57u);
-    EXPECT_EQ(list.Filters[7].Gradient.Passes, 15);
+    const FILTER* f = list.Filters;
+    EXPECT_EQ((std::array<int64_t, 8>{f[0].DropShadow.Strength, f[0].DropShadow.Passes, f[3].Bevel.HighlightColor.R,
+                                      f[4].Gradient.GradientRatio[1], f[5].Convolution.Matrix[5],
+                                      f[5].Convolution.Clamp, f[6].ColorMatrix.Matrix[19], f[7].Gradient.Passes}),
+              (std::array<int64_t, 8>{0x180, 3, 8, 255, 5, 1, 57, 15}));
     EXPECT_EQ(written([&](Tparsefill& w) { w.FILTERLISTfill(list); }), b);
     FILTERLISTfree(list);
     EXPECT_EQ(list.Filters, nullptr);
-    EXPECT_EQ(list.NumberOfFilters, 0);
 }
 
 TEST(Filters, EveryTruncationThrowsAndFreesCleanly) {

@@ -4,19 +4,14 @@
 #include <vector>
 
 #include "core/swftag.h"
-#include "support/swfbuilder.h"
+#include "coretest.h"
 
 using namespace pascal_com;
 using Bytes = std::vector<uint8_t>;
 
 namespace {
 
-// The bytes of a file held as a dynamic array, as the container hands them over.
-struct Data {
-    unsigned char* p = nullptr;
-    explicit Data(const Bytes& b) { bytearrayappendraw(p, b.data(), b.size()); }
-    ~Data() { freearray(p); }
-};
+using Data = Dynbytes;
 
 Bytes body(const Tswftag& t) { return Bytes(t.rawbody, t.rawbody + length(t.rawbody)); }
 
@@ -103,27 +98,21 @@ TEST(TagHeader, FormWrittenFollowsTheBody) {
     // Only a whole DefineSprite holds tags: the container goes on inside it.
     Data sp(swfb::sprite(7, 3, {swfb::showframe()}));
     Tswftag whole(sp.p, 0);
-    EXPECT_EQ(whole.taglen, 10u);
-    EXPECT_EQ(whole.spriteref, 14);
+    EXPECT_EQ((std::array<int64_t, 2>{whole.taglen, whole.spriteref}), (std::array<int64_t, 2>{10, 14}));
     EXPECT_EQ(body(whole), (Bytes{7, 0, 3, 0}));
     Data two(swfb::tag(39, {1, 2}));
     Tswftag part(two.p, 0);
-    EXPECT_EQ(part.spriteref, -1);
-    EXPECT_EQ(part.taglen, 4u);
+    EXPECT_EQ((std::array<int64_t, 2>{part.taglen, part.spriteref}), (std::array<int64_t, 2>{4, -1}));
 }
 
 TEST(TagHeader, HeaderOrBodyBeyondTheDataGivesAKeptTag) {
     Bytes file = swfb::tag(12, seq(20));
     file.resize(10);
     Data d(file);
-    Tswftag cut(d.p, 0);
-    EXPECT_EQ(cut.keepraw, 1);
-    EXPECT_EQ(length(cut.rawbody), 8u);
-    Tswftag beyond(d.p, 9);
-    EXPECT_EQ(beyond.keepraw, 1);
+    Tswftag cut(d.p, 0), beyond(d.p, 9), null(nullptr, 0);
+    EXPECT_EQ((std::array<int64_t, 4>{cut.keepraw, length(cut.rawbody), beyond.keepraw, null.keepraw}),
+              (std::array<int64_t, 4>{1, 8, 1, 1}));
     EXPECT_EQ(beyond.rawbody, nullptr);
-    Tswftag null(nullptr, 0);
-    EXPECT_EQ(null.keepraw, 1);
     uint16_t code;
     uint32_t len, head;
     EXPECT_FALSE(Tswftag::peekheader(d.p, 10, 9, code, len, head));
@@ -148,9 +137,7 @@ TEST(Subclass, ConventionRebuildsFieldsAndKeepsTheRest) {
     Data d(swfb::tag(900, raw));
     Tswapper t(d.p, 0);
     t.safeparse();
-    ASSERT_EQ(t.keepraw, 0);
-    EXPECT_EQ(t.characterid, 0x1234);
-    EXPECT_EQ(t.a, 0xBBAA);
+    EXPECT_EQ((std::array<int, 3>{t.keepraw, t.characterid, t.a}), (std::array{0, 0x1234, 0xBBAA}));
     t.characterid = 0x5678;
     EXPECT_EQ(filled(t), swfb::tag(900, {0x78, 0x56, 1, 2, 3, 4, 0xAA, 0xBB, 9, 9}));
 }
@@ -167,8 +154,7 @@ TEST(Subclass, ReadPastTheBodyFailsOnlyThatTag) {
     EXPECT_EQ(filled(bad), swfb::tag(900, {0x01, 0x00, 0xAA, 0xBB, 1}));
     Tswapper good(d.p, bad.taglen);
     good.safeparse();
-    EXPECT_EQ(good.keepraw, 0);
-    EXPECT_EQ(good.characterid, 2);
+    EXPECT_EQ((std::array<int, 2>{good.keepraw, good.characterid}), (std::array{0, 2}));
 }
 
 // A kept tag, a failed write and the raw writer send the tag out as read.
@@ -177,9 +163,7 @@ TEST(Subclass, WhatIsNotRebuiltGoesOutAsRead) {
     Data d(swfb::tag(900, raw));
     Tswapper kept(d.p, 0), rawonly(d.p, 0);
     Tfailingwriter failing(d.p, 0);
-    kept.safeparse();
-    rawonly.safeparse();
-    failing.safeparse();
+    for (Tswftag* t : std::initializer_list<Tswftag*>{&kept, &rawonly, &failing}) t->safeparse();
     kept.keepraw = 1;
     EXPECT_EQ(filled(kept), swfb::tag(900, raw));
     EXPECT_EQ(filled(failing), swfb::tag(900, raw));

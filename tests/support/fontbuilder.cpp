@@ -6,13 +6,8 @@ namespace swfb {
 
 Bytes glyphsquare(int32_t x, int32_t y, int32_t size) {
     ShapeWriter s(48);
-    s.bits(1, 0);
-    Change c;
-    c.move = true;
-    c.movex = x;
-    c.movey = y;
-    c.fill1 = 1;
-    s.change(c).straight(size, 0).straight(0, size).straight(-size, 0).straight(0, -size).endshape();
+    s.bits(1, 0).change({.movex = x, .movey = y, .move = true, .fill1 = 1});
+    s.straight(size, 0).straight(0, size).straight(-size, 0).straight(0, -size).endshape();
     return s.take();
 }
 

@@ -1,10 +1,14 @@
 #include "support/swfbuilder.h"
 
+#include "support/enginerun.h"
+#include "support/shapebuilder.h"
+
 #include <lzma.h>
 #include <zlib.h>
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -103,18 +107,11 @@ Reader::Matrix Reader::matrix() {
     return m;
 }
 
-int ubits(uint32_t value) {
-    int n = 0;
-    while (value) { ++n; value >>= 1; }
-    return n;
-}
+int ubits(uint32_t value) { return value ? 32 - __builtin_clz(value) : 0; }
 
 int sbits(std::initializer_list<int32_t> values) {
     int best = 0;
-    for (int32_t v : values) {
-        int n = v == 0 ? 0 : (v > 0 ? ubits(uint32_t(v)) + 1 : ubits(uint32_t(~v)) + 1);
-        if (n > best) best = n;
-    }
+    for (int32_t v : values) best = std::max(best, v == 0 ? 0 : ubits(uint32_t(v > 0 ? v : ~v)) + 1);
     return best;
 }
 
@@ -209,10 +206,7 @@ Bytes zlibpacked(const Bytes& body, int level) {
 Bytes lzmapacked(const Bytes& body, int preset, bool endmark) {
     lzma_options_lzma opt{};
     lzma_lzma_preset(&opt, uint32_t(preset));
-    lzma_filter f[2]{};
-    f[0].id = LZMA_FILTER_LZMA1;
-    f[0].options = &opt;
-    f[1].id = LZMA_VLI_UNKNOWN;
+    lzma_filter f[2] = {{LZMA_FILTER_LZMA1, &opt}, {LZMA_VLI_UNKNOWN, nullptr}};
     uint8_t props[5];
     lzma_properties_encode(&f[0], props);
     lzma_stream s = LZMA_STREAM_INIT;
@@ -239,39 +233,14 @@ Bytes showframe() { return tag(1, {}); }
 Bytes end() { return tag(0, {}); }
 
 Bytes rectshape(uint16_t id, int32_t w, int32_t h, uint8_t r, uint8_t g, uint8_t b, int code) {
-    const bool alpha = code == 32 || code == 83;
-    Writer s;
-    s.u16(id).rect(-10, w + 10, -10, h + 10);
-    if (code == 83) s.rect(0, w, 0, h).u8(0);
-    s.u8(1).u8(0x00).u8(r).u8(g).u8(b);
-    if (alpha) s.u8(255);
-    s.u8(1).u16(20);
-    if (code == 83) s.u8(0).u8(0);  // LINESTYLE2 flags: no fill, scaling strokes
-    s.u8(0).u8(0).u8(0);
-    if (alpha) s.u8(255);
-    s.ub(4, 1).ub(4, 1);
-    // Style change: move to (0,0), fill 1, line 1.
-    s.ub(1, 0).ub(5, 0x01 | 0x02 | 0x08);
-    s.ub(5, 1).sb(1, 0).sb(1, 0);
-    s.ub(1, 1).ub(1, 1);
-    auto edge = [&s](int32_t dx, int32_t dy) {
-        int n = sbits({dx, dy});
-        if (n < 2) n = 2;
-        s.ub(1, 1).ub(1, 1).ub(4, uint32_t(n - 2));
-        if (dx && dy) {
-            s.ub(1, 1).sb(n, dx).sb(n, dy);
-        } else if (dy == 0) {
-            s.ub(1, 0).ub(1, 0).sb(n, dx);
-        } else {
-            s.ub(1, 0).ub(1, 1).sb(n, dy);
-        }
-    };
-    edge(w, 0);
-    edge(0, h);
-    edge(-w, 0);
-    edge(0, -h);
-    s.ub(6, 0);
-    return tag(code, s.take());
+    ShapeWriter s(code);
+    s.fillcount(1).solid(r, g, b).linecount(1).line(20, 0, 0, 0).bits(1, 1);
+    s.change({.move = true, .fill0 = 1, .line = 1});
+    s.straight(w, 0).straight(0, h).straight(-w, 0).straight(0, -h).endshape();
+    Writer t;
+    t.u16(id).rect(-10, w + 10, -10, h + 10);
+    if (code == 83) t.rect(0, w, 0, h).u8(0);  // edge bounds, no stroke flags
+    return tag(code, t.raw(s.take()).take());
 }
 
 Bytes place2(uint16_t id, uint16_t depth, int32_t tx, int32_t ty, int32_t scale) {
@@ -280,27 +249,7 @@ Bytes place2(uint16_t id, uint16_t depth, int32_t tx, int32_t ty, int32_t scale)
     return tag(26, w.take());
 }
 
-Bytes placemove(uint16_t depth, int32_t tx, int32_t ty, int32_t scale) {
-    Writer w;
-    w.u8(0x01 | 0x04).u16(depth).matrix(tx, ty, scale, scale);
-    return tag(26, w.take());
-}
-
-Bytes button2(uint16_t id, uint16_t character, uint16_t depth, int32_t tx, int32_t ty, const Bytes& condactions) {
-    Writer rec;
-    rec.u8(0x0F).u16(character).u16(depth).matrix(tx, ty).u8(0);  // no colour transform terms
-    Bytes records = rec.take();
-    Writer w;
-    w.u16(id).u8(0).u16(condactions.empty() ? 0 : uint32_t(2 + records.size() + 1));
-    w.raw(records).u8(0).raw(condactions);
-    return tag(34, w.take());
-}
-
-Bytes doaction(const Bytes& actions) {
-    Bytes body = actions;
-    body.push_back(0);
-    return tag(12, body);
-}
+Bytes doaction(const Bytes& actions) { return tag(12, Writer().raw(actions).u8(0).take()); }
 
 Bytes boxes(int n, char signature) {
     Movie m;
@@ -339,18 +288,7 @@ Bytes readfile(const std::string& path) {
     return Bytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
 }
 
-Bytes inflatemovie(const Bytes& movie) {
-    if (movie.size() < 8 || movie[0] != 'C') return movie;
-    uint32_t total = movie[4] | movie[5] << 8 | movie[6] << 16 | uint32_t(movie[7]) << 24;
-    Bytes out(movie.begin(), movie.begin() + 8);
-    out[0] = 'F';
-    Bytes body(total > 8 ? total - 8 : 0);
-    uLongf n = body.size();
-    uncompress(body.data(), &n, movie.data() + 8, movie.size() - 8);
-    body.resize(n);
-    out.insert(out.end(), body.begin(), body.end());
-    return out;
-}
+Bytes inflatemovie(const Bytes& movie) { return movie.size() >= 8 && movie[0] == 'C' ? unpackmovie(movie) : movie; }
 
 std::vector<ParsedTag> listtags(const Bytes& fws) {
     std::vector<ParsedTag> out;

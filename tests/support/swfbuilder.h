@@ -31,8 +31,7 @@ private:
     int bit_ = 0;  // bits used in the last byte
 };
 
-// Reads what Writer writes, independently of the engine; a read past the end
-// throws std::out_of_range.
+// Reads what Writer writes, independently of the engine; a read past the end throws std::out_of_range.
 class Reader {
 public:
     explicit Reader(const Bytes& b, size_t at = 0) : buf_(b), pos_(at) {}
@@ -80,8 +79,7 @@ struct Movie {
 };
 // signature 'F', 'C' (zlib) or 'Z' (LZMA); End added when missing.
 Bytes build(const Movie& m, char signature = 'F');
-// A projector: stub, movie, trailer.
-// The trailer a projector ends with: this word, then the movie's length.
+// A projector: stub, movie, trailer. The trailer a projector ends with: this word, then the movie's length.
 constexpr uint32_t kprojectortrailer = 0xFA123456u;
 Bytes projector(const Bytes& stub, const Bytes& movie);
 // A movie body deflated at a zlib level.
@@ -98,10 +96,6 @@ Bytes end();
 Bytes rectshape(uint16_t id, int32_t w, int32_t h, uint8_t r, uint8_t g, uint8_t b, int code = 2);
 // PlaceObject2 placing id at depth with a translation (and optional scale in 16.16).
 Bytes place2(uint16_t id, uint16_t depth, int32_t tx, int32_t ty, int32_t scale = 0);
-// PlaceObject2 moving what is at depth to a new translation (and scale).
-Bytes placemove(uint16_t depth, int32_t tx, int32_t ty, int32_t scale = 0);
-// DefineButton2 showing one character in all four states, with its condition actions.
-Bytes button2(uint16_t id, uint16_t character, uint16_t depth, int32_t tx, int32_t ty, const Bytes& condactions = {});
 Bytes doaction(const Bytes& actions);
 // n solid rectangles, each placed once.
 Bytes boxes(int n, char signature = 'F');

@@ -1,3 +1,4 @@
+#include <array>
 #include <vector>
 
 #include "placetest.h"
@@ -61,12 +62,10 @@ TEST_F(PlaceTest, DividedShapeRecordsAreScaledAndActionOffsetFollows) {
     Bytes out = write(*b);
     auto back = parse<Tswftag_definebutton>(out);
     ASSERT_EQ(back->keepraw, 0);
-    EXPECT_EQ(back->Records[0].PlaceMatrix.ScaleX, 20 * kOne);
-    EXPECT_EQ(back->Records[0].PlaceMatrix.TranslateX, 100);
-    EXPECT_EQ(back->Records[1].PlaceMatrix.ScaleX, 2 * kOne);
-    EXPECT_EQ(back->Records[1].PlaceMatrix.RotateSkew0, kOne / 8);
-    EXPECT_EQ(back->Records[2].PlaceMatrix.ScaleY, 10 * kOne);
-    EXPECT_EQ(back->Records[2].PlaceMatrix.RotateSkew1, -20 * kOne / 8);
+    const BUTTONRECORD* r = back->Records;
+    EXPECT_EQ((std::array{r[0].PlaceMatrix.ScaleX, r[0].PlaceMatrix.TranslateX, r[1].PlaceMatrix.ScaleX,
+                          r[1].PlaceMatrix.RotateSkew0, r[2].PlaceMatrix.ScaleY, r[2].PlaceMatrix.RotateSkew1}),
+              (std::array{20 * kOne, 100, 2 * kOne, kOne / 8, 10 * kOne, -20 * kOne / 8}));
     // The records grew; the offset still lands on the first condition action.
     EXPECT_GT(out.size(), in.size());
     EXPECT_EQ(actionbytes(*back), condactions());
@@ -85,28 +84,23 @@ TEST_F(PlaceTest, BytesBetweenRecordsAndActionsStayBetweenThem) {
     auto back = parse<Tswftag_definebutton>(write(*b));
     ASSERT_EQ(back->keepraw, 0);
     EXPECT_EQ(back->ActionGap, 3u);
-    Bytes expect = {0xEE, 0xEE, 0xEE};
-    const Bytes actions = condactions();
-    expect.insert(expect.end(), actions.begin(), actions.end());
+    Bytes expect = condactions();
+    expect.insert(expect.begin(), 3, 0xEE);
     EXPECT_EQ(actionbytes(*back), expect);
 }
 
 TEST_F(PlaceTest, ButtonRecordsRegisterTheirScaleUnderTheButton) {
     const uint16_t bitmap = 7, shape = 10, button = 30;
-    addbmpid(bitmap);
-    addusedmatrix(bitmap, shape, scalematrix(20 * kOne));
     Rec r;
     r.id = shape;
     r.matrix = Writer().matrix(0, 0, 2 * kOne, 2 * kOne).take();
-    parse<Tswftag_definebutton_opt>(button2(button, {r}, {}));
-    parse<Tswftag_placeobject_opt>(swfb::place2(button, 1, 0, 0, 3 * kOne / 2));
-    EXPECT_DOUBLE_EQ(bitmaprec(bitmap)->MaxScaleX, 3.0);
-
-    // The plain class only reads.
-    clearres();
-    addbmpid(bitmap);
-    addusedmatrix(bitmap, shape, scalematrix(20 * kOne));
-    parse<Tswftag_definebutton>(button2(button, {r}, {}));
-    parse<Tswftag_placeobject_opt>(swfb::place2(button, 1, 0, 0, 3 * kOne / 2));
-    EXPECT_DOUBLE_EQ(bitmaprec(bitmap)->MaxScaleX, 1.0);
+    for (bool opt : {true, false}) {  // the plain class only reads
+        clearres();
+        addbmpid(bitmap);
+        addusedmatrix(bitmap, shape, scalematrix(20 * kOne));
+        if (opt) parse<Tswftag_definebutton_opt>(button2(button, {r}, {}));
+        if (!opt) parse<Tswftag_definebutton>(button2(button, {r}, {}));
+        parse<Tswftag_placeobject_opt>(swfb::place2(button, 1, 0, 0, 3 * kOne / 2));
+        EXPECT_DOUBLE_EQ(bitmaprec(bitmap)->MaxScaleX, opt ? 3.0 : 1.0);
+    }
 }

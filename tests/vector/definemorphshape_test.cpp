@@ -1,8 +1,6 @@
 // A morph shape through the whole engine: divided, and its placement scaled back.
-#include "pipeline/tagsmith.h"
 #include "placetest.h"
 #include "shapetest.h"
-#include "support/enginerun.h"
 #include "vector/definemorphshape.h"
 
 using namespace placetest;
@@ -37,24 +35,13 @@ TEST_F(PlaceTest, MorphShapesAreDividedAndTheirPlacementsScaledBack) {
         for (int imo : {0, 1, 2}) {  // 2: on, but a stroke too thin to scale
             SCOPED_TRACE("code " + std::to_string(code) + " Sha_Imo " + std::to_string(imo));
             const Bytes morph = richmorph(code, 1, imo == 2 ? 20 : 60);
-            swfb::Movie m;
-            m.tags = {morph, swfb::place2(1, 1, 200, 300), swfb::showframe()};
-            swfb::Scratchdir dir("morph");
-            const std::string in = dir.file("in.swf"), out = dir.file("out.swf");
-            swfb::writefile(in, swfb::build(m, 'C'));
-            Tparams p{};
-            paramssetdef(p);
-            p.Sha_ForceCCR = 20;
-            p.Sha_Imo = imo != 0;
-            placeclearparsedepths();
-            ASSERT_EQ(swfb::runengine(in, out, p, dir.path(), dir.path()).fault(), "");
+            const Written w = optimize({.tags = {morph, swfb::place2(1, 1, 200, 300), swfb::showframe()}}, 20,
+                                       [imo](Tparams& p) { p.Sha_Imo = imo != 0; });
             const int k = imo == 1 ? 2 : 1;  // morphs go no further than 2
-            for (const auto& t : swfb::listtags(swfb::unpackmovie(swfb::readfile(out)))) {
-                if (t.code == 26) {
-                    auto po = parse<Tswftag_placeobject>(swfb::tag(26, t.body));
-                    EXPECT_EQ(po->Matrix.HasScale ? po->Matrix.ScaleX : kOne, k * kOne);
-                    EXPECT_EQ(po->Matrix.TranslateY, 300);
-                }
+            ASSERT_EQ(w.placements.size(), 1u);
+            EXPECT_EQ(w.placements[0].HasScale ? w.placements[0].ScaleX : kOne, k * kOne);
+            EXPECT_EQ(w.placements[0].TranslateY, 300);
+            for (const auto& t : w.tags) {
                 if (t.code != code) continue;
                 if (imo != 1) {
                     EXPECT_EQ(swfb::tag(code, t.body), morph) << "passed through";

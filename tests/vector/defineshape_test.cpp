@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <random>
 #include <vector>
@@ -58,8 +59,7 @@ std::vector<Point> outline(const SHAPERECORD* r) {
     return out;
 }
 
-// Closed random paths with zero-length edges, curves that come back to their
-// start, style changes and new styles.
+// Closed random paths with zero-length edges, curves that come back to their start, style changes and new styles.
 Bytes randomshape(int code, uint32_t seed, int paths) {
     std::mt19937 rnd(seed);
     auto v = [&rnd](int range) { return int32_t(rnd() % uint32_t(2 * range + 1)) - range; };
@@ -105,8 +105,7 @@ TEST_F(ShapeTest, EdgesAreMappedThroughAbsolutePoints) {
     Shaperun<> run(shape(2, s));
     Bytes out = run.write();
     ASSERT_FALSE(run.tag->keepraw);
-    EXPECT_EQ(run.records()[0].MoveDeltaX, 1);
-    EXPECT_EQ(run.records()[0].MoveDeltaY, 1);
+    EXPECT_EQ((std::array{run.records()[0].MoveDeltaX, run.records()[0].MoveDeltaY}), (std::array{1, 1}));
     EXPECT_EQ(run.records()[1].Kind, SHAPEREC_DROPPED);
     Shaperun<Tswftag_defineshape> back(out);
     EXPECT_EQ(back.count(), 2u);
@@ -118,9 +117,7 @@ TEST_F(ShapeTest, EdgesAreMappedThroughAbsolutePoints) {
     Shaperun<> two(shape(2, t));
     Shaperun<Tswftag_defineshape> twoback(two.write());
     const SHAPERECORD* r = two.records();
-    EXPECT_EQ(r[1].DeltaX, 1);
-    EXPECT_EQ(r[1].GeneralLineFlag, 0);
-    EXPECT_EQ(r[1].VertLineFlag, 0);
+    EXPECT_EQ((std::array<int, 3>{r[1].DeltaX, r[1].GeneralLineFlag, r[1].VertLineFlag}), (std::array{1, 0, 0}));
     EXPECT_EQ(r[2].Kind, SHAPEREC_DROPPED);
     EXPECT_EQ(twoback.records()[1].NumBits, 0);
 }
@@ -132,17 +129,13 @@ TEST_F(ShapeTest, EdgeFlagsFollowTheMappedDeltas) {
     Shaperun<> run(shape(22, s));
     Bytes out = run.write();
     const SHAPERECORD* r = run.records();
-    EXPECT_EQ(r[1].GeneralLineFlag, 0);  // dy rounds away
-    EXPECT_EQ(r[1].VertLineFlag, 0);
-    EXPECT_EQ(r[1].DeltaX, 5);
-    EXPECT_EQ(r[2].GeneralLineFlag, 0);
-    EXPECT_EQ(r[2].VertLineFlag, 1);
-    EXPECT_EQ(r[2].DeltaY, 5);
-    EXPECT_EQ(r[3].GeneralLineFlag, 1);
+    // General and vertical flags, then the delta: the first edge's dy rounds away.
+    EXPECT_EQ((std::array<int, 7>{r[1].GeneralLineFlag, r[1].VertLineFlag, r[1].DeltaX, r[2].GeneralLineFlag,
+                                  r[2].VertLineFlag, r[2].DeltaY, r[3].GeneralLineFlag}),
+              (std::array{0, 0, 5, 0, 1, 5, 1}));
     // Out and back still strokes out to its control point; a point curve goes.
-    EXPECT_EQ(r[4].Kind, SHAPEREC_CURVED);
-    EXPECT_EQ(r[4].ControlDeltaX, 1);
-    EXPECT_EQ(r[5].Kind, SHAPEREC_DROPPED);
+    EXPECT_EQ((std::array<int, 3>{r[4].Kind, r[4].ControlDeltaX, r[5].Kind}),
+              (std::array<int, 3>{SHAPEREC_CURVED, 1, SHAPEREC_DROPPED}));
     Shaperun<Tswftag_defineshape> back(out);
     EXPECT_EQ(outline(back.records()), outline(run.records()));
     EXPECT_EQ(back.records()[3].NumBits, 4);  // -20 needs 6 bits
@@ -155,9 +148,8 @@ TEST_F(ShapeTest, LineWidthsAreDividedUnlessTheyDoNotScale) {
     Shaperun<> run(shape(32, s));
     run.write();
     const LINESTYLE* l = run.tag->Shapes.LineStyles.LineStyles;
-    EXPECT_EQ(l[0].Width, 2);  // round(1.5)
-    EXPECT_EQ(l[1].Width, 1);  // round(0.45) raised to 1
-    EXPECT_EQ(l[2].Width, 1);  // hairline
+    // round(1.5); round(0.45) raised to 1; a hairline.
+    EXPECT_EQ((std::array<int, 3>{l[0].Width, l[1].Width, l[2].Width}), (std::array{2, 1, 1}));
 
     ShapeWriter f(83);
     // A stroke that resists only one axis still grows with the other one
@@ -171,10 +163,7 @@ TEST_F(ShapeTest, LineWidthsAreDividedUnlessTheyDoNotScale) {
     Shaperun<> v4(shape(83, f));
     v4.write();
     const LINESTYLE2* l2 = v4.tag->Shapes.LineStyles.LineStyles2;
-    EXPECT_EQ(l2[0].Width, 2);
-    EXPECT_EQ(l2[1].Width, 2);
-    EXPECT_EQ(l2[2].Width, 30);
-    EXPECT_EQ(l2[3].Width, 2);
+    EXPECT_EQ((std::array<int, 4>{l2[0].Width, l2[1].Width, l2[2].Width, l2[3].Width}), (std::array{2, 2, 30, 2}));
 }
 
 TEST_F(ShapeTest, FillMatricesAreDividedAndCorrectedForRescaledBitmaps) {
@@ -191,30 +180,24 @@ TEST_F(ShapeTest, FillMatricesAreDividedAndCorrectedForRescaledBitmaps) {
     Bytes out = run.write();
     ASSERT_FALSE(run.tag->keepraw);
     Shaperun<Tswftag_defineshape> back(out);
-    const FILLSTYLE* f = back.tag->Shapes.FillStyles.FillStyles;
-    // x terms doubled for the narrower image, then all divided by 20.
-    EXPECT_EQ(f[0].BitmapMatrix.ScaleX, 2 << 16);
-    EXPECT_EQ(f[0].BitmapMatrix.ScaleY, 1 << 16);
-    EXPECT_EQ(f[0].BitmapMatrix.RotateSkew0, 19661);  // 6/20
-    EXPECT_EQ(f[0].BitmapMatrix.RotateSkew1, 16384);  // 5/20
-    EXPECT_EQ(f[0].BitmapMatrix.TranslateX, 20);
-    EXPECT_EQ(f[0].BitmapMatrix.TranslateY, -10);
+    const MATRIX& b = back.tag->Shapes.FillStyles.FillStyles[0].BitmapMatrix;
+    // x terms doubled for the narrower image, then all divided by 20: skews 6/20 and 5/20.
+    EXPECT_EQ((std::array{b.ScaleX, b.ScaleY, b.RotateSkew0, b.RotateSkew1, b.TranslateX, b.TranslateY}),
+              (std::array{2 << 16, 1 << 16, 19661, 16384, 20, -10}));
     // No scale before: an explicit one of 1/20.
-    EXPECT_EQ(f[1].GradientMatrix.HasScale, 1);
-    EXPECT_EQ(f[1].GradientMatrix.ScaleX, 3277);
-    EXPECT_EQ(f[1].GradientMatrix.TranslateX, 10);
+    const MATRIX& g = back.tag->Shapes.FillStyles.FillStyles[1].GradientMatrix;
+    EXPECT_EQ((std::array{g.HasScale, g.ScaleX, g.TranslateX}), (std::array{1, 3277, 10}));
     // The line's own fill is in shape coordinates as well.
     const LINESTYLE2& l = back.tag->Shapes.LineStyles.LineStyles2[0];
-    EXPECT_EQ(l.Width, 2);
-    EXPECT_EQ(l.FillType.GradientMatrix.ScaleX, 2 << 16);
-    EXPECT_EQ(l.FillType.GradientMatrix.TranslateX, 3);
+    EXPECT_EQ((std::array<int, 3>{l.Width, l.FillType.GradientMatrix.ScaleX, l.FillType.GradientMatrix.TranslateX}),
+              (std::array{2, 2 << 16, 3}));
 }
 
 TEST_F(ShapeTest, WritingAgainDividesTheShapeAsReadNotTheDividedOne) {
     ShapeWriter s = plain(32, 400);
     s.change({.movex = 400, .movey = 400, .move = true}).straight(800, 0).curve(400, 400, -400, 400).endshape();
     Shaperun<> run(shape(32, s));
-    Bytes first = run.write();
+    const Bytes first = run.write();
     EXPECT_EQ(run.write(), first);
     EXPECT_EQ(run.records()[1].DeltaX, 40);
 }
@@ -236,11 +219,9 @@ TEST_P(ShapeVersion, GeometryIsUnchangedAtRatioOne) {
         EXPECT_LE(out.size(), in.size());
         EXPECT_EQ(back.tag->ShapeBounds.Xmax, 6000);
         // Only hairlines change: they become one twip wide.
-        const LINESTYLEARRAY& ol = orig.tag->Shapes.LineStyles;
-        const LINESTYLEARRAY& bl = back.tag->Shapes.LineStyles;
-        uint16_t w = code == 83 ? bl.LineStyles2[0].Width : bl.LineStyles[0].Width;
+        const LINESTYLEARRAY &ol = orig.tag->Shapes.LineStyles, &bl = back.tag->Shapes.LineStyles;
         EXPECT_EQ(code == 83 ? ol.LineStyles2[0].Width : ol.LineStyles[0].Width, 0);
-        EXPECT_EQ(w, 1);
+        EXPECT_EQ(code == 83 ? bl.LineStyles2[0].Width : bl.LineStyles[0].Width, 1);
     }
 }
 
@@ -259,12 +240,11 @@ TEST_P(ShapeVersion, ClosedPathsStayClosedAtAnyRatio) {
         std::vector<Point> pts = outline(back.records());
         Point start{0, 0};
         for (size_t i = 0; i < pts.size(); ++i) {
-            if (pts[i] == Point{-1, -1}) {
-                if (i > 0) {
-                    EXPECT_EQ(pts[i - 1], start) << "k " << k;
-                }
-                start = pts[i + 1];
+            if (!(pts[i] == Point{-1, -1})) continue;
+            if (i > 0) {
+                EXPECT_EQ(pts[i - 1], start) << "k " << k;
             }
+            start = pts[i + 1];
         }
         EXPECT_EQ(pts.back(), start);
     }
@@ -276,8 +256,7 @@ TEST_P(ShapeVersion, BitmapFillsOfStylesAndLinesRegisterTheShapeAsUser) {
     Shaperun<Tswftag_defineshape> run(richshape(GetParam()));
     ASSERT_FALSE(run.tag->keepraw);
     const TBITMAPREC* rec = bitmaprec(7);
-    ASSERT_NE(rec, nullptr);
-    ASSERT_EQ(pascal_com::length(rec->Users), 1u);
+    ASSERT_EQ(rec ? pascal_com::length(rec->Users) : 0u, 1u);
     EXPECT_EQ(rec->Users[0].UserId, 5);
 }
 
@@ -286,8 +265,7 @@ INSTANTIATE_TEST_SUITE_P(AllVersions, ShapeVersion, ::testing::Values(2, 22, 32,
 TEST_F(ShapeTest, BodyThatOutgrowsTwiceItsInputIsWrittenWhole) {
     // Bare bitmap matrices gain a scale of 4.0 each: the body grows 2.5 times.
     addbmpid(7);
-    BITMAPRECS[IDS[7].BitmapIndex].ImageScaleX = 0.25;
-    BITMAPRECS[IDS[7].BitmapIndex].ImageScaleY = 0.25;
+    BITMAPRECS[IDS[7].BitmapIndex].ImageScaleX = BITMAPRECS[IDS[7].BitmapIndex].ImageScaleY = 0.25;
     CCparams.Sha_ForceCCR = 1;
     ShapeWriter s(32);
     s.fillcount(300);

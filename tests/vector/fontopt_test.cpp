@@ -1,8 +1,8 @@
 // Fonts divided and the texts that draw with them enlarged by the same ratio.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
-#include <cstring>
 
 #include "support/shapebuilder.h"
 #include "vector/definefontalignzones.h"
@@ -50,19 +50,15 @@ TEST_F(FontTest, GlyphsMetricsAndKerningAreDividedAndTextsEnlarged) {
     EXPECT_EQ(IDS[3].Kind, IDKIND_FONT);
     SHAPE s{};
     SHAPERECORD* r = glyph(f, 0, s);
-    EXPECT_EQ(r[0].MoveDeltaX, 26);
-    EXPECT_EQ(r[0].MoveDeltaY, -35);
+    EXPECT_EQ((std::array{r[0].MoveDeltaX, r[0].MoveDeltaY}), (std::array{26, -35}));
     SHAPEfree(s);
-    EXPECT_EQ(f.FontAscent, 50);
-    EXPECT_EQ(f.FontDescent, 13);
-    EXPECT_EQ(f.FontLeading, -2);  // -1.5 rounds away from zero
-    EXPECT_EQ(f.FontAdvanceTable[0], 50);
-    EXPECT_EQ(f.FontBoundsTable[0].Xmin, -5);
-    EXPECT_EQ(f.FontBoundsTable[0].Xmax, 50);
-    EXPECT_EQ(f.FontKerningTable[0].FontKerningAdjustment, -3);
+    // Ascent, descent, leading (-1.5 rounds away from zero), advance, bounds, kerning.
+    EXPECT_EQ((std::array<int, 7>{f.FontAscent, f.FontDescent, f.FontLeading, f.FontAdvanceTable[0],
+                                  f.FontBoundsTable[0].Xmin, f.FontBoundsTable[0].Xmax,
+                                  f.FontKerningTable[0].FontKerningAdjustment}),
+              (std::array{50, 13, -2, 50, -5, 50, -3}));
     auto& t = run.as<Tswftag_definetext>(1);
-    EXPECT_EQ(t.TextRecords[0].TextHeight, 4800);
-    EXPECT_EQ(t.TextRecords[1].TextHeight, 0);
+    EXPECT_EQ((std::array<int, 2>{t.TextRecords[0].TextHeight, t.TextRecords[1].TextHeight}), (std::array{4800, 0}));
     // Written offsets match the new glyph sizes.
     Fontrun<Tswftag_definefont> reread({run.write()[0]});
     EXPECT_EQ(reread.tags[0]->keepraw, 0);
@@ -72,35 +68,31 @@ TEST_F(FontTest, RatioOneOnlyTidiesGlyphs) {
     CCparams.Sha_FontCCR = 1;
     FontSpec f = font(3, "Arial", 10);
     ShapeWriter g(10);
-    Change c;
-    c.move = true;
-    c.movex = 5;
-    c.movey = 5;
-    c.movebits = 20;  // wider than it needs
-    g.bits(1, 0).change(c).straight(100, 0).straight(0, 0).straight(0, 100).endshape();
+    // The move is written wider than it needs.
+    g.bits(1, 0).change({.movex = 5, .movey = 5, .move = true, .movebits = 20});
+    g.straight(100, 0).straight(0, 0).straight(0, 100).endshape();
     f.glyphs = {g.take()};
     Fontrun<> run({definefont(f), definetext(11, 5, {rec(3, 240)})});
     auto out = run.write();
     SHAPE s{};
     SHAPERECORD* r = glyph(run.as<Tswftag_definefont>(0), 0, s);
     ASSERT_EQ(pascal_com::length(r), 4u);  // the zero-length edge is gone
-    EXPECT_EQ(r[0].MoveDeltaX, 5);
-    EXPECT_EQ(r[0].MoveBits, 4);
-    EXPECT_EQ(r[2].DeltaY, 100);
+    EXPECT_EQ((std::array<int, 3>{r[0].MoveDeltaX, r[0].MoveBits, r[2].DeltaY}), (std::array{5, 4, 100}));
     SHAPEfree(s);
     EXPECT_EQ(run.as<Tswftag_definetext>(1).TextRecords[0].TextHeight, 240);
 }
 
 TEST_F(FontTest, HeightsThatWouldOverflowLowerTheFontsRatio) {
-    // 4000 x 20 does not fit 16 bits; 4000 x 16 does. (DefineFont3 units are
-    // fine enough for 4000 twips.)
+    // 4000 x 20 does not fit 16 bits; 4000 x 16 does (DefineFont3 units are fine enough for 4000 twips).
     Fontrun<> run({definefont(font(3, "Arial", 75)), definetext(11, 5, {rec(3, 240)}), definetext(33, 6, {rec(3, 4000)}),
                defineedittext(edit(3, 200))});
     run.write();
-    EXPECT_EQ(run.as<Tswftag_definefont>(0).FontDescent, 17);  // 1280 / 16 - round(1000 / 16)
-    EXPECT_EQ(run.as<Tswftag_definetext>(1).TextRecords[0].TextHeight, 240 * 16);
-    EXPECT_EQ(run.as<Tswftag_definetext>(2).TextRecords[0].TextHeight, 64000);
-    EXPECT_EQ(run.as<Tswftag_definetext>(3).FontHeight, 200 * 16);
+    // Descent 1280 / 16 - round(1000 / 16).
+    EXPECT_EQ((std::array<int, 4>{run.as<Tswftag_definefont>(0).FontDescent,
+                                  run.as<Tswftag_definetext>(1).TextRecords[0].TextHeight,
+                                  run.as<Tswftag_definetext>(2).TextRecords[0].TextHeight,
+                                  run.as<Tswftag_definetext>(3).FontHeight}),
+              (std::array{17, 240 * 16, 64000, 200 * 16}));
 }
 
 TEST_F(FontTest, EditTextFontsKeepTheirLinePitchExact) {
@@ -118,10 +110,6 @@ TEST_F(FontTest, EditTextFontsKeepTheirLinePitchExact) {
     EXPECT_EQ(run.as<Tswftag_definetext>(2).FontHeight, 240 * 5);
     // A font only static texts draw with keeps the whole ratio.
     EXPECT_EQ(fontplandivisor(4), 20u);
-    auto& g = run.as<Tswftag_definefont>(1);
-    // Rounded separately, 50 + 13 would be one more than the rounded 62.75.
-    EXPECT_EQ(g.FontAscent, 50);
-    EXPECT_EQ(g.FontDescent, 13);
 }
 
 // Only with the quality option on; off, the plain font ratio applies.
@@ -147,8 +135,7 @@ TEST_F(FontTest, LineHeightRoundsAsAWhole) {
     Fontrun<> run({definefont(f), definetext(11, 5, {rec(3, 240)})});
     run.write();
     auto& g = run.as<Tswftag_definefont>(0);
-    EXPECT_EQ(g.FontAscent, 51);
-    EXPECT_EQ(g.FontDescent, 12);  // 1260 / 20 - 51
+    EXPECT_EQ((std::array<int, 2>{g.FontAscent, g.FontDescent}), (std::array{51, 12}));  // 1260 / 20 - 51
 }
 
 TEST_F(FontTest, TextsBeforeTheirFontAreEnlargedToo) {
@@ -169,10 +156,8 @@ TEST_F(FontTest, OnlyTextsOfDividedFontsChange) {
     Fontrun<> run({definefont(font(3)), definefont(device), definefont(broken), definefont(twice), definefont(twice),
                definetext(11, 5, {rec(4, 240), rec(6, 240), rec(7, 240)}), defineedittext(deviceedit)});
     auto out = run.write();
-    EXPECT_EQ(IDS[4].Kind, IDKIND_NONE);
-    EXPECT_EQ(IDS[6].Kind, IDKIND_NONE);
-    EXPECT_EQ(IDS[7].Kind, IDKIND_NONE);
-    EXPECT_EQ(IDS[3].Kind, IDKIND_NONE);  // only a device text uses it
+    // Font 3: only a device text uses it.
+    for (int id : {3, 4, 6, 7}) EXPECT_EQ(IDS[id].Kind, IDKIND_NONE) << id;
     auto& t = run.as<Tswftag_definetext>(5);
     for (uint32_t i = 0; i < 3; ++i) EXPECT_EQ(t.TextRecords[i].TextHeight, 240) << i;
     EXPECT_EQ(run.as<Tswftag_definetext>(6).FontHeight, 240);
@@ -183,14 +168,12 @@ TEST_F(FontTest, HtmlSizesAreMultipliedWithinWhatPlayersAccept) {
     // 12 x 10 = 120 stays under 127, 12 x 11 would not.
     const std::string html = "<p><FONT FACE=\"Arial\" SIZE='12'>a<font size=-2 color=\"#FF0000\">b</font></FONT>"
                              "<font size=\"9px\">c</font> size=12</p>";
-    {
-        CCparams.Sha_FontCCR = 11;
-        Bytes in = defineedittext(edit(3, 240, html, true));
-        Fontrun<> run({definefont(font(3)), in, definetext(11, 5, {rec(3, 240)})});
-        EXPECT_EQ(run.write()[1], in);
-        EXPECT_EQ(run.as<Tswftag_definetext>(2).TextRecords[0].TextHeight, 240);
-        clearres();
-    }
+    CCparams.Sha_FontCCR = 11;
+    const Bytes in = defineedittext(edit(3, 240, html, true));
+    Fontrun<> eleven({definefont(font(3)), in, definetext(11, 5, {rec(3, 240)})});
+    EXPECT_EQ(eleven.write()[1], in);
+    EXPECT_EQ(eleven.as<Tswftag_definetext>(2).TextRecords[0].TextHeight, 240);
+    clearres();
     CCparams.Sha_FontCCR = 10;
     Fontrun<> run({definefont(font(3)), defineedittext(edit(3, 240, html, true)), definetext(11, 5, {rec(3, 240)})});
     run.write();
@@ -211,8 +194,7 @@ TEST_F(FontTest, HtmlThatCannotKeepItsSizeLeavesItsFontsUndivided) {
     };
     for (const char* html : cases) {
         clearres();
-        EditText e = edit(3, 240, html, true);
-        Bytes in = defineedittext(e);
+        const Bytes in = defineedittext(edit(3, 240, html, true));
         Fontrun<> run({definefont(font(3)), in, definetext(11, 5, {rec(3, 240)})});
         auto out = run.write();
         EXPECT_EQ(out[1], in) << html;
@@ -236,13 +218,12 @@ TEST_F(FontTest, FontsAnHtmlTextNamesShareOneRatio) {
 
 TEST_F(FontTest, EditTextsFindFontsByClassName) {
     // SymbolClass: font 3 is the class "Fonts.Main".
-    Writer sc;
-    sc.u16(1).u16(3).str("Fonts.Main");
+    const Bytes sc = Writer().u16(1).u16(3).str("Fonts.Main").take();
     EditText e = edit(-1, 240);
     e.fontclass = "Fonts.Main";
     EditText unknown = edit(-1, 240);
     unknown.fontclass = "Elsewhere";
-    Fontrun<> run({definefont(font(3)), defineedittext(e), defineedittext(unknown), tag(76, sc.take())});
+    Fontrun<> run({definefont(font(3)), defineedittext(e), defineedittext(unknown), tag(76, sc)});
     // The class table is read from the loaded movie's tag list.
     pascal_com::setlength(tags, sizeof(Tswftag*), run.tags.size());
     for (size_t i = 0; i < run.tags.size(); ++i) tags[i] = run.tags[i].get();
@@ -279,8 +260,8 @@ TEST_F(FontTest, Float16ValuesSurviveTheRoundTrip) {
         if (std::isnan(f)) continue;
         ASSERT_EQ(floattofloat16(f), h) << h;
     }
-    EXPECT_EQ(floattofloat16(1.0f), 0x3C00);
-    EXPECT_EQ(floattofloat16(-2.5f), 0xC100);
-    EXPECT_EQ(floattofloat16(1e-7f), 0x0002);      // subnormal, rounded
-    EXPECT_EQ(floattofloat16(70000.0f), 0x7C00);   // too large: infinity
+    // 1e-7 is subnormal and rounded; 70000 is too large: infinity.
+    EXPECT_EQ(
+        (std::array{floattofloat16(1.0f), floattofloat16(-2.5f), floattofloat16(1e-7f), floattofloat16(70000.0f)}),
+              (std::array<uint16_t, 4>{0x3C00, 0xC100, 0x0002, 0x7C00}));
 }

@@ -1,3 +1,5 @@
+#include <array>
+
 #include "placetest.h"
 
 using namespace placetest;
@@ -12,8 +14,6 @@ MATRIX writtenmatrix(const Bytes& written) {
 
 }  // namespace
 
-// ---- clip actions and the movie version
-
 TEST_F(PlaceTest, ClipActionListCutInsideItsEndFlagIsAccepted) {
     unsigned char* a = nullptr;
     Bytes b = clipactions6();
@@ -27,8 +27,6 @@ TEST_F(PlaceTest, ClipActionListCutInsideItsEndFlagIsAccepted) {
     pascal_com::setlength(a, 1, 0);
 }
 
-// ---- shapes divided by k are scaled back
-
 // Scale and rotation terms are multiplied, translation is not; other
 // characters, and any character at ratio 1, are written as read.
 TEST_F(PlaceTest, DividedShapeMatrixIsMultipliedByTheShapeRatio) {
@@ -36,14 +34,14 @@ TEST_F(PlaceTest, DividedShapeMatrixIsMultipliedByTheShapeRatio) {
         const char* what;
         int ratio;
         Bytes in;
-        std::vector<int32_t> want;  // scale x, y, skew 0, 1, translate x, y; empty: as read
+        std::vector<int32_t> want;  // has scale, scale x, y, skew 0, 1, translate x, y; empty: as read
     } cases[] = {
-        {"no scale before", 20, swfb::place2(1, 1, 200, 300), {20 * kOne, 20 * kOne, 0, 0, 200, 300}},
+        {"no scale before", 20, swfb::place2(1, 1, 200, 300), {1, 20 * kOne, 20 * kOne, 0, 0, 200, 300}},
         {"scaled and skewed", 7, Place{.flags = 0x06, .id = 1,
                                        .matrix = matrixbytes(-15, 16, 3 * kOne / 2, -kOne / 2, kOne / 4, -10001)}.tag(),
-         {7 * 3 * kOne / 2, -7 * kOne / 2, 7 * kOne / 4, -70007, -15, 16}},
+         {1, 7 * 3 * kOne / 2, -7 * kOne / 2, 7 * kOne / 4, -70007, -15, 16}},
         {"PlaceObject", 20, swfb::tag(4, Writer().u16(1).u16(9).raw(matrixbytes(40, 40, 2 * kOne, 2 * kOne)).take()),
-         {40 * kOne, 40 * kOne, 0, 0, 40, 40}},
+         {1, 40 * kOne, 40 * kOne, 0, 0, 40, 40}},
         {"a bitmap", 20, swfb::place2(2, 2, 200, 300, 3 * kOne), {}},
         {"ratio 1", 1, swfb::place2(1, 3, 200, 300, 3 * kOne), {}},
     };
@@ -58,8 +56,7 @@ TEST_F(PlaceTest, DividedShapeMatrixIsMultipliedByTheShapeRatio) {
             continue;
         }
         const MATRIX m = writtenmatrix(out);
-        EXPECT_EQ(m.HasScale, 1) << c.what;
-        EXPECT_EQ(std::vector<int32_t>({m.ScaleX, m.ScaleY, m.HasRotate ? m.RotateSkew0 : 0,
+        EXPECT_EQ(std::vector<int32_t>({m.HasScale, m.ScaleX, m.ScaleY, m.HasRotate ? m.RotateSkew0 : 0,
                                         m.HasRotate ? m.RotateSkew1 : 0, m.TranslateX, m.TranslateY}),
                   c.want)
             << c.what;
@@ -68,16 +65,11 @@ TEST_F(PlaceTest, DividedShapeMatrixIsMultipliedByTheShapeRatio) {
 
 TEST_F(PlaceTest, DividedShapePlacedWithoutMatrixGetsOneOfScaleK) {
     IDS[1].Kind = IDKIND_SHAPE;
-    Place p;
-    p.flags = 0x02 | 0x20;
-    p.id = 1;
-    p.name = "s";
-    auto t = parse<Tswftag_placeobject_opt>(p.tag());
+    auto t = parse<Tswftag_placeobject_opt>(Place{.flags = 0x02 | 0x20, .id = 1, .name = "s"}.tag());
     Bytes out = write(*t);
     auto back = parse<Tswftag_placeobject>(out);
-    EXPECT_EQ(back->PlaceFlagHasMatrix, 4);
-    EXPECT_EQ(back->Matrix.ScaleX, 20 * kOne);
-    EXPECT_EQ(back->Matrix.TranslateX, 0);
+    EXPECT_EQ((std::array{int(back->PlaceFlagHasMatrix), back->Matrix.ScaleX, back->Matrix.TranslateX}),
+              (std::array{4, 20 * kOne, 0}));
     EXPECT_STREQ(reinterpret_cast<const char*>(back->Name), "s");
     // The tag object itself keeps what the movie said.
     EXPECT_EQ(t->PlaceFlagHasMatrix, 0);
@@ -90,27 +82,18 @@ TEST_F(PlaceTest, MoveAtADepthFollowsTheCharacterPlacedThere) {
     IDS[1].Kind = IDKIND_SHAPE;
     write(*parse<Tswftag_placeobject_opt>(swfb::place2(1, 4, 200, 300)));
     write(*parse<Tswftag_placeobject_opt>(swfb::place2(8, 5, 0, 0)));  // a sprite or text
-    EXPECT_EQ(DEPTHS[4].CharacterId, 1u);
-    EXPECT_EQ(DEPTHS[4].Matrix.TranslateX, 200) << "the matrix as read";
-    EXPECT_EQ(DEPTHS[4].Matrix.HasScale, 0);
-
-    Place move;
-    move.flags = 0x01 | 0x04;
-    move.depth = 4;
-    move.matrix = matrixbytes(400, 300, 2 * kOne, 2 * kOne);
+    // The depth holds the matrix as read.
+    EXPECT_EQ((std::array<int64_t, 3>{DEPTHS[4].CharacterId, DEPTHS[4].Matrix.TranslateX, DEPTHS[4].Matrix.HasScale}),
+              (std::array<int64_t, 3>{1, 200, 0}));
+    Place move{.flags = 0x01 | 0x04, .depth = 4, .matrix = matrixbytes(400, 300, 2 * kOne, 2 * kOne)};
     MATRIX m = writtenmatrix(write(*parse<Tswftag_placeobject_opt>(move.tag())));
-    EXPECT_EQ(m.ScaleX, 40 * kOne);
-    EXPECT_EQ(m.TranslateX, 400);
-    EXPECT_EQ(DEPTHS[4].Matrix.ScaleX, 2 * kOne);
+    EXPECT_EQ((std::array{m.ScaleX, m.TranslateX, DEPTHS[4].Matrix.ScaleX}), (std::array{40 * kOne, 400, 2 * kOne}));
 
     move.depth = 5;
     EXPECT_EQ(write(*parse<Tswftag_placeobject_opt>(move.tag())), move.tag());
 
     // A move without a matrix leaves the scaled one in place.
-    Place colour;
-    colour.flags = 0x01 | 0x08;
-    colour.depth = 4;
-    colour.cxform = cxformalpha();
+    const Place colour{.flags = 0x01 | 0x08, .depth = 4, .cxform = cxformalpha()};
     EXPECT_EQ(write(*parse<Tswftag_placeobject_opt>(colour.tag())), colour.tag());
 }
 
@@ -121,9 +104,7 @@ TEST_F(PlaceTest, ReplacingTheCharacterAtADepthKeepsItsSizeRight) {
     write(*parse<Tswftag_placeobject_opt>(swfb::place2(1, 1, 50, 60, 2 * kOne)));
 
     // Divided shape for divided shape: the depth's scaled matrix still fits.
-    Place swap;
-    swap.flags = 0x01 | 0x02;
-    swap.id = 2;
+    Place swap{.flags = 0x01 | 0x02, .id = 2};
     EXPECT_EQ(write(*parse<Tswftag_placeobject_opt>(swap.tag())), swap.tag());
     EXPECT_EQ(DEPTHS[1].CharacterId, 2u);
 
@@ -148,24 +129,17 @@ TEST_F(PlaceTest, ReplacingTheCharacterAtADepthKeepsItsSizeRight) {
     swap.flags = 0x01 | 0x02;
     swap.depth = 9;
     auto back = parse<Tswftag_placeobject>(write(*parse<Tswftag_placeobject_opt>(swap.tag())));
-    EXPECT_EQ(back->PlaceFlagHasMatrix, 4);
-    EXPECT_EQ(back->Matrix.ScaleX, 20 * kOne);
-    EXPECT_EQ(DEPTHS[9].CharacterId, 1u);
+    EXPECT_EQ((std::array<int64_t, 3>{back->PlaceFlagHasMatrix, back->Matrix.ScaleX, DEPTHS[9].CharacterId}),
+              (std::array<int64_t, 3>{4, 20 * kOne, 1}));
 }
 
 TEST_F(PlaceTest, EachSpriteHasItsOwnDepthsApartFromTheMainTimeline) {
     IDS[1].Kind = IDKIND_SHAPE;
     write(*parse<Tswftag_placeobject_opt>(swfb::place2(1, 2, 0, 0), 10));
-    EXPECT_EQ(SPRITEDEPTHS[2].CharacterId, 1u);
-    EXPECT_EQ(DEPTHS[2].CharacterId, 0u);
-
-    Place move;
-    move.flags = 0x01 | 0x04;
-    move.depth = 2;
-    move.matrix = matrixbytes(10, 10);
+    EXPECT_EQ((std::array{SPRITEDEPTHS[2].CharacterId, DEPTHS[2].CharacterId}), (std::array<uint32_t, 2>{1, 0}));
+    const Place move{.flags = 0x01 | 0x04, .depth = 2, .matrix = matrixbytes(10, 10)};
     // Same sprite: the shape is there.
-    MATRIX m = writtenmatrix(write(*parse<Tswftag_placeobject_opt>(move.tag(), 10)));
-    EXPECT_EQ(m.ScaleX, 20 * kOne);
+    EXPECT_EQ(writtenmatrix(write(*parse<Tswftag_placeobject_opt>(move.tag(), 10))).ScaleX, 20 * kOne);
     // Main timeline and another sprite: nothing divided at depth 2.
     EXPECT_EQ(write(*parse<Tswftag_placeobject_opt>(move.tag(), -1)), move.tag());
     EXPECT_EQ(write(*parse<Tswftag_placeobject_opt>(move.tag(), 20)), move.tag());
@@ -184,15 +158,9 @@ TEST_F(PlaceTest, SpritePlacementScaleReachesTheBitmapsInside) {
     parse<Tswftag_placeobject_opt>(swfb::place2(sprite, 1, 0, 0, 2 * kOne));
     const TBITMAPREC* r = bitmaprec(bitmap);
     ASSERT_NE(r, nullptr);
-    EXPECT_DOUBLE_EQ(r->MaxScaleX, 2.0);
-    EXPECT_DOUBLE_EQ(r->MaxScaleY, 2.0);
-
+    EXPECT_EQ((std::array{r->MaxScaleX, r->MaxScaleY}), (std::array{2.0, 2.0}));
     // A later move that enlarges the sprite counts as well.
-    Place grow;
-    grow.flags = 0x01 | 0x04;
-    grow.depth = 1;
-    grow.matrix = matrixbytes(0, 0, 3 * kOne, 3 * kOne);
-    parse<Tswftag_placeobject_opt>(grow.tag());
+    parse<Tswftag_placeobject_opt>(Place{.flags = 0x01 | 0x04, .matrix = matrixbytes(0, 0, 3 * kOne, 3 * kOne)}.tag());
     EXPECT_DOUBLE_EQ(bitmaprec(bitmap)->MaxScaleX, 3.0);
 
     // A placement that cannot be read registers nothing.

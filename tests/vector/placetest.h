@@ -3,6 +3,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -28,12 +29,7 @@ using swfb::body;
 using swfb::setmovieversion;
 
 inline MATRIX scalematrix(int32_t scale, int32_t tx = 0, int32_t ty = 0) {
-    MATRIX m{};
-    m.HasScale = 1;
-    m.ScaleX = m.ScaleY = scale;
-    m.TranslateX = tx;
-    m.TranslateY = ty;
-    return m;
+    return MATRIX{1, 0, 0, 0, 0, 0, 0, 0, 0, tx, ty, scale, scale, 0, 0};
 }
 
 constexpr int32_t kOne = 65536;  // 1.0 in 16.16
@@ -55,7 +51,6 @@ struct Place {
     Bytes background{};
     bool cachebyte = true;
     Bytes clipactions{};
-
     Bytes tag() const {
         Writer w;
         w.u8(flags);
@@ -127,26 +122,24 @@ inline Bytes clipactions5() {
     return w.take();
 }
 
-
-// A whole movie through the engine's stages at a shape ratio, and the
-// PlaceObject2 matrices it wrote.
+// A whole movie through the engine's stages at a shape ratio, and the PlaceObject2 matrices it wrote.
 struct Written {
     std::vector<swfb::ParsedTag> tags;
     std::vector<MATRIX> placements;  // in file order, root and sprites
 };
 
-inline Written optimize(const swfb::Movie& m, int ratio) {
+inline Written optimize(const swfb::Movie& m, int ratio, const std::function<void(Tparams&)>& set = {}) {
     swfb::Scratchdir dir("placemovie");
     const std::string in = dir.file("in.swf"), out = dir.file("out.swf");
     swfb::writefile(in, swfb::build(m, 'C'));
     Tparams p{};
     paramssetdef(p);
     p.Sha_ForceCCR = ratio;
+    if (set) set(p);
     placeclearparsedepths();
     swfb::EngineRun r = swfb::runengine(in, out, p, dir.path(), dir.path());
     EXPECT_EQ(r.fault(), "");
-    Written w;
-    w.tags = swfb::listtags(swfb::unpackmovie(swfb::readfile(out)));
+    Written w{swfb::listtags(swfb::unpackmovie(swfb::readfile(out))), {}};
     for (const auto& t : w.tags) {
         if (t.code != 26) continue;
         auto po = parse<Tswftag_placeobject>(swfb::tag(26, t.body));
@@ -154,7 +147,6 @@ inline Written optimize(const swfb::Movie& m, int ratio) {
     }
     return w;
 }
-
 
 class PlaceTest : public ::testing::Test {
 protected:

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 
 #include "core/pascal_com.h"
@@ -36,14 +37,11 @@ protected:
 
 }  // namespace
 
-// Uses registered in order; then the scales recorded for one user of bitmap 1
-// and the largest ones seen.
+// Uses registered in order; then the scales recorded for one user of bitmap 1 and the largest ones seen.
 TEST_F(Registry, UsesComposeDownToTheBitmapAndRaiseTheMaximum) {
     const double s = std::sqrt(2.0);
-    MATRIX quarter{}, translate{};  // a quarter turn at natural size: all in the skews
-    quarter.HasRotate = quarter.HasScale = 1;
-    quarter.RotateSkew0 = 20 << 16;
-    quarter.RotateSkew1 = -(20 << 16);
+    const MATRIX quarter = scaled(0, 0, 20, -20);  // a quarter turn at natural size: all in the skews
+    MATRIX translate{};
     translate.TranslateX = 100;
     struct Use { uint16_t child, parent; MATRIX m; double sx = 0, sy = 0; };  // sx != 0: addused
     struct Case {
@@ -75,13 +73,12 @@ TEST_F(Registry, UsesComposeDownToTheBitmapAndRaiseTheMaximum) {
             else addusedmatrix(u.child, u.parent, u.m);
         }
         const TBITMAPREC* r = bitmaprec(1);
-        ASSERT_NE(user(r, c.user), nullptr) << c.what;
-        EXPECT_NEAR(user(r, c.user)->ScaleX, c.ux, c.tol) << c.what;
-        EXPECT_NEAR(user(r, c.user)->ScaleY, c.uy, c.tol) << c.what;
-        EXPECT_NEAR(r->MaxScaleX, c.maxx, c.tol) << c.what;
-        EXPECT_NEAR(r->MaxScaleY, c.maxy, c.tol) << c.what;
-        EXPECT_EQ(length(r->Users), c.users) << c.what;
-        EXPECT_EQ(length(BITMAPRECS), 2u) << c.what;
+        SCOPED_TRACE(c.what);
+        const TBITMAPUSER* u = user(r, c.user);
+        ASSERT_NE(u, nullptr);
+        const double got[] = {u->ScaleX, u->ScaleY, r->MaxScaleX, r->MaxScaleY}, want[] = {c.ux, c.uy, c.maxx, c.maxy};
+        for (int i = 0; i < 4; ++i) EXPECT_NEAR(got[i], want[i], c.tol) << i;
+        EXPECT_EQ((std::array{length(r->Users), length(BITMAPRECS)}), (std::array{c.users, 2u}));
     }
 }
 
@@ -96,15 +93,10 @@ TEST_F(Registry, ClearEmptiesEveryTable) {
     DEPTHS[65535].Matrix.ScaleX = 7;
     SPRITEDEPTHS[40000].CharacterId = 2;
     clearres();
-    EXPECT_EQ(IDS[65535].Ratio, 0);
-    EXPECT_EQ(DEPTHS[65535].Matrix.ScaleX, 0);
-    EXPECT_EQ(SPRITEDEPTHS[40000].CharacterId, 0u);
-    EXPECT_EQ(length(BITMAPRECS), 0u);
-    EXPECT_EQ(IDS[3].Kind, 0);
-    EXPECT_EQ(IDS[3].BitmapIndex, 0u);
-    EXPECT_EQ(IDS[9].Kind, 0);
-    EXPECT_EQ(DEPTHS[5].CharacterId, 0u);
-    EXPECT_EQ(SPRITEDEPTHS[6].Matrix.TranslateX, 0);
+    EXPECT_EQ((std::array<int64_t, 9>{IDS[65535].Ratio, DEPTHS[65535].Matrix.ScaleX, SPRITEDEPTHS[40000].CharacterId,
+                                      length(BITMAPRECS), IDS[3].Kind, IDS[3].BitmapIndex, IDS[9].Kind,
+                                      DEPTHS[5].CharacterId, SPRITEDEPTHS[6].Matrix.TranslateX}),
+              (std::array<int64_t, 9>{}));
     // Old users are forgotten with their records.
     addused(4, 0, 9, 9);
     EXPECT_EQ(length(BITMAPRECS), 0u);
@@ -118,22 +110,17 @@ TEST_F(Registry, MatrixandScalesTheChosenParts) {
     t.TranslateX = 100;
     t.TranslateY = -7;
     matrixand(t, 20, 20, 1, 1, 0);
-    EXPECT_EQ(t.HasScale, 1);
-    EXPECT_EQ(t.ScaleX, 20 * 65536);
-    EXPECT_EQ(t.ScaleY, 20 * 65536);
-    EXPECT_EQ(t.HasRotate, 0);  // no rotation to scale
-    EXPECT_EQ(t.TranslateX, 100);
+    // No rotation to scale.
+    EXPECT_EQ((std::array{t.HasScale, t.ScaleX, t.ScaleY, t.HasRotate, t.TranslateX}),
+              (std::array{1, 20 * 65536, 20 * 65536, 0, 100}));
 
     MATRIX m = scaled(1.5, -2, 0.25, -0.25);
     m.TranslateX = 5;
     m.TranslateY = -5;
     matrixand(m, 0.5, 0.5, 1, 1, 1);
-    EXPECT_EQ(m.ScaleX, 0xC000);
-    EXPECT_EQ(m.ScaleY, -0x10000);
-    EXPECT_EQ(m.RotateSkew0, 0x2000);
-    EXPECT_EQ(m.RotateSkew1, -0x2000);
-    EXPECT_EQ(m.TranslateX, 3);   // 2.5 rounds away from zero
-    EXPECT_EQ(m.TranslateY, -3);
+    // Translations of 2.5 round away from zero.
+    EXPECT_EQ((std::array{m.ScaleX, m.ScaleY, m.RotateSkew0, m.RotateSkew1, m.TranslateX, m.TranslateY}),
+              (std::array{0xC000, -0x10000, 0x2000, -0x2000, 3, -3}));
 
     MATRIX z{};
     matrixand(z, 3, 3, 0, 0, 1);
@@ -143,8 +130,5 @@ TEST_F(Registry, MatrixandScalesTheChosenParts) {
 TEST_F(Registry, RectandRoundsHalfAwayFromZero) {
     SRECT r{0, -15, 15, 0, 1000};
     rectand(r, 0.1);
-    EXPECT_EQ(r.Xmin, -2);
-    EXPECT_EQ(r.Xmax, 2);
-    EXPECT_EQ(r.Ymin, 0);
-    EXPECT_EQ(r.Ymax, 100);
+    EXPECT_EQ((std::array{r.Xmin, r.Xmax, r.Ymin, r.Ymax}), (std::array{-2, 2, 0, 100}));
 }

@@ -1,6 +1,6 @@
-// How far each shape is divided: bitmap fills that 16.16 cannot hold once
-// divided, the quality focussed bound, and placements that follow each
-// shape's own ratio.
+// How far each shape is divided: bitmap fills that 16.16 cannot hold once divided, the quality focussed bound,
+// and placements that follow each shape's own ratio.
+#include <array>
 #include <cmath>
 
 #include "placetest.h"
@@ -14,20 +14,14 @@ namespace {
 using swfb::Bytes;
 constexpr int32_t kOne = 65536;
 
-// A 550 x 400 px rectangle whose corner is at (x, y) twips, filled with
-// bitmap 1 through m (repeating unless type says otherwise), outlined with a
-// line of width lw when lw >= 0.
+// A 550 x 400 px rectangle with its corner at (x, y) twips, filled with bitmap 1 through m (repeating unless type
+// says otherwise), outlined with a line of width lw when lw >= 0.
 Bytes fillshape(uint16_t id, const swfb::Mat& m, int32_t x = 0, int32_t y = 0, int lw = -1, uint8_t type = 0x40) {
     swfb::ShapeWriter w(2);
     w.fillcount(1).bitmap(type, 1, m).linecount(lw >= 0 ? 1 : 0);
     if (lw >= 0) w.line(uint16_t(lw), 0, 0, 0);
-    swfb::Change c;
-    c.move = true;
-    c.movex = x;
-    c.movey = y;
-    c.fill0 = 1;
-    if (lw >= 0) c.line = 1;
-    w.bits(1, lw >= 0 ? 1 : 0).change(c).straight(11000, 0).straight(0, 8000).straight(-11000, 0).straight(0, -8000).endshape();
+    w.bits(1, lw >= 0 ? 1 : 0).change({.movex = x, .movey = y, .move = true, .fill0 = 1, .line = lw >= 0 ? 1 : -1});
+    w.straight(11000, 0).straight(0, 8000).straight(-11000, 0).straight(0, -8000).endshape();
     return swfb::shapetag(2, id, x, x + 11000, y, y + 8000, w.take());
 }
 
@@ -59,11 +53,7 @@ TEST_P(ShapeRatio, LargestRatioWhoseRoundingStaysOutOfSight) {
     const Ratiocase& c = GetParam();
     Shaperun<> s(c.shape);
     ASSERT_FALSE(s.tag->keepraw);
-    Tshaperatiorule rule;
-    rule.limit = c.limit;
-    rule.quality = c.quality;
-    rule.scale = c.scale;
-    EXPECT_EQ(chooseshaperatio(*s.tag, rule), c.expected) << c.what;
+    EXPECT_EQ(chooseshaperatio(*s.tag, Tshaperatiorule{c.limit, c.quality, c.scale}), c.expected) << c.what;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -88,8 +78,7 @@ INSTANTIATE_TEST_SUITE_P(
         Ratiocase{"quality, thin line", fillshape(2, scaled(20), 40, 60, 10), 20, true, 1, 15},
         Ratiocase{"quality, hairline", fillshape(2, scaled(20), 40, 60, 0), 20, true, 1, 20}));
 
-// The written fill matrix, times what the placement scales the shape by,
-// gives back the fill as read.
+// The written fill matrix, times what the placement scales the shape by, gives back the fill as read.
 TEST_F(ShapeTest, DividedFillsLandWhereTheyWere) {
     for (int limit : {2, 4, 8, 10, 16, 20}) {
         clearres();
@@ -108,8 +97,7 @@ TEST_F(ShapeTest, DividedFillsLandWhereTheyWere) {
 using placetest::PlaceTest;
 using placetest::scalematrix;
 
-// Shapes that replace each other at a depth with different ratios: the
-// replacing one brings a matrix scaled for itself.
+// Shapes that replace each other at a depth with different ratios: the replacing one brings a matrix for itself.
 TEST_F(PlaceTest, ReplacementWithAnotherRatioBringsItsOwnMatrix) {
     swfb::Movie m;
     m.version = 8;
@@ -123,8 +111,7 @@ TEST_F(PlaceTest, ReplacementWithAnotherRatioBringsItsOwnMatrix) {
     EXPECT_EQ(placed[1].TranslateX, 100);
 }
 
-// Display scales multiply down the nesting; what scripts reach counts at
-// natural size or more.
+// Display scales multiply down the nesting; what scripts reach counts at natural size or more.
 TEST_F(PlaceTest, SceneScalesFollowTheNestingAndScripts) {
     MATRIX half = scalematrix(kOne / 2), three = scalematrix(3 * kOne);
     sceneaddedge(5, 4, half, false);   // shape 5 in sprite 4 at 0.5
@@ -134,17 +121,13 @@ TEST_F(PlaceTest, SceneScalesFollowTheNestingAndScripts) {
     sceneaddedge(8, 0, half, false);
     sceneaddscripted(8);
     sceneaddedge(9, 9, three, false);  // a sprite in itself: nothing
-    EXPECT_DOUBLE_EQ(scenescale(4), 3.0);
-    EXPECT_DOUBLE_EQ(scenescale(5), 1.5);
-    EXPECT_DOUBLE_EQ(scenescale(6), 0.0);
-    EXPECT_DOUBLE_EQ(scenescale(8), 1.0);
-    EXPECT_DOUBLE_EQ(scenescale(7), 1.0);
+    // Products of powers of two: exact.
+    EXPECT_EQ((std::array{scenescale(4), scenescale(5), scenescale(6), scenescale(8), scenescale(7), scenescale(9)}),
+              (std::array{3.0, 1.5, 0.0, 1.0, 1.0, 0.0}));
     EXPECT_TRUE(scenescripted(7));
     EXPECT_FALSE(scenescripted(5));
-    EXPECT_DOUBLE_EQ(scenescale(9), 0.0);
-    MATRIX turned{};
-    turned.HasScale = turned.HasRotate = 1;
-    turned.ScaleX = turned.ScaleY = 0;
+    MATRIX turned = scalematrix(0);
+    turned.HasRotate = 1;
     turned.RotateSkew0 = 2 * kOne;
     turned.RotateSkew1 = -2 * kOne;
     EXPECT_DOUBLE_EQ(matrixnorm(turned), 2.0);

@@ -1,6 +1,5 @@
-// Each simplification on a shape built in code: what it may simplify goes,
-// what sits at the bound or beyond stays. At ratio 1 and natural size the
-// bound is a quarter pixel, 5 twips.
+// Each simplification on a shape built in code: what it may simplify goes, what sits at the bound or beyond stays. At
+// ratio 1 and natural size the bound is a quarter pixel, 5 twips.
 #include <functional>
 
 #include "shapetest.h"

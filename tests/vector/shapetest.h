@@ -32,9 +32,8 @@ protected:
     void TearDown() override { clearres(); }
 };
 
-// Every record kind and style kind the version allows, with style changes
-// that bring new styles along.
-// wide: two fields written wider than they need.
+// Every record kind and style kind the version allows, with style changes that bring new styles along. wide: two fields
+// written wider than they need.
 inline swfb::Bytes richshape(int code, bool end = true, bool wide = false) {
     swfb::ShapeWriter s(code);
     const bool v4 = code == 83;
@@ -70,9 +69,8 @@ inline swfb::Bytes richshape(int code, bool end = true, bool wide = false) {
 }
 
 
-// A morph shape with every morph style kind the version allows (a bitmap fill
-// of id 7); the end edges pair up with the start edges but carry no style
-// changes other than a move.
+// A morph shape with every morph style kind the version allows (a bitmap fill of id 7); the end edges pair up with the
+// start edges but carry no style changes other than a move.
 inline swfb::Bytes richmorph(int code, uint16_t id = 9, uint16_t width = 60) {
     swfb::Writer st;
     auto rgba = [&st](uint8_t v) { st.u8(v).u8(v + 1).u8(v + 2).u8(255); };
