@@ -227,12 +227,13 @@ bool transcode(const uint8_t* data, size_t size, std::vector<uint8_t>& out, cons
     // The cut falls on the MCU grid, where every component's blocks begin.
     const int mcux = 8 * d.max_h_samp_factor, mcuy = 8 * d.max_v_samp_factor;
     jvirt_barray_ptr cut[MAX_COMPONENTS] = {};
+    // Whole MCUs, as the library keeps the arrays it reads into.
+    const JDIMENSION mcuw = crop ? JDIMENSION((crop->w + mcux - 1) / mcux) : 0;
+    const JDIMENSION mcuh = crop ? JDIMENSION((crop->h + mcuy - 1) / mcuy) : 0;
     if (ok && crop) {
         ok = crop->x >= 0 && crop->y >= 0 && crop->w > 0 && crop->h > 0 && crop->x % mcux == 0 && crop->y % mcuy == 0 &&
              JDIMENSION(crop->x + crop->w) <= d.image_width && JDIMENSION(crop->y + crop->h) <= d.image_height &&
              d.num_components <= MAX_COMPONENTS;
-        // Whole MCUs, as the library keeps the arrays it reads into.
-        const JDIMENSION mcuw = JDIMENSION((crop->w + mcux - 1) / mcux), mcuh = JDIMENSION((crop->h + mcuy - 1) / mcuy);
         for (int ci = 0; ok && ci < d.num_components; ++ci) {
             const jpeg_component_info& k = d.comp_info[ci];
             cut[ci] = d.mem->request_virt_barray(reinterpret_cast<j_common_ptr>(&d), JPOOL_IMAGE, FALSE,
@@ -249,7 +250,6 @@ bool transcode(const uint8_t* data, size_t size, std::vector<uint8_t>& out, cons
         if (crop) {
             c.image_width = JDIMENSION(crop->w);
             c.image_height = JDIMENSION(crop->h);
-            const JDIMENSION mcuw = JDIMENSION((crop->w + mcux - 1) / mcux), mcuh = JDIMENSION((crop->h + mcuy - 1) / mcuy);
             for (int ci = 0; ci < d.num_components; ++ci) {
                 const JDIMENSION hs = JDIMENSION(d.comp_info[ci].h_samp_factor), vs = JDIMENSION(d.comp_info[ci].v_samp_factor);
                 const JDIMENSION bx = JDIMENSION(crop->x / mcux) * hs, by = JDIMENSION(crop->y / mcuy) * vs;
@@ -274,11 +274,13 @@ bool transcode(const uint8_t* data, size_t size, std::vector<uint8_t>& out, cons
     return ok;
 }
 
-// True when both streams decode to the same RGB pixels at the same size.
-// Decoded side by side a row at a time: two whole canvases of a large
-// picture would cost more than the rest of the movie. The rows are the
-// caller's, so that a jump back leaves nothing of this frame in doubt.
-bool samepixels(const uint8_t* adata, size_t asize, const uint8_t* bdata, size_t bsize, std::vector<uint8_t> (&rows)[2]) {
+// True when the second stream decodes to the first's RGB pixels: to all of
+// them at the same size, or with crop to that part of them. Decoded side by
+// side a row at a time: two whole canvases of a large picture would cost
+// more than the rest of the movie. The rows are the caller's, so that a jump
+// back leaves nothing of this frame in doubt.
+bool samepixels(const uint8_t* adata, size_t asize, const uint8_t* bdata, size_t bsize, std::vector<uint8_t> (&rows)[2],
+                const Tcrop* crop) {
     jpeg_decompress_struct d[2]{};
     // A warning count each, as when each is decoded on its own.
     Terrmgr e[2]{};
@@ -306,13 +308,24 @@ bool samepixels(const uint8_t* adata, size_t asize, const uint8_t* bdata, size_t
         ok = d[k].output_components == 3 && d[k].output_width != 0 && d[k].output_height != 0;
         rows[k].resize(ok ? size_t(d[k].output_width) * 3 : 0);
     }
-    ok = ok && d[0].output_width == d[1].output_width && d[0].output_height == d[1].output_height;
+    const int aw = int(d[0].output_width), ah = int(d[0].output_height);
+    const Tcrop c = crop ? *crop : Tcrop{0, 0, aw, ah};
+    ok = ok && d[1].output_width == JDIMENSION(c.w) && d[1].output_height == JDIMENSION(c.h) && c.x + c.w <= aw &&
+         c.y + c.h <= ah;
+    // Colour is upsampled from its neighbours, which a cut removes: the
+    // pixels within a block of a new edge may differ, the rest may not.
+    const int left = c.x > 0 ? 8 : 0, top = c.y > 0 ? 8 : 0;
+    const int right = c.x + c.w < aw ? c.w - 8 : c.w, bottom = c.y + c.h < ah ? c.h - 8 : c.h;
     while (ok && d[0].output_scanline < d[0].output_height) {
-        for (int k = 0; k < 2; ++k) {
-            JSAMPROW row = rows[k].data();
-            jpeg_read_scanlines(&d[k], &row, 1);
-        }
-        ok = rows[0] == rows[1];
+        const int row = int(d[0].output_scanline) - c.y;  // the second's row beside it
+        JSAMPROW r = rows[0].data();
+        jpeg_read_scanlines(&d[0], &r, 1);
+        if (row < 0 || row >= c.h) continue;
+        r = rows[1].data();
+        jpeg_read_scanlines(&d[1], &r, 1);
+        if (row >= top && row < bottom && right > left)
+            ok = std::memcmp(rows[0].data() + size_t(c.x + left) * 3, rows[1].data() + size_t(left) * 3,
+                             size_t(right - left) * 3) == 0;
     }
     if (ok) {
         jpeg_finish_decompress(&d[0]);
@@ -323,37 +336,27 @@ bool samepixels(const uint8_t* adata, size_t asize, const uint8_t* bdata, size_t
     return ok;
 }
 
-}  // namespace
-
-bool JpegOptimize(const uint8_t* data, size_t size, std::vector<uint8_t>& out) {
+// The coefficients are copied, so the pixels are the same by construction;
+// decoding both is cheap insurance against a stream the library reads in
+// some unexpected way.
+bool checkedtranscode(const uint8_t* data, size_t size, std::vector<uint8_t>& out, const Tcrop* crop) {
     out.clear();
-    if (!data || size < 4 || size > 0xFFFFFFFFu || !transcode(data, size, out)) return false;
-    // The coefficients are the same by construction; decoding both is cheap
-    // insurance against a stream the library reads in some unexpected way.
     std::vector<uint8_t> rows[2];
-    if (!samepixels(data, size, out.data(), out.size(), rows)) {
+    if (!data || size < 4 || size > 0xFFFFFFFFu || !transcode(data, size, out, crop) ||
+        !samepixels(data, size, out.data(), out.size(), rows, crop)) {
         out.clear();
         return false;
     }
     return true;
 }
 
+}  // namespace
+
+bool JpegOptimize(const uint8_t* data, size_t size, std::vector<uint8_t>& out) {
+    return checkedtranscode(data, size, out, nullptr);
+}
+
 bool JpegCrop(const uint8_t* data, size_t size, int x, int y, int w, int h, std::vector<uint8_t>& out) {
-    out.clear();
     const Tcrop crop{x, y, w, h};
-    if (!data || size < 4 || size > 0xFFFFFFFFu || !transcode(data, size, out, &crop)) return false;
-    // Colour is upsampled from its neighbours, which the cut removes: the
-    // pixels within a block of a new edge may differ, the rest may not.
-    std::vector<uint8_t> a, b;
-    int aw = 0, ah = 0, ac = 0, bw = 0, bh = 0, bc = 0;
-    bool same = JpegtoCanvas24(data, size, a, aw, ah, ac) && JpegtoCanvas24(out.data(), out.size(), b, bw, bh, bc) &&
-                bw == w && bh == h && x + w <= aw && y + h <= ah;
-    const int left = x > 0 ? 8 : 0, top = y > 0 ? 8 : 0;
-    const int right = x + w < aw ? w - 8 : w, bottom = y + h < ah ? h - 8 : h;
-    for (int row = top; same && row < bottom; ++row)
-        if (right > left)
-            same = std::memcmp(&a[(size_t(y + row) * aw + x + left) * 3], &b[(size_t(row) * w + left) * 3],
-                               size_t(right - left) * 3) == 0;
-    if (!same) out.clear();
-    return same;
+    return checkedtranscode(data, size, out, &crop);
 }
