@@ -314,10 +314,11 @@ bool repacklossless(const Tbitmapinput& in, std::vector<uint8_t>& body, int& cod
     const size_t want = losslessbytes(in.readcode, in.format, in.width, in.height);
     std::vector<uint8_t> pixels;
     if (!want || !inflateblock(in.packed.data(), in.packed.size(), want, pixels, false)) return false;
-    // Format 5 rows are whole pixels; format 4 rows of 2-byte pixels are padded to 4 bytes.
-    const size_t pixelbytes = in.format == 5 ? 4 : 2;
-    auto stride = [pixelbytes](int w) { return pixelbytes == 4 ? size_t(w) * 4 : (size_t(w) * 2 + 3) & ~size_t(3); };
-    cropplane(pixels, in, pixelbytes, stride(in.width), stride(W));
+    // Rows as losslessbytes lays them out: 2-byte pixels in padded rows for
+    // format 4 of DefineBitsLossless, 4-byte pixels everywhere else.
+    const size_t pixelbytes = in.readcode == DefineBitsLossless && in.format == 4 ? 2 : 4;
+    cropplane(pixels, in, pixelbytes, losslessbytes(in.readcode, in.format, in.width, 1),
+              losslessbytes(in.readcode, in.format, W, 1));
     code = in.readcode;
     int format = in.format;
     const size_t n = size_t(W) * size_t(H);

@@ -467,6 +467,7 @@ TEST_F(ImageMovie, ClippedFillsShowingPartOfABitmapCropIt) {
     } cases[] = {
         // Pixels 26 to 70 can show (4 of margin and 2 of antialiasing), cut at 16 on its grid.
         {"lossless", {lossless, quarter(0x41)}, 20, 48, -16},
+        {"4-byte pixels under format 4", {swfb::definebitslossless2(1, 4, 64, 64, pixels), quarter(0x41)}, 36, 48, -16},
         {"JPEG cut on its blocks", {swfb::definebitsjpeg2(1, swfb::jpegimage(64, 64, 95)), quarter(0x43)}, 21, 48, -16},
         // 128 x 128 at half size: pixels 56 on can show, cut at 32, where
         // 16 blocks of the halved picture end; the move is made at the size read.
