@@ -21,6 +21,10 @@ constexpr int64_t ksmallpicture = 256 * 256;
 // Pixels from which the repack runs beside the re-encode: below, handing it
 // to another thread costs more than it saves.
 constexpr int64_t ksplitpicture = 256 * 256;
+// Pixels from which a re-encode is first checked for a chance to be kept, and
+// the repack waits for it: the buffers of both at once would pass the memory
+// a picture of this size may take.
+constexpr int64_t klargepicture = 2 << 20;
 
 void put16(std::vector<uint8_t>& b, uint32_t v) {
     b.push_back(uint8_t(v));
@@ -215,8 +219,15 @@ Tbitmapresult reencode(const Tbitmapinput& in) {
         if (packedalpha.empty()) return r;
     }
     const bool subsample = in.choosesubsampling && chroma420ssim(canvas, w, h) >= kchromafloor;
+    // A JPEG longer than room is never kept. For a large picture that is
+    // first ruled out cheaply: fitting the tables holds the whole picture's
+    // coefficients beside the canvas.
+    const size_t extra = hasalpha ? 6 + packedalpha.size() : 2;
+    const size_t room = in.bodyasread > extra ? in.bodyasread - extra : 0;
+    const bool large = int64_t(w) * h >= klargepicture;
     std::vector<uint8_t> jpeg;
-    if (!Canvas24toJpeg(canvas.data(), w, h, jpeg, in.quality, subsample)) return r;
+    bool fits = !large || JpegMayFit(canvas.data(), w, h, in.quality, subsample, room);
+    if (fits && !Canvas24toJpeg(canvas.data(), w, h, jpeg, in.quality, subsample)) return r;
     // In a small picture the larger blocks of 4:2:0 can cost more than the
     // colour they save; trying both there is cheap.
     std::vector<uint8_t> full;
@@ -224,12 +235,20 @@ Tbitmapresult reencode(const Tbitmapinput& in) {
         full.size() < jpeg.size())
         jpeg.swap(full);
     // Some pictures pack better with black where nothing shows after all.
-    if (!black.empty() && Canvas24toJpeg(black.data(), w, h, full, in.quality, subsample) && full.size() < jpeg.size()) {
+    if (!black.empty() && (!large || JpegMayFit(black.data(), w, h, in.quality, subsample, room)) &&
+        Canvas24toJpeg(black.data(), w, h, full, in.quality, subsample) && (!fits || full.size() < jpeg.size())) {
         jpeg.swap(full);
         canvas.swap(black);
+        fits = true;
     }
     black.clear();
     black.shrink_to_fit();
+    if (!fits) {
+        r.ok = true;
+        r.asread = true;
+        r.failure = Tbitmapresult::NONE;
+        return r;
+    }
     const size_t bodysize = 2 + (hasalpha ? 4 + jpeg.size() + packedalpha.size() : jpeg.size());
     if (in.minssim > 0 && bodysize <= in.bodyasread) {
         r.ssim = encodedssim(jpeg, std::move(canvas), resized, w, h);
@@ -391,7 +410,8 @@ Tbitmapresult run(const Tbitmapinput& in) {
         repacked = (lossless ? repacklossless(in, body, code) : repackjpeg(in, body, code)) && body.size() < in.bodyasread;
     };
     Tbitmapresult r;
-    if (tryrepack && (!lossless || in.forcejpeg) && int64_t(in.width) * in.height >= ksplitpicture) {
+    const int64_t pixels = int64_t(in.width) * in.height;
+    if (tryrepack && (!lossless || in.forcejpeg) && pixels >= ksplitpicture && pixels < klargepicture) {
         // The two are independent: on an idle core the repack runs beside the
         // re-encode, so that one large bitmap does not hold the whole movie up.
         Twork other(repack, true, true);
@@ -402,7 +422,7 @@ Tbitmapresult run(const Tbitmapinput& in) {
         if (tryrepack) repack();
     }
     // Re-encoding must win outright: on a tie the pixels as read are better.
-    const bool reencoded = r.ok && !r.belowfloor && r.body.size() <= in.bodyasread;
+    const bool reencoded = r.ok && !r.belowfloor && !r.asread && r.body.size() <= in.bodyasread;
     if (repacked && !(reencoded && r.body.size() < body.size())) {
         Tbitmapresult k;
         k.ok = true;

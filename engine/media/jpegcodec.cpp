@@ -1,4 +1,5 @@
 #include "jpegcodec.h"
+#include "jpegfloor.h"
 
 // clang-format off
 #include <csetjmp>
@@ -152,8 +153,12 @@ bool JpegtoCanvas24(const uint8_t* data, size_t size, std::vector<uint8_t>& canv
     return true;
 }
 
-bool Canvas24toJpeg(const uint8_t* canvas, int width, int height, std::vector<uint8_t>& out, int quality,
-                    bool subsample) {
+namespace {
+
+// With fitted tables the library keeps every coefficient of the picture until
+// the end; with the standard ones it streams.
+bool encodecanvas(const uint8_t* canvas, int width, int height, std::vector<uint8_t>& out, int quality,
+                  bool subsample, bool fitted) {
     out.clear();
     if (!canvas || width <= 0 || height <= 0 || width > 65500 || height > 65500) return false;
     jpeg_compress_struct c{};
@@ -178,8 +183,7 @@ bool Canvas24toJpeg(const uint8_t* canvas, int width, int height, std::vector<ui
     jpeg_set_defaults(&c);
     c.comp_info[0].h_samp_factor = subsample ? 2 : 1;
     c.comp_info[0].v_samp_factor = subsample ? 2 : 1;
-    // Huffman tables fitted to the image: smaller, and the same pixels.
-    c.optimize_coding = TRUE;
+    c.optimize_coding = fitted ? TRUE : FALSE;
     jpeg_set_quality(&c, quality < 1 ? 1 : quality > 100 ? 100 : quality, TRUE);
     jpeg_start_compress(&c, TRUE);
     const size_t stride = size_t(width) * 3;
@@ -192,6 +196,20 @@ bool Canvas24toJpeg(const uint8_t* canvas, int width, int height, std::vector<ui
     jpeg_destroy_compress(&c);
     std::free(buffer);
     return true;
+}
+
+}  // namespace
+
+bool Canvas24toJpeg(const uint8_t* canvas, int width, int height, std::vector<uint8_t>& out, int quality,
+                    bool subsample) {
+    // Huffman tables fitted to the image: smaller, and the same pixels.
+    return encodecanvas(canvas, width, height, out, quality, subsample, true);
+}
+
+bool JpegMayFit(const uint8_t* canvas, int width, int height, int quality, bool subsample, size_t room) {
+    std::vector<uint8_t> plain;
+    return !encodecanvas(canvas, width, height, plain, quality, subsample, false) ||
+           JpegCodedFloor(plain.data(), plain.size()) <= room;
 }
 
 namespace {

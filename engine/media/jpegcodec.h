@@ -33,6 +33,11 @@ bool JpegtoCanvas24(const uint8_t* data, size_t size, std::vector<uint8_t>& canv
 bool Canvas24toJpeg(const uint8_t* canvas, int width, int height, std::vector<uint8_t>& out, int quality,
                     bool subsample = false);
 
+// False only when Canvas24toJpeg's stream for these arguments is certain to
+// be longer than room bytes. Coded once with the standard tables, which needs
+// no buffer of the whole picture; worth it for large pictures only.
+bool JpegMayFit(const uint8_t* canvas, int width, int height, int quality, bool subsample, size_t room);
+
 // Rewrites a 3-component JPEG stream without decoding it: the same
 // coefficients, quantization and sampling, Huffman codes fitted to the image,
 // baseline order, and no APPn or COM segments besides the JFIF or Adobe marker

@@ -1,6 +1,7 @@
 #include "ssim.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 constexpr int kwindow = 8;
@@ -17,11 +18,15 @@ struct Tsums {
     }
 };
 
-Tsums sumrect(const uint8_t* a, const uint8_t* b, size_t stride, int x0, int y0, int w, int h) {
+// rows(y) gives row y of both planes; windows only move down, so a source
+// may keep just the last rows.
+template <class Rows>
+Tsums sumrect(Rows& rows, int x0, int y0, int w, int h) {
     Tsums s;
     for (int y = y0; y < y0 + h; ++y) {
-        const uint8_t* pa = a + size_t(y) * stride + size_t(x0);
-        const uint8_t* pb = b + size_t(y) * stride + size_t(x0);
+        const auto [ra, rb] = rows(y);
+        const uint8_t* pa = ra + size_t(x0);
+        const uint8_t* pb = rb + size_t(x0);
         for (int x = 0; x < w; ++x) {
             const uint32_t va = pa[x], vb = pb[x];
             s.a += va;
@@ -49,14 +54,11 @@ std::vector<int> origins(int n, int window) {
     if (o.empty() || o.back() + window < n) o.push_back(n - window);
     return o;
 }
-}  // namespace
-
-double planessim(const uint8_t* a, const uint8_t* b, int width, int height) {
-    if (!a || !b || width <= 0 || height <= 0) return -1.0;
+template <class Rows>
+double ssimof(Rows& rowsof, int width, int height) {
     const int ww = std::min(width, kwindow), wh = std::min(height, kwindow);
     const std::vector<int> xs = origins(width, ww), ys = origins(height, wh);
     const double n = double(ww) * wh;
-    const size_t stride = size_t(width);
     // Sums of whole 4 x 4 blocks; a window on the block grid is 2 x 2 of
     // them. Windows go down the plane, so two rows of blocks are enough.
     const int bx = width / kstep;
@@ -67,7 +69,7 @@ double planessim(const uint8_t* a, const uint8_t* b, int width, int height) {
         std::vector<Tsums>& r = rows[j & 1];
         if (rowat[j & 1] != j) {
             r.resize(size_t(bx));
-            for (int i = 0; i < bx; ++i) r[size_t(i)] = sumrect(a, b, stride, i * kstep, j * kstep, kstep, kstep);
+            for (int i = 0; i < bx; ++i) r[size_t(i)] = sumrect(rowsof, i * kstep, j * kstep, kstep, kstep);
             rowat[j & 1] = j;
         }
         return r;
@@ -86,12 +88,42 @@ double planessim(const uint8_t* a, const uint8_t* b, int width, int height) {
                 s.add((*bottom)[k]);
                 s.add((*bottom)[k + 1]);
             } else {
-                s = sumrect(a, b, stride, x0, y0, ww, wh);
+                s = sumrect(rowsof, x0, y0, ww, wh);
             }
             sum += windowssim(s, n);
         }
     }
     return sum / (double(xs.size()) * double(ys.size()));
+}
+
+// The last rows of a plane made a row at a time; a window spans 8 of them.
+class Tringrows {
+public:
+    explicit Tringrows(int width) : width_(size_t(width)), buf_(width_ * kring), at_(kring, -1) {}
+    template <class Make>
+    const uint8_t* get(int y, Make&& make) {
+        uint8_t* row = &buf_[width_ * size_t(y % kring)];
+        if (at_[size_t(y % kring)] != y) {
+            make(y, row);
+            at_[size_t(y % kring)] = y;
+        }
+        return row;
+    }
+
+private:
+    static constexpr int kring = 16;
+    size_t width_;
+    std::vector<uint8_t> buf_;
+    std::vector<int> at_;
+};
+
+}  // namespace
+
+double planessim(const uint8_t* a, const uint8_t* b, int width, int height) {
+    if (!a || !b || width <= 0 || height <= 0) return -1.0;
+    const size_t stride = size_t(width);
+    auto rows = [&](int y) { return std::pair(a + size_t(y) * stride, b + size_t(y) * stride); };
+    return ssimof(rows, width, height);
 }
 
 std::vector<uint8_t> canvasluma(const std::vector<uint8_t>& canvas, int width, int height) {
@@ -105,57 +137,49 @@ std::vector<uint8_t> canvasluma(const std::vector<uint8_t>& canvas, int width, i
     return y;
 }
 
-namespace {
-
-// One colour plane halved by 2 x 2 means and brought back to full size with
-// the triangle filter of libjpeg's smooth upsampling (weights 9, 3, 3, 1 from
-// the nearest sample outward, edges repeated).
-std::vector<uint8_t> roundtrip420(const std::vector<uint8_t>& plane, int width, int height) {
-    const int hw = (width + 1) / 2, hh = (height + 1) / 2;
-    std::vector<uint16_t> half(size_t(hw) * size_t(hh));
-    for (int j = 0; j < hh; ++j)
-        for (int i = 0; i < hw; ++i) {
-            int sum = 0;
-            for (int dy = 0; dy < 2; ++dy)
-                for (int dx = 0; dx < 2; ++dx) {
-                    const int x = std::min(2 * i + dx, width - 1), y = std::min(2 * j + dy, height - 1);
-                    sum += plane[size_t(y) * width + x];
-                }
-            half[size_t(j) * hw + i] = uint16_t(sum);  // 4 x the mean
-        }
-    auto at = [&](int i, int j) {
-        i = std::clamp(i, 0, hw - 1);
-        j = std::clamp(j, 0, hh - 1);
-        return half[size_t(j) * hw + i];
-    };
-    std::vector<uint8_t> out(plane.size());
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const int i = x / 2, j = y / 2, ni = x % 2 ? i + 1 : i - 1, nj = y % 2 ? j + 1 : j - 1;
-            const int v = 9 * at(i, j) + 3 * at(ni, j) + 3 * at(i, nj) + at(ni, nj);  // 64 x the value
-            out[size_t(y) * width + x] = uint8_t(std::min(255, (v + 32) / 64));
-        }
-    return out;
-}
-
-}  // namespace
-
 double chroma420ssim(const std::vector<uint8_t>& canvas, int width, int height) {
     if (width <= 0 || height <= 0) return -1;
     const size_t n = size_t(width) * size_t(height);
     if (canvas.size() < n * 3) return -1;
-    // One plane at a time: a large picture's planes cost as much as the canvas.
-    auto planeof = [&](double r, double g, double b) {
-        std::vector<uint8_t> plane(n);
-        const uint8_t* p = canvas.data();
-        for (size_t i = 0; i < n; ++i, p += 3)
-            plane[i] = uint8_t(std::clamp(128 + r * p[0] + g * p[1] + b * p[2] + 0.5, 0.0, 255.0));
-        return plane;
+    const int hw = (width + 1) / 2, hh = (height + 1) / 2;
+    // A plane is made a row at a time beside the same rows halved by 2 x 2
+    // means and brought back with the triangle filter of libjpeg's smooth
+    // upsampling (weights 9, 3, 3, 1 from the nearest sample outward, edges
+    // repeated). Only the halved plane is whole: a large picture's full
+    // planes would cost as much as its canvas.
+    auto planessim420 = [&](double r, double g, double b) {
+        auto value = [&](int x, int y) {
+            const uint8_t* p = &canvas[(size_t(y) * size_t(width) + size_t(x)) * 3];
+            return uint8_t(std::clamp(128 + r * p[0] + g * p[1] + b * p[2] + 0.5, 0.0, 255.0));
+        };
+        std::vector<uint16_t> half(size_t(hw) * size_t(hh));
+        for (int j = 0; j < hh; ++j)
+            for (int i = 0; i < hw; ++i) {
+                int sum = 0;
+                for (int dy = 0; dy < 2; ++dy)
+                    for (int dx = 0; dx < 2; ++dx) sum += value(std::min(2 * i + dx, width - 1), std::min(2 * j + dy, height - 1));
+                half[size_t(j) * hw + i] = uint16_t(sum);  // 4 x the mean
+            }
+        auto at = [&](int i, int j) {
+            i = std::clamp(i, 0, hw - 1);
+            j = std::clamp(j, 0, hh - 1);
+            return half[size_t(j) * hw + i];
+        };
+        auto planerow = [&](int y, uint8_t* row) {
+            for (int x = 0; x < width; ++x) row[x] = value(x, y);
+        };
+        auto backrow = [&](int y, uint8_t* row) {
+            const int j = y / 2, nj = y % 2 ? j + 1 : j - 1;
+            for (int x = 0; x < width; ++x) {
+                const int i = x / 2, ni = x % 2 ? i + 1 : i - 1;
+                const int v = 9 * at(i, j) + 3 * at(ni, j) + 3 * at(i, nj) + at(ni, nj);  // 64 x the value
+                row[x] = uint8_t(std::min(255, (v + 32) / 64));
+            }
+        };
+        Tringrows plane(width), back(width);
+        auto rows = [&](int y) { return std::pair(plane.get(y, planerow), back.get(y, backrow)); };
+        return ssimof(rows, width, height);
     };
-    auto planessim420 = [&](std::vector<uint8_t> plane) {
-        const std::vector<uint8_t> back = roundtrip420(plane, width, height);
-        return planessim(plane.data(), back.data(), width, height);
-    };
-    const double cb = planessim420(planeof(-0.168736, -0.331264, 0.5));
-    return std::min(cb, planessim420(planeof(0.5, -0.418688, -0.081312)));
+    const double cb = planessim420(-0.168736, -0.331264, 0.5);
+    return std::min(cb, planessim420(0.5, -0.418688, -0.081312));
 }

@@ -1,0 +1,77 @@
+#include "media/jpegfloor.h"
+
+#include <gtest/gtest.h>
+
+#include "media/bitmapjob.h"
+#include "media/jpegcodec.h"
+#include "support/bitmapbuilder.h"
+
+namespace {
+
+// Bytes of entropy-coded data: from the end of the scan header to EOI.
+size_t codedbytes(const std::vector<uint8_t>& jpeg) {
+    for (size_t i = 2; i + 4 < jpeg.size(); i += 2 + (jpeg[i + 2] << 8 | jpeg[i + 3]))
+        if (jpeg[i + 1] == 0xDA) return jpeg.size() - 2 - (i + 2 + (jpeg[i + 2] << 8 | jpeg[i + 3]));
+    return 0;
+}
+
+struct Floorcase {
+    int width, height, quality;
+    bool subsample;
+};
+
+// The floor reads only coefficients, so standard and fitted tables give the
+// same one; it must stay under what fitting achieves and near it, or large
+// re-encodes would be dropped that pay off, or never be dropped.
+TEST(JpegFloor, SameForAnyTablesAndBelowTheFittedStream) {
+    for (const Floorcase& c : {Floorcase{64, 48, 75, false}, Floorcase{333, 101, 90, true},
+                               Floorcase{17, 9, 30, true}, Floorcase{640, 480, 60, false}}) {
+        SCOPED_TRACE(c.width);
+        const swfb::Bytes canvas = swfb::testcanvas(c.width, c.height, 7);
+        std::vector<uint8_t> fitted;
+        ASSERT_TRUE(Canvas24toJpeg(canvas.data(), c.width, c.height, fitted, c.quality, c.subsample));
+        const size_t floor = JpegCodedFloor(fitted.data(), fitted.size());
+        ASSERT_GT(floor, 0u);
+        EXPECT_LE(floor, codedbytes(fitted));
+        EXPECT_GT(floor * 100, codedbytes(fitted) * 95);
+        EXPECT_TRUE(JpegMayFit(canvas.data(), c.width, c.height, c.quality, c.subsample, fitted.size()));
+        EXPECT_FALSE(JpegMayFit(canvas.data(), c.width, c.height, c.quality, c.subsample, floor - 1));
+        const swfb::Bytes plain = swfb::jpegimage(c.width, c.height, c.quality, 3, 7);
+        std::vector<uint8_t> refitted;
+        ASSERT_TRUE(JpegOptimize(plain.data(), plain.size(), refitted));
+        EXPECT_EQ(JpegCodedFloor(plain.data(), plain.size()), JpegCodedFloor(refitted.data(), refitted.size()));
+    }
+}
+
+// A large picture whose re-encode is ruled out is still repacked: ruling it
+// out must not count as a re-encode that won.
+TEST(JpegFloor, RuledOutReencodeKeepsTheRepack) {
+    const int w = 1600, h = 1400;  // large enough for the floor to be consulted
+    const swfb::Bytes j = swfb::jpegimage(w, h, 50);
+    Tbitmapinput in;
+    in.readcode = 21;
+    in.width = in.newwidth = w;
+    in.height = in.newheight = h;
+    in.stream.assign(j.begin(), j.end());
+    in.bodyasread = j.size() + 2;
+    in.quality = 95;
+    in.optimizejpeg = true;
+    const Tbitmapresult r = encodebitmap(in);
+    ASSERT_TRUE(r.ok);
+    EXPECT_TRUE(r.samepixels);
+    EXPECT_LT(r.body.size(), in.bodyasread);
+}
+
+TEST(JpegFloor, DamagedOrForeignStreamsGiveNone) {
+    const swfb::Bytes jpeg = swfb::jpegimage(40, 24, 80);
+    for (size_t n = 0; n < jpeg.size() - 2; ++n) EXPECT_EQ(JpegCodedFloor(jpeg.data(), n), 0u) << n;
+    swfb::Bytes bad = jpeg;
+    for (size_t i = 2; i < bad.size(); i += 7) {
+        bad[i] ^= 0x5A;
+        JpegCodedFloor(bad.data(), bad.size());  // must not read outside
+    }
+    EXPECT_EQ(JpegCodedFloor(swfb::jpegimage(40, 24, 80, 1).data(), 0), 0u);
+    EXPECT_EQ(JpegCodedFloor(nullptr, 100), 0u);
+}
+
+}  // namespace
