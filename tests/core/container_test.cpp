@@ -228,6 +228,15 @@ TEST_F(Container, DecompressionStopsAtTheLimitOrTheDeclaredLength) {
     unzipfile(a, -1);
     EXPECT_EQ(length(a), 40u);
     freearray(a);
+    // Whether the stream goes on past the limit.
+    for (uint32_t limit : {1000u, 2000u, 5000u}) {
+        bytearrayappendraw(a, Bytes(2000, 9).data(), 2000);
+        ziparray(a);
+        bool more = true;
+        unziparray(a, limit, nullptr, &more);
+        EXPECT_EQ(more, limit < 2000) << limit;
+        freearray(a);
+    }
 }
 
 // Far-apart repeats that zlib's 32 KiB window cannot see and LZMA can.
