@@ -106,10 +106,12 @@ TEST_F(Pipeline, FilesThatCannotBeReadSayWhy) {
     EXPECT_EQ(err(), "not a Flash movie");  // the first reason stays
     two_readfile(nullptr);
     EXPECT_FALSE(fileloaded());
-    // A good file clears the reason.
+    // A good file clears the reason; closing it leaves nothing loaded.
     load(movie({action(1)}));
     EXPECT_TRUE(fileloaded());
     EXPECT_EQ(err(), "");
+    appfina();
+    EXPECT_EQ((std::array{tagcount(), fileloaded()}), (std::array{0, 0}));
 }
 
 TEST_F(Pipeline, OptfileWritesAPlainMovieWithDefaults) {
@@ -118,10 +120,9 @@ TEST_F(Pipeline, OptfileWritesAPlainMovieWithDefaults) {
     CCparams.Skip_Sound = 1;
     Csrcfilesize = 12345;
     Cdstfilesize = 678;
-    Bytes stub{'M', 'Z', 1};
-    Bytes m = movie({action(2)});
-    std::string src = dir.file("in.exe");
-    swfb::writefile(src, swfb::projector(stub, m));
+    const Bytes m = movie({action(2)});
+    const std::string src = dir.file("in.exe");
+    swfb::writefile(src, swfb::projector({'M', 'Z', 1}, m));
     optfile(src.c_str(), out().c_str());
     // Skip_Sound and the sizes are left as they were.
     EXPECT_EQ((std::array<int64_t, 7>{CCparams.Img_Aio, CCparams.Img_ForceZip, CCparams.Sha_ForceCCR, CCparams.Img_CustomPV,
