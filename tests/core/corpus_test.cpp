@@ -105,8 +105,7 @@ double soundrate(const Bytes& body) {
     return 5512.5 * (1 << rate);
 }
 
-// Checks one classed tag against its input; what it learns about the ratio of each shape and font goes into `shapes`
-// and `fonts`.
+// Checks one classed tag against its input, learning the ratio of each shape and font on the way.
 struct Scaled {
     std::string check(int code, int outcode, const Bytes& in, const Bytes& out) {
         try {
