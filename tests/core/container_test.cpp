@@ -1,10 +1,9 @@
-#include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
-#include <functional>
 #include <random>
 
 #include "coretest.h"
@@ -60,9 +59,7 @@ TEST_F(Container, HeadReportsStageRateFramesAndBackground) {
         EXPECT_EQ(h.row(), (std::array{1, 8, 0, 800, 0, 99, 30, 7, 1, 2, 3})) << sig;
         EXPECT_EQ(h.length, f.size()) << sig;
     }
-}
-
-TEST_F(Container, HeadTruncatesNegativeStageTowardZero) {
+    // A negative stage truncates toward zero.
     swfb::Writer w;
     w.u8('F').u8('W').u8('S').u8(6).u32(0).rect(-10, 100, -39, 40).u16(12 << 8).u16(1).raw(swfb::end());
     EXPECT_EQ(headof(w.take()).row(), (std::array{1, 6, 0, 5, -1, 2, 12, 1, 0, 0, 0}));
@@ -106,23 +103,9 @@ TEST_F(Container, HeadRejectsWhatIsNotAMovieAndEveryTruncatedHeader) {
     load(wide);
     expectrefused();
     EXPECT_EQ(_head, nullptr);
-    // Passes the quick check (it reads only 100 bytes) but the stream is cut.
-    Bytes c = movie({action(1, 500)}, 10, 'C');
-    c.resize(12);
-    load(c);
-    EXPECT_TRUE(!fileloaded() || tagcount() == 0);
 }
 
 // ---- reading and writing ----
-
-TEST_F(Container, UncompressedInputIsWrittenCompressedWithItsVersion) {
-    Bytes in = movie({swfb::setbackground(1, 2, 3), action(7, 80), framelabel("go"), swfb::showframe()}, 7);
-    Bytes out = roundtrip(in);
-    ASSERT_GT(out.size(), 8u);
-    EXPECT_EQ((std::array<int64_t, 5>{out[0], out[3], le32(out, 4), Cdstfilesize, Csrcfilesize}),
-              (std::array<int64_t, 5>{'C', 7, int64_t(in.size()), int64_t(out.size()), int64_t(in.size())}));
-    EXPECT_EQ(swfb::inflatemovie(out), in);
-}
 
 // A whole sprite's tags follow it with its list index as spriteref; one that cannot hold its tags is a plain tag.
 TEST_F(Container, SpritesAreListedAndWrittenBack) {
@@ -163,9 +146,6 @@ TEST_F(Container, SpritesAreListedAndWrittenBack) {
         EXPECT_EQ(refs, row.spriterefs);
         EXPECT_EQ(swfb::inflatemovie(roundtrip(in)), in);
     }
-    const Bytes in = movie(rows[0].tags);
-    EXPECT_EQ(le32(swfb::inflatemovie(roundtrip(in)), headersize(in) + action(9).size() + 2),
-              4 + action(1).size() + 2 + 2);
     // A sprite that closes the file, without End after it.
     Bytes last = movie({swfb::sprite(2, 1, {action(2)})});
     last.resize(last.size() - 2);
@@ -292,9 +272,6 @@ TEST_F(Container, ProjectorRoundTripKeepsTheStub) {
     const std::vector<Bytes> t{swfb::setbackground(3, 3, 3), action(1, 100)};
     Bytes m = movie(t, 8);
     Bytes exe = swfb::projector(stub, movie(t, 8, 'C'));
-    load(exe, "in.exe");
-    ASSERT_TRUE(fileloaded());
-    EXPECT_EQ(Bytes(ExeHead, ExeHead + length(ExeHead)), stub);
     Bytes out = roundtrip(exe, 1);
     ASSERT_GT(out.size(), stub.size() + 8);
     EXPECT_EQ(Bytes(out.begin(), out.begin() + long(stub.size())), stub);
@@ -303,14 +280,11 @@ TEST_F(Container, ProjectorRoundTripKeepsTheStub) {
     Bytes embedded(out.begin() + long(stub.size()), out.end() - 8);
     EXPECT_EQ(embedded[0], 'C');
     EXPECT_EQ(swfb::inflatemovie(embedded), m);
-    // Written as a plain movie when not asked for a projector.
-    EXPECT_EQ(swfb::inflatemovie(roundtrip(exe, 0)), m);
     // A plain movie after a projector: no stub left over from it.
     Bytes in = movie({action(2)});
     out = roundtrip(in, 1);
     EXPECT_EQ(out[0], 'C');
     EXPECT_EQ(swfb::inflatemovie(out), in);
-    EXPECT_EQ(length(ExeHead), 0u);
     // A host stub file is used for projectors; a named one that does not exist is not.
     const Bytes hoststub{'M', 'Z', 'h', 'o', 's', 't'};
     swfb::writefile(dir.file("stub.bin"), hoststub);
@@ -323,29 +297,37 @@ TEST_F(Container, ProjectorRoundTripKeepsTheStub) {
     EXPECT_EQ(roundtrip(in, 1).at(0), 'C');
 }
 
-TEST_F(Container, EveryPrefixOfAMovieIsHandled) {
-    Bytes stub{'M', 'Z', 0, 0};
+// Random bytes changed, then every prefix: never a crash, never a file without a reason or an output cut short.
+TEST_F(Container, CorruptedMoviesAndEveryPrefixAreHandled) {
     const std::vector<Bytes> t = {swfb::setbackground(1, 2, 3), swfb::sprite(4, 1, {action(1), swfb::showframe()}),
-                                  action(2, 70), swfb::showframe()};
+                                  swfb::sprite(5, 1, {swfb::sprite(6, 1, {action(3)})}), action(2, 70),
+                                  swfb::showframe()};
     const Bytes f = movie(t);
-    std::vector<Bytes> sources = {f, movie(t, 13, 'C'), movie(t, 13, 'Z'), swfb::projector(stub, movie(t, 9, 'C'))};
+    std::vector<Bytes> sources = {f, movie(t, 13, 'C'), movie(t, 13, 'Z')};
     setfastzip(1);
+    std::mt19937 rng(1234);
+    for (int round = 0; round < 300; ++round) {
+        Bytes b = sources[size_t(round) % sources.size()];
+        for (int k = 0, flips = 1 + int(rng() % 4); k < flips; ++k) b[rng() % b.size()] = uint8_t(rng());
+        load(b);
+        if (write().empty()) {
+            EXPECT_NE(std::string(lasterror()), "");
+        }
+    }
+    sources.push_back(swfb::projector({'M', 'Z', 0, 0}, movie(t, 9, 'C')));
     setsalvage(1);  // every prefix is damaged; what could be read must still come out whole
     for (const Bytes& src : sources) {
         for (size_t n = 0; n <= src.size(); ++n) {
             load(Bytes(src.begin(), src.begin() + long(n)));
-            std::string out = dir.file("out.swf");
-            std::remove(out.c_str());
             const bool wasloaded = fileloaded();
-            dooptimize(out.c_str(), 1);
+            const Bytes o = write(1);
             if (!wasloaded) {
-                EXPECT_FALSE(exists(out)) << n;
+                EXPECT_TRUE(o.empty()) << n;
                 EXPECT_NE(std::string(lasterror()), "") << n;
                 continue;
             }
-            ASSERT_TRUE(exists(out)) << src[0] << " " << n << " " << lasterror();
+            ASSERT_FALSE(o.empty()) << src[0] << " " << n << " " << lasterror();
             // What was written is a readable movie whose tags are the input's first ones.
-            Bytes o = swfb::readfile(out);
             if (o[0] == 'M') continue;
             auto got = swfb::listtags(swfb::inflatemovie(o)), want = swfb::listtags(f);
             ASSERT_LE(got.size(), want.size());
@@ -354,25 +336,6 @@ TEST_F(Container, EveryPrefixOfAMovieIsHandled) {
                 EXPECT_EQ(got[i].body, want[i].body);
             }
         }
-    }
-}
-
-TEST_F(Container, CorruptedMoviesNeverCrash) {
-    const std::vector<Bytes> t = {swfb::setbackground(1, 2, 3), swfb::sprite(4, 1, {action(1), swfb::showframe()}),
-                                  swfb::sprite(5, 1, {swfb::sprite(6, 1, {action(3)})}), action(2, 70)};
-    std::vector<Bytes> sources = {movie(t), movie(t, 13, 'C'), movie(t, 13, 'Z')};
-    setfastzip(1);
-    std::mt19937 rng(1234);
-    for (int round = 0; round < 300; ++round) {
-        Bytes b = sources[size_t(round) % sources.size()];
-        for (int k = 0, flips = 1 + int(rng() % 4); k < flips; ++k) b[rng() % b.size()] = uint8_t(rng());
-        load(b);
-        std::string out = dir.file("out.swf");
-        dooptimize(out.c_str(), 0);
-        if (!exists(out)) {
-            EXPECT_NE(std::string(lasterror()), "");
-        }
-        std::remove(out.c_str());
     }
 }
 
@@ -388,13 +351,10 @@ Bytes overlong(uint32_t claim, size_t have) {
 }  // namespace
 
 TEST_F(Container, DamageIsMeasuredAndNamed) {
-    const Bytes big = action(1, 20000);
-    Bytes badcheck = movie({big, swfb::showframe()}, 10, 'C');
+    const Bytes big = action(1, 20000), packed = movie({big, swfb::showframe()}, 10, 'C');
+    const auto cut = [](Bytes b, size_t n) { return Bytes(b.begin(), b.end() - long(n)); };
+    Bytes badcheck = packed;
     badcheck.back() ^= 0x55;  // the adler32 is the stream's last four bytes
-    Bytes cutstream = movie({big, swfb::showframe()}, 10, 'C');
-    cutstream.resize(cutstream.size() - 6);
-    Bytes cutlzma = movie({big, swfb::showframe()}, 13, 'Z');
-    cutlzma.resize(cutlzma.size() - 8);
     Bytes shortlen = movie({big, action(2, 50)}, 10, 'C');
     shortlen[4] = 100;  // FileLength far below the stream
     shortlen[5] = shortlen[6] = shortlen[7] = 0;
@@ -403,11 +363,6 @@ TEST_F(Container, DamageIsMeasuredAndNamed) {
     Bytes junkafterend = movie({action(1, 200)});
     const Bytes junk = overlong(5000, 40);
     junkafterend.insert(junkafterend.end(), junk.begin(), junk.end());
-    Bytes shortlast = movie({big, action(3, 10)});
-    shortlast.resize(shortlast.size() - 2 - 3);  // no End, the last DoAction 3 bytes short
-    Bytes claims = movie({action(1, 100), overlong(17305850, 3000)});
-    claims.resize(claims.size() - 2);  // the End tag went with the damage
-
     struct Case {
         const char* name;
         Bytes file;
@@ -417,13 +372,15 @@ TEST_F(Container, DamageIsMeasuredAndNamed) {
     };
     const Case cases[] = {
         {"bad check", badcheck, true, 0, "zlib check failed after "},
-        {"cut stream", cutstream, true, -1, "zlib stream cut short"},
-        {"cut LZMA stream", cutlzma, true, -1, "LZMA stream cut short"},
+        {"cut stream", cut(packed, 6), true, -1, "zlib stream cut short"},
+        {"cut LZMA stream", cut(movie({big, swfb::showframe()}, 13, 'Z'), 8), true, -1, "LZMA stream cut short"},
         {"FileLength too small", shortlen, false, 0, ""},
         {"FileLength too large", longlen, false, 0, ""},
         {"junk after End", junkafterend, false, 46, "claims 5,006 bytes but 46 remain (after the End tag)"},
-        {"last tag 3 bytes short", shortlast, false, 10, "claims 13 bytes but 10 remain"},
-        {"tag claims 17 MB", claims, true, 3006, "claims 17,305,856 bytes but 3,006 remain"},
+        // No End and the last DoAction 3 bytes short; then a claim whose damage took the End tag.
+        {"last tag 3 bytes short", cut(movie({big, action(3, 10)}), 2 + 3), false, 10, "claims 13 bytes but 10 remain"},
+        {"tag claims 17 MB", cut(movie({action(1, 100), overlong(17305850, 3000)}), 2), true, 3006,
+         "claims 17,305,856 bytes but 3,006 remain"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -442,39 +399,32 @@ TEST_F(Container, DamageIsMeasuredAndNamed) {
     // FileLength below the stream loses nothing: every tag was read.
     load(shortlen);
     EXPECT_EQ(loadedcodes(), (std::vector<int>{12, 12, 0}));
-    EXPECT_EQ(groupdigits(0) + " " + groupdigits(999) + " " + groupdigits(1000) + " " + groupdigits(-1234567),
-              "0 999 1,000 -1,234,567");
 }
 
 // ---- floods and limits ----
 
 namespace {
-// A 'CWS' movie declaring `declared` bytes whose body is a header and `zeros`
-// zero bytes, deflated piece by piece so that no gigabyte is ever held.
+// A 'CWS' movie declaring `declared` bytes whose body is a header and `zeros` zero bytes, deflated piece by piece so
+// that no gigabyte is ever held.
 Bytes zerostream(uint64_t zeros, uint32_t declared) {
-    Bytes out{'C', 'W', 'S', 10, uint8_t(declared), uint8_t(declared >> 8), uint8_t(declared >> 16),
-              uint8_t(declared >> 24)};
+    Bytes out{'C', 'W', 'S', 10, 0, 0, 0, 0}, chunk(1 << 20, 0), buf(1 << 16);
+    for (int i = 0; i < 4; ++i) out[4 + size_t(i)] = uint8_t(declared >> (8 * i));
+    chunk[2] = 0x18;  // the first chunk opens with an empty stage, the rate and one frame
+    chunk[3] = 0x01;
     z_stream zs{};
     deflateInit(&zs, 1);
-    const Bytes head{0x00, 0x00, 0x18, 0x01, 0x00};  // empty stage, rate, one frame
-    Bytes chunk(1 << 20, 0), buf(1 << 16);
-    auto pump = [&](const Bytes& in, size_t n, int flush) {
-        zs.next_in = const_cast<Bytef*>(in.data());
+    for (uint64_t left = zeros + 5; left > 0; chunk[2] = chunk[3] = 0) {
+        const size_t n = size_t(std::min<uint64_t>(left, chunk.size()));
+        left -= n;
+        zs.next_in = chunk.data();
         zs.avail_in = uInt(n);
         do {
             zs.next_out = buf.data();
             zs.avail_out = uInt(buf.size());
-            deflate(&zs, flush);
+            deflate(&zs, left ? Z_NO_FLUSH : Z_FINISH);
             out.insert(out.end(), buf.begin(), buf.end() - zs.avail_out);
         } while (zs.avail_out == 0);
-    };
-    pump(head, head.size(), Z_NO_FLUSH);
-    for (uint64_t left = zeros; left > 0;) {
-        const size_t n = left < chunk.size() ? size_t(left) : chunk.size();
-        pump(chunk, n, Z_NO_FLUSH);
-        left -= n;
     }
-    pump(chunk, 0, Z_FINISH);
     deflateEnd(&zs);
     return out;
 }
@@ -485,10 +435,11 @@ TEST_F(Container, RunsOfPassThroughTagsShareOneEntryAndComeBackByteForByte) {
     std::vector<Bytes> mixed(10, swfb::showframe());
     mixed.push_back(action(1));
     mixed.insert(mixed.end(), 10, swfb::showframe());
-    std::vector<Bytes> inner(20, framelabel("f"));
+    const Bytes label = swfb::tag(43, {'f', 0});  // FrameLabel "f"
+    std::vector<Bytes> inner(20, label);
     inner.push_back(swfb::showframe());
     std::vector<Bytes> zerosafterend{swfb::showframe(), swfb::end(), Bytes(1 << 20, 0)};
-    const std::vector<Bytes> longheads(10, swfb::tag(43, {'f', 0}, true)), shortheads(10, framelabel("f"));
+    const std::vector<Bytes> longheads(10, swfb::tag(43, {'f', 0}, true)), shortheads(10, label);
     struct Case {
         const char* name;
         std::vector<Bytes> tags;
@@ -514,29 +465,25 @@ TEST_F(Container, RunsOfPassThroughTagsShareOneEntryAndComeBackByteForByte) {
 }
 
 TEST_F(Container, MoviesBeyondTheLimitsFailWithAReason) {
-    struct Case {
+    const struct {
         const char* name;
-        std::function<void(const std::string&)> write;
+        Bytes file;
+        off_t size;  // when not 0, the file is made this large, sparse: nothing is written
         const char* error;
-    };
-    const Case cases[] = {
-        {"declared and held past 1 GiB",
-         [](const std::string& p) { swfb::writefile(p, zerostream(kmaxmovie, 3000000000u)); },
+    } cases[] = {
+        {"declared and held past 1 GiB", zerostream(kmaxmovie, 3000000000u), 0,
          "too large: 3.0 GB uncompressed, the limit is 1 GiB"},
-        {"a file past 1 GiB",
-         [](const std::string& p) {
-             swfb::writefile(p, movie({swfb::showframe()}));
-             ASSERT_EQ(truncate(p.c_str(), 1200000000), 0);  // sparse: nothing is written
-         },
+        {"a file past 1 GiB", movie({swfb::showframe()}), 1200000000,
          "too large: a 1.2 GB file, the limit is 1 GiB uncompressed"},
-        {"more tags than the limit", [](const std::string& p) { swfb::writefile(p, movie(std::vector<Bytes>(60, action(1)))); },
+        {"more tags than the limit", movie(std::vector<Bytes>(60, action(1))), 0,
          "too many tags: more than the limit of 50 that are read one by one"},
     };
     CCmaxtags = 50;
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string in = dir.file("big.swf"), out = dir.file("out.swf");
-        c.write(in);
+        swfb::writefile(in, c.file);
+        ASSERT_EQ(c.size ? truncate(in.c_str(), c.size) : 0, 0);
         two_readfile(in.c_str());
         expectrefused();
         EXPECT_EQ(std::string(lasterror()), c.error);

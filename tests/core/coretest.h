@@ -61,19 +61,8 @@ struct Dynbytes {
 };
 
 inline swfb::Bytes movie(const std::vector<swfb::Bytes>& t, uint8_t version = 10, char sig = 'F') {
-    swfb::Movie m;
-    m.version = version;
-    m.tags = t;
-    return swfb::build(m, sig);
+    return swfb::build({.version = version, .tags = t}, sig);
 }
 
-// Plain tags that no tag class rebuilds, so they come back byte for byte.
-inline swfb::Bytes action(uint8_t n, size_t size = 3) {
-    swfb::Bytes body(size, n);
-    return swfb::doaction(body);
-}
-inline swfb::Bytes framelabel(const std::string& s) {
-    swfb::Writer w;
-    w.str(s);
-    return swfb::tag(43, w.take());
-}
+// A plain tag that no tag class rebuilds, so it comes back byte for byte.
+inline swfb::Bytes action(uint8_t n, size_t size = 3) { return swfb::doaction(swfb::Bytes(size, n)); }

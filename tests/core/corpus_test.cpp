@@ -1,27 +1,24 @@
-// Every real movie of the corpus through the engine with the "Best" preset and
-// with Best at sound level 4 and a small player: the output must read back
-// with the same tags in the same order, untouched tags byte for byte, sprites
-// as they were, and every classed tag decoded here as its input scaled by one
-// ratio per character (bounds, placements, glyph advances, sample counts,
-// bitmap sizes).
+// Every corpus movie through the engine with "Best", and with Best at sound level 4 and a small player: the output
+// reads back with the same tags in the same order, untouched tags byte for byte, sprites as they were, and every
+// classed tag decoded here as its input scaled by one ratio per character (bounds, placements, advances, sizes).
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <bitset>
-#include <cmath>
 #include <cctype>
-#include <cstring>
+#include <cmath>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <stdexcept>
 #include <tuple>
 #include <typeinfo>
 
-#include "settings/schema.h"
 #include "core/pascal_com.h"
 #include "core/swftag.h"
 #include "core/tagfactory.h"
+#include "settings/schema.h"
 #include "support/enginerun.h"
 #include "support/swfbuilder.h"
 
@@ -35,66 +32,47 @@ std::vector<std::string> corpusfiles() {
     std::error_code ec;
     for (const auto& e : fs::directory_iterator(SHRINKWELL_CORPUS, ec)) {
         std::string ext = e.path().extension().string();
-        std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+        for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
         if (e.is_regular_file(ec) && (ext == ".swf" || ext == ".exe")) files.push_back(e.path().string());
     }
     std::sort(files.begin(), files.end());
-    // One empty entry stands for the absent folder, so that the suite reports a skip.
-    if (files.empty()) files.emplace_back();
+    if (files.empty()) files.emplace_back();  // stands for the absent folder, so that the suite reports a skip
     return files;
 }
 
 // True when no tag class claims the code, so the engine must pass the body through.
 bool plaincode(int code) {
     static std::map<int, bool> known;
-    auto it = known.find(code);
-    if (it != known.end()) return it->second;
+    if (auto it = known.find(code); it != known.end()) return it->second;
     unsigned char* data = nullptr;
     pascal_com::setlength(data, 1, 2);
     data[0] = uint8_t(code << 6);
     data[1] = uint8_t(code >> 2);
-    Tswftag* tag = createtag(data, 0, uint16_t(code));
-    const bool plain = typeid(*tag) == typeid(Tswftag);
-    delete tag;
+    const std::unique_ptr<Tswftag> tag(createtag(data, 0, uint16_t(code)));
     pascal_com::setlength(data, 1, 0);
-    return known[code] = plain;
+    return known[code] = typeid(*tag) == typeid(Tswftag);
 }
 
 using swfb::le32;
-
 // Signature through FrameCount.
 size_t headerlength(const Bytes& fws) {
     if (fws.size() < 9) return fws.size();
-    const int nbits = fws[8] >> 3;
-    return std::min(fws.size(), size_t(8 + (5 + 4 * nbits + 7) / 8 + 4));
+    return std::min(fws.size(), size_t(8 + (5 + 4 * (fws[8] >> 3) + 7) / 8 + 4));
 }
 
 std::string where(size_t index, const swfb::ParsedTag& t) {
-    std::ostringstream s;
-    s << "tag #" << index << " (code " << t.code << (t.depth ? ", in a sprite" : "") << ")";
-    return s.str();
+    return "tag #" + std::to_string(index) + " (code " + std::to_string(t.code) + (t.depth ? ", in a sprite)" : ")");
 }
-
 
 using Ratios = std::bitset<256>;  // the ratios k (1..255) that fit so far
-
-// The k with |out - in / k| <= 1 for every pair.
-Ratios divided(const std::vector<std::pair<int64_t, int64_t>>& pairs) {
+using Pairs = std::vector<std::pair<int64_t, int64_t>>;
+// The k with |out - in / k| <= 1 (divided) or else |out - in * k| <= 1, for every pair (in, out).
+Ratios fitting(const Pairs& pairs, bool divided) {
     Ratios r;
     for (int k = 1; k < 256; ++k) {
-        bool fits = true;
-        for (const auto& [in, out] : pairs) fits = fits && std::llabs(out * k - in) <= k;
-        r[size_t(k)] = fits;
-    }
-    return r;
-}
-// The k with |out - in * k| <= 1 for every pair.
-Ratios multiplied(const std::vector<std::pair<int64_t, int64_t>>& pairs) {
-    Ratios r;
-    for (int k = 1; k < 256; ++k) {
-        bool fits = true;
-        for (const auto& [in, out] : pairs) fits = fits && std::llabs(out - in * k) <= 1;
-        r[size_t(k)] = fits;
+        r[size_t(k)] = std::all_of(pairs.begin(), pairs.end(), [&](const auto& p) {
+            return divided ? std::llabs(p.second * k - p.first) <= k : std::llabs(p.second - p.first * k) <= 1;
+        });
     }
     return r;
 }
@@ -127,10 +105,8 @@ double soundrate(const Bytes& body) {
     return 5512.5 * (1 << rate);
 }
 
-// Checks one classed tag against its input; what it learns about the ratio of
-// each shape and font goes into `shapes` and `fonts`.
-class Scaled {
-public:
+// Checks one classed tag against its input, learning the ratio of each shape and font on the way.
+struct Scaled {
     std::string check(int code, int outcode, const Bytes& in, const Bytes& out) {
         try {
             return compare(code, outcode, in, out);
@@ -139,8 +115,6 @@ public:
             return in == out ? "" : "changed though it cannot be read";
         }
     }
-
-private:
     std::string compare(int code, int outcode, const Bytes& in, const Bytes& out) {
         std::ostringstream why;
         switch (code) {
@@ -149,46 +123,41 @@ private:
             const uint32_t id = a.u16();
             if (b.u16() != id) return "character id changed";
             const auto x = a.rect(), y = b.rect();
-            Ratios k = divided({{x.xmin, y.xmin}, {x.xmax, y.xmax}, {x.ymin, y.ymin}, {x.ymax, y.ymax}});
+            Ratios k = fitting({{x.xmin, y.xmin}, {x.xmax, y.xmax}, {x.ymin, y.ymin}, {x.ymax, y.ymax}}, true);
             if (k.none()) why << "bounds " << y.xmin << "," << y.xmax << "," << y.ymin << "," << y.ymax << " are no ratio of "
                               << x.xmin << "," << x.xmax << "," << x.ymin << "," << x.ymax;
             shapes[id] = k;
             break;
         }
         case 4: case 26: case 70: {
+            // PlaceObject: id, depth, matrix; PlaceObject2 and 3: flags, depth, class name, id, matrix, as flagged.
             swfb::Reader a(in), b(out);
-            uint32_t flags = 6, id = 0, fa = 0, fb = 0;
+            uint32_t fa = 6, fb = 4, fa2 = 0, id = 0;
             if (code == 4) {
                 id = a.u16();
-                a.u16();
                 if (b.u16() != id) return "character id changed";
-                b.u16();
             } else {
                 fa = a.u8();
                 fb = b.u8();
-                if ((fa | 4) != (fb | 4)) return "flags changed";
-                const uint32_t fa2 = code == 70 ? a.u8() : 0;
-                if (code == 70 && b.u8() != fa2) return "flags changed";
-                a.u16();
-                b.u16();
-                // A class name, where players look for one.
-                if ((fa2 & 8) || ((fa2 & 16) && !(fa & 2))) {
-                    if (a.str() != b.str()) return "class name changed";
-                }
-                if (fa & 2) {
-                    id = a.u16();
-                    if (b.u16() != id) return "character id changed";
-                }
-                flags = fa;
+                fa2 = code == 70 ? a.u8() : 0;
+                if ((fa | 4) != (fb | 4) || (code == 70 && b.u8() != fa2)) return "flags changed";
             }
-            const swfb::Reader::Matrix none{false, false, 65536, 65536, 0, 0, 0, 0};
+            a.u16();
+            b.u16();
+            // A class name, where players look for one.
+            if (((fa2 & 8) || ((fa2 & 16) && !(fa & 2))) && a.str() != b.str()) return "class name changed";
+            if (code != 4 && (fa & 2)) {
+                id = a.u16();
+                if (b.u16() != id) return "character id changed";
+            }
             // A replacement without a matrix is given the one at its depth, scaled.
-            if (code != 4 && (!(fb & 4) || (!(fa & 4) && (fa & 1)))) return "";
-            const auto x = (code == 4 || (fa & 4)) ? a.matrix() : none;
+            if (!(fb & 4) || (!(fa & 4) && (fa & 1))) return "";
+            const swfb::Reader::Matrix none{false, false, 65536, 65536, 0, 0, 0, 0};
+            const auto x = (fa & 4) ? a.matrix() : none;
             const auto y = b.matrix();
             if (x.tx != y.tx || x.ty != y.ty) return "translation changed";
-            Ratios k = multiplied({{x.sx, y.sx}, {x.sy, y.sy}, {x.r0, y.r0}, {x.r1, y.r1}});
-            if ((flags & 2) && shapes.count(id)) k &= shapes[id];
+            Ratios k = fitting({{x.sx, y.sx}, {x.sy, y.sy}, {x.r0, y.r0}, {x.r1, y.r1}}, false);
+            if ((fa & 2) && shapes.count(id)) k &= shapes[id];
             if (k.none()) why << "matrix scale " << y.sx << "," << y.sy << " skew " << y.r0 << "," << y.r1
                               << " is no shape ratio of " << x.sx << "," << x.sy << " skew " << x.r0 << "," << x.r1;
             break;
@@ -196,9 +165,9 @@ private:
         case 48: case 75: {
             const auto x = advances(in), y = advances(out);
             if (x.size() != y.size()) return "glyph count changed";
-            std::vector<std::pair<int64_t, int64_t>> pairs;
+            Pairs pairs;
             for (size_t i = 0; i < x.size(); ++i) pairs.emplace_back(x[i], y[i]);
-            const Ratios k = divided(pairs);
+            const Ratios k = fitting(pairs, true);
             if (!pairs.empty() && k.none()) why << "ascent, descent and advances are no ratio of the input";
             if (!pairs.empty()) fonts[in[0] | in[1] << 8] = k;
             break;
@@ -226,7 +195,7 @@ private:
                 if (flags & 2 && a.u16() != b.u16()) return "y offset changed";
                 if (flags & 8) {
                     const int64_t h = a.u16(), h2 = b.u16();
-                    Ratios k = multiplied({{h, h2}});
+                    Ratios k = fitting({{h, h2}}, false);
                     if (fonts.count(font)) k &= fonts[font];
                     if (k.none()) why << "height " << h2 << " for " << h << " is no ratio of font " << font << "; ";
                 }
@@ -242,8 +211,7 @@ private:
         case 14: {
             if (in.size() < 7 || out.size() < 7) return in == out ? "" : "sound header missing";
             const double ratio = soundrate(out) / soundrate(in);
-            const uint32_t a = in[3] | in[4] << 8 | in[5] << 16 | uint32_t(in[6]) << 24;
-            const uint32_t b = out[3] | out[4] << 8 | out[5] << 16 | uint32_t(out[6]) << 24;
+            const uint32_t a = le32(in, 3), b = le32(out, 3);
             const double expect = a * ratio;
             if (std::fabs(b - expect) > 2400 + expect / 50)
                 why << "sample count " << b << " for " << a << " at " << soundrate(in) << " Hz, now "
@@ -288,13 +256,8 @@ private:
 // Best, and Best with sound level 4 (11 kHz, 16 kbit/s) and a player of 160 x 120.
 Tparams preset(int which) {
     Tparams p = findpreset("Best")->params;
-    if (which == 1) {
-        p.Audio_q = 4;
-        p.Audio_s = 11;
-        p.Audio_b = 16;
-        p.ImgPmps_x = 160;
-        p.ImgPmps_y = 120;
-    }
+    if (which == 1)
+        std::tie(p.Audio_q, p.Audio_s, p.Audio_b, p.ImgPmps_x, p.ImgPmps_y) = std::tuple(4, 11, 16, 160, 120);
     return p;
 }
 
@@ -332,17 +295,15 @@ TEST_P(Corpus, WritesBackEveryTag) {
     const auto b = swfb::listtags(after);
     Scaled scaled;
     size_t i = 0, j = 0, dropped = 0;
+    // An emptied SoundStreamBlock is left out of the output, and so are JPEGTables once no DefineBits needs them.
+    const auto droppable = [&] { return i < a.size() && (a[i].code == 19 || a[i].code == 8); };
+    // A bitmap may change kind: re-encoded as JPEG, an opaque alpha plane dropped, a DefineBits made self-contained.
+    const auto bitmap = [](int c) { return c == 6 || c == 20 || c == 21 || c == 35 || c == 36; };
     while (i < a.size() && j < b.size()) {
-        // A bitmap may change kind: re-encoded as JPEG, an opaque alpha plane
-        // dropped, a DefineBits made self-contained.
-        const auto bitmap = [](int c) { return c == 6 || c == 20 || c == 21 || c == 35 || c == 36; };
         const bool reencoded = bitmap(a[i].code) && bitmap(b[j].code) && b[j].code != 6;
         if (a[i].code != b[j].code && !reencoded) {
-            // An emptied SoundStreamBlock is left out of the output, and so are
-            // JPEGTables once no DefineBits needs them.
-            if (a[i].code == 19 || a[i].code == 8) {
-                ++i;
-                ++dropped;
+            if (droppable()) {
+                ++i, ++dropped;
                 continue;
             }
             FAIL() << where(i, a[i]) << " came out as " << where(j, b[j]);
@@ -358,20 +319,17 @@ TEST_P(Corpus, WritesBackEveryTag) {
         ++i;
         ++j;
     }
-    while (i < a.size() && (a[i].code == 19 || a[i].code == 8)) ++i, ++dropped;
+    while (droppable()) ++i, ++dropped;
     EXPECT_EQ(i, a.size()) << "the output lost tags from " << (i < a.size() ? where(i, a[i]) : "");
     EXPECT_EQ(j, b.size()) << "the output has tags the input did not";
-    const auto has = [&](int code) {
-        return std::any_of(b.begin(), b.end(), [&](const auto& t) { return t.code == code; });
-    };
+    const auto has = [&](int code) { return std::any_of(b.begin(), b.end(), [&](auto& t) { return t.code == code; }); };
     EXPECT_TRUE(!has(6) || has(8)) << "a DefineBits is left without its JPEGTables";
     RecordProperty("dropped_stream_blocks", int(dropped));
 }
 
 std::string testname(const ::testing::TestParamInfo<std::tuple<std::string, int>>& info) {
-    const std::string& path = std::get<0>(info.param);
-    if (path.empty()) return std::get<1>(info.param) ? "absent_small" : "absent";
-    std::string name = fs::path(path).filename().string() + (std::get<1>(info.param) ? "_small" : "");
+    const auto& [path, which] = info.param;
+    std::string name = (path.empty() ? "absent" : fs::path(path).filename().string()) + (which ? "_small" : "");
     for (char& c : name)
         if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
     return name;

@@ -16,12 +16,9 @@ using Data = Dynbytes;
 Bytes body(const Tswftag& t) { return Bytes(t.rawbody, t.rawbody + length(t.rawbody)); }
 
 Bytes filled(Tswftag& t) {
-    unsigned char* out = nullptr;
-    bytearrayappendraw(out, "xy", 2);  // output already holding earlier tags
-    t.dofill(out);
-    Bytes b(out + 2, out + length(out));
-    freearray(out);
-    return b;
+    Data out({'x', 'y'});  // output already holding earlier tags
+    t.dofill(out.p);
+    return Bytes(out.p + 2, out.p + length(out.p));
 }
 
 Bytes seq(size_t n, uint8_t start = 0) {
@@ -132,16 +129,6 @@ TEST(SoundBlock, EmptiedBlockIsDroppedOtherTagsAreNot) {
     EXPECT_EQ(filled(o), (Bytes{0x00, 0x03}));
 }
 
-TEST(Subclass, ConventionRebuildsFieldsAndKeepsTheRest) {
-    Bytes raw{0x34, 0x12, 0xAA, 0xBB, 1, 2, 3, 4, 9, 9};
-    Data d(swfb::tag(900, raw));
-    Tswapper t(d.p, 0);
-    t.safeparse();
-    EXPECT_EQ((std::array<int, 3>{t.keepraw, t.characterid, t.a}), (std::array{0, 0x1234, 0xBBAA}));
-    t.characterid = 0x5678;
-    EXPECT_EQ(filled(t), swfb::tag(900, {0x78, 0x56, 1, 2, 3, 4, 0xAA, 0xBB, 9, 9}));
-}
-
 TEST(Subclass, ReadPastTheBodyFailsOnlyThatTag) {
     Bytes file = swfb::tag(900, {0x01, 0x00, 0xAA, 0xBB, 1});  // u32 cut short
     Bytes next = swfb::tag(900, {0x02, 0x00, 0xAA, 0xBB, 1, 2, 3, 4});
@@ -157,19 +144,21 @@ TEST(Subclass, ReadPastTheBodyFailsOnlyThatTag) {
     EXPECT_EQ((std::array<int, 2>{good.keepraw, good.characterid}), (std::array{0, 2}));
 }
 
-// A kept tag, a failed write and the raw writer send the tag out as read.
-TEST(Subclass, WhatIsNotRebuiltGoesOutAsRead) {
-    const Bytes raw{0x34, 0x12, 0xAA, 0xBB, 1, 2, 3, 4};
+// Fields rebuilt and the rest kept; a kept tag, a failed write and the raw writer send the tag out as read.
+TEST(Subclass, ConventionRebuildsFieldsAndWhatIsNotRebuiltGoesOutAsRead) {
+    const Bytes raw{0x34, 0x12, 0xAA, 0xBB, 1, 2, 3, 4, 9, 9};
     Data d(swfb::tag(900, raw));
-    Tswapper kept(d.p, 0), rawonly(d.p, 0);
+    Tswapper t(d.p, 0), kept(d.p, 0), rawonly(d.p, 0);
     Tfailingwriter failing(d.p, 0);
-    for (Tswftag* t : std::initializer_list<Tswftag*>{&kept, &rawonly, &failing}) t->safeparse();
+    for (Tswftag* x : std::initializer_list<Tswftag*>{&t, &kept, &rawonly, &failing}) x->safeparse();
+    EXPECT_EQ((std::array<int, 3>{t.keepraw, t.characterid, t.a}), (std::array{0, 0x1234, 0xBBAA}));
+    t.characterid = 0x5678;
+    EXPECT_EQ(filled(t), swfb::tag(900, {0x78, 0x56, 1, 2, 3, 4, 0xAA, 0xBB, 9, 9}));
     kept.keepraw = 1;
     EXPECT_EQ(filled(kept), swfb::tag(900, raw));
     EXPECT_EQ(filled(failing), swfb::tag(900, raw));
     EXPECT_EQ(failing.keepraw, 1);
-    unsigned char* out = nullptr;
-    rawonly.dofillraw(out);
-    EXPECT_EQ(Bytes(out, out + length(out)), swfb::tag(900, raw));
-    freearray(out);
+    Data out(Bytes{});
+    rawonly.dofillraw(out.p);
+    EXPECT_EQ(Bytes(out.p, out.p + length(out.p)), swfb::tag(900, raw));
 }
