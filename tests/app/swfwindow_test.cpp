@@ -397,35 +397,6 @@ private slots:
         QVERIFY(list->topLevelItem(2)->toolTip(3).contains("cannot write"));
     }
 
-    // A custom value is loaded and read only with its custom radio checked, and its control enabled only then.
-    void customValuesOnlyWithTheirRadio() {
-        QImageTab image;
-        QSoundTab sound;
-        QSWFInfo in, out;
-        in.Img_Aio = in.Audio_q = 4;
-        in.Img_CustomPV = 55;
-        in.Audio_s = 22;
-        image.setImageInfo(&in);
-        sound.setSoundInfo(&in);
-        QVERIFY(image.customQuality()->isEnabled());
-        QVERIFY(sound.rateBox()->isEnabled());
-        in.Img_Aio = 1;
-        in.Audio_q = 2;
-        in.Img_CustomPV = 5;
-        in.Audio_s = 44;
-        image.setImageInfo(&in);
-        sound.setSoundInfo(&in);
-        QVERIFY(!image.customQuality()->isEnabled());
-        QVERIFY(!sound.bitrateBox()->isEnabled());
-        QCOMPARE(image.customQuality()->value(), 55);
-        QCOMPARE(sound.rateBox()->value(), 22);
-        out.Img_CustomPV = 70;
-        out.Audio_s = 11;
-        image.getImageInfo(&out);
-        sound.getSoundInfo(&out);
-        QCOMPARE(QList<int>({out.Img_CustomPV, out.Audio_s}), QList<int>({70, 11}));
-    }
-
     void windowSliderRadioCoupling() {
         QSWFWindow w;
         QResourceList* res = w.resourceList();
@@ -602,6 +573,31 @@ private slots:
             {"video bitrate", [&] { video->bitrateBox()->setValue(150); }, &Tparams::Video_CB, 150},
         };
         for (const auto& row : values) check(row.what, row.act, row.field, row.value);
+
+        // A custom value is loaded and read only with its custom radio checked, and its control enabled only then.
+        QSWFInfo in, out;
+        in.Img_Aio = in.Audio_q = 4;
+        in.Img_CustomPV = 55;
+        in.Audio_s = 22;
+        image->setImageInfo(&in);
+        sound->setSoundInfo(&in);
+        QVERIFY(image->customQuality()->isEnabled());
+        QVERIFY(sound->rateBox()->isEnabled());
+        in.Img_Aio = 1;
+        in.Audio_q = 2;
+        in.Img_CustomPV = 5;
+        in.Audio_s = 44;
+        image->setImageInfo(&in);
+        sound->setSoundInfo(&in);
+        QVERIFY(!image->customQuality()->isEnabled());
+        QVERIFY(!sound->bitrateBox()->isEnabled());
+        QCOMPARE(image->customQuality()->value(), 55);
+        QCOMPARE(sound->rateBox()->value(), 22);
+        out.Img_CustomPV = 70;
+        out.Audio_s = 11;
+        image->getImageInfo(&out);
+        sound->getSoundInfo(&out);
+        QCOMPARE(QList<int>({out.Img_CustomPV, out.Audio_s}), QList<int>({70, 11}));
     }
 };
 
