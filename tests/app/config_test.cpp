@@ -37,10 +37,6 @@ class ConfigTest : public QObject {
         QDir().mkpath(f);
         return f;
     }
-    static QByteArray record(const QByteArray& name, const QByteArray& fields) {
-        return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<info version=\"1.0\"><SWFinfo><" + name + ">" + fields +
-               "</" + name + "></SWFinfo><other><SWFpath>/movies/</SWFpath><CmbIndex>7</CmbIndex></other></info>\n";
-    }
     // A file last reset for someone else, with every preference off the defaults.
     void writeForeign(const QString& file, const QString& user) {
         QSettings s(file, QSettings::IniFormat);
@@ -216,8 +212,10 @@ private slots:
     // Hand-written files: booleans, gaps, words where numbers belong; missing and broken files read as empty.
     void handWrittenFiles() {
         const QString xml = path("hand.xml");
-        uitest::writeFile(xml, record("hand", "<isDelete>0</isDelete><Sha_Imo>5</Sha_Imo><Sha_Idup>0</Sha_Idup>"
-                                              "<Audio_q>three</Audio_q><Img_Aio> 3 </Img_Aio>"));
+        uitest::writeFile(xml, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<info version=\"1.0\"><SWFinfo><hand>"
+                               "<isDelete>0</isDelete><Sha_Imo>5</Sha_Imo><Sha_Idup>0</Sha_Idup><Audio_q>three"
+                               "</Audio_q><Img_Aio> 3 </Img_Aio></hand></SWFinfo><other><SWFpath>/movies/</SWFpath>"
+                               "<CmbIndex>7</CmbIndex></other></info>\n");
         QShrinkwell s(xml);
         QCOMPARE(s.CustomCount(), 1);
         const QSWFInfo* r = s.getCustomItem(0);
@@ -231,11 +229,11 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         QVERIFY(f.readAll().contains("<Sha_Imo>1</Sha_Imo>"));
         const QString broken = uitest::writeFile(path("broken.xml"), "<info><SWFinfo><a><Video_CB>9</Video_CB></a><b");
-        for (const QString& xml : {path("nothing-here.xml"), broken}) {
-            QShrinkwell s(xml);
-            QCOMPARE(s.CustomCount(), 0);
-            QVERIFY(s.getSWFPath().isEmpty());
-            QCOMPARE(s.getCmbIndex(), 0);
+        for (const QString& file : {path("nothing-here.xml"), broken}) {
+            QShrinkwell empty(file);
+            QCOMPARE(empty.CustomCount(), 0);
+            QVERIFY(empty.getSWFPath().isEmpty());
+            QCOMPARE(empty.getCmbIndex(), 0);
         }
     }
 
