@@ -59,7 +59,7 @@ protected:
 
 }  // namespace
 
-TEST_F(CliRun, GoodMovieBecomesACompressedMovieWithTheSameTagsAndTimes) {
+TEST_F(CliRun, GoodMovieBecomesACompressedMovieWithTheSameTagsAndTimesFromAFileOrAPipe) {
     const Bytes in = boxes(3);
     const std::string src = t.put("m.swf", in);
     const timespec times[2] = {{1000000000, 5}, {1200000000, 7}};
@@ -73,6 +73,18 @@ TEST_F(CliRun, GoodMovieBecomesACompressedMovieWithTheSameTagsAndTimes) {
     expectsametags(readfile(t / "m_compressed.swf"), in);
     EXPECT_EQ(readfile(src), in) << "the source is never written";
     expecthas(r.out, {"m_compressed.swf", "1 compressed, 0 failed"});
+
+    // "-": the movie comes in on stdin and only the movie goes out on stdout.
+    Ran piped = cli({"-"}, src);
+    EXPECT_EQ(piped.status, 0) << piped.err;
+    expectsametags(Bytes(piped.out.begin(), piped.out.end()), in);
+    expecthas(piped.err, {"- -> -: "});
+    Ran bad = cli({"-"}, t.put("junk.swf", {'j', 'u', 'n', 'k'}));
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(bad.out, "");
+    expecthas(bad.err, {"shrinkwell-cli: -: "});
+    EXPECT_EQ(files(), (std::vector<std::string>{"junk.swf", "m.swf", "m_compressed.swf"}));
+    EXPECT_TRUE(scratchempty());
 }
 
 TEST_F(CliRun, FilesThatAreNotMoviesFailByNameAndLeaveNothing) {
@@ -126,22 +138,6 @@ TEST_F(CliRun, DryRunAndInfoReportAndWriteNothing) {
     expecthas(cli({"--info", "--json", src}).out, {"\"width\":550,\"height\":400"});
     EXPECT_EQ(cli({"--info", t.put("x.swf", {'x', 'y'})}).status, 1);
     EXPECT_EQ(files(), (std::vector<std::string>{"in/a.swf", "in/sub/b.swf", "x.swf"}));
-    EXPECT_TRUE(scratchempty());
-}
-
-// "-": the movie comes in on stdin and only the movie goes out on stdout.
-TEST_F(CliRun, StandardInputToStandardOutput) {
-    const Bytes in = boxes(3);
-    const std::string src = t.put("m.swf", in);
-    Ran r = cli({"-"}, src);
-    EXPECT_EQ(r.status, 0) << r.err;
-    expectsametags(Bytes(r.out.begin(), r.out.end()), in);
-    expecthas(r.err, {"- -> -: "});
-    Ran bad = cli({"-"}, t.put("junk.swf", {'j', 'u', 'n', 'k'}));
-    EXPECT_EQ(bad.status, 1);
-    EXPECT_EQ(bad.out, "");
-    expecthas(bad.err, {"shrinkwell-cli: -: "});
-    EXPECT_EQ(files(), (std::vector<std::string>{"junk.swf", "m.swf"}));
     EXPECT_TRUE(scratchempty());
 }
 

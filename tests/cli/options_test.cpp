@@ -68,7 +68,7 @@ TEST(CliOptions, DefaultsAndTheSettingsLine) {
               "videos kept), player 0 x 0; kept as they are: font; damaged movies salvaged\n");
 }
 
-TEST(CliOptions, OptionsApplyOnTopOfThePresetInAnyOrder) {
+TEST(CliOptions, OptionsApplyOnTopOfThePresetInAnyOrderAndReachEveryField) {
     Parsed before = parse({"--shape-ratio", "7", "--preset", "sprite", "a.swf"});
     Parsed after = parse({"--preset=Sprite", "a.swf", "--shape-ratio=7"});
     ASSERT_TRUE(before.ok && after.ok);
@@ -78,9 +78,8 @@ TEST(CliOptions, OptionsApplyOnTopOfThePresetInAnyOrder) {
         EXPECT_EQ((std::array{t.Sha_ForceCCR, t.Img_ForceZip, t.Video_CB}), (std::array{7, 20, 112}));
     }
     EXPECT_EQ(after.o.inputs, std::vector<std::string>{"a.swf"});
-}
 
-TEST(CliOptions, EveryEngineFieldHasAnOption) {
+    // Every engine field has an option.
     Parsed p = parse({"--font-ratio", "32", "--zoom", "50", "--max-width", "640", "--max-height", "480",
                       "--image-quality", "3", "--sound-quality", "2", "--stereo", "--video-quality", "1",
                       "--skip-image", "--skip-sound", "--skip-font", "--skip-video", "x"});
@@ -127,7 +126,7 @@ TEST(CliOptions, ControlsOnTopOfBest) {
     }
 }
 
-TEST(CliOptions, RangesAreEnforcedAtBothEnds) {
+TEST(CliOptions, RangesAndMalformedLinesAreUsageErrors) {
     // A range from the settings table, a level, a front-end-only option, a named choice:
     // option, too low, lowest, highest, too high.
     const std::array<const char*, 5> cases[] = {
@@ -146,10 +145,8 @@ TEST(CliOptions, RangesAreEnforcedAtBothEnds) {
         EXPECT_FALSE(bad.ok);
         expecthas(bad.error, {option, highbad});
     }
-}
 
-// Errors name the option in getopt's words.
-TEST(CliOptions, MalformedLinesAreUsageErrors) {
+    // Errors name the option in getopt's words.
     // Vectors, not initializer lists: those would not outlive this statement.
     const std::vector<std::pair<std::vector<const char*>, const char*>> bad = {
         {{"--shape-ratio", "12x", "f"}, "--shape-ratio"},
