@@ -525,54 +525,47 @@ private slots:
                 QVERIFY2(CCparams.*paramfields[i].member == want.*paramfields[i].member,
                          qPrintable(QString("%1: %2").arg(what, paramfields[i].name)));
         };
+        // A button clicked by its text, or a change made by act.
         const struct {
             QWidget* tab;
-            const char* control;
-            int32_t Tparams::*field;
-            int value;
-        } clicks[] = {
-            {image, "Delete metadata", &Tparams::Img_Dm, 0},
-            {image, "Force to jpeg", &Tparams::Img_Ftoj, 0},
-            {image, "Delete invisible area", &Tparams::Img_Diia, 0},
-            {image, "Intelligent color smooth optimization", &Tparams::Img_Icso, 0},
-            {image, "intelligent alpha channel optimization", &Tparams::Img_Iaco, 0},
-            {image, "Good quality", &Tparams::Img_Aio, 1},
-            {w.shapeTab(), "Intelligent morphing optimization", &Tparams::Sha_Imo, 0},
-            {w.shapeTab(), "Intelligent delete useless points", &Tparams::Sha_Idup, 0},
-            {w.shapeTab(), "Line optimization", &Tparams::Sha_PenOpt, 1},
-            {w.shapeTab(), "Edge detail optimization", &Tparams::Sha_ForceStraight, 1},
-            {w.shapeTab(), "Quality focussed optimization", &Tparams::Sha_Hifi, 0},
-            {w.fontTab(), "Quality optimization", &Tparams::Sha_FontHifi, 0},
-            {sound, "Advanced ABR encoding(average bitrate)", &Tparams::Audio_e, 2},
-            {sound, "Normal quality", &Tparams::Audio_q, 2},
-            {sound, "Keep stereo", &Tparams::Audio_Mono, 0},
-            {video, "Normal quality", &Tparams::Video_q, 2},
-        };
-        for (const auto& row : clicks) {
-            check(row.control, [&row] {
-                QAbstractButton* control = nullptr;
-                for (auto* b : row.tab->findChildren<QAbstractButton*>())
-                    if (b->text() == row.control) control = b;
-                QVERIFY2(control, row.control);
-                control->click();
-            }, row.field, row.value);
-        }
-        const struct {
             const char* what;
             std::function<void()> act;
             int32_t Tparams::*field;
             int value;
-        } values[] = {
-            {"video width", [&] { video->sizeSelector()->setSize(640, 768); }, &Tparams::VideoPmps_x, 640},
-            {"video height", [&] { video->sizeSelector()->setSize(1024, 480); }, &Tparams::VideoPmps_y, 480},
-            {"shape ratio", [&] { w.shapeTab()->ratio()->spin()->setValue(12); }, &Tparams::Sha_ForceCCR, 12},
-            {"font ratio", [&] { w.fontTab()->ratio()->setValue(40); }, &Tparams::Sha_FontCCR, 32},  // its top
-            {"JPEG quality", [&] { image->customQuality()->setValue(33); }, &Tparams::Img_CustomPV, 33},
-            {"sound rate", [&] { sound->rateBox()->setValue(11); }, &Tparams::Audio_s, 11},
-            {"sound bitrate", [&] { sound->bitrateBox()->setValue(48); }, &Tparams::Audio_b, 48},
-            {"video bitrate", [&] { video->bitrateBox()->setValue(150); }, &Tparams::Video_CB, 150},
+        } rows[] = {
+            {image, "Delete metadata", {}, &Tparams::Img_Dm, 0},
+            {image, "Force to jpeg", {}, &Tparams::Img_Ftoj, 0},
+            {image, "Delete invisible area", {}, &Tparams::Img_Diia, 0},
+            {image, "Intelligent color smooth optimization", {}, &Tparams::Img_Icso, 0},
+            {image, "intelligent alpha channel optimization", {}, &Tparams::Img_Iaco, 0},
+            {image, "Good quality", {}, &Tparams::Img_Aio, 1},
+            {w.shapeTab(), "Intelligent morphing optimization", {}, &Tparams::Sha_Imo, 0},
+            {w.shapeTab(), "Intelligent delete useless points", {}, &Tparams::Sha_Idup, 0},
+            {w.shapeTab(), "Line optimization", {}, &Tparams::Sha_PenOpt, 1},
+            {w.shapeTab(), "Edge detail optimization", {}, &Tparams::Sha_ForceStraight, 1},
+            {w.shapeTab(), "Quality focussed optimization", {}, &Tparams::Sha_Hifi, 0},
+            {w.fontTab(), "Quality optimization", {}, &Tparams::Sha_FontHifi, 0},
+            {sound, "Advanced ABR encoding(average bitrate)", {}, &Tparams::Audio_e, 2},
+            {sound, "Normal quality", {}, &Tparams::Audio_q, 2},
+            {sound, "Keep stereo", {}, &Tparams::Audio_Mono, 0},
+            {video, "Normal quality", {}, &Tparams::Video_q, 2},
+            {video, "player height", [&] { video->sizeSelector()->setSize(1024, 480); }, &Tparams::VideoPmps_y, 480},
+            {w.shapeTab(), "ratio", [&] { w.shapeTab()->ratio()->spin()->setValue(12); }, &Tparams::Sha_ForceCCR, 12},
+            {w.fontTab(), "ratio past its top", [&] { w.fontTab()->ratio()->setValue(40); }, &Tparams::Sha_FontCCR, 32},
+            {image, "JPEG quality", [&] { image->customQuality()->setValue(33); }, &Tparams::Img_CustomPV, 33},
+            {sound, "rate", [&] { sound->rateBox()->setValue(11); }, &Tparams::Audio_s, 11},
+            {sound, "bitrate", [&] { sound->bitrateBox()->setValue(48); }, &Tparams::Audio_b, 48},
+            {video, "bitrate", [&] { video->bitrateBox()->setValue(150); }, &Tparams::Video_CB, 150},
         };
-        for (const auto& row : values) check(row.what, row.act, row.field, row.value);
+        for (const auto& row : rows) {
+            check(row.what, row.act ? row.act : [&row] {
+                QAbstractButton* control = nullptr;
+                for (auto* b : row.tab->findChildren<QAbstractButton*>())
+                    if (b->text() == row.what) control = b;
+                QVERIFY2(control, row.what);
+                control->click();
+            }, row.field, row.value);
+        }
 
         // A custom value is loaded and read only with its custom radio checked, and its control enabled only then.
         QSWFInfo in, out;

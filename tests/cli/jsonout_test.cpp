@@ -33,9 +33,7 @@ Tfileresult sample() {
 }  // namespace
 
 TEST(CliJson, ResultLinesOfASuccessAFailureAndASalvage) {
-    const std::string line = resultjson(sample());
-    EXPECT_EQ(line.find('\n'), std::string::npos);
-    EXPECT_EQ(line,
+    EXPECT_EQ(resultjson(sample()),
               "{\"source\":\"in/\\\"odd\\\".swf\",\"output\":\"out/\\\"odd\\\"_compressed.swf\",\"ok\":true,"
               "\"error\":null,\"exe\":0,\"before\":1000,\"after\":750,\"saved_percent\":25.0,\"kinds\":{"
               "\"Image\":{\"count\":0,\"source\":0,\"dest\":0},\"Shape\":{\"count\":2,\"source\":400,\"dest\":300},"
