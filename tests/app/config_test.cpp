@@ -282,8 +282,6 @@ private slots:
 
     void toEngineRecord() {
         QSWFInfo r;
-        r.Sha_Imo = true;
-        r.Img_Aio = 4;
         Tparams p;
         std::memset(&p, 0x55, sizeof p);
         // Kinds checked: none, all, all but images. Script is never skipped.
@@ -294,7 +292,6 @@ private slots:
             const QList<int> got{p.Skip_Shape, p.Skip_Image, p.Skip_Sound, p.Skip_Font, p.Skip_AS, p.Skip_Video};
             QCOMPARE(got, skips[c]);
         }
-        QCOMPARE(QList<int>({p.Sha_Imo, p.Img_Aio, p.Video_CB}), QList<int>({1, 4, 32}));
     }
 };
 
