@@ -218,9 +218,7 @@ TEST_F(CliRun, ProjectorsAndResultsThatAreNotSmaller) {
 }
 
 TEST_F(CliRun, DamagedMoviesFailByNameUnlessSalvaged) {
-    Movie m;
-    m.tags = {doaction(Bytes(20000, 1)), showframe()};
-    Bytes badcheck = build(m, 'C');
+    Bytes badcheck = build({.tags = {doaction(Bytes(20000, 1)), showframe()}}, 'C');
     badcheck.back() ^= 0x55;
     Bytes claims = boxes(3);
     claims.resize(claims.size() - 2);  // the End tag
@@ -241,9 +239,7 @@ TEST_F(CliRun, DamagedMoviesFailByNameUnlessSalvaged) {
     expecthas(s.out, {"\"dropped\":2006,\"baseline\":", "2,006 bytes dropped", "\"salvaged\":true"});
 
     // A last tag 3 bytes short in a large movie is what players live with.
-    Movie big;
-    big.tags = {doaction(Bytes(20000, 1)), showframe(), doaction(Bytes(10, 2))};
-    Bytes shortlast = build(big);
+    Bytes shortlast = build({.tags = {doaction(Bytes(20000, 1)), showframe(), doaction(Bytes(10, 2))}});
     shortlast.resize(shortlast.size() - 2 - 3);
     t.put("short.swf", shortlast);
     Ran w = cli({t / "short.swf"});
