@@ -567,15 +567,11 @@ private slots:
             }, row.field, row.value);
         }
 
-        // A custom value is loaded and read only with its custom radio checked, and its control enabled only then.
-        QSWFInfo in, out;
-        in.Img_Aio = in.Audio_q = 4;
-        in.Img_CustomPV = 55;
-        in.Audio_s = 22;
-        image->setImageInfo(&in);
-        sound->setSoundInfo(&in);
+        // The tabs hold base, with its custom levels, from the last row. A custom value is loaded and
+        // read only with its custom radio checked, and its control is enabled only then.
         QVERIFY(image->customQuality()->isEnabled());
         QVERIFY(sound->rateBox()->isEnabled());
+        QSWFInfo in, out;
         in.Img_Aio = 1;
         in.Audio_q = 2;
         in.Img_CustomPV = 5;
