@@ -3,8 +3,6 @@
 // folder it works in is its own.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <cstdio>
 
 #include "cli/report.h"
@@ -75,9 +73,8 @@ TEST(ScratchFolder, ARelativeRootStartingWithADashStillReachesTheEncoder) {
     EXPECT_EQ(count(read, "\n" + (t / "-x/cli-")) + (read.rfind(t / "-x/cli-", 0) == 0), 2u)
         << "absolute names: " << read;
     EXPECT_TRUE(std::filesystem::is_empty(t / "-x")) << "its own folder is gone";
-    struct stat st;
-    ASSERT_EQ(stat((t / "-x").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0700u) << "a root made here is private";
+    EXPECT_EQ(std::filesystem::status(t / "-x").permissions(), std::filesystem::perms(0700))
+        << "a root made here is private";
 }
 
 TEST(ToolNotes, OneLinePerMissingProgramThatAMovieNeededOncePerRun) {
