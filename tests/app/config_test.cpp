@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "main/constants.h"
 #include "platform/platform.h"
@@ -29,8 +30,7 @@ class ConfigTest : public QObject {
     QTemporaryDir dir;
     QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
     static int mode(const QString& file) {
-        struct stat st {};
-        return ::stat(QFile::encodeName(file).constData(), &st) == 0 ? int(st.st_mode & 0777) : -1;
+        return int(std::filesystem::status(QFile::encodeName(file).constData()).permissions());
     }
     QString folder(int i) {
         const QString f = dir.filePath(QStringLiteral("out%1").arg(i));
