@@ -1,11 +1,8 @@
-// The engine bridge (resource lists on the GUI thread, compression on a worker
-// thread with its progress carried back to the GUI thread) and the main window
-// end to end: adding movies, the run loop on the worker
-// thread, the output list (including outputs that could not be written) and
-// closing while a run is going; size text and output naming; the option tabs
-// (loading and reading records, the custom controls that follow their radio,
-// the coupling with the resource list and the preset selector).
+// The engine bridge (resource lists, compression on a worker thread with its
+// progress carried to the GUI thread), the main window end to end, size text,
+// output naming and the option tabs.
 #include <algorithm>
+#include <functional>
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -146,26 +143,44 @@ private slots:
         getResourceList(m_src, m_tmp, SWFinfoCallBack, &list);
         QVERIFY(list);
         QCOMPARE(list[RES_SHAPE].count, 6);
-        QVERIFY(list[RES_SHAPE].srcsize > 0);
-        QCOMPARE(list[RES_IMAGE].count, 0);
-        QCOMPARE(RESTYPE.load(), 0);
         // Delivered during the call, not queued for later.
         QVERIFY(!loading.isEmpty());
         QCOMPARE(loading.last(), 100);
         QVERIFY(std::is_sorted(loading.begin(), loading.end()));
         QVERIFY(seen.isEmpty());
-        QCOMPARE(progressHighWaterMark(), 0);
+
+        // A stage that starts lower than the last value shown shows nothing until it passes it.
+        resetProgressHighWaterMark();
+        RESTYPE = 2;
+        for (int p : {60, 40, 60, 100}) {
+            _thisrato = p;
+            SWFinfoCallBack(1, 8, &windowTag, &itemTag);
+        }
+        RESTYPE = -1;
+        _thisrato = 0;
+        QList<int> values;
+        for (const Seen& s : seen) values << s.value;
+        QCOMPARE(values, (QList<int>{80, 100}));
     }
 
+    // The stage size goes to the image scaling; the engine's record never sees
+    // it, and the worker's copy of the record comes back with it zeroed.
     void compressOnWorker() {
         const QString out = m_dir.filePath(QStringLiteral("movie_compressed.swf"));
-        QTaskThread* worker = runWorker(m_src, out);
+        Tparams mine = best();
+        mine.ImgPmps_x = 275;
+        mine.ImgPmps_y = 800;
+        QTaskThread* worker = runWorker(m_src, out, mine);
+        const Tparams& used = worker->params();
+        QCOMPARE(QList<int>({used.ImgPmps_x, used.ImgPmps_y, CCparams.ImgPmps_x, CCparams.ImgPmps_y}),
+                 QList<int>(4, 0));
+        QCOMPARE(RatoImageSizeX, 0.5);
+        QCOMPARE(RatoImageSizeY, 2.0);
+        QCOMPARE(mine.ImgPmps_x, 275);
         QVERIFY(worker->isFinished());
         QVERIFY(worker->outputWritten());
         QVERIFY(worker->errorText().isEmpty());
-        QVERIFY(QFileInfo(out).size() > 0);
         QCOMPARE(isFlashFile(out, m_tmp), 1u);
-        QCOMPARE(RESTYPE.load(), 2);
 
         QVERIFY(seen.size() >= 3);
         QList<int> values;
@@ -181,52 +196,15 @@ private slots:
         QCOMPARE(values.last(), 100);    // writing the second
         QVERIFY(std::any_of(values.begin(), values.end(), [](int v) { return v > 50 && v < 100; }));
         delete worker;
-    }
 
-    // A stage that starts lower than the last value shown shows nothing until it passes it.
-    void onlyIncreasesAreShown() {
-        resetProgressHighWaterMark();
-        RESTYPE = 2;
-        for (int p : {60, 40, 60, 100}) {
-            _thisrato = p;
-            SWFinfoCallBack(1, 8, &windowTag, &itemTag);
-        }
-        RESTYPE = -1;
-        _thisrato = 0;
-        QList<int> values;
-        for (const Seen& s : seen) values << s.value;
-        QCOMPARE(values, (QList<int>{80, 100}));
-    }
-
-    // The stage size goes to the image scaling; the engine's record never
-    // sees it, and the caller's record comes back with it zeroed.
-    void playerSizeIsZeroed() {
-        Tparams p = best();
-        p.ImgPmps_x = 275;
-        p.ImgPmps_y = 800;
-        CompressSWF(m_src, m_tmp, p, SWFinfoCallBack, m_dir.filePath("sized.swf"), nullptr, nullptr, 0);
-        QCOMPARE(QList<int>({p.ImgPmps_x, p.ImgPmps_y, CCparams.ImgPmps_x, CCparams.ImgPmps_y}), QList<int>(4, 0));
-        QCOMPARE(RatoImageSizeX, 0.5);
-        QCOMPARE(RatoImageSizeY, 2.0);
-        QCOMPARE(CCparams.Audio_q, p.Audio_q);
-
-        Tparams mine = best();
-        mine.ImgPmps_x = 640;
-        QTaskThread* worker = runWorker(m_src, m_dir.filePath(QStringLiteral("sized2.swf")), mine);
-        QCOMPARE(worker->params().ImgPmps_x, 0);
-        QCOMPARE(mine.ImgPmps_x, 640);  // the thread works on its own copy
-        delete worker;
-    }
-
-    // Not smaller: the output is the source's bytes and the worker says so;
-    // damaged: nothing is written and the reason names the damage.
-    void keptAndDamagedAreReported() {
+        // Not smaller: the output is the source's bytes and the worker says so;
+        // damaged: nothing is written and the reason names the damage.
         const swfb::Bytes grows = swfb::noisy();
-        const QString out = m_dir.filePath(QStringLiteral("noisy_compressed.swf"));
-        QTaskThread* worker = runWorker(put("noisy.swf", grows), out);
+        const QString noisy = m_dir.filePath(QStringLiteral("noisy_compressed.swf"));
+        worker = runWorker(put("noisy.swf", grows), noisy);
         QVERIFY(worker->outputWritten());
         QVERIFY(worker->sourceKept());
-        QCOMPARE(swfb::readfile(QFile::encodeName(out).toStdString()), grows);
+        QCOMPARE(swfb::readfile(QFile::encodeName(noisy).toStdString()), grows);
         delete worker;
 
         swfb::Bytes broken = swfb::boxes(3, 'C');
@@ -245,9 +223,7 @@ private slots:
         QString src = uitest::writeMovie(m_dir.path() + "/boxes.swf", 40);
         QSWFWindow w;
         useOutputFolder(w, m_out);
-        QStringList files{src};
-        w.AddFiles(files);
-        QVERIFY(files.isEmpty());
+        addFiles(w, {src});
         QCOMPARE(w.taskList()->topLevelItemCount(), 1);
         auto* row = w.taskList()->task(0);
         QCOMPARE(row->text(0), QString("boxes.swf"));
@@ -256,18 +232,15 @@ private slots:
         // Shapes are found and checked; kinds the movie lacks stay unchecked.
         QTWResourceItem* shapes = w.resourceList()->row(RES_SHAPE);
         QVERIFY(shapes->isChecked());
-        QVERIFY(!shapes->text(1).isEmpty());
         QVERIFY(!w.resourceList()->row(RES_SOUND)->isChecked());
         QVERIFY(row->info()->isKindChecked(RES_SHAPE));
-        QVERIFY(row->info()->kinds[RES_SHAPE].srcsize > 0);
 
         // The engine reports from the worker; the bar must only ever move on the GUI thread.
         QList<int> values;
         bool offThread = false;
-        QThread* gui = QThread::currentThread();
         connect(row->progressBar(), &QProgressBar::valueChanged, this, [&](int v) {
             values.append(v);
-            offThread |= QThread::currentThread() != gui;
+            offThread |= QThread::currentThread() != qApp->thread();
         }, Qt::DirectConnection);
         QList<Outcome> out = compressAll(w);
         QVERIFY(!offThread);
@@ -283,62 +256,43 @@ private slots:
         QVERIFY(w.compressButton()->isEnabled());
         QVERIFY(w.outputList().isEmpty());  // emptied once shown
         QVERIFY(QFile::exists(src));
-    }
 
-    void unwritableOutputIsListedAsFailed() {
-        QString src = uitest::writeMovie(m_dir.path() + "/nowhere.swf", 5);
-        QSWFWindow w;
+        // An output folder that cannot be made: the file is listed as failed.
         useOutputFolder(w, uitest::writeFile(m_dir.path() + "/blocker", "") + "/sub");
-        addFiles(w, {src});
-        QList<Outcome> out = compressAll(w);
+        out = compressAll(w);
         QCOMPARE(out.size(), 1);
         QVERIFY(out[0].failed);
-        QVERIFY(w.taskList()->task(0)->progressBar()->format().startsWith("Failed: "));
+        QVERIFY(row->progressBar()->format().startsWith("Failed: "));
     }
 
-    void sourceSpoiledBeforeTheRunFails() {
-        QString src = uitest::writeMovie(m_dir.path() + "/spoiled.swf", 5);
-        QSWFWindow w;
-        useOutputFolder(w, m_out);
-        addFiles(w, {src});
-        uitest::writeFile(src, "not a movie at all");
-        QList<Outcome> out = compressAll(w);
-        QCOMPARE(out.size(), 1);
-        QVERIFY(out[0].failed);
-        // The placeholder claimed for it is not left behind as an empty "result".
-        QVERIFY(!QFile::exists(m_out + "/spoiled_compressed.swf"));
-    }
-
-    // A file added twice is one output; vanished and unchecked files are skipped.
-    void twiceVanishedAndUncheckedFiles() {
+    // Files that cannot be read are listed with the reason, not added. A file added twice
+    // is one output; vanished and unchecked files are skipped; one spoiled after adding
+    // fails and its claimed placeholder is not left behind.
+    void rejectedSkippedAndSpoiledFiles() {
         QString a = uitest::writeMovie(m_dir.path() + "/gone.swf", 3);
         QString b = uitest::writeMovie(m_dir.path() + "/kept.swf", 3);
         QString c = uitest::writeMovie(m_dir.path() + "/unchecked.swf", 3);
+        QString d = uitest::writeMovie(m_dir.path() + "/spoiled.swf", 5);
+        QString junk = uitest::writeFile(m_dir.path() + "/junk.swf", "this is plain text, not a movie");
         QSWFWindow w;
         useOutputFolder(w, m_out);
-        addFiles(w, {a, b, b, c});
-        QCOMPARE(w.taskList()->topLevelItemCount(), 4);
-        w.taskList()->task(3)->setCheckState(0, Qt::Unchecked);
-        QFile::remove(a);
-        QList<Outcome> out = compressAll(w);
-        QCOMPARE(out.size(), 1);
-        QCOMPARE(out[0].srcpath, b);
-        QVERIFY(!out[0].failed);
-    }
-
-    void rejectedFilesAreListedNotAdded() {
-        QString junk = uitest::writeFile(m_dir.path() + "/junk.swf", "this is plain text, not a movie");
-        QString good = uitest::writeMovie(m_dir.path() + "/good.swf", 2);
-        QSWFWindow w;
         QStringList reasons;
         uitest::whenModal<CLoadSWFVideoFail>([&reasons](CLoadSWFVideoFail* dialog) {
             for (int i = 0; i < dialog->list()->topLevelItemCount(); ++i)
                 reasons.append(dialog->list()->topLevelItem(i)->text(1));
             dialog->close();
         });
-        addFiles(w, {junk, m_dir.path() + "/missing.swf", good});
+        addFiles(w, {a, junk, b, b, m_dir.path() + "/missing.swf", c, d});
         QCOMPARE(reasons, QStringList({"Not a Flash movie (.swf, or a projector .exe carrying one).", "No such file."}));
-        QCOMPARE(w.taskList()->topLevelItemCount(), 1);
+        QCOMPARE(w.taskList()->topLevelItemCount(), 5);
+        w.taskList()->task(3)->setCheckState(0, Qt::Unchecked);
+        QFile::remove(a);
+        uitest::writeFile(d, "not a movie at all");
+        QList<Outcome> out = compressAll(w);
+        QCOMPARE(out.size(), 2);
+        QCOMPARE(QList<bool>({out[0].srcpath == b, out[0].failed, out[1].srcpath == d, out[1].failed}),
+                 QList<bool>({true, false, true, true}));
+        QVERIFY(!QFile::exists(m_out + "/spoiled_compressed.swf"));
     }
 
     void closingDuringARun() {
@@ -369,26 +323,6 @@ private slots:
         QVERIFY(QFile::exists(src));
     }
 
-    void sizeText() {
-        const std::pair<qlonglong, const char*> rows[] = {
-            {-5, "0KB"},
-            {0, "0KB"},
-            {1, "1 KB"},
-            {1023, "1 KB"},
-            {1536, "1 KB"},  // truncates
-            {1048575, "1023 KB"},
-            {1048576, "1.00 MB"},
-            {2621440, "2.50 MB"},
-            {1073741824, "1.00 GB"},
-            {5368709120, "5.00 GB"},
-        };
-        for (const auto& [bytes, text] : rows) {
-            QString got;
-            GetSizeString(bytes, got);
-            QCOMPARE(got, QString(text));
-        }
-    }
-
     void naming() {
         // Source; output path, base name, projector flag.
         const struct {
@@ -409,15 +343,12 @@ private slots:
             QCOMPARE(n.outbasename, QString(row.basename) + "_compressed");
             QCOMPARE(n.isExe, row.isExe);
         }
-    }
-
-    void namingClaimsTheOutput() {
+        // The output is claimed at once: what an earlier run left there is emptied.
         QTemporaryDir dir;
         QString out = uitest::writeFile(dir.path() + "/movie_compressed.swf", "left from an earlier run");
         COutputNames n = makeOutputNames("/m/movie.swf", dir.path());
         QCOMPARE(n.outpath, out);
-        QCOMPARE(QFileInfo(out).size(), 0);  // emptied at once
-
+        QCOMPARE(QFileInfo(out).size(), 0);
         // An output folder that cannot exist: nothing is claimed, the planned name stays.
         uitest::writeFile(dir.path() + "/file", "");
         n = makeOutputNames("/m/movie.swf", dir.path() + "/file/sub");
@@ -425,7 +356,24 @@ private slots:
         QVERIFY(!QFileInfo::exists(n.outpath));
     }
 
-    void outputListRows() {
+    // Sizes as the output list and the progress bars show them.
+    void sizeTextAndOutputList() {
+        const std::pair<qlonglong, const char*> rows[] = {
+            {-5, "0KB"},
+            {0, "0KB"},
+            {1, "1 KB"},
+            {1536, "1 KB"},  // truncates
+            {1048575, "1023 KB"},
+            {1048576, "1.00 MB"},
+            {2621440, "2.50 MB"},
+            {1073741824, "1.00 GB"},
+            {5368709120, "5.00 GB"},
+        };
+        for (const auto& [bytes, text] : rows) {
+            QString got;
+            GetSizeString(bytes, got);
+            QCOMPARE(got, QString(text));
+        }
         QTemporaryDir dir;
         QString src = uitest::writeMovie(dir.path() + "/a.swf", 3);
         tagOutList done, missing, failed;
@@ -447,68 +395,6 @@ private slots:
         QCOMPARE(list->topLevelItem(1)->text(3), QString("0KB"));
         QCOMPARE(list->topLevelItem(2)->text(3), QString(Qshowdlg::FAILED_TEXT));
         QVERIFY(list->topLevelItem(2)->toolTip(3).contains("cannot write"));
-    }
-
-    // A custom value is loaded and read only with its custom radio checked.
-    void tabsLoadAndReadRecords() {
-        QImageTab image;
-        QSWFInfo in, out;
-        in.Img_Aio = 4;
-        in.Img_CustomPV = 55;
-        image.setImageInfo(&in);
-        QVERIFY(image.customQuality()->isEnabled());
-        in.Img_Aio = 1;
-        in.Img_CustomPV = 5;
-        image.setImageInfo(&in);
-        QVERIFY(!image.customQuality()->isEnabled());
-        QCOMPARE(image.customQuality()->value(), 55);
-        out.Img_CustomPV = 70;
-        image.getImageInfo(&out);
-        QCOMPARE(QList<int>({out.Img_Aio, out.Img_CustomPV}), QList<int>({1, 70}));
-
-        QSoundTab sound;
-        in.Audio_e = 2;
-        in.Audio_q = 4;
-        in.Audio_s = 22;
-        in.Audio_b = 96;
-        sound.setSoundInfo(&in);
-        QVERIFY(sound.rateBox()->isEnabled());
-        in.Audio_q = 2;
-        in.Audio_s = 44;
-        sound.setSoundInfo(&in);
-        QCOMPARE(sound.rateBox()->value(), 22);
-        QVERIFY(!sound.bitrateBox()->isEnabled());
-        out.Audio_s = 11;
-        out.Audio_b = 16;
-        sound.getSoundInfo(&out);
-        QCOMPARE(QList<int>({out.Audio_e, out.Audio_q, out.Audio_s, out.Audio_b}), QList<int>({2, 2, 11, 16}));
-        sound.setRadioBtnEncodeChecked(0);
-        sound.setRadioBtnQualityChecked(4);
-        sound.getSoundInfo(&out);
-        QCOMPARE(QList<int>({out.Audio_e, out.Audio_s, out.Audio_b}), QList<int>({0, 22, 96}));
-
-        // The video, shape and font tabs read back what they loaded.
-        in.VideoPmps_x = 1024;
-        in.VideoPmps_y = 768;
-        in.Video_q = 4;
-        in.Video_CB = 200;
-        in.Sha_ForceCCR = 64;
-        in.Sha_FontCCR = 8;
-        QVideoTab v;
-        v.setVideoInfo(&in);
-        v.getVideoInfo(&out);
-        QShapeTab s;
-        s.setShapeInfo(&in);
-        QCOMPARE(s.ratio()->spin()->value(), 64);
-        s.ratio()->spin()->setValue(12);  // the spin box drives the slider
-        s.getShapeInfo(&out);
-        QFontTab f;
-        f.setFontInfo(&in);
-        f.getFontInfo(&out);
-        QCOMPARE(QList<int>(
-                     {out.VideoPmps_x, out.VideoPmps_y, out.Video_q, out.Video_CB, out.Sha_ForceCCR, out.Sha_FontCCR}),
-                 QList<int>({1024, 768, 4, 200, 12, 8}));
-        QCOMPARE(f.ratio()->slider()->maximum(), 32);
     }
 
     void windowSliderRadioCoupling() {
@@ -541,19 +427,14 @@ private slots:
         QCOMPARE(res->slider(RES_FONT)->value(), 9);
         res->slider(RES_FONT)->setValue(30);
         QCOMPARE(w.fontTab()->ratio()->spin()->value(), 30);
-    }
 
-    // Tab edits select Custom without loading it; Custom can be saved under a name.
-    void userSettings() {
-        QSWFWindow w;
+        // Tab edits select Custom without loading it; Custom can be saved under a name.
         QComboBox* presets = w.presetSelector();
         QCOMPARE(presets->count(), 6);
-        QCOMPARE(presets->itemText(0), QString("Best"));
         QCOMPARE(presets->itemText(5), QString("Custom"));
         presets->setCurrentIndex(1);  // "Good": image quality radio 1
         QCOMPARE(w.imageTab()->getRadioBtnChecked(), 1);
         QVERIFY(!w.saveButton()->isEnabled());
-        QVERIFY(!presets->isEditable());
         w.shapeTab()->ratio()->setValue(55);
         QCOMPARE(presets->currentIndex(), 5);
         // The tabs keep the user's values, not the Custom record's.
@@ -561,7 +442,6 @@ private slots:
         QCOMPARE(w.imageTab()->getRadioBtnChecked(), 1);
         QVERIFY(w.saveButton()->isEnabled());
         QVERIFY(!w.removeButton()->isEnabled());
-        QVERIFY(presets->isEditable());
         // Loading a preset into the tabs is not an edit.
         presets->setCurrentIndex(2);
         QCOMPARE(presets->currentIndex(), 2);
@@ -603,68 +483,110 @@ private slots:
         QCOMPARE(w.settings()->CustomCount(), 0);
     }
 
-    // Every control, changed alone from Best, reaches the engine's record
-    // through the tabs and the bridge, and changes nothing else there.
+    // Every control, changed alone, reaches the engine's record through the tabs,
+    // the window's reading of them and the bridge, and changes nothing else there.
+    // The values loaded are off the controls' defaults, so that a tab that does
+    // not load one is caught too.
     void everyControlReachesTheEngine() {
         QTemporaryDir dir;
         const QString src = uitest::writeMovie(dir.filePath("m.swf"), 1);
-        QImageTab image;
-        QShapeTab shape;
-        QFontTab font;
-        QSoundTab sound;
-        QVideoTab video;
-        const Tparams best = findpreset("Best")->params;
-        const struct {
-            QWidget* tab;
-            const char* control;  // none: the video player size
-            int32_t Tparams::*field;
-        } rows[] = {
-            {&image, "Delete metadata", &Tparams::Img_Dm},
-            {&image, "Force to jpeg", &Tparams::Img_Ftoj},
-            {&image, "Delete invisible area", &Tparams::Img_Diia},
-            {&image, "Intelligent color smooth optimization", &Tparams::Img_Icso},
-            {&image, "intelligent alpha channel optimization", &Tparams::Img_Iaco},
-            {&shape, "Intelligent morphing optimization", &Tparams::Sha_Imo},
-            {&shape, "Intelligent delete useless points", &Tparams::Sha_Idup},
-            {&shape, "Line optimization", &Tparams::Sha_PenOpt},
-            {&shape, "Edge detail optimization", &Tparams::Sha_ForceStraight},
-            {&font, "Quality optimization", &Tparams::Sha_FontHifi},
-            {&sound, "Advanced ABR encoding(average bitrate)", &Tparams::Audio_e},
-            {&video, nullptr, &Tparams::VideoPmps_x},
-        };
-        for (const auto& row : rows) {
+        QSWFWindow w;
+        QImageTab* image = w.imageTab();
+        QSoundTab* sound = w.soundTab();
+        QVideoTab* video = w.videoTab();
+        for (QWidget* tab : std::initializer_list<QWidget*>{image, w.shapeTab(), sound, video, w.fontTab()})
+            tab->setEnabled(true);  // as a movie with every kind would
+        Tparams base = best();
+        base.Img_Aio = base.Audio_q = base.Video_q = 4;
+        base.Img_CustomPV = 55;
+        base.Sha_ForceCCR = 64;
+        base.Sha_FontCCR = 8;
+        base.Audio_s = 22;
+        base.Audio_b = 96;
+        base.Video_CB = 200;
+        base.VideoPmps_x = 1024;
+        base.VideoPmps_y = 768;
+        auto check = [&](const QString& what, const std::function<void()>& act, int32_t Tparams::*field, int value) {
             QSWFInfo info;
-            info.setParams(best);
-            image.setImageInfo(&info);
-            shape.setShapeInfo(&info);
-            font.setFontInfo(&info);
-            sound.setSoundInfo(&info);
-            video.setVideoInfo(&info);
-            Tparams want = best;
-            if (row.control) {
-                QAbstractButton* control = nullptr;
-                for (auto* b : row.tab->findChildren<QAbstractButton*>())
-                    if (b->text() == row.control) control = b;
-                QVERIFY2(control, row.control);
-                control->click();
-                want.*row.field = row.field == &Tparams::Audio_e ? 2 : !(best.*row.field);
-            } else {
-                video.sizeSelector()->setSize(1024, 768);
-                want.VideoPmps_x = 1024;
-                want.VideoPmps_y = 768;
-            }
-            image.getImageInfo(&info);
-            shape.getShapeInfo(&info);
-            font.getFontInfo(&info);
-            sound.getSoundInfo(&info);
-            video.getVideoInfo(&info);
+            info.setParams(base);
+            image->setImageInfo(&info);
+            w.shapeTab()->setShapeInfo(&info);
+            w.fontTab()->setFontInfo(&info);
+            sound->setSoundInfo(&info);
+            video->setVideoInfo(&info);
+            act();
+            w.readTabs(&info);
             Tparams p{};
             CopySWfInfoToCompress(&info, p);
             CompressSWF(src, dir.path(), p, nullptr, dir.filePath("m_compressed.swf"), nullptr, nullptr, 0);
+            Tparams want = base;
+            want.*field = value;
             for (int i = 0; i < RECORD_FIELD_COUNT; ++i)
                 QVERIFY2(CCparams.*paramfields[i].member == want.*paramfields[i].member,
-                         qPrintable(QString("%1: %2").arg(row.control).arg(paramfields[i].name)));
+                         qPrintable(QString("%1: %2").arg(what, paramfields[i].name)));
+        };
+        // A button clicked by its text, or a change made by act.
+        const struct {
+            QWidget* tab;
+            const char* what;
+            std::function<void()> act;
+            int32_t Tparams::*field;
+            int value;
+        } rows[] = {
+            {image, "Delete metadata", {}, &Tparams::Img_Dm, 0},
+            {image, "Force to jpeg", {}, &Tparams::Img_Ftoj, 0},
+            {image, "Delete invisible area", {}, &Tparams::Img_Diia, 0},
+            {image, "Intelligent color smooth optimization", {}, &Tparams::Img_Icso, 0},
+            {image, "intelligent alpha channel optimization", {}, &Tparams::Img_Iaco, 0},
+            {image, "Good quality", {}, &Tparams::Img_Aio, 1},
+            {w.shapeTab(), "Intelligent morphing optimization", {}, &Tparams::Sha_Imo, 0},
+            {w.shapeTab(), "Intelligent delete useless points", {}, &Tparams::Sha_Idup, 0},
+            {w.shapeTab(), "Line optimization", {}, &Tparams::Sha_PenOpt, 1},
+            {w.shapeTab(), "Edge detail optimization", {}, &Tparams::Sha_ForceStraight, 1},
+            {w.shapeTab(), "Quality focussed optimization", {}, &Tparams::Sha_Hifi, 0},
+            {w.fontTab(), "Quality optimization", {}, &Tparams::Sha_FontHifi, 0},
+            {sound, "Advanced ABR encoding(average bitrate)", {}, &Tparams::Audio_e, 2},
+            {sound, "Normal quality", {}, &Tparams::Audio_q, 2},
+            {sound, "Keep stereo", {}, &Tparams::Audio_Mono, 0},
+            {video, "Normal quality", {}, &Tparams::Video_q, 2},
+            {video, "player height", [&] { video->sizeSelector()->setSize(1024, 480); }, &Tparams::VideoPmps_y, 480},
+            {w.shapeTab(), "ratio", [&] { w.shapeTab()->ratio()->spin()->setValue(12); }, &Tparams::Sha_ForceCCR, 12},
+            {w.fontTab(), "ratio past its top", [&] { w.fontTab()->ratio()->setValue(40); }, &Tparams::Sha_FontCCR, 32},
+            {image, "JPEG quality", [&] { image->customQuality()->setValue(33); }, &Tparams::Img_CustomPV, 33},
+            {sound, "rate", [&] { sound->rateBox()->setValue(11); }, &Tparams::Audio_s, 11},
+            {sound, "bitrate", [&] { sound->bitrateBox()->setValue(48); }, &Tparams::Audio_b, 48},
+            {video, "bitrate", [&] { video->bitrateBox()->setValue(150); }, &Tparams::Video_CB, 150},
+        };
+        for (const auto& row : rows) {
+            check(row.what, row.act ? row.act : [&row] {
+                QAbstractButton* control = nullptr;
+                for (auto* b : row.tab->findChildren<QAbstractButton*>())
+                    if (b->text() == row.what) control = b;
+                QVERIFY2(control, row.what);
+                control->click();
+            }, row.field, row.value);
         }
+
+        // The tabs hold base, with its custom levels, from the last row. A custom value is loaded and
+        // read only with its custom radio checked, and its control is enabled only then.
+        QVERIFY(image->customQuality()->isEnabled());
+        QVERIFY(sound->rateBox()->isEnabled());
+        QSWFInfo in, out;
+        in.Img_Aio = 1;
+        in.Audio_q = 2;
+        in.Img_CustomPV = 5;
+        in.Audio_s = 44;
+        image->setImageInfo(&in);
+        sound->setSoundInfo(&in);
+        QVERIFY(!image->customQuality()->isEnabled());
+        QVERIFY(!sound->bitrateBox()->isEnabled());
+        QCOMPARE(image->customQuality()->value(), 55);
+        QCOMPARE(sound->rateBox()->value(), 22);
+        out.Img_CustomPV = 70;
+        out.Audio_s = 11;
+        image->getImageInfo(&out);
+        sound->getSoundInfo(&out);
+        QCOMPARE(QList<int>({out.Img_CustomPV, out.Audio_s}), QList<int>({70, 11}));
     }
 };
 

@@ -36,6 +36,12 @@ protected:
         for (const auto& tag : listtags(inflatemovie(anymovie))) v.push_back(tag.code);
         return v;
     }
+    // A zlib-compressed movie with the tags of `from`.
+    static void expectsametags(const Bytes& out, const Bytes& from) {
+        ASSERT_GT(out.size(), 8u);
+        EXPECT_EQ(std::string(out.begin(), out.begin() + 3), "CWS");
+        EXPECT_EQ(codes(out), codes(from));
+    }
 
     // Every file under the test directory but the scratch one.
     std::vector<std::string> files() const {
@@ -53,7 +59,7 @@ protected:
 
 }  // namespace
 
-TEST_F(CliRun, GoodMovieBecomesACompressedMovieWithTheSameTagsAndTimes) {
+TEST_F(CliRun, GoodMovieBecomesACompressedMovieWithTheSameTagsAndTimesFromAFileOrAPipe) {
     const Bytes in = boxes(3);
     const std::string src = t.put("m.swf", in);
     const timespec times[2] = {{1000000000, 5}, {1200000000, 7}};
@@ -64,12 +70,21 @@ TEST_F(CliRun, GoodMovieBecomesACompressedMovieWithTheSameTagsAndTimes) {
     ASSERT_EQ(stat((t / "m_compressed.swf").c_str(), &st), 0);
     EXPECT_EQ((std::array{st.st_mtim.tv_sec, st.st_mtim.tv_nsec, st.st_atim.tv_sec}),
               (std::array<long, 3>{1200000000, 7, 1000000000}));
-    const Bytes out = readfile(t / "m_compressed.swf");
-    ASSERT_GT(out.size(), 8u);
-    EXPECT_EQ(std::string(out.begin(), out.begin() + 3), "CWS");
-    EXPECT_EQ(codes(out), codes(in));
+    expectsametags(readfile(t / "m_compressed.swf"), in);
     EXPECT_EQ(readfile(src), in) << "the source is never written";
     expecthas(r.out, {"m_compressed.swf", "1 compressed, 0 failed"});
+
+    // "-": the movie comes in on stdin and only the movie goes out on stdout.
+    Ran piped = cli({"-"}, src);
+    EXPECT_EQ(piped.status, 0) << piped.err;
+    expectsametags(Bytes(piped.out.begin(), piped.out.end()), in);
+    expecthas(piped.err, {"- -> -: "});
+    Ran bad = cli({"-"}, t.put("junk.swf", {'j', 'u', 'n', 'k'}));
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(bad.out, "");
+    expecthas(bad.err, {"shrinkwell-cli: -: "});
+    EXPECT_EQ(files(), (std::vector<std::string>{"junk.swf", "m.swf", "m_compressed.swf"}));
+    EXPECT_TRUE(scratchempty());
 }
 
 TEST_F(CliRun, FilesThatAreNotMoviesFailByNameAndLeaveNothing) {
@@ -109,33 +124,20 @@ TEST_F(CliRun, DirectoryIsWalkedIntoTheOutputDirectory) {
                                                  "out/x/m_compressed.swf", "out/y/m_compressed.SWF"}));
 }
 
-TEST_F(CliRun, DryRunReportsAndWritesNothing) {
+TEST_F(CliRun, DryRunAndInfoReportAndWriteNothing) {
     t.put("in/a.swf", boxes(3));
-    t.put("in/sub/b.swf", boxes(2));
+    const std::string src = t.put("in/sub/b.swf", boxes(2, 'C'));
     Ran r = cli({"-n", t / "in", "-o", t / "out"});
     EXPECT_EQ(r.status, 0) << r.err;
     expecthas(r.out, {"a_compressed.swf (dry run, not written): ", "dry run: nothing was written"});
     expecthas(cli({"--dry-run", "--json", "--in-place", t / "in/a.swf"}).out, {"\"output\":null", "\"dry_run\":true"});
-    EXPECT_EQ(files(), (std::vector<std::string>{"in/a.swf", "in/sub/b.swf"}));
-    EXPECT_TRUE(scratchempty());
-}
-
-// "-": the movie comes in on stdin and only the movie goes out on stdout.
-TEST_F(CliRun, StandardInputToStandardOutput) {
-    const Bytes in = boxes(3);
-    const std::string src = t.put("m.swf", in);
-    Ran r = cli({"-"}, src);
-    EXPECT_EQ(r.status, 0) << r.err;
-    const Bytes out(r.out.begin(), r.out.end());
-    ASSERT_GT(out.size(), 8u);
-    EXPECT_EQ(std::string(out.begin(), out.begin() + 3), "CWS");
-    EXPECT_EQ(codes(out), codes(in));
-    expecthas(r.err, {"- -> -: "});
-    Ran bad = cli({"-"}, t.put("junk.swf", {'j', 'u', 'n', 'k'}));
-    EXPECT_EQ(bad.status, 1);
-    EXPECT_EQ(bad.out, "");
-    expecthas(bad.err, {"shrinkwell-cli: -: "});
-    EXPECT_EQ(files(), (std::vector<std::string>{"junk.swf", "m.swf"}));
+    Ran info = cli({"--info", src});
+    EXPECT_EQ(info.status, 0) << info.err;
+    expecthas(info.out, {"CWS, version 10", "550 x 400 px", "24 fps", "1 frames", "#102030", "Shape           2",
+                         "Image           0", "AS              0"});
+    expecthas(cli({"--info", "--json", src}).out, {"\"width\":550,\"height\":400"});
+    EXPECT_EQ(cli({"--info", t.put("x.swf", {'x', 'y'})}).status, 1);
+    EXPECT_EQ(files(), (std::vector<std::string>{"in/a.swf", "in/sub/b.swf", "x.swf"}));
     EXPECT_TRUE(scratchempty());
 }
 
@@ -147,31 +149,10 @@ TEST_F(CliRun, InPlaceReplacesOnlyWhatGotSmaller) {
     Ran r = cli({"--in-place", good, kept});
     EXPECT_EQ(r.status, 0) << r.err;
     expecthas(r.out, {"good.swf (replaced): ", "noisy.swf (left as it is): "});
-    const Bytes now = readfile(good);
-    ASSERT_GT(now.size(), 8u);
-    EXPECT_EQ(now[0], 'C');
-    EXPECT_EQ(codes(now), codes(boxes(3)));
+    expectsametags(readfile(good), boxes(3));
     EXPECT_EQ(readfile(kept), noise);
-    struct stat st;
-    ASSERT_EQ(stat(good.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(std::filesystem::status(good).permissions(), std::filesystem::perms(0640));
     EXPECT_EQ(files(), (std::vector<std::string>{"good.swf", "noisy.swf"})) << "no temporary left";
-}
-
-TEST_F(CliRun, ProjectorKeepsItsStubOnlyWhenNotNamedSwf) {
-    const Bytes stub = {'M', 'Z', 'p', 'l', 'a', 'y', 'e', 'r'};
-    const Bytes exe = projector(stub, boxes(3));
-    t.put("game.EXE", exe);
-    t.put("game2.swf", exe);
-    Ran r = cli({t / "game.EXE", t / "game2.swf"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    const Bytes out = readfile(t / "game_compressed.EXE");
-    ASSERT_GT(out.size(), stub.size() + 16);
-    EXPECT_EQ(Bytes(out.begin(), out.begin() + long(stub.size())), stub);
-    EXPECT_EQ(out[stub.size()], 'C');
-    const Bytes plain = readfile(t / "game2_compressed.swf");
-    ASSERT_GT(plain.size(), 8u);
-    EXPECT_EQ(std::string(plain.begin(), plain.begin() + 3), "CWS");
 }
 
 TEST_F(CliRun, ParallelJsonLinesComeInInputOrder) {
@@ -195,17 +176,6 @@ TEST_F(CliRun, ParallelJsonLinesComeInInputOrder) {
     EXPECT_EQ(std::filesystem::exists(t / "out/e_compressed.swf"), true);
 }
 
-TEST_F(CliRun, InfoShowsHeaderAndResourcesAndWritesNothing) {
-    const std::string src = t.put("m.swf", boxes(2, 'C'));
-    Ran r = cli({"--info", src});
-    EXPECT_EQ(r.status, 0) << r.err;
-    expecthas(r.out, {"CWS, version 10", "550 x 400 px", "24 fps", "1 frames", "#102030", "Shape           2",
-                      "Image           0", "AS              0"});
-    expecthas(cli({"--info", "--json", src}).out, {"\"width\":550,\"height\":400"});
-    EXPECT_EQ(files(), std::vector<std::string>{"m.swf"});
-    EXPECT_EQ(cli({"--info", t.put("x.swf", {'x', 'y'})}).status, 1);
-}
-
 TEST_F(CliRun, UsageErrorsAndHelp) {
     Ran bad = cli({"--zoom", "90", "m.swf"});
     EXPECT_EQ(bad.status, 2);
@@ -216,13 +186,22 @@ TEST_F(CliRun, UsageErrorsAndHelp) {
     EXPECT_EQ(cli({"--version"}).status, 0);
 }
 
-TEST_F(CliRun, ResultThatIsNotSmallerKeepsTheSourceBytes) {
+// A projector keeps its stub unless named .swf; a result that is not smaller keeps the source's bytes.
+TEST_F(CliRun, ProjectorsAndResultsThatAreNotSmaller) {
+    const Bytes stub = {'M', 'Z', 'p', 'l', 'a', 'y', 'e', 'r'};
     const Bytes in = swfb::noisy();
-    const Bytes exe = projector({'M', 'Z', 's', 't', 'u', 'b'}, in);
+    const Bytes exe = projector(stub, in);
+    t.put("game.EXE", projector(stub, boxes(3)));
+    t.put("game2.swf", projector(stub, boxes(3)));
     t.put("n.swf", in);
     t.put("p.exe", exe);
-    Ran r = cli({t / "n.swf", t / "p.exe"});
+    Ran r = cli({t / "game.EXE", t / "game2.swf", t / "n.swf", t / "p.exe"});
     EXPECT_EQ(r.status, 0) << r.err;
+    const Bytes game = readfile(t / "game_compressed.EXE");
+    ASSERT_GT(game.size(), stub.size() + 16);
+    EXPECT_EQ(Bytes(game.begin(), game.begin() + long(stub.size())), stub);
+    EXPECT_EQ(game[stub.size()], 'C');
+    expectsametags(readfile(t / "game2_compressed.swf"), boxes(3));
     EXPECT_EQ(readfile(t / "n_compressed.swf"), in);
     EXPECT_EQ(readfile(t / "p_compressed.exe"), exe);
     expecthas(r.out, {"(kept: not smaller; the rewrite was ", "2 kept as they were (not smaller)"});
@@ -237,9 +216,7 @@ TEST_F(CliRun, ResultThatIsNotSmallerKeepsTheSourceBytes) {
 }
 
 TEST_F(CliRun, DamagedMoviesFailByNameUnlessSalvaged) {
-    Movie m;
-    m.tags = {doaction(Bytes(20000, 1)), showframe()};
-    Bytes badcheck = build(m, 'C');
+    Bytes badcheck = build({.tags = {doaction(Bytes(20000, 1)), showframe()}}, 'C');
     badcheck.back() ^= 0x55;
     Bytes claims = boxes(3);
     claims.resize(claims.size() - 2);  // the End tag
@@ -260,9 +237,7 @@ TEST_F(CliRun, DamagedMoviesFailByNameUnlessSalvaged) {
     expecthas(s.out, {"\"dropped\":2006,\"baseline\":", "2,006 bytes dropped", "\"salvaged\":true"});
 
     // A last tag 3 bytes short in a large movie is what players live with.
-    Movie big;
-    big.tags = {doaction(Bytes(20000, 1)), showframe(), doaction(Bytes(10, 2))};
-    Bytes shortlast = build(big);
+    Bytes shortlast = build({.tags = {doaction(Bytes(20000, 1)), showframe(), doaction(Bytes(10, 2))}});
     shortlast.resize(shortlast.size() - 2 - 3);
     t.put("short.swf", shortlast);
     Ran w = cli({t / "short.swf"});

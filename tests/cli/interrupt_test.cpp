@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -98,14 +99,9 @@ TEST_F(CliInterrupt, ASecondInterruptWithWorkersReportsWhatIsOnDisk) {
         EXPECT_LT(Tclock::now() - second, 1000ms);
 
         std::set<std::string> reported, ondisk;
-        std::istringstream lines(slurp(t / "stdout"));
-        const std::string key = "\"output\":\"";
-        for (std::string l; std::getline(lines, l);) {
-            const size_t at = l.find(key);
-            if (at == std::string::npos || l.find("\"ok\":true") == std::string::npos) continue;
-            const size_t from = at + key.size();
-            reported.insert(l.substr(from, l.find('"', from) - from));
-        }
+        const std::string out = slurp(t / "stdout");
+        const std::regex written("\"output\":\"([^\"]*)\",\"ok\":true");
+        for (std::sregex_iterator m(out.begin(), out.end(), written), end; m != end; ++m) reported.insert((*m)[1]);
         std::error_code ec;
         for (const auto& e : std::filesystem::directory_iterator(t / "out", ec)) ondisk.insert(e.path().string());
         EXPECT_EQ(reported, ondisk) << slurp(t / "stdout") << slurp(t / "stderr");

@@ -3,8 +3,6 @@
 // folder it works in is its own.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <cstdio>
 
 #include "cli/report.h"
@@ -28,12 +26,6 @@ size_t count(const std::string& text, const std::string& what) {
     return n;
 }
 
-// The CLI run in folder cwd; stdout and stderr apart.
-Ran runcli(const Ttempdir& t, const std::string& cwd, std::vector<std::string> args) {
-    args.insert(args.begin(), SHRINKWELL_CLI);
-    return run(t, args, cwd);
-}
-
 }  // namespace
 
 TEST(ToolNotes, AToolThatMisbehavesIsNamedOnTheFilesLineAndInItsJson) {
@@ -47,11 +39,11 @@ TEST(ToolNotes, AToolThatMisbehavesIsNamedOnTheFilesLineAndInItsJson) {
     for (const auto& [script, note] : cases) {
         SCOPED_TRACE(script);
         swfb::writescript(t / "tools/lame", std::string("#!/bin/sh\n") + script + "\n");
-        std::vector<std::string> args = {"--tmp",       t / "scratch", "--tools", t / "tools/",
-                                         "--overwrite", "-o",          t / "out", t / "a.swf"};
-        const Ran plain = runcli(t, t.path(), args);
+        std::vector<std::string> args = {SHRINKWELL_CLI, "--tmp", t / "scratch", "--tools", t / "tools/", "--overwrite",
+                                         "-o",           t / "out", t / "a.swf"};
+        const Ran plain = run(t, args);
         args.push_back("--json");
-        const Ran lines = runcli(t, t.path(), args);
+        const Ran lines = run(t, args);
         EXPECT_EQ(plain.status, 0) << plain.err;
         expecthas(plain.out, {"\n  note: " + note + "\n"});
         expecthas(lines.out, {",\"notes\":[\"" + note + "\"],"});
@@ -65,8 +57,9 @@ TEST(ScratchFolder, ARelativeRootStartingWithADashStillReachesTheEncoder) {
     // The real encoder, behind a script that notes where it was asked to read.
     swfb::writescript(t / "tools/lame", "#!/bin/sh\nfor a; do case \"$a\" in *tmpsound*) echo \"$a\" >> '" + (t / "read") +
                                     "';; esac; done\nexec lame \"$@\"\n");
-    const Ran r = runcli(t, t.path(),
-                         {"--tmp=-x", "--tools", t / "tools/", "--sound-quality", "3", "--json", "-o", "out", "a.swf"});
+    const std::vector<std::string> args = {SHRINKWELL_CLI, "--tmp=-x", "--tools", t / "tools/", "--sound-quality", "3",
+                                           "--json",       "-o",       "out",     "a.swf"};
+    const Ran r = run(t, args, t.path());
     ASSERT_EQ(r.status, 0) << r.err;
     expecthas(r.out, {"\"notes\":[]"});
     // Re-encoded: the sound shrank.
@@ -80,14 +73,12 @@ TEST(ScratchFolder, ARelativeRootStartingWithADashStillReachesTheEncoder) {
     EXPECT_EQ(count(read, "\n" + (t / "-x/cli-")) + (read.rfind(t / "-x/cli-", 0) == 0), 2u)
         << "absolute names: " << read;
     EXPECT_TRUE(std::filesystem::is_empty(t / "-x")) << "its own folder is gone";
-    struct stat st;
-    ASSERT_EQ(stat((t / "-x").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0700u) << "a root made here is private";
+    EXPECT_EQ(std::filesystem::status(t / "-x").permissions(), std::filesystem::perms(0700))
+        << "a root made here is private";
 }
 
-TEST(ToolNotes, OneLinePerMissingProgramThatAMovieNeeded) {
+TEST(ToolNotes, OneLinePerMissingProgramThatAMovieNeededOncePerRun) {
     Tsummary s;
-    EXPECT_EQ(s.toolnotes(false, false), "");
     s.add(movie(0, 0));
     EXPECT_EQ(s.toolnotes(false, false), "") << "no movie needed either";
     s.add(movie(3, 2));
@@ -100,9 +91,8 @@ TEST(ToolNotes, OneLinePerMissingProgramThatAMovieNeeded) {
     expecthas(both, {"lame was not found", "sounds of 2 movies", "videos of 1 movie kept"});
     EXPECT_EQ(s.toolnotes(true, false).find("lame"), std::string::npos);
     EXPECT_EQ(s.toolnotes(true, true), "");
-}
 
-TEST(ToolNotes, TheCliSaysSoOnceForAllItsMovies) {
+    // The command line says so once for all its movies.
     Ttempdir t;
     const swfb::Bytes video = swfb::videomovie(1, 2, 16, 16, {swfb::Bytes(40, 1), swfb::Bytes(40, 2)});
     t.put("in/a.swf", video);
