@@ -36,12 +36,11 @@ struct Jumperr {
 }  // namespace
 
 Bytes jpegimage(int width, int height, int quality, int components, uint32_t seed) {
-    Bytes rgb = testcanvas(width, height, seed);
-    Bytes in(size_t(width) * height * components);
-    for (size_t i = 0; i < size_t(width) * height; ++i) {
+    const Bytes rgb = testcanvas(width, height, seed);
+    Bytes in = components == 3 ? rgb : Bytes(size_t(width) * height * components);
+    for (size_t i = 0; components != 3 && i < size_t(width) * height; ++i) {
         const uint8_t* p = &rgb[i * 3];
         if (components == 1) in[i] = uint8_t((p[0] + p[1] + p[2]) / 3);
-        else if (components == 3) { in[i * 3] = p[0]; in[i * 3 + 1] = p[1]; in[i * 3 + 2] = p[2]; }
         else for (int k = 0; k < 4; ++k) in[i * 4 + k] = uint8_t(255 - (k < 3 ? p[k] : 0));
     }
     jpeg_compress_struct c{};
@@ -98,15 +97,13 @@ Bytes definebitsjpeg3(uint16_t id, const Bytes& jpeg, const Bytes& alpha, bool r
                true);
 }
 
-namespace {
-Bytes lossless(int code, uint16_t id, int format, int width, int height, const Bytes& pixels, int tablesize) {
+static Bytes lossless(int code, uint16_t id, int format, int width, int height, const Bytes& pixels, int tablesize) {
     Writer w;
     w.u16(id).u8(uint32_t(format)).u16(uint32_t(width)).u16(uint32_t(height));
     if (format == 3) w.u8(uint32_t(tablesize));
     w.raw(zlibpacked(pixels, 9));
     return tag(code, w.take(), true);
 }
-}  // namespace
 
 Bytes definebitslossless(uint16_t id, int format, int width, int height, const Bytes& pixels, int tablesize) {
     return lossless(20, id, format, width, height, pixels, tablesize);

@@ -14,19 +14,12 @@
 
 namespace swfb {
 
-namespace {
-
-bool isprojectorfile(const std::string& path) {
+static bool isprojectorfile(const std::string& path) {
     char head[2] = {};
     std::ifstream f(path, std::ios::binary);
     return f.read(head, 2) && head[0] == 'M' && head[1] == 'Z';
 }
 
-uint32_t le32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
-
-}  // namespace
-
-// Inflates until the stream ends or breaks; what was decoded stands.
 Bytes inflateall(const uint8_t* data, size_t size, size_t expect) {
     Bytes out;
     out.reserve(expect < (64u << 20) ? expect : (64u << 20));
@@ -134,28 +127,19 @@ Bytes unpackmovie(const Bytes& file) {
     Bytes movie = file;
     if (movie.size() >= 16 && movie[0] == 'M' && movie[1] == 'Z') {
         size_t n = movie.size();
-        uint32_t len = le32(&movie[n - 4]);
-        if (le32(&movie[n - 8]) != 0xFA123456u || len < 8 || len > n - 8) return {};
+        uint32_t len = le32(movie, n - 4);
+        if (le32(movie, n - 8) != kprojectortrailer || len < 8 || len > n - 8) return {};
         movie = Bytes(movie.end() - 8 - long(len), movie.end() - 8);
     }
     if (movie.size() < 8 || movie[1] != 'W' || movie[2] != 'S') return {};
-    const uint32_t declared = le32(&movie[4]);
-    Bytes out(movie.begin(), movie.begin() + 8);
-    out[0] = 'F';
+    const uint32_t declared = le32(movie, 4);
+    const size_t expect = declared > 8 ? declared - 8 : 0;
+    if (movie[0] == 'F') return movie;
     Bytes body;
-    switch (movie[0]) {
-    case 'F':
-        return movie;
-    case 'C':
-        body = inflateall(movie.data() + 8, movie.size() - 8, declared > 8 ? declared - 8 : 0);
-        break;
-    case 'Z':
-        if (movie.size() < 17) return {};
-        body = unlzma(movie.data() + 12, movie.size() - 12, declared > 8 ? declared - 8 : 0);
-        break;
-    default:
-        return {};
-    }
+    if (movie[0] == 'C') body = inflateall(movie.data() + 8, movie.size() - 8, expect);
+    else if (movie[0] == 'Z' && movie.size() >= 17) body = unlzma(movie.data() + 12, movie.size() - 12, expect);
+    else return {};
+    Bytes out = {'F', 'W', 'S', movie[3], movie[4], movie[5], movie[6], movie[7]};
     out.insert(out.end(), body.begin(), body.end());
     return out;
 }

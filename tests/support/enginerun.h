@@ -1,6 +1,5 @@
-// Drives a whole file through the engine's stages the way the desktop program
-// does, for the fuzzer, the fuzz regression tests, the corpus test and the
-// benchmarks.
+// Drives a whole file through the engine's stages the way the desktop program does, for the fuzzer, the fuzz regression
+// tests, the corpus test and the benchmarks.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -18,20 +17,17 @@ struct EngineRun {
     int tags = 0;           // tags of the input as loaded
     std::string error;      // lasterror() when a stage refused
     std::string rereaderror;
-    // What broke the engine's promises (empty when nothing did): an output
-    // reported but unreadable or missing, a file left behind after a
-    // refusal, a refusal without a reason.
+    // What broke the engine's promises (empty when nothing did): an output reported but unreadable or missing, a file
+    // left behind after a refusal, a refusal without a reason.
     std::string fault() const;
 };
 
-// one_initdata .. appfina over `in`, writing `out` (a projector when the input
-// was one); then the output, if any, is read back. toolsdir and tmpdir end
-// with '/'.
+// one_initdata .. appfina over `in`, writing `out` (a projector when the input was one); then the output, if any, is
+// read back. toolsdir and tmpdir end with '/'.
 EngineRun runengine(const std::string& in, const std::string& out, const Tparams& params,
                     const std::string& toolsdir, const std::string& tmpdir);
 
-// A private directory under $TMPDIR (or /tmp), removed with its files by the
-// destructor.
+// A private directory under $TMPDIR (or /tmp), removed with its files by the destructor.
 class Scratchdir {
 public:
     explicit Scratchdir(const char* tag = "shrinkwell");
@@ -46,9 +42,8 @@ private:
     std::string path_;
 };
 
-// The uncompressed 'FWS' movie inside a file: the projector stub is cut off
-// and zlib or LZMA bodies are inflated here, independently of the engine.
-// Empty when the file is not a movie this code can open.
+// The uncompressed 'FWS' movie inside a file: the projector stub is cut off and zlib or LZMA bodies are inflated here,
+// independently of the engine. Empty when the file is not a movie this code can open.
 Bytes unpackmovie(const Bytes& file);
 // Inflates until the stream ends or breaks (or reaches 1 GiB); what was decoded stands.
 Bytes inflateall(const uint8_t* data, size_t size, size_t expect);

@@ -15,29 +15,22 @@ Bytes definefont(const FontSpec& f) {
     Writer w;
     w.u16(f.id);
     const size_t n = f.glyphs.size();
-    if (f.code == 10) {
-        uint32_t offset = uint32_t(n * 2);
-        for (size_t i = 0; i < n; ++i) {
-            w.u16(offset);
-            offset += uint32_t(f.glyphs[i].size());
-        }
-        for (const Bytes& g : f.glyphs) w.raw(g);
-        w.raw(f.tail);
-        return tag(10, w.take());
+    const bool v1 = f.code == 10;  // no flags, name or count, and no end offset
+    if (!v1) {
+        w.ub(1, f.layout).ub(3, 0).ub(1, f.wideoffsets).ub(1, f.widecodes).ub(1, f.italic).ub(1, f.bold);
+        w.u8(1).u8(uint32_t(f.name.size())).raw(Bytes(f.name.begin(), f.name.end())).u16(uint32_t(n));
     }
-    w.ub(1, f.layout).ub(1, 0).ub(1, 0).ub(1, 0).ub(1, f.wideoffsets).ub(1, f.widecodes).ub(1, f.italic).ub(1, f.bold);
-    w.u8(1).u8(uint32_t(f.name.size()));
-    w.raw(Bytes(f.name.begin(), f.name.end()));
-    w.u16(uint32_t(n));
-    if (n) {
-        const uint32_t width = f.wideoffsets ? 4 : 2;
-        uint32_t offset = uint32_t((n + 1) * width);
-        for (size_t i = 0; i <= n; ++i) {
+    if (n || v1) {
+        const size_t entries = v1 ? n : n + 1, width = f.wideoffsets && !v1 ? 4 : 2;
+        uint32_t offset = uint32_t(entries * width);
+        for (size_t i = 0; i < entries; ++i) {
             if (width == 4) w.u32(offset);
             else w.u16(offset);
             if (i < n) offset += uint32_t(f.glyphs[i].size());
         }
         for (const Bytes& g : f.glyphs) w.raw(g);
+    }
+    if (n && !v1) {
         for (size_t i = 0; i < n; ++i) {
             uint32_t code = i < f.codes.size() ? f.codes[i] : uint32_t('A' + i);
             if (f.widecodes) w.u16(code);

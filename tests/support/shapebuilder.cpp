@@ -122,13 +122,4 @@ Bytes shapetag(int code, uint16_t id, int32_t xmin, int32_t xmax, int32_t ymin, 
     return tag(code, w.take());
 }
 
-Bytes morphtag(int code, uint16_t id, const Bytes& startbounds, const Bytes& endbounds, const Bytes& styles,
-               const Bytes& startedges, const Bytes& endedges) {
-    Writer w;
-    w.u16(id).raw(startbounds).raw(endbounds);
-    if (code == 84) w.raw(startbounds).raw(endbounds).u8(0);
-    w.u32(uint32_t(styles.size() + startedges.size())).raw(styles).raw(startedges).raw(endedges);
-    return tag(code, w.take());
-}
-
 }  // namespace swfb

@@ -62,7 +62,6 @@ public:
     ShapeWriter& curve(int32_t cx, int32_t cy, int32_t ax, int32_t ay, int numbits = -1);
     ShapeWriter& endshape();
 
-    Writer& w() { return w_; }
     Bytes take() { return w_.take(); }
 
 private:
@@ -77,11 +76,5 @@ private:
 // bounds and flags as its last byte (reserved 6 bits, non-scaling, scaling).
 Bytes shapetag(int code, uint16_t id, int32_t xmin, int32_t xmax, int32_t ymin, int32_t ymax, const Bytes& shape,
                uint8_t flags4 = 0);
-
-// A DefineMorphShape (46) or DefineMorphShape2 (84, edge bounds the same as
-// the bounds, no stroke flags) around its morph styles and two edge lists
-// (each from its bit counts on); the offset to the end edges is worked out.
-Bytes morphtag(int code, uint16_t id, const Bytes& startbounds, const Bytes& endbounds, const Bytes& styles,
-               const Bytes& startedges, const Bytes& endedges);
 
 }  // namespace swfb

@@ -39,8 +39,7 @@ Bytes adpcmencode(const Samples& samples, int channels, int bits) {
             const int sample = samples[i * channels + c];
             if (i % 4096 == 0) {
                 pred[c] = sample;
-                // A step index that suits the signal, not a fixed one, so a
-                // decoder that ignores it goes wrong.
+                // A step index that suits the signal, not a fixed one, so a decoder that ignores it goes wrong.
                 index[c] = 40;
                 w.sb(16, sample).ub(6, uint32_t(index[c]));
                 continue;
@@ -156,9 +155,7 @@ Bytes streamhead(int code, int format, int rate, int type, uint16_t perframe, bo
 
 Bytes streamblock(const Bytes& body) { return tag(19, body, true); }
 
-Bytes mp3block(uint16_t samples, const Bytes& frames) {
-    return Writer().u16(samples).u16(0).raw(frames).take();
-}
+Bytes mp3block(uint16_t samples, const Bytes& frames) { return Writer().u16(samples).u16(0).raw(frames).take(); }
 
 Movie adpcmmovie(int frames, int rate, int channels) {
     Movie m;

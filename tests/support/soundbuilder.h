@@ -26,7 +26,6 @@ Bytes mp3frame(int version, int bitrateindex, int rateindex, bool padding, bool 
 // ID3v2 tag of `size` payload bytes (synchsafe size).
 Bytes id3tag(uint32_t size, bool lowercase = false);
 
-// Whether lame can be run.
 bool havelame();
 // MP3 made by lame from the samples with these extra arguments; empty when it failed.
 Bytes lamemp3(const Samples& samples, int channels, int rate, const std::vector<std::string>& args);

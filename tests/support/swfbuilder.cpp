@@ -15,6 +15,7 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <utility>
 
 namespace swfb {
 
@@ -90,19 +91,14 @@ Reader::Rect Reader::rect() {
 Reader::Matrix Reader::matrix() {
     align();
     Matrix m{false, false, 65536, 65536, 0, 0, 0, 0};
-    if ((m.hasscale = ub(1))) {
+    auto pair = [this](int32_t& a, int32_t& b) {
         const int n = int(ub(5));
-        m.sx = sb(n);
-        m.sy = sb(n);
-    }
-    if ((m.hasrotate = ub(1))) {
-        const int n = int(ub(5));
-        m.r0 = sb(n);
-        m.r1 = sb(n);
-    }
-    const int n = int(ub(5));
-    m.tx = sb(n);
-    m.ty = sb(n);
+        a = sb(n);
+        b = sb(n);
+    };
+    if ((m.hasscale = ub(1))) pair(m.sx, m.sy);
+    if ((m.hasrotate = ub(1))) pair(m.r0, m.r1);
+    pair(m.tx, m.ty);
     align();
     return m;
 }
@@ -117,37 +113,31 @@ int sbits(std::initializer_list<int32_t> values) {
 
 Writer& Writer::rect(int32_t xmin, int32_t xmax, int32_t ymin, int32_t ymax) {
     align();
-    int n = sbits({xmin, xmax, ymin, ymax});
-    if (n == 0) n = 1;
+    const int n = std::max(1, sbits({xmin, xmax, ymin, ymax}));
     ub(5, uint32_t(n)).sb(n, xmin).sb(n, xmax).sb(n, ymin).sb(n, ymax);
     return align();
 }
 
 Writer& Writer::matrix(int32_t tx, int32_t ty, int32_t sx, int32_t sy, int32_t r0, int32_t r1, bool hasscale,
                        bool hasrotate) {
+    auto pair = [this](int32_t a, int32_t b) {
+        const int n = sbits({a, b});
+        ub(5, uint32_t(n)).sb(n, a).sb(n, b);
+    };
     align();
     hasscale = hasscale || sx || sy;
     hasrotate = hasrotate || r0 || r1;
     ub(1, hasscale);
-    if (hasscale) {
-        int n = sbits({sx, sy});
-        ub(5, uint32_t(n)).sb(n, sx).sb(n, sy);
-    }
+    if (hasscale) pair(sx, sy);
     ub(1, hasrotate);
-    if (hasrotate) {
-        int n = sbits({r0, r1});
-        ub(5, uint32_t(n)).sb(n, r0).sb(n, r1);
-    }
-    int n = sbits({tx, ty});
-    ub(5, uint32_t(n)).sb(n, tx).sb(n, ty);
+    if (hasrotate) pair(r0, r1);
+    pair(tx, ty);
     return align();
 }
 
 Bytes Writer::take() {
     align();
-    Bytes out;
-    out.swap(buf_);
-    return out;
+    return std::exchange(buf_, {});
 }
 
 Bytes tag(int code, const Bytes& body, bool longheader) {
@@ -174,25 +164,17 @@ Bytes build(const Movie& m, char signature) {
     body.rect(0, m.width, 0, m.height).u16(m.framerate).u16(m.frames);
     for (const auto& t : m.tags) body.raw(t);
     if (m.tags.empty() || m.tags.back() != end()) body.raw(end());
-    Bytes rest = body.take();
-    uint32_t filelength = uint32_t(rest.size() + 8);
+    const Bytes rest = body.take();
     Writer head;
-    head.u8('F').u8('W').u8('S').u8(m.version).u32(filelength);
-    Bytes out = head.take();
-    if (signature == 'C' || signature == 'Z') {
-        const Bytes packed = signature == 'C' ? zlibpacked(rest, 9) : lzmapacked(rest, 6, true);
-        out[0] = uint8_t(signature);
-        out.insert(out.end(), packed.begin(), packed.end());
-    } else {
-        out.insert(out.end(), rest.begin(), rest.end());
-    }
-    return out;
+    head.u8(signature == 'C' || signature == 'Z' ? signature : 'F').u8('W').u8('S').u8(m.version);
+    head.u32(uint32_t(rest.size() + 8));
+    if (signature == 'C') return head.raw(zlibpacked(rest, 9)).take();
+    if (signature == 'Z') return head.raw(lzmapacked(rest, 6, true)).take();
+    return head.raw(rest).take();
 }
 
 Bytes projector(const Bytes& stub, const Bytes& movie) {
-    Writer w;
-    w.raw(stub).raw(movie).u32(kprojectortrailer).u32(uint32_t(movie.size()));
-    return w.take();
+    return Writer().raw(stub).raw(movie).u32(kprojectortrailer).u32(uint32_t(movie.size())).take();
 }
 
 Bytes zlibpacked(const Bytes& body, int level) {
@@ -221,11 +203,7 @@ Bytes lzmapacked(const Bytes& body, int preset, bool endmark) {
     lzma_end(&s);
     // The encoder always writes the 5-byte end mark.
     if (!endmark && packed.size() > 6) packed.resize(packed.size() - 5);
-    const uint32_t n = uint32_t(packed.size());
-    Bytes out = {uint8_t(n), uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24),
-                 props[0],   props[1],        props[2],         props[3], props[4]};
-    out.insert(out.end(), packed.begin(), packed.end());
-    return out;
+    return Writer().u32(uint32_t(packed.size())).raw(Bytes(props, props + 5)).raw(packed).take();
 }
 
 Bytes setbackground(uint8_t r, uint8_t g, uint8_t b) { return tag(9, {r, g, b}); }
@@ -293,31 +271,19 @@ Bytes inflatemovie(const Bytes& movie) { return movie.size() >= 8 && movie[0] ==
 std::vector<ParsedTag> listtags(const Bytes& fws) {
     std::vector<ParsedTag> out;
     if (fws.size() < 9) return out;
-    size_t pos = 8;
-    int nbits = fws[8] >> 3;
-    pos += (5 + 4 * nbits + 7) / 8 + 4;
-    size_t spriteend = 0;
+    size_t pos = 8 + (5 + 4 * (fws[8] >> 3) + 7) / 8 + 4, spriteend = 0;
     while (pos + 2 <= fws.size()) {
-        if (spriteend && pos >= spriteend) spriteend = 0;
-        uint32_t word = fws[pos] | fws[pos + 1] << 8;
-        int code = int(word >> 6);
-        uint32_t len = word & 63;
-        size_t head = 2;
-        if (len == 63) {
-            if (pos + 6 > fws.size()) break;
-            len = fws[pos + 2] | fws[pos + 3] << 8 | fws[pos + 4] << 16 | uint32_t(fws[pos + 5]) << 24;
-            head = 6;
-        }
+        if (pos >= spriteend) spriteend = 0;
+        const int code = (fws[pos] | fws[pos + 1] << 8) >> 6;
+        size_t len = fws[pos] & 63, head = 2;
+        if (len == 63 && pos + 6 > fws.size()) break;
+        if (len == 63) len = le32(fws, pos + 2), head = 6;
         if (pos + head + len > fws.size()) break;
-        if (code == 39 && !spriteend && len >= 4) {
-            out.push_back({code, Bytes(fws.begin() + long(pos + head), fws.begin() + long(pos + head + 4)), 0});
-            spriteend = pos + head + len;
-            pos += head + 4;
-            continue;
-        }
-        out.push_back({code, Bytes(fws.begin() + long(pos + head), fws.begin() + long(pos + head + len)),
-                       spriteend ? 1 : 0});
-        pos += head + len;
+        const bool opens = code == 39 && !spriteend && len >= 4;  // a sprite's own 4 bytes, then its tags
+        const auto from = fws.begin() + long(pos + head);
+        out.push_back({code, Bytes(from, from + long(opens ? 4 : len)), spriteend ? 1 : 0});
+        if (opens) spriteend = pos + head + len;
+        pos += head + (opens ? 4 : len);
     }
     return out;
 }

@@ -24,7 +24,6 @@ public:
     Writer& matrix(int32_t tx = 0, int32_t ty = 0, int32_t sx = 0, int32_t sy = 0, int32_t r0 = 0, int32_t r1 = 0,
                    bool hasscale = false, bool hasrotate = false);
     Bytes take();
-    const Bytes& data() const { return buf_; }
 
 private:
     Bytes buf_;
@@ -88,7 +87,6 @@ Bytes zlibpacked(const Bytes& body, int level);
 // (without its end mark when endmark is false, as Flash often writes it).
 Bytes lzmapacked(const Bytes& body, int preset, bool endmark);
 
-// Common tags.
 Bytes setbackground(uint8_t r, uint8_t g, uint8_t b);
 Bytes showframe();
 Bytes end();
@@ -102,7 +100,6 @@ Bytes boxes(int n, char signature = 'F');
 // A movie whose rewrite cannot be smaller: 3000 random bytes in a DoAction.
 Bytes noisy();
 
-// The little-endian u32 at `at`.
 inline uint32_t le32(const Bytes& b, size_t at) {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24;
 }

@@ -1,5 +1,4 @@
-// One tag parsed and written the way the container does it, for tests that
-// look at a single tag object.
+// One tag parsed and written the way the container does it, for tests that look at a single tag object.
 #pragma once
 #include <memory>
 
@@ -10,8 +9,7 @@
 
 namespace swfb {
 
-// A tag object made from one tag's bytes and parsed; spriteref as the
-// container sets it (-1 on the main timeline).
+// A tag object made from one tag's bytes and parsed; spriteref as the container sets it (-1 on the main timeline).
 template <class T>
 std::unique_ptr<T> parse(const Bytes& tagbytes, int32_t spriteref = -1) {
     unsigned char* data = nullptr;
@@ -25,8 +23,7 @@ std::unique_ptr<T> parse(const Bytes& tagbytes, int32_t spriteref = -1) {
 
 // The body of one tag's bytes, after its short or long header.
 inline Bytes body(const Bytes& tagbytes) {
-    const size_t head = (tagbytes[0] & 63) == 63 ? 6 : 2;
-    return Bytes(tagbytes.begin() + long(head), tagbytes.end());
+    return Bytes(tagbytes.begin() + ((tagbytes[0] & 63) == 63 ? 6 : 2), tagbytes.end());
 }
 
 // The movie header the tag classes read their version from.

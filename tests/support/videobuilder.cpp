@@ -6,11 +6,7 @@
 
 namespace swfb {
 
-namespace {
-
-uint32_t be24(const Bytes& b, size_t at) { return uint32_t(b[at]) << 16 | uint32_t(b[at + 1]) << 8 | b[at + 2]; }
-
-}  // namespace
+static uint32_t be24(const Bytes& b, size_t at) { return uint32_t(b[at]) << 16 | uint32_t(b[at + 1]) << 8 | b[at + 2]; }
 
 Bytes definevideostream(uint16_t id, uint16_t frames, uint16_t width, uint16_t height, uint8_t codec,
                         uint8_t deblocking, uint8_t smoothing) {

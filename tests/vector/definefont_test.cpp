@@ -1,6 +1,8 @@
 // Font and text tags that cannot be read, and offsets that follow the glyphs written.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "vector/fonttest.h"
 
 using namespace swfb;
@@ -35,32 +37,27 @@ TEST_F(FontTest, DamagedTagsAreWrittenAsRead) {
     }
 }
 
-TEST_F(FontTest, OffsetsFollowGlyphsThatShrink) {
-    FontSpec f = layoutfont(48);
-    Fontrun<Tswftag_definefont> run({definefont(f)});
+// A glyph that shrinks, then one that outgrows narrow offsets.
+TEST_F(FontTest, OffsetsFollowTheGlyphsWritten) {
+    Fontrun<Tswftag_definefont> run({definefont(layoutfont(75))});
     auto& font = run.as<Tswftag_definefont>(0);
-    pascal_com::setlength(font.Glyphs[0].Bytes, 1, 2);  // a glyph of two bytes now
+    pascal_com::setlength(font.Glyphs[0].Bytes, 1, 2);
     font.Glyphs[0].Bytes[0] = 0x10;
     font.Glyphs[0].Bytes[1] = 0x00;
-    Fontrun<Tswftag_definefont> reread(run.write());
-    auto& again = reread.as<Tswftag_definefont>(0);
-    ASSERT_EQ(again.keepraw, 0);
-    ASSERT_EQ(again.NumGlyphs, 3);
-    EXPECT_EQ(again.OffsetTable[0], 8u);  // the table's own size
-    EXPECT_EQ(again.OffsetTable[1], 10u);
-    EXPECT_EQ(again.CodeTableOffset, 10u + pascal_com::length(font.Glyphs[1].Bytes) + 2);
-    EXPECT_EQ(again.FontKerningTable[1].FontKerningAdjustment, 35);
-}
+    Fontrun<Tswftag_definefont> shrunk(run.write());
+    auto& a = shrunk.as<Tswftag_definefont>(0);
+    ASSERT_EQ(a.keepraw, 0);
+    ASSERT_EQ(a.NumGlyphs, 3);
+    // The table's own size, then two bytes on; the kerning read after the code table.
+    EXPECT_EQ((std::array<uint32_t, 3>{a.OffsetTable[0], a.OffsetTable[1], a.FontFlagsWideOffsets}),
+              (std::array<uint32_t, 3>{8, 10, 0}));
+    EXPECT_EQ(a.CodeTableOffset, 10u + pascal_com::length(font.Glyphs[1].Bytes) + 2);
+    EXPECT_EQ(a.FontKerningTable[1].FontKerningAdjustment, 35);
 
-TEST_F(FontTest, NarrowOffsetsBecomeWideWhenGlyphsOutgrowThem) {
-    FontSpec f = layoutfont(75);
-    Fontrun<Tswftag_definefont> run({definefont(f)});
-    auto& font = run.as<Tswftag_definefont>(0);
     pascal_com::setlength(font.Glyphs[1].Bytes, 1, 70000);
-    Fontrun<Tswftag_definefont> reread(run.write());
-    auto& again = reread.as<Tswftag_definefont>(0);
-    ASSERT_EQ(again.keepraw, 0);
-    EXPECT_EQ(again.FontFlagsWideOffsets, 1);
-    EXPECT_EQ(again.OffsetTable[0], 16u);
-    EXPECT_EQ(pascal_com::length(again.Glyphs[1].Bytes), 70000u);
+    Fontrun<Tswftag_definefont> grown(run.write());
+    auto& b = grown.as<Tswftag_definefont>(0);
+    ASSERT_EQ(b.keepraw, 0);
+    EXPECT_EQ((std::array<uint32_t, 2>{b.OffsetTable[0], b.FontFlagsWideOffsets}), (std::array<uint32_t, 2>{16, 1}));
+    EXPECT_EQ(pascal_com::length(b.Glyphs[1].Bytes), 70000u);
 }

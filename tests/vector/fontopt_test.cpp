@@ -15,10 +15,11 @@ using namespace fonttest;
 
 namespace {
 
-FontSpec font(uint16_t id, const std::string& name = "Arial", int code = 48) {
-    // A line height (1280) that every ratio up to 20 but 3, 6, 7, 9... divides.
+FontSpec font(uint16_t id, const std::string& name = "Arial", int code = 48, uint16_t descent = 280,
+              int16_t leading = -80) {
+    // By default a line height (1280) that every ratio up to 20 but 3, 6, 7, 9... divides.
     return {.code = code, .id = id, .name = name, .glyphs = {glyphsquare(512, -700, 300), glyphsquare(0, 0, 10)},
-            .layout = true, .ascent = 1000, .descent = 280, .leading = -80, .advances = {1000, 10},
+            .layout = true, .ascent = 1000, .descent = descent, .leading = leading, .advances = {1000, 10},
             .bounds = {{-100, 1000, -700, -400}, {0, 10, 0, 10}}, .kerning = {{'A', 'B', -60}}};
 }
 
@@ -35,16 +36,11 @@ SHAPERECORD* glyph(Tswftag_definefont& f, uint32_t i, SHAPE& s) {
     return s.ShapeRecords;
 }
 
-std::string text(const unsigned char* s) { return std::string(reinterpret_cast<const char*>(s)); }
-
 }  // namespace
 
 TEST_F(FontTest, GlyphsMetricsAndKerningAreDividedAndTextsEnlarged) {
     TextRec plain = rec(-1, 0);  // keeps the height of the record before
-    FontSpec spec = font(3);
-    spec.descent = 255;
-    spec.leading = -30;
-    Fontrun<> run({definefont(spec), definetext(11, 5, {rec(3, 240), plain})});
+    Fontrun<> run({definefont(font(3, "Arial", 48, 255, -30)), definetext(11, 5, {rec(3, 240), plain})});
     run.write();
     auto& f = run.as<Tswftag_definefont>(0);
     EXPECT_EQ(IDS[3].Kind, IDKIND_FONT);
@@ -96,12 +92,10 @@ TEST_F(FontTest, HeightsThatWouldOverflowLowerTheFontsRatio) {
 }
 
 TEST_F(FontTest, EditTextFontsKeepTheirLinePitchExact) {
-    // Lines of an edit text are stacked by ascent + descent (+ leading): a
-    // ratio that does not divide them would shift every line a little more.
-    FontSpec f3 = font(3), f4 = font(4, "Other");
-    f3.descent = f4.descent = 255;
-    f3.leading = f4.leading = -30;
-    Fontrun<> run({definefont(f3), definefont(f4), defineedittext(edit(3, 240)), definetext(11, 5, {rec(4, 240)})});
+    // Lines of an edit text are stacked by ascent + descent (+ leading): a ratio that does not divide them would shift
+    // every line a little more.
+    Fontrun<> run({definefont(font(3, "Arial", 48, 255, -30)), definefont(font(4, "Other", 48, 255, -30)),
+                   defineedittext(edit(3, 240)), definetext(11, 5, {rec(4, 240)})});
     run.write();
     auto& f = run.as<Tswftag_definefont>(0);
     EXPECT_EQ(fontplandivisor(3), 5u);  // the largest up to 20 dividing 1255 and -30
@@ -128,21 +122,16 @@ TEST_F(FontTest, LargeTextsKeepGlyphUnitsWithinAPixel) {
     EXPECT_EQ(fontplandivisor(3), 20u);
 }
 
+// The text comes first: it is enlarged all the same.
 TEST_F(FontTest, LineHeightRoundsAsAWhole) {
     FontSpec f = font(3);
     f.ascent = 1010;  // 50.5 and 12.5 would both round up
     f.descent = 250;
-    Fontrun<> run({definefont(f), definetext(11, 5, {rec(3, 240)})});
+    Fontrun<> run({definetext(11, 5, {rec(3, 240)}), definefont(f)});
     run.write();
-    auto& g = run.as<Tswftag_definefont>(0);
+    auto& g = run.as<Tswftag_definefont>(1);
     EXPECT_EQ((std::array<int, 2>{g.FontAscent, g.FontDescent}), (std::array{51, 12}));  // 1260 / 20 - 51
-}
-
-TEST_F(FontTest, TextsBeforeTheirFontAreEnlargedToo) {
-    Fontrun<> run({definetext(11, 5, {rec(3, 240)}), definefont(font(3))});
-    run.write();
     EXPECT_EQ(run.as<Tswftag_definetext>(0).TextRecords[0].TextHeight, 4800);
-    EXPECT_EQ(IDS[3].Kind, IDKIND_FONT);
 }
 
 TEST_F(FontTest, OnlyTextsOfDividedFontsChange) {
@@ -151,10 +140,9 @@ TEST_F(FontTest, OnlyTextsOfDividedFontsChange) {
     FontSpec broken = font(6, "Broken");
     broken.glyphs[1] = {0x10, 0xFF};
     FontSpec twice = font(7, "Twice");
-    EditText deviceedit = edit(3, 240, "abc");
-    deviceedit.useoutlines = false;
     Fontrun<> run({definefont(font(3)), definefont(device), definefont(broken), definefont(twice), definefont(twice),
-               definetext(11, 5, {rec(4, 240), rec(6, 240), rec(7, 240)}), defineedittext(deviceedit)});
+                   definetext(11, 5, {rec(4, 240), rec(6, 240), rec(7, 240)}),
+                   defineedittext({.fontid = 3, .text = "abc", .useoutlines = false})});
     auto out = run.write();
     // Font 3: only a device text uses it.
     for (int id : {3, 4, 6, 7}) EXPECT_EQ(IDS[id].Kind, IDKIND_NONE) << id;
@@ -168,32 +156,31 @@ TEST_F(FontTest, HtmlSizesAreMultipliedWithinWhatPlayersAccept) {
     // 12 x 10 = 120 stays under 127, 12 x 11 would not.
     const std::string html = "<p><FONT FACE=\"Arial\" SIZE='12'>a<font size=-2 color=\"#FF0000\">b</font></FONT>"
                              "<font size=\"9px\">c</font> size=12</p>";
-    CCparams.Sha_FontCCR = 11;
-    const Bytes in = defineedittext(edit(3, 240, html, true));
-    Fontrun<> eleven({definefont(font(3)), in, definetext(11, 5, {rec(3, 240)})});
-    EXPECT_EQ(eleven.write()[1], in);
-    EXPECT_EQ(eleven.as<Tswftag_definetext>(2).TextRecords[0].TextHeight, 240);
-    clearres();
     CCparams.Sha_FontCCR = 10;
     Fontrun<> run({definefont(font(3)), defineedittext(edit(3, 240, html, true)), definetext(11, 5, {rec(3, 240)})});
     run.write();
     auto& e = run.as<Tswftag_definetext>(1);
     EXPECT_EQ(e.FontHeight, 2400);
-    EXPECT_EQ(text(e.InitialText), "<p><FONT FACE=\"Arial\" SIZE='120'>a<font size=-20 color=\"#FF0000\">b</font>"
-                                   "</FONT><font size=\"90px\">c</font> size=12</p>");
+    EXPECT_STREQ(reinterpret_cast<const char*>(e.InitialText),
+                 "<p><FONT FACE=\"Arial\" SIZE='120'>a<font size=-20 color=\"#FF0000\">b</font></FONT><font "
+                 "size=\"90px\">c</font> size=12</p>");
     EXPECT_EQ(run.as<Tswftag_definetext>(2).TextRecords[0].TextHeight, 2400);
 }
 
 TEST_F(FontTest, HtmlThatCannotKeepItsSizeLeavesItsFontsUndivided) {
-    const char* cases[] = {
-        "<font size=\"100\">a</font>",              // 200 would be clamped to 127
-        "<font size=\"1\">a<font size=\"-1\">b",    // 0 is raised to 1
-        "<font face=\"Times\">a</font>",           // a face that is not embedded
-        "<font face=\"arial\">a</font>",           // names match exactly
-        "<font size=\"12\">a < b</font>",          // markup players stop reading at
+    const struct {
+        const char* html;
+        int ratio;
+    } cases[] = {
+        {"<font size=\"12\">a</font>", 11},             // 132 would be clamped to 127
+        {"<font size=\"1\">a<font size=\"-1\">b", 20},  // 0 is raised to 1
+        {"<font face=\"Times\">a</font>", 20},          // a face that is not embedded
+        {"<font face=\"arial\">a</font>", 20},          // names match exactly
+        {"<font size=\"12\">a < b</font>", 20},         // markup players stop reading at
     };
-    for (const char* html : cases) {
+    for (const auto& [html, ratio] : cases) {
         clearres();
+        CCparams.Sha_FontCCR = ratio;
         const Bytes in = defineedittext(edit(3, 240, html, true));
         Fontrun<> run({definefont(font(3)), in, definetext(11, 5, {rec(3, 240)})});
         auto out = run.write();
@@ -219,11 +206,8 @@ TEST_F(FontTest, FontsAnHtmlTextNamesShareOneRatio) {
 TEST_F(FontTest, EditTextsFindFontsByClassName) {
     // SymbolClass: font 3 is the class "Fonts.Main".
     const Bytes sc = Writer().u16(1).u16(3).str("Fonts.Main").take();
-    EditText e = edit(-1, 240);
-    e.fontclass = "Fonts.Main";
-    EditText unknown = edit(-1, 240);
-    unknown.fontclass = "Elsewhere";
-    Fontrun<> run({definefont(font(3)), defineedittext(e), defineedittext(unknown), tag(76, sc)});
+    Fontrun<> run({definefont(font(3)), defineedittext({.fontclass = "Fonts.Main"}),
+                   defineedittext({.fontclass = "Elsewhere"}), tag(76, sc)});
     // The class table is read from the loaded movie's tag list.
     pascal_com::setlength(tags, sizeof(Tswftag*), run.tags.size());
     for (size_t i = 0; i < run.tags.size(); ++i) tags[i] = run.tags[i].get();
@@ -234,18 +218,10 @@ TEST_F(FontTest, EditTextsFindFontsByClassName) {
 }
 
 TEST_F(FontTest, HintingZonesFollowTheirDividedFont) {
-    auto zones = [](uint16_t fontid) {
-        Writer w;
-        w.u16(fontid).u8(0x40);  // CSMTableHint 1
-        for (int glyph = 0; glyph < 2; ++glyph) {
-            w.u8(2).u16(floattofloat16(0.48f)).u16(0).u16(0).u16(floattofloat16(3.326f));
-            w.u8(3);  // both masks
-        }
-        return tag(73, w.take());
-    };
-    Bytes unused = zones(4);
-    Fontrun<> run({definefont(font(3, "Arial", 75)), zones(3), definefont(font(4, "Other", 75)), unused,
-                   definetext(33, 5, {rec(3, 240)})});
+    const uint16_t at = floattofloat16(0.48f), range = floattofloat16(3.326f);
+    const Bytes unused = alignzones(4, at, {range, range});
+    Fontrun<> run({definefont(font(3, "Arial", 75)), alignzones(3, at, {range, range}),
+                   definefont(font(4, "Other", 75)), unused, definetext(33, 5, {rec(3, 240)})});
     auto out = run.write();
     auto& z = run.as<Tswftag_definefontalignzones>(1);
     EXPECT_NEAR(float16tofloat(z.ZoneTable[1].ZoneData[0].AlignmentCoordinate), 0.024f, 0.0001f);

@@ -1,27 +1,17 @@
 // Font and text tags parsed and written the way the container does it: every
 // tag parsed first, then every tag written in order.
 #pragma once
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <memory>
 #include <vector>
 
-#include "core/container.h"
-#include "core/enginestate.h"
 #include "core/tagfactory.h"
 #include "support/fontbuilder.h"
-#include "support/tagio.h"
 #include "vector/definefont.h"
 #include "vector/definetext.h"
-#include "vector/registry.h"
+#include "vector/shapetest.h"
 
 namespace fonttest {
 
 using swfb::Bytes;
-
-using swfb::body;
-using swfb::setmovieversion;
 
 // One tag object of class T (or the factory's class when T is Tswftag) per tag.
 template <class T = Tswftag>
@@ -49,19 +39,15 @@ struct Fontrun {
     std::vector<std::unique_ptr<Tswftag>> tags;
 };
 
-class FontTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        clearres();
-        CCparams = Tparams{};
-        CCparams.Sha_FontCCR = 20;
-        setmovieversion(10);
-    }
-    void TearDown() override {
-        clearres();
-        pascal_com::setlength(_head, 1, 0);
-    }
-};
+using FontTest = ::VectorTest;
+
+// DefineFontAlignZones (CSMTableHint 1): per glyph two zones, one at `coordinate` and one of its range, both masks.
+inline Bytes alignzones(uint16_t fontid, uint16_t coordinate, std::initializer_list<uint16_t> ranges) {
+    swfb::Writer w;
+    w.u16(fontid).u8(0x40);
+    for (uint16_t range : ranges) w.u8(2).u16(coordinate).u16(0).u16(0).u16(range).u8(3);
+    return swfb::tag(73, w.take());
+}
 
 // Every layout field, with a bound stored narrower than a writer of its own would.
 inline swfb::FontSpec layoutfont(int code) {

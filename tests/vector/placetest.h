@@ -1,44 +1,28 @@
-// Shared helpers for the button and placement tests: one tag parsed and
-// written the way the container does it, with a clean registry around it.
+// Shared helpers for the button and placement tests: placements and button records built field by field, and whole
+// movies run through the engine.
 #pragma once
-#include <gtest/gtest.h>
-
 #include <functional>
-#include <memory>
 #include <string>
 
-#include "core/container.h"
-#include "core/enginestate.h"
 #include "core/swftag.h"
 #include "pipeline/tagsmith.h"
 #include "support/enginerun.h"
 #include "support/swfbuilder.h"
-#include "support/tagio.h"
-#include "vector/placeobject.h"
-#include "vector/registry.h"
+#include "vector/shapetest.h"
 
 namespace placetest {
 
+using swfb::body;
 using swfb::Bytes;
-
 using swfb::parse;
+using swfb::setmovieversion;
 using swfb::write;
 using swfb::Writer;
-
-using swfb::body;
-using swfb::setmovieversion;
-
-inline MATRIX scalematrix(int32_t scale, int32_t tx = 0, int32_t ty = 0) {
-    return MATRIX{1, 0, 0, 0, 0, 0, 0, 0, 0, tx, ty, scale, scale, 0, 0};
-}
-
-constexpr int32_t kOne = 65536;  // 1.0 in 16.16
 
 // A PlaceObject2 or 3 whose fields follow its flag bytes.
 struct Place {
     int code = 26;
-    uint8_t flags = 0;
-    uint8_t flags2 = 0;
+    uint8_t flags = 0, flags2 = 0;
     uint16_t depth = 1;
     std::string classname{};
     uint16_t id = 0;
@@ -122,6 +106,43 @@ inline Bytes clipactions5() {
     return w.take();
 }
 
+// One BUTTONRECORD; cxform, filters and blend are written under DefineButton2 only.
+struct Rec {
+    uint8_t flags = 0x0F;
+    uint16_t id = 1, depth = 1;
+    Bytes matrix = Writer().matrix(100, 200).take();
+    Bytes cxform = Writer().ub(1, 0).ub(1, 1).ub(4, 10).sb(10, 256).sb(10, 128).sb(10, 200).sb(10, 255).take();
+    Bytes filters{};
+    uint8_t blend = 0;
+};
+
+// Button records of DefineButton (7) or DefineButton2 (34).
+inline Bytes records(int code, const std::vector<Rec>& recs) {
+    Writer w;
+    for (const Rec& r : recs) {
+        w.u8(r.flags).u16(r.id).u16(r.depth).raw(r.matrix);
+        if (code == 34) {
+            w.raw(r.cxform);
+            if (r.flags & 16) w.raw(r.filters);
+            if (r.flags & 32) w.u8(r.blend);
+        }
+    }
+    return w.take();
+}
+
+// Two condition actions: on release, stop; on roll over, play.
+inline Bytes condactions() { return {0x06, 0x00, 0x08, 0x00, 0x07, 0x00, 0x00, 0x00, 0x01, 0x00, 0x06, 0x00}; }
+
+// A DefineButton2 whose ActionOffset points `gap` bytes past the end flag.
+inline Bytes button2(uint16_t id, const std::vector<Rec>& recs, const Bytes& actions, uint32_t gap = 0,
+                     uint8_t menu = 1) {
+    Bytes recbytes = records(34, recs);
+    uint32_t offset = actions.empty() ? 0 : uint32_t(2 + recbytes.size() + 1 + gap);
+    Writer w;
+    w.u16(id).u8(menu).u16(offset).raw(recbytes).u8(0).raw(Bytes(gap, 0xEE)).raw(actions);
+    return swfb::tag(34, w.take());
+}
+
 // A whole movie through the engine's stages at a shape ratio, and the PlaceObject2 matrices it wrote.
 struct Written {
     std::vector<swfb::ParsedTag> tags;
@@ -148,23 +169,6 @@ inline Written optimize(const swfb::Movie& m, int ratio, const std::function<voi
     return w;
 }
 
-class PlaceTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        clearres();
-        placeclearparsedepths();
-        CCparams = Tparams{};
-        CCparams.Sha_ForceCCR = 20;
-        Cparsesprite = 0;
-        setmovieversion(10);
-    }
-    void TearDown() override {
-        clearres();
-        placeclearparsedepths();
-        CCparams = Tparams{};
-        Cparsesprite = 0;
-        pascal_com::setlength(_head, 1, 0);
-    }
-};
+using PlaceTest = ::VectorTest;
 
 }  // namespace placetest

@@ -4,23 +4,15 @@
 #include <cmath>
 
 #include "core/pascal_com.h"
-#include "vector/registry.h"
+#include "vector/shapetest.h"
 
 using namespace pascal_com;
 
 namespace {
 
 MATRIX scaled(double sx, double sy, double r0 = 0, double r1 = 0) {
-    MATRIX m{};
-    m.HasScale = 1;
-    m.ScaleX = std::lround(sx * 65536);
-    m.ScaleY = std::lround(sy * 65536);
-    if (r0 != 0 || r1 != 0) {
-        m.HasRotate = 1;
-        m.RotateSkew0 = std::lround(r0 * 65536);
-        m.RotateSkew1 = std::lround(r1 * 65536);
-    }
-    return m;
+    auto v = [](double d) { return int32_t(std::lround(d * 65536)); };
+    return MATRIX{1, 0, 0, 0, r0 != 0 || r1 != 0, 0, 0, 0, 0, 0, 0, v(sx), v(sy), v(r0), v(r1)};
 }
 
 const TBITMAPUSER* user(const TBITMAPREC* r, uint16_t id) {
@@ -29,11 +21,7 @@ const TBITMAPUSER* user(const TBITMAPREC* r, uint16_t id) {
     return nullptr;
 }
 
-class Registry : public ::testing::Test {
-protected:
-    void SetUp() override { clearres(); }
-    void TearDown() override { clearres(); }
-};
+using Registry = ShapeTest;  // a clean registry around each test
 
 }  // namespace
 

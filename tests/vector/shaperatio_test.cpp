@@ -12,7 +12,6 @@
 namespace {
 
 using swfb::Bytes;
-constexpr int32_t kOne = 65536;
 
 // A 550 x 400 px rectangle with its corner at (x, y) twips, filled with bitmap 1 through m (repeating unless type
 // says otherwise), outlined with a line of width lw when lw >= 0.
@@ -26,16 +25,9 @@ Bytes fillshape(uint16_t id, const swfb::Mat& m, int32_t x = 0, int32_t y = 0, i
 }
 
 swfb::Mat scaled(double s, double degrees = 0) {
-    swfb::Mat m;
     const double r = degrees * 3.14159265358979 / 180;
-    m.hasscale = true;
-    m.sx = m.sy = int32_t(std::lround(s * std::cos(r) * kOne));
-    if (degrees != 0) {
-        m.hasrotate = true;
-        m.r0 = int32_t(std::lround(s * std::sin(r) * kOne));
-        m.r1 = -m.r0;
-    }
-    return m;
+    const int32_t c = int32_t(std::lround(s * std::cos(r) * kOne)), n = int32_t(std::lround(s * std::sin(r) * kOne));
+    return {.sx = c, .sy = c, .r0 = n, .r1 = -n, .hasscale = true, .hasrotate = degrees != 0};
 }
 
 struct Ratiocase {
@@ -95,7 +87,6 @@ TEST_F(ShapeTest, DividedFillsLandWhereTheyWere) {
 }
 
 using placetest::PlaceTest;
-using placetest::scalematrix;
 
 // Shapes that replace each other at a depth with different ratios: the replacing one brings a matrix for itself.
 TEST_F(PlaceTest, ReplacementWithAnotherRatioBringsItsOwnMatrix) {

@@ -19,8 +19,6 @@ struct Simplecase {
     int size;  // style changes and straight edges written, curves counting two
 };
 
-void square(ShapeWriter& s) { s.straight(0, 400).straight(-400, 0).straight(0, -400); }
-
 class ShapeSimplify : public ShapeTest, public ::testing::WithParamInterface<Simplecase> {};
 
 TEST_P(ShapeSimplify, WithinTheBoundOnly) {
@@ -32,12 +30,7 @@ TEST_P(ShapeSimplify, WithinTheBoundOnly) {
     CCparams.Sha_ForceStraight = (c.controls & STRAIGHT) != 0;
     CCparams.Sha_ForceStraightValue = 1;
     CCparams.Sha_ForceCurAngle = (c.controls & CURVES) ? 2 : 0;
-    if (c.scale > 0) {
-        MATRIX m{};
-        m.HasScale = 1;
-        m.ScaleX = m.ScaleY = int32_t(c.scale * 65536);
-        sceneaddedge(1, 0, m, false);
-    }
+    if (c.scale > 0) sceneaddedge(1, 0, scalematrix(int32_t(c.scale * 65536)), false);
     ShapeWriter s(22);
     s.fillcount(2).solid(1, 2, 3).solid(4, 5, 6).linecount(1).line(20, 0, 0, 0).bits(2, 1);
     s.change({.movex = 400, .movey = 0, .move = true, .fill0 = 1});
@@ -89,7 +82,8 @@ INSTANTIATE_TEST_SUITE_P(
         Simplecase{"a closed path stays closed", IDUP | PEN | STRAIGHT | CURVES, 0,
                    [](ShapeWriter& s) { s.straight(0, 200).straight(0, 200).straight(-400, 0).straight(0, -400).straight(400, 0); },
                    5},
-        Simplecase{"a square", IDUP | PEN, 0, square, 4}),
+        Simplecase{"a square", IDUP | PEN, 0,
+                   [](ShapeWriter& s) { s.straight(0, 400).straight(-400, 0).straight(0, -400); }, 4}),
     [](const ::testing::TestParamInfo<Simplecase>& i) { return "case" + std::to_string(i.index); });
 
 }  // namespace

@@ -1,14 +1,16 @@
-// Runs one shape tag through its tag class, as the container does.
+// Runs one shape tag through its tag class, as the container does; the fixture every vector test shares.
 #pragma once
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <memory>
+#include <vector>
 
+#include "core/container.h"
 #include "core/enginestate.h"
 #include "support/shapebuilder.h"
 #include "support/tagio.h"
 #include "vector/defineshape.h"
+#include "vector/placeobject.h"
 #include "vector/registry.h"
 
 template <typename T = Tswftag_defineshape_opt>
@@ -21,16 +23,62 @@ public:
     std::unique_ptr<T> tag;
 };
 
-// Registry and shape ratio reset around every test.
-class ShapeTest : public ::testing::Test {
+// Registry, depth tables, shape and font ratios and the movie version reset around every test. Not EngineTest: the
+// core tests' fixture has that name, and two inline classes of one name clash in the one test binary.
+class VectorTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        clearres();
-        CCparams = Tparams{};
-        CCparams.Sha_ForceCCR = 20;
+        reset();
+        CCparams.Sha_ForceCCR = CCparams.Sha_FontCCR = 20;
+        swfb::setmovieversion(10);
     }
-    void TearDown() override { clearres(); }
+    void TearDown() override {
+        reset();
+        pascal_com::setlength(_head, 1, 0);
+    }
+    static void reset() {
+        clearres();
+        placeclearparsedepths();
+        CCparams = Tparams{};
+        Cparsesprite = 0;
+    }
 };
+using ShapeTest = VectorTest;
+
+constexpr int32_t kOne = 65536;  // 1.0 in 16.16
+
+inline MATRIX scalematrix(int32_t scale) { return MATRIX{1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, scale, scale, 0, 0}; }
+
+struct Point {
+    int64_t x, y;
+    bool operator==(const Point&) const = default;
+};
+// What the outline draws, times k: {-1, -1} then the target of each move, and the absolute points each edge passes
+// through; edges that go nowhere are left out.
+inline std::vector<Point> outline(const SHAPERECORD* r, int64_t k = 1) {
+    std::vector<Point> out;
+    int64_t x = 0, y = 0;
+    for (uint32_t i = 0; i < pascal_com::length(r); ++i) {
+        const SHAPERECORD& e = r[i];
+        if (e.Kind == SHAPEREC_STYLECHANGE && e.StateMoveTo) {
+            x = e.MoveDeltaX;
+            y = e.MoveDeltaY;
+            out.push_back({-1, -1});
+        } else if (e.Kind == SHAPEREC_STRAIGHT && (e.DeltaX || e.DeltaY)) {
+            x += e.DeltaX;
+            y += e.DeltaY;
+        } else if (e.Kind == SHAPEREC_CURVED &&
+                   (e.ControlDeltaX || e.ControlDeltaY || e.AnchorDeltaX || e.AnchorDeltaY)) {
+            out.push_back({(x + e.ControlDeltaX) * k, (y + e.ControlDeltaY) * k});
+            x += e.ControlDeltaX + e.AnchorDeltaX;
+            y += e.ControlDeltaY + e.AnchorDeltaY;
+        } else {
+            continue;
+        }
+        out.push_back({x * k, y * k});
+    }
+    return out;
+}
 
 // Every record kind and style kind the version allows, with style changes that bring new styles along. wide: two fields
 // written wider than they need.
@@ -44,15 +92,8 @@ inline swfb::Bytes richshape(int code, bool end = true, bool wide = false) {
     if (v4) s.gradient(0x13, swfb::Mat{0, 0, 40000, 40000}, {{0, 1, 1, 1, 1}, {255, 2, 2, 2, 2}}, 0x0180);
     s.linecount(v4 ? 3 : 2).line(20, 10, 20, 30, 40).line(0, 50, 60, 70, 80);
     if (v4) {
-        swfb::Line2 l;
-        l.join = 2;
-        l.miter = 0x0300;
-        l.hasfill = true;
-        l.startcap = 1;
-        l.endcap = 2;
-        l.noclose = true;
-        l.pixelhinting = true;
-        l.reserved = 5;
+        const swfb::Line2 l{.startcap = 1, .join = 2, .endcap = 2, .hasfill = true, .pixelhinting = true,
+                            .noclose = true, .reserved = 5, .miter = 0x0300};
         s.line2(45, l).bitmap(0x42, 7, swfb::Mat{7, 9});
     }
     s.bits(3, 2);
@@ -67,7 +108,6 @@ inline swfb::Bytes richshape(int code, bool end = true, bool wide = false) {
     if (end) s.endshape();
     return swfb::shapetag(code, 5, -10, 400, -400, 300, s.take(), v4 ? 0x06 : 0);
 }
-
 
 // A morph shape with every morph style kind the version allows (a bitmap fill of id 7); the end edges pair up with the
 // start edges but carry no style changes other than a move.
@@ -106,7 +146,10 @@ inline swfb::Bytes richmorph(int code, uint16_t id = 9, uint16_t width = 60) {
     s.straight(300, 0).straight(0, -300).curve(10, 20, 30, -40).change({.fill0 = 3, .line = 2}).straight(-337, 327);
     e.bits(0, 0).change({.movex = -7, .movey = 13, .move = true});
     e.straight(613, 0).straight(0, -601).curve(-41, 43, 40, -40).straight(-601, 611);
-    const swfb::Bytes sb = swfb::Writer().rect(-10, 400, -400, 300).take();
-    const swfb::Bytes eb = swfb::Writer().rect(-20, 700, -700, 600).take();
-    return swfb::morphtag(code, id, sb, eb, st.take(), s.endshape().take(), e.endshape().take());
+    const swfb::Bytes styles = st.take(), starts = s.endshape().take();
+    swfb::Writer w;
+    w.u16(id).rect(-10, 400, -400, 300).rect(-20, 700, -700, 600);
+    if (code == 84) w.rect(-10, 400, -400, 300).rect(-20, 700, -700, 600).u8(0);  // edge bounds, no stroke flags
+    w.u32(uint32_t(styles.size() + starts.size())).raw(styles).raw(starts).raw(e.endshape().take());
+    return swfb::tag(code, w.take());
 }

@@ -29,40 +29,38 @@ Make as() {
     return [](const Bytes& b) { return std::unique_ptr<Tswftag>(parse<T>(b)); };
 }
 
-// The fields the table checks, as text: r(ect), m(atrix), and per class below.
-std::string str(const SRECT& r) {
-    return std::to_string(r.Xmin) + "," + std::to_string(r.Xmax) + "," + std::to_string(r.Ymin) + "," +
-           std::to_string(r.Ymax);
+// The fields the table checks, as text.
+std::ostream& operator<<(std::ostream& s, const SRECT& r) {
+    return s << r.Xmin << "," << r.Xmax << "," << r.Ymin << "," << r.Ymax;
 }
-std::string str(const MATRIX& m) {
-    std::ostringstream s;
+std::ostream& operator<<(std::ostream& s, const MATRIX& m) {
     s << "t" << m.TranslateX << "," << m.TranslateY;
     if (m.HasScale) s << " s" << m.ScaleX << "," << m.ScaleY;
     if (m.HasRotate) s << " r" << m.RotateSkew0 << "," << m.RotateSkew1;
-    return s.str();
+    return s;
 }
 std::string cstr(const unsigned char* p) { return p ? reinterpret_cast<const char*>(p) : "-"; }
 
 std::string describe(Tswftag& t) {
     std::ostringstream s;
     if (auto* x = dynamic_cast<Tswftag_defineshape*>(&t)) {
-        s << "id " << x->characterid << " bounds " << str(x->ShapeBounds);
+        s << "id " << x->characterid << " bounds " << x->ShapeBounds;
         if (t.tagcode == 83)
-            s << " edges " << str(x->EdgeBounds) << " strokes " << int(x->UsesNonScalingStrokes) << ","
+            s << " edges " << x->EdgeBounds << " strokes " << int(x->UsesNonScalingStrokes) << ","
               << int(x->UsesScalingStrokes);
         s << " fills " << x->Shapes.FillStyles.FillStyleCountExtended << " lines "
-          << x->Shapes.LineStyles.LineStyleCountExtended << " records "
-          << pascal_com::length(x->Shapes.ShapeRecords);
+          << x->Shapes.LineStyles.LineStyleCountExtended << " records " << pascal_com::length(x->Shapes.ShapeRecords);
     } else if (auto* x = dynamic_cast<Tswftag_definemorphshape*>(&t)) {
-        s << "id " << x->characterid << " bounds " << str(x->StartBounds) << " to " << str(x->EndBounds);
-        if (t.tagcode == 84) s << " edges " << str(x->EndEdgeBounds);
+        s << "id " << x->characterid << " bounds " << x->StartBounds << " to " << x->EndBounds;
+        if (t.tagcode == 84) s << " edges " << x->EndEdgeBounds;
         s << " fills " << x->Start.FillStyles.FillStyleCountExtended << " lines "
           << x->End.LineStyles.LineStyleCountExtended << " records " << pascal_com::length(x->Start.ShapeRecords)
-          << "," << pascal_com::length(x->End.ShapeRecords) << " bitmap " << str(x->End.FillStyles.FillStyles[2].BitmapMatrix);
+          << "," << pascal_com::length(x->End.ShapeRecords);
+        s << " bitmap " << x->End.FillStyles.FillStyles[2].BitmapMatrix;
     } else if (auto* x = dynamic_cast<Tswftag_placeobject*>(&t)) {
         s << "depth " << x->Depth;
         if (x->placescharacter()) s << " id " << x->CharacterId;
-        if (x->hasmatrix()) s << " m " << str(x->Matrix);
+        if (x->hasmatrix()) s << " m " << x->Matrix;
         if (x->PlaceFlagHasColorTransform && t.tagcode != 4)
             s << " cx " << x->ColorTransformAlpha.RedMultTerm << "," << x->ColorTransformAlpha.AlphaAddTerm;
         if (t.tagcode == 4 && !x->ColorTransformAbsent) s << " cx " << x->ColorTransform.GreenAddTerm;
@@ -78,7 +76,7 @@ std::string describe(Tswftag& t) {
         s << "id " << x->characterid;
         for (uint32_t i = 0; i < pascal_com::length(x->Records); ++i) {
             const BUTTONRECORD& r = x->Records[i];
-            s << " [" << r.CharacterId << "@" << r.PlaceDepth << " " << str(r.PlaceMatrix);
+            s << " [" << r.CharacterId << "@" << r.PlaceDepth << " " << r.PlaceMatrix;
             if (t.tagcode == 34) {
                 s << " cx " << r.ColorTransform.BlueMultTerm;
                 if (r.ButtonHasFilterList) s << " filters " << int(r.FilterList.NumberOfFilters);
@@ -94,16 +92,16 @@ std::string describe(Tswftag& t) {
         if (x->FontFlagsHasLayout) {
             s << " ascent " << x->FontAscent << " descent " << x->FontDescent << " leading " << x->FontLeading
               << " advance " << x->FontAdvanceTable[1];
-            if (x->hasbounds) s << " bounds " << str(x->FontBoundsTable[1]);
+            if (x->hasbounds) s << " bounds " << x->FontBoundsTable[1];
             if (x->haskerning) s << " kerning " << x->KerningCount;
         }
     } else if (auto* x = dynamic_cast<Tswftag_definetext*>(&t)) {
         s << "id " << x->characterid;
         if (t.tagcode == 37) {
-            s << " bounds " << str(x->Bounds) << " font " << x->FontID << " height " << x->FontHeight << " text "
+            s << " bounds " << x->Bounds << " font " << x->FontID << " height " << x->FontHeight << " text "
               << cstr(x->InitialText) << " var " << cstr(x->VariableName);
         } else {
-            s << " bounds " << str(x->TextBounds) << " m " << str(x->TextMatrix) << " bits "
+            s << " bounds " << x->TextBounds << " m " << x->TextMatrix << " bits "
               << int(x->GlyphBits) << "," << int(x->AdvanceBits);
             for (uint32_t i = 0; i < pascal_com::length(x->TextRecords); ++i) {
                 const TEXTRECORD& r = x->TextRecords[i];
@@ -131,8 +129,8 @@ std::string describe(Tswftag& t) {
           << (x->haslatency ? x->LatencySeek : -1);
     } else if (auto* x = dynamic_cast<Tswftag_definejpeg*>(&t)) {
         s << "id " << x->characterid;
-        if (x->bitmapformat) s << " format " << int(x->bitmapformat) << " size " << x->bitmapwidth << "x"
-                               << x->bitmapheight;
+        if (x->bitmapformat)
+            s << " format " << int(x->bitmapformat) << " size " << x->bitmapwidth << "x" << x->bitmapheight;
     }
     return s.str();
 }
@@ -148,7 +146,7 @@ struct Row {
 
 // The tag with a short header, as every writer puts a body of up to 62 bytes.
 Bytes shortform(const Bytes& t) {
-    return swfb::tag((t[0] | t[1] << 8) >> 6, Bytes(t.begin() + ((t[0] & 63) == 63 ? 6 : 2), t.end()));
+    return swfb::tag((t[0] | t[1] << 8) >> 6, body(t));
 }
 
 // A square path, the records of the smallest shapes here.
@@ -160,29 +158,18 @@ Bytes square(int code) {
 }
 
 Bytes button1() {
-    Writer w;
-    w.u16(20).u8(0x0F).u16(1).u16(1).matrix(100, 200);
-    w.u8(0x08 | 0x30).u16(2).u16(2).matrix(-40, 0, 3 * kOne, 3 * kOne);  // blend and filter bits mean nothing here
-    return swfb::tag(7, w.u8(0).u8(0x06).u8(0).take());
+    // Blend and filter bits mean nothing under DefineButton.
+    const Rec big{.flags = 0x08 | 0x30, .id = 2, .depth = 2, .matrix = matrixbytes(-40, 0, 3 * kOne, 3 * kOne)};
+    return swfb::tag(7, Writer().u16(20).raw(records(7, {Rec{}, big})).u8(0).u8(0x06).u8(0).take());
 }
 
 // The second record's translation of -1024 stored in n bits.
 Bytes button2(int n) {
-    Writer recs;
-    const Bytes cx = Writer().ub(1, 0).ub(1, 1).ub(4, 10).sb(10, 256).sb(10, 128).sb(10, 200).sb(10, 255).take();
-    recs.u8(0xC0 | 0x20 | 0x01).u16(1).u16(1).matrix(100, 200).raw(cx).u8(3);
-    recs.u8(0x10 | 0x06).u16(5).u16(3).ub(1, 0).ub(1, 0).ub(5, n).sb(n, -1024).sb(n, 0).raw(cx);
-    recs.u8(1).u8(1).u32(0x40000).u32(0x40000).u8(0x08);  // one blur filter
-    const Bytes r = recs.take();
-    const Bytes actions = {0x06, 0x00, 0x08, 0x00, 0x07, 0x00, 0x00, 0x00, 0x01, 0x00, 0x06, 0x00};
-    return swfb::tag(34, Writer().u16(21).u8(1).u16(uint32_t(2 + r.size() + 1)).raw(r).u8(0).raw(actions).take());
-}
-
-Bytes zones() {
-    Writer w;
-    w.u16(3).u8(0x40);
-    for (uint16_t range : {0x1234, 0x4567}) w.u8(2).u16(0x3C00).u16(0).u16(0).u16(range).u8(3);
-    return swfb::tag(73, w.take());
+    const Bytes m = Writer().ub(1, 0).ub(1, 0).ub(5, n).sb(n, -1024).sb(n, 0).take();
+    const Bytes blur = Writer().u8(1).u8(1).u32(0x40000).u32(0x40000).u8(0x08).take();
+    return placetest::button2(21, {{.flags = 0xC0 | 0x20 | 0x01, .blend = 3},
+                                   {.flags = 0x10 | 0x06, .id = 5, .depth = 3, .matrix = m, .filters = blur}},
+                              condactions());
 }
 
 std::vector<Row> table() {
@@ -310,7 +297,8 @@ std::vector<Row> table() {
          defineedittext({.fontclass = "MyFont", .height = 300}), nullptr},
         {"DefineEditText bare", 10, as<Tswftag_definetext>(), defineedittext({.hastext = false, .useoutlines = false}),
          nullptr},
-        {"DefineFontAlignZones", 10, as<Tswftag_definefontalignzones>(), zones(), "font 3 hint 1 zones 2 range 17767"},
+        {"DefineFontAlignZones", 10, as<Tswftag_definefontalignzones>(),
+         fonttest::alignzones(3, 0x3C00, {0x1234, 0x4567}), "font 3 hint 1 zones 2 range 17767"},
 
         {"DefineSound", 10, as<Tswftag_definesound>(), shortform(definesound(4, 1, 2, 1, 1, 300, Bytes(40, 0x5A))),
          "id 4 format 1 rate 2 size 1 type 1 count 300 data 40"},
