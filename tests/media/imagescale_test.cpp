@@ -41,37 +41,14 @@ TEST(ImageScale, NearestSourceRoundsHalfAwayAndStaysInside) {
             for (uint32_t v : scaleindex(from, n)) ASSERT_LT(v, uint32_t(from));
 }
 
-TEST(ImageScale, CanvasAndAlphaTakeTheSamePixels) {
-    const int W = 13, H = 7, w = 5, h = 3;
-    std::vector<uint8_t> canvas(W * H * 3), alpha(W * H);
-    for (int i = 0; i < W * H; ++i) {
-        canvas[i * 3] = uint8_t(i);
-        canvas[i * 3 + 1] = uint8_t(i >> 8);
-        canvas[i * 3 + 2] = 7;
-        alpha[i] = uint8_t(i);
-    }
-    int cw = W, ch = H;
-    Canvas24Scale(canvas, cw, ch, w, h);
-    ASSERT_EQ(cw, w);
-    ASSERT_EQ(ch, h);
-    std::vector<uint8_t> small;
-    AlphaResize(alpha, small, W, H, w, h);
-    ASSERT_EQ(small.size(), size_t(w * h));
-    for (int i = 0; i < w * h; ++i) EXPECT_EQ(canvas[i * 3], small[i]) << i;
-    // round(13 * 2 / 5) = 5, round(7 * 1 / 3) = 2
-    EXPECT_EQ(small[1 * w + 2], uint8_t(2 * W + 5));
-    int zw = cw, zh = ch;
-    Canvas24Scale(canvas, zw, zh, 0, 3);
-    EXPECT_EQ(zw, w);
-}
-
-TEST(ImageScale, AveragingCoversEverySourcePixelOnce) {
+TEST(ImageScale, AveragingCoversEverySourcePixelOnceAndEnlargingPicks) {
     // 5 x 2 into 2 x 1: cells of columns {0, 1} and {2, 3, 4}.
     std::vector<uint8_t> canvas, alpha;
     for (int i = 0; i < 10; ++i) {
         canvas.insert(canvas.end(), {uint8_t(i * 10), uint8_t(255 - i), 9});
         alpha.push_back(uint8_t(i * 10));
     }
+    std::vector<uint8_t> big = canvas;
     int w = 5, h = 2;
     Canvas24Scale_HalfTone(canvas, w, h, 2, 1);
     ASSERT_EQ(w, 2);
@@ -83,13 +60,15 @@ TEST(ImageScale, AveragingCoversEverySourcePixelOnce) {
     std::vector<uint8_t> a;
     AlphaResize_HalfTone(alpha, a, 5, 2, 2, 1);
     EXPECT_EQ(a, (std::vector<uint8_t>{30, 55}));
-    // Same size: unchanged; larger: picked, never averaged.
+    // Same size: unchanged; larger: picked, never averaged, the same pixels for colour and alpha.
     AlphaResize_HalfTone(alpha, a, 5, 2, 5, 2);
     EXPECT_EQ(a, alpha);
-    std::vector<uint8_t> one = {1, 2, 3};
-    int ow = 1, oh = 1;
-    Canvas24Scale_HalfTone(one, ow, oh, 2, 2);
-    EXPECT_EQ(one, (std::vector<uint8_t>{1, 2, 3, 1, 2, 3, 1, 2, 3, 1, 2, 3}));
+    AlphaResize_HalfTone(alpha, a, 5, 2, 6, 2);
+    EXPECT_EQ(a, (std::vector<uint8_t>{0, 10, 20, 30, 30, 40, 50, 60, 70, 80, 80, 90}));
+    int bw = 5, bh = 2;
+    Canvas24Scale_HalfTone(big, bw, bh, 6, 2);
+    ASSERT_EQ(big.size(), 36u);
+    for (size_t i = 0; i < a.size(); ++i) EXPECT_EQ(big[i * 3], a[i]) << i;
 }
 
 TEST(LosslessPixels, FifteenBitWidensAndSkipsRowPadding) {

@@ -21,13 +21,6 @@ using swfb::parse;
 // An encoder's argument list.
 using Args = std::vector<std::string>;
 
-// The body the tag writes.
-inline Bytes writebody(Tswftag& t) {
-    const Bytes b = swfb::write(t);
-    const size_t head = b.size() >= 2 && (b[0] & 63) == 63 ? 6 : 2;
-    return b.size() >= head ? Bytes(b.begin() + long(head), b.end()) : Bytes();
-}
-
 using swfb::body;
 
 // Sound settings of a sound quality level, mono or not.

@@ -25,14 +25,6 @@ Plane checker(int w, int h, bool inverted) {
     return p;
 }
 
-// The plane moved right by one pixel, the first column repeated.
-Plane shifted(const Plane& a, int w, int h) {
-    Plane p(a);
-    for (int y = 0; y < h; ++y)
-        for (int x = w - 1; x > 0; --x) p[size_t(y) * w + x] = a[size_t(y) * w + x - 1];
-    return p;
-}
-
 }  // namespace
 
 // Noise against itself with every third pixel dimmed, at sizes whose windows
@@ -56,8 +48,6 @@ TEST(Ssim, EdgeWindowsAtEverySize) {
 TEST(Ssim, KnownAnswers) {
     const double c1 = 2.55 * 2.55;
     const Plane n = noise(40, 30, 7), g = filled(40, 30, 100);
-    Plane ramp(40 * 30);
-    for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = uint8_t(i % 40 * 6);
     struct Case {
         const char* what;
         Plane a, b;
@@ -65,14 +55,11 @@ TEST(Ssim, KnownAnswers) {
         double low, high;
     } cases[] = {
         {"identical noise", n, n, 40, 30, 1.0, 1.0},
-        {"identical ramp, odd size", Plane(ramp.begin(), ramp.begin() + 37 * 29), Plane(ramp.begin(), ramp.begin() + 37 * 29), 37, 29, 1.0, 1.0},
         {"identical, smaller than a window", noise(5, 3, 1), noise(5, 3, 1), 5, 3, 1.0, 1.0},
         // Flat planes: only the luminance term, (2 * 100 * 110 + C1) / (100^2 + 110^2 + C1).
         {"flat shifted by 10", g, filled(40, 30, 110), 40, 30, (22000 + c1) / (22100 + c1) - 1e-12, (22000 + c1) / (22100 + c1) + 1e-12},
         // Equal means and variances, covariance -variance: (C2 - 2v) / (C2 + 2v) with v = 127.5^2.
         {"checker against its inverse", checker(16, 16, false), checker(16, 16, true), 16, 16, -0.99641, -0.99640},
-        {"noise moved by a pixel", n, shifted(n, 40, 30), 40, 30, -0.15, 0.15},
-        {"ramp moved by a pixel", ramp, shifted(ramp, 40, 30), 40, 30, 0.97, 0.999},
     };
     for (const Case& c : cases) {
         const double s = planessim(c.a.data(), c.b.data(), c.w, c.h);
