@@ -32,18 +32,6 @@ TEST(JpegRepair, ForcesOuterMarkersAndDropsDoubledStart) {
     EXPECT_EQ(tiny, Bytes({1, 2, 3}));
 }
 
-TEST(JpegCodec, ColourIsNotSubsampled) {
-    const Bytes rgb = swfb::testcanvas(16, 16);
-    std::vector<uint8_t> jpeg;
-    ASSERT_TRUE(Canvas24toJpeg(rgb.data(), 16, 16, jpeg, 50));
-    // SOF0 component records: id, sampling byte, table.
-    size_t i = 2;
-    while (i + 4 < jpeg.size() && !(jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0)) ++i;
-    ASSERT_LT(i + 18, jpeg.size());
-    EXPECT_EQ(jpeg[i + 9], 3);
-    for (size_t k : {11, 14, 17}) EXPECT_EQ(jpeg[i + k], 0x11) << k;
-}
-
 TEST(JpegCodec, GreyscaleCmykAndGarbageFailWithoutEndingTheProcess) {
     std::vector<uint8_t> canvas;
     int w = -1, h = -1, c = -1;
