@@ -1,4 +1,5 @@
 // Event and stream sounds of whole movies re-encoded by the real encoder.
+#include <array>
 #include <cmath>
 #include <numeric>
 
@@ -18,9 +19,9 @@ Tmp3enc_dec walk(const Bytes& b, size_t from = 0) {
     return w;
 }
 
-// An ADPCM stream: one block of `perframe` sample frames per SWF frame.
-std::vector<Bytes> adpcmstream(const swfb::Samples& s, int channels, int perframe) {
-    std::vector<Bytes> tags;
+// An ADPCM stream after its head: one block of `perframe` sample frames per SWF frame.
+std::vector<Bytes> adpcmstream(const Bytes& head, const swfb::Samples& s, int channels, int perframe) {
+    std::vector<Bytes> tags = {head};
     const size_t frames = s.size() / channels;
     for (size_t at = 0; at < frames; at += size_t(perframe)) {
         const size_t end = std::min(frames, at + size_t(perframe));
@@ -29,11 +30,6 @@ std::vector<Bytes> adpcmstream(const swfb::Samples& s, int channels, int perfram
         tags.push_back(swfb::showframe());
     }
     return tags;
-}
-
-std::vector<Bytes> with(std::vector<Bytes> a, const std::vector<Bytes>& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
 }
 
 // Sample counts of the blocks of a re-encoded stream, each checked to hold
@@ -61,10 +57,7 @@ TEST(SoundMovie, AdpcmEventSoundBecomesMp3AtADeclarableRate) {
     const Soundrun r = runsound(m, soundparams(2, false));
     const swfb::SoundTag* t = r.find(14);
     ASSERT_NE(t, nullptr);
-    EXPECT_EQ(t->format, 2);
-    EXPECT_EQ(t->rate, 2);
-    EXPECT_EQ(t->size, 1);
-    EXPECT_EQ(t->type, 1);
+    EXPECT_EQ((std::array{t->format, t->rate, t->size, t->type}), (std::array{2, 2, 1, 1}));
     EXPECT_EQ(t->data[0] | t->data[1] << 8, CClamedelay) << "the encoder's delay is skipped";
     EXPECT_EQ(t->count, 11025u) << "the original's length";
     const Tmp3enc_dec w = walk(t->data, 2);
@@ -203,13 +196,11 @@ TEST(SoundMovie, AdpcmStreamIsDealtBackOverTheSameBlocks) {
     swfb::Movie m;
     m.frames = 24;
     m.framerate = 12 << 8;
-    m.tags = with({swfb::streamhead(18, 1, 2, 1, 1838)}, adpcmstream(s, 2, 1838));
+    m.tags = adpcmstream(swfb::streamhead(18, 1, 2, 1, 1838), s, 2, 1838);
     Soundrun r = runsound(m, soundparams(3));
     const swfb::SoundTag* head = r.find(18);
     ASSERT_NE(head, nullptr);
-    EXPECT_EQ(head->format, 2);
-    EXPECT_EQ(head->rate, 1);
-    EXPECT_EQ(head->type, 0);
+    EXPECT_EQ((std::array{head->format, head->rate, head->type}), (std::array{2, 1, 0}));
     EXPECT_EQ(head->data.size(), 6u) << "LatencySeek added";
     const auto blocks = r.all(19);
     ASSERT_EQ(blocks.size(), 24u);
@@ -267,7 +258,7 @@ TEST(SoundMovie, BlocksGoToTheHeadOfTheirOwnTimeline) {
     const swfb::Samples s = swfb::tone(22050, 11025, 440, 1);
     // Root: a PCM stream, which passes through. Sprite 7: an ADPCM stream.
     // Sprite 8: blocks with no head of their own.
-    std::vector<Bytes> inner = with({swfb::streamhead(45, 1, 1, 0, 1103)}, adpcmstream(s, 1, 1103));
+    std::vector<Bytes> inner = adpcmstream(swfb::streamhead(45, 1, 1, 0, 1103), s, 1, 1103);
     const size_t spriteblocks = (inner.size() - 1) / 2;
     const Bytes orphan = swfb::streamblock(swfb::adpcmencode(swfb::tone(500, 11025, 300, 1), 1, 4));
     swfb::Movie m;
