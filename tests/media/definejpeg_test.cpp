@@ -1,5 +1,4 @@
-// Bitmap tags of whole movies: layouts written, sizes chosen, the keep rule,
-// what passes through, and the factors the shapes are corrected with.
+// Bitmap tags of whole movies: layouts and sizes written, the keep rule, what passes through, shape factors.
 #include "imagetest.h"
 #include "media/bitmapuse.h"
 #include "media/canvas.h"
@@ -32,8 +31,7 @@ Bytes xrgbof(const Bytes& rgb) {
     return p;
 }
 
-// What a player shows of a written bitmap tag: RGBA, colour as stored; empty
-// when it does not decode.
+// What a player shows of a written bitmap tag: RGBA, colour as stored; empty when it does not decode.
 Bytes shownpixels(const swfb::ParsedTag& t) {
     const Bytes& b = t.body;
     Bytes rgba, colour, alpha;

@@ -85,15 +85,12 @@ TEST(FlvFile, RefusesWhatIsNotAWholeStream) {
     EXPECT_EQ(v[0].codec, 2);
     EXPECT_EQ(f.tagdata[v[0].offset], 0xAA);
 
+    // Ending inside the tag, without a flags byte, VP6 without its adjustment byte, encrypted.
     Bytes b = rawtag(9, {0x12, 1, 2, 3});
-    settags(f, Bytes(b.begin(), b.end() - 6));  // ends inside the tag
-    EXPECT_FALSE(f.videotags(v));
-    settags(f, rawtag(9, {}));  // no flags byte
-    EXPECT_FALSE(f.videotags(v));
-    settags(f, rawtag(9, {0x14}));  // VP6 without its adjustment byte
-    EXPECT_FALSE(f.videotags(v));
-    settags(f, rawtag(9 | 32, {0x12, 1}));  // encrypted
-    EXPECT_FALSE(f.videotags(v));
+    for (const Bytes& bad : {Bytes(b.begin(), b.end() - 6), rawtag(9, {}), rawtag(9, {0x14}), rawtag(9 | 32, {0x12, 1})}) {
+        settags(f, bad);
+        EXPECT_FALSE(f.videotags(v)) << bad.size();
+    }
 
     // Audio, script data and command frames are no pictures; the last back pointer may be missing.
     b = rawtag(8, {0x2F, 1, 2});

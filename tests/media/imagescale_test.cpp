@@ -4,7 +4,6 @@
 #include "media/bitmapjob.h"
 #include "media/canvas.h"
 #include "media/imagescale.h"
-#include "support/bitmapbuilder.h"
 
 namespace {
 

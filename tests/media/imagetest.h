@@ -1,5 +1,4 @@
-// Whole movies with bitmaps through the engine's stages, with the registry
-// looked at before the engine lets go of it.
+// Whole movies with bitmaps through the engine's stages, the registry read before the engine lets go of it.
 #pragma once
 #include <gtest/gtest.h>
 

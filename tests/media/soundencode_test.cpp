@@ -1,14 +1,7 @@
-// Encoder arguments by level and encoding, when the encoder need not run, an
-// encoder that hangs or misbehaves, paths with spaces, and the timing of what
-// it wrote.
-#include <sys/stat.h>
-
-#include "core/enginestate.h"
+// Encoder arguments, when the encoder need not run, encoders that misbehave, and the timing of what it wrote.
 #include "media/definesound.h"
 #include "media/soundencode.h"
-#include "media/wavwriter.h"
 #include "soundtest.h"
-#include "support/enginerun.h"
 
 using namespace soundtest;
 

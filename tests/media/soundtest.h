@@ -1,5 +1,4 @@
-// Shared helpers for the sound tests: one tag parsed and written the way the
-// container does it, and whole movies with sounds through the engine.
+// Whole movies with sounds through the engine, for the sound tests.
 #pragma once
 #include <gtest/gtest.h>
 

@@ -1,8 +1,5 @@
-// SSIM of planes: known answers for identical, shifted, inverted and tiny
-// planes, the luma it is computed on and the cost of 4:2:0 to the colour.
+// SSIM of planes and the cost of 4:2:0 to the colour: known answers.
 #include <gtest/gtest.h>
-
-#include <algorithm>
 
 #include "media/ssim.h"
 

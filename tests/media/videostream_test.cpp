@@ -1,5 +1,4 @@
-// Embedded video: streams and frames written back, transcoded only when the
-// whole stream comes back smaller in a codec SWF can show, frame for frame.
+// Embedded video, transcoded only when the whole stream comes back smaller, frame for frame, in a codec SWF shows.
 #include <gtest/gtest.h>
 
 #include <algorithm>
