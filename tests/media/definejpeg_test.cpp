@@ -122,8 +122,7 @@ TEST_F(ImageMovie, ShrinksToTheDisplayedSize) {
         const swfb::ParsedTag* b = r.find(21, 1);
         ASSERT_NE(b, nullptr) << c.what;
         EXPECT_EQ(jpegdims(*b), std::make_pair(c.w, c.h)) << c.what;
-        EXPECT_DOUBLE_EQ(r.factors.at(1).first, c.fx) << c.what;
-        EXPECT_DOUBLE_EQ(r.factors.at(1).second, c.fy) << c.what;
+        EXPECT_EQ(r.factors.at(1), std::make_pair(c.fx, c.fy)) << c.what;
         EXPECT_EQ(r.stats.shrunk, 1) << c.what;
         // Doubled for the smaller bitmap, then divided by the shape ratio of 20;
         // a scale of exactly 1 may be written as no scale.
@@ -320,8 +319,7 @@ TEST_F(ImageMovie, BestQualityKeepsABitmapTheJpegWouldBlurOrThatGrows) {
         EXPECT_EQ(r.stats.keptlonger, c.kept == 2) << c.what;
         if (c.kept) {
             EXPECT_EQ(swfb::tag(c.code, b->body, true), c.tag) << c.what;
-            EXPECT_DOUBLE_EQ(r.factors.at(1).first, 1.0) << c.what << ": the fill keeps its matrix";
-            EXPECT_DOUBLE_EQ(r.factors.at(1).second, 1.0) << c.what;
+            EXPECT_EQ(r.factors.at(1), std::make_pair(1.0, 1.0)) << c.what << ": the fill keeps its matrix";
         } else {
             EXPECT_DOUBLE_EQ(r.factors.at(1).first, c.scale / 20.0) << c.what;
         }
@@ -457,14 +455,12 @@ TEST_F(ImageMovie, ClippedFillsShowingPartOfABitmapCropIt) {
         const Imagerun r = runimages(c.tags, p);
         const swfb::ParsedTag* b = r.find(c.code, 1);
         ASSERT_NE(b, nullptr) << c.what;
-        const int w = c.code == 21 ? jpegdims(*b).first : b->body[3] | b->body[4] << 8;
-        const int h = c.code == 21 ? jpegdims(*b).second : b->body[5] | b->body[6] << 8;
-        EXPECT_EQ(w, c.size) << c.what;
-        EXPECT_EQ(h, c.size) << c.what;
+        const auto [w, h] = c.code == 21 ? jpegdims(*b)
+                                         : std::make_pair(b->body[3] | b->body[4] << 8, b->body[5] | b->body[6] << 8);
+        EXPECT_EQ(std::make_pair(w, h), std::make_pair(c.size, c.size)) << c.what;
         EXPECT_EQ(r.stats.cropped, c.size != 64 ? 1 : 0) << c.what;
         const MATRIX m = fillmatrix(*r.find(2, 2));
-        EXPECT_EQ(m.TranslateX, c.tx) << c.what;
-        EXPECT_EQ(m.TranslateY, c.tx) << c.what;
+        EXPECT_EQ(std::make_pair(m.TranslateX, m.TranslateY), std::make_pair(c.tx, c.tx)) << c.what;
         if (w != 48) continue;
         const Bytes from = shownpixels(parsed(c.tags[0]));
         if (from.size() != size_t(64 * 64 * 4)) continue;  // resampled, not cut alone
