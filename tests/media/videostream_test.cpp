@@ -273,7 +273,7 @@ TEST_F(FailingTranscoder, BestQualityTakesTheAnswerOnlyWhenEveryFrameKeepsTheFlo
         const char* note;
     } cases[] = {
         {"every frame close", "n:1 Y:0.99 All:0.9\nn:2 Y:0.95 All:0.9\nn:3 Y:0.97 All:0.9\n", true, ""},
-        {"one frame below", "n:1 Y:0.99 All:0.99\nn:2 Y:0.939 All:0.99\nn:3 Y:0.97 All:0.99\n", false, ""},
+        {"one frame below", "n:1 Y:0.99 All:0.99\nn:2 Y:0.949 All:0.99\nn:3 Y:0.97 All:0.99\n", false, ""},
         {"a frame missing", "n:1 Y:0.99 All:0.99\nn:2 Y:0.99 All:0.99\n", false,
          "video 4 kept: ffmpeg (quality check) wrote no usable output"},
         {"unreadable", "n:1 Y:0.99\nn:2 oops\nn:3 Y:0.99\n", false,
