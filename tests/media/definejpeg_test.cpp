@@ -384,7 +384,8 @@ TEST_F(ImageMovie, ImageFieldsShrinkBitmapsWithoutChangingWhatShows) {
     };
     for (const Case& c : cases) {
         Tparams p = imageparams(c.level);
-        std::tie(p.Img_Dm, p.Img_Ftoj, p.Img_Diia, p.Img_Icso, p.Img_Iaco) = std::tie(c.dm, c.ftoj, c.diia, c.icso, c.iaco);
+        std::tie(p.Img_Dm, p.Img_Ftoj, p.Img_Diia, p.Img_Icso, p.Img_Iaco) =
+            std::tie(c.dm, c.ftoj, c.diia, c.icso, c.iaco);
         const Imagerun r = runimages(c.tags, p);
         const swfb::ParsedTag* b = r.find(c.code, 1);
         ASSERT_NE(b, nullptr) << c.what;

@@ -82,7 +82,8 @@ TEST(SoundEncode, HangingFailingOrWrongEncodersKeepTheSoundAsRead) {
     const std::string unusable = "sound 1 kept: lame wrote no usable output";
     std::vector<Case> cases = {
         {"hangs", "exec sleep 30", "sound 1 kept: lame timed out after 0.5 s"},
-        {"fails after writing", "head -c 500 /dev/zero > \"$out\"; exit 1", "sound 1 kept: lame failed with exit status 1"},
+        {"fails after writing", "head -c 500 /dev/zero > \"$out\"; exit 1",
+         "sound 1 kept: lame failed with exit status 1"},
         {"crashes", "kill -SEGV $$", "sound 1 kept: lame could not start or was killed by a signal"},
         {"writes no frames", "echo nothing > \"$out\"", unusable},
     };

@@ -66,8 +66,10 @@ Videorun runmovie(const Bytes& movie, const Tparams& params, const std::string& 
 
 class VideoTest : public ::testing::Test {
 protected:
+    void SetUp() override { std::filesystem::create_directories(tmp_); }
     void TearDown() override { CCparams = Tparams{}; }
     swfb::Scratchdir dir_{"video"};
+    const std::string tools_ = dir_.file("tools/"), tmp_ = dir_.file("tmp dir/");
 };
 
 // Width and height of a Sorenson H.263 picture of a size given in 8 bits each
@@ -179,9 +181,7 @@ TEST_F(VideoTest, SsimComparisonArgumentsAndStats) {
 class FailingTranscoder : public VideoTest {
 protected:
     void SetUp() override {
-        tools_ = dir_.file("tools/");
-        tmp_ = dir_.file("tmp dir/");
-        std::filesystem::create_directories(tmp_);
+        VideoTest::SetUp();
         for (uint8_t i = 0; i < 3; ++i) movieframes_.push_back(picture(400, i));
         movie_ = swfb::videomovie(4, 3, 64, 48, movieframes_);
     }
@@ -203,7 +203,6 @@ protected:
         EXPECT_EQ(r.streams, bodies(swfb::listtags(movie_), 60)) << what << ": the stream keeps its codec";
         EXPECT_TRUE(tmpfilesgone(tmp_)) << what;
     }
-    std::string tools_, tmp_;
     std::vector<Bytes> movieframes_;
     const std::vector<Bytes> answer_ = {picture(90, 5), picture(80, 6), picture(70, 7)};
     Bytes movie_;
@@ -332,9 +331,8 @@ TEST_F(FailingTranscoder, KeepsEverythingAsReadWithoutATranscoder) {
 TEST_F(FailingTranscoder, FramesBeforeTheirStreamKeepItsCodec) {
     transcoder(answer_, {2}, "exit 0");
     // A sprite defined first shows a frame of the stream defined after it.
-    swfb::Movie m;
-    m.tags.push_back(swfb::sprite(9, 1, {swfb::videoframe(4, 0, picture(400, 9)), swfb::showframe()}));
-    m.tags.push_back(swfb::definevideostream(4, 3, 64, 48, 3));
+    swfb::Movie m{.tags = {swfb::sprite(9, 1, {swfb::videoframe(4, 0, picture(400, 9)), swfb::showframe()}),
+                           swfb::definevideostream(4, 3, 64, 48, 3)}};
     for (uint16_t i = 0; i < 3; ++i) {
         m.tags.push_back(swfb::videoframe(4, i, movieframes_[i]));
         m.tags.push_back(swfb::showframe());
@@ -348,10 +346,8 @@ class Transcoder : public VideoTest {
 protected:
     void SetUp() override {
         if (!swfb::havetranscoder()) GTEST_SKIP() << "no ffmpeg";
-        tmp_ = dir_.file("tmp dir/");
-        std::filesystem::create_directories(tmp_);
+        VideoTest::SetUp();
     }
-    std::string tmp_;
 };
 
 // Two streams interleaved in a sprite, sounds and bitmaps, all encoded beside
@@ -359,14 +355,10 @@ protected:
 // a run on one thread.
 TEST_F(Transcoder, KeepsInterleavedStreamsApartAndConcurrentEncodesWriteTheBytesOfASequentialRun) {
     if (!swfb::havelame()) GTEST_SKIP() << "lame is not installed";
-    const auto a = swfb::h263clip(dir_.path(), 4, 48, 32, 1500);
-    const auto b = swfb::h263clip(dir_.path(), 4, 32, 24, 1500);
-    ASSERT_EQ(a.size(), 4u);
-    ASSERT_EQ(b.size(), 4u);
-    swfb::Movie m;
-    m.frames = 4;
-    m.tags.push_back(swfb::definevideostream(1, 4, 48, 32, 2));
-    m.tags.push_back(swfb::definevideostream(2, 4, 32, 24, 2));
+    const auto a = swfb::h263clip(dir_.path(), 4, 48, 32, 1500), b = swfb::h263clip(dir_.path(), 4, 32, 24, 1500);
+    ASSERT_EQ(std::make_pair(a.size(), b.size()), std::make_pair(size_t(4), size_t(4)));
+    swfb::Movie m{.frames = 4,
+                  .tags = {swfb::definevideostream(1, 4, 48, 32, 2), swfb::definevideostream(2, 4, 32, 24, 2)}};
     for (uint16_t id = 3; id < 9; ++id) {
         const auto s = swfb::tone(11025, 22050, 150.0 * id, 1);
         m.tags.push_back(swfb::definesound(id, 1, 2, 1, 0, 11025, swfb::adpcmencode(s, 1, 4)));
