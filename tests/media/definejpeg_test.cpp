@@ -155,10 +155,8 @@ TEST_F(ImageMovie, WhatCannotBeReEncodedPassesThroughByteForByte) {
         if (t.code != 2 && t.code != 0) written.push_back(swfb::tag(t.code, t.body, true));
     ASSERT_EQ(written.size(), tags.size());
     for (size_t i = 0; i < tags.size(); ++i) EXPECT_EQ(written[i], tags[i]) << "tag " << i;
-    EXPECT_EQ(r.stats.notjpeg, 2);
-    EXPECT_EQ(r.stats.notrgb, 2);
-    EXPECT_EQ(r.stats.colormapped, 2);
-    EXPECT_EQ(r.stats.keptfailed, 2);
+    EXPECT_EQ((std::array{r.stats.notjpeg, r.stats.notrgb, r.stats.colormapped, r.stats.keptfailed}),
+              (std::array{2, 2, 2, 2}));
     EXPECT_EQ(r.factors.count(4), 0u) << "colour-mapped bitmaps are not registered";
     EXPECT_DOUBLE_EQ(r.factors.at(6).first, 1.0);
 }
@@ -231,9 +229,8 @@ TEST_F(ImageMovie, AlphaIsRescaledWithTheColour) {
     for (size_t i = 0; i < alpha.size(); ++i) alpha[i] = uint8_t((i % 64) * 4);
     const Imagerun r = runimages({swfb::definebitsjpeg3(1, photo(), alpha), swfb::bitmapshape(2, 1, 640, 480, 10 * kOne, 10 * kOne)});
     ASSERT_NE(r.find(35, 1), nullptr);
-    EXPECT_EQ(jpegdims(*r.find(35, 1)), std::make_pair(32, 24));
     const Bytes shown = shownpixels(*r.find(35, 1));
-    ASSERT_EQ(shown.size(), 32u * 24 * 4);
+    ASSERT_EQ(shown.size(), 32u * 24 * 4) << "halved";
     // Each new pixel is the mean of a 2 x 2 cell: columns 2x and 2x + 1.
     for (int x = 0; x < 32; ++x) EXPECT_EQ(shown[size_t(5 * 32 + x) * 4 + 3], uint8_t(8 * x + 2)) << x;
 }

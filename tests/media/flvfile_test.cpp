@@ -1,6 +1,8 @@
 // FLV as the video stream writes it for the transcoder and reads it back.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "core/pascal_com.h"
 #include "media/flvfile.h"
 #include "support/enginerun.h"
@@ -53,12 +55,9 @@ TEST(FlvFile, WritesHeaderTimestampsAndSizesThatAnIndependentReaderAgreesOn) {
         EXPECT_EQ(Bytes(file.begin(), file.begin() + 13), (Bytes{'F', 'L', 'V', 1, 1, 0, 0, 0, 9, 0, 0, 0, 0}));
         const auto pics = swfb::flvpictures(file);
         ASSERT_EQ(pics.size(), 3u);
-        for (uint32_t i = 0; i < 3; ++i) {
-            EXPECT_EQ(pics[i].timestamp, i * 50);
-            EXPECT_EQ(pics[i].codec, codec);
-            EXPECT_EQ(pics[i].frametype, 1);
-            EXPECT_EQ(pics[i].data, frame(1000, uint8_t(i)));
-        }
+        for (uint32_t i = 0; i < 3; ++i)
+            EXPECT_EQ(std::tuple(pics[i].timestamp, pics[i].codec, pics[i].frametype, pics[i].data),
+                      std::tuple(i * 50, int(codec), 1, frame(1000, uint8_t(i))));
     }
 }
 

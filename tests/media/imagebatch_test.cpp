@@ -30,9 +30,7 @@ TEST(ImageBatch, PoolWritesTheSameBytesAsOneThread) {
     CCimagethreads = 0;
     EXPECT_EQ(one.file, four.file);
     EXPECT_EQ(one.factors, four.factors);
-    EXPECT_EQ(one.stats.shrunk, 6);
-    EXPECT_EQ(one.stats.reencoded, 6);
-    EXPECT_EQ(one.stats.repacked, 4);
+    EXPECT_EQ((std::array{one.stats.shrunk, one.stats.reencoded, one.stats.repacked}), (std::array{6, 6, 4}));
 }
 
 TEST(ImageBatch, ResultsInAnyOrderAndUnusedJobsAreDropped) {

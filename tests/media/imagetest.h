@@ -2,6 +2,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <array>
 #include <map>
 
 #include "core/enginestate.h"

@@ -1,4 +1,6 @@
 // The MP3 frame walker and the dealing of re-encoded frames over stream blocks.
+#include <array>
+
 #include "media/mp3frames.h"
 #include "media/soundstream.h"
 #include "soundtest.h"
@@ -57,11 +59,8 @@ TEST(Mp3Frames, WalksLayerThreeOfEveryVersion) {
     const Bytes m1 = cat({swfb::mp3frame(1, 9, 0, false, false), swfb::mp3frame(1, 9, 0, true, false)});
     ASSERT_EQ(m1.size(), 417u + 418u);
     Tmp3enc_dec w = walk(m1);
-    EXPECT_EQ(w.framecount, 2u);
-    EXPECT_EQ(w.totalsamples, 2304u);
-    EXPECT_EQ(w.samplingrate, 44100u);
-    EXPECT_EQ(w.last.version, 1);
-    EXPECT_EQ(w.last.channelmode, 0);
+    EXPECT_EQ((std::array{w.framecount, w.totalsamples, w.samplingrate}), (std::array{2u, 2304u, 44100u}));
+    EXPECT_EQ((std::array{int(w.last.version), int(w.last.channelmode)}), (std::array{1, 0}));
     EXPECT_EQ(w.mp3data.size(), m1.size());
 
     // MPEG-2 40 kbit/s at 22050 Hz: 40 x 72000 / 22050 = 130 bytes, 576 samples.
@@ -69,9 +68,7 @@ TEST(Mp3Frames, WalksLayerThreeOfEveryVersion) {
                           swfb::mp3frame(2, 5, 0, false, true)});
     ASSERT_EQ(m2.size(), 131u + 130u + 130u);
     w = walk(m2);
-    EXPECT_EQ(w.framecount, 3u);
-    EXPECT_EQ(w.totalsamples, 3u * 576);
-    EXPECT_EQ(w.samplingrate, 22050u);
+    EXPECT_EQ((std::array{w.framecount, w.totalsamples, w.samplingrate}), (std::array{3u, 3u * 576, 22050u}));
     EXPECT_EQ(w.last.channelmode, 3);
     EXPECT_DOUBLE_EQ(w.seconds(), 3 * 576 / 22050.0);
 
@@ -89,9 +86,8 @@ TEST(Mp3Frames, KeepingSamplesDropsWholeTrailingFramesOnly) {
     Tmp3enc_dec w = walk(cat({f, swfb::id3tag(20), f, f, f}));
     ASSERT_EQ(w.framecount, 4u);
     w.keepsamples(577);  // one sample into the second frame keeps it whole
-    EXPECT_EQ(w.framecount, 2u);
-    EXPECT_EQ(w.totalsamples, 1152u);
-    EXPECT_EQ(w.mp3data.size(), 130u + 30u + 130u);
+    EXPECT_EQ((std::array{w.framecount, w.totalsamples, uint32_t(w.mp3data.size())}), (std::array{2u, 1152u, 290u}))
+        << "130 bytes of the first frame, 30 of the ID3 tag, 130 of the second";
     w.keepsamples(5000);  // more than there is: unchanged
     EXPECT_EQ(w.framecount, 2u);
     w.keepsamples(0);

@@ -138,8 +138,7 @@ TEST_F(VideoTest, PicturesFitThePlayerSize) {
         CCparams.VideoPmps_y = r.maxh;
         uint16_t w = 0, h = 0;
         flvpicturesize(640, 480, w, h);
-        EXPECT_EQ(w, r.w) << r.maxw << " x " << r.maxh;
-        EXPECT_EQ(h, r.h) << r.maxw << " x " << r.maxh;
+        EXPECT_EQ(std::make_pair(w, h), std::make_pair(r.w, r.h)) << r.maxw << " x " << r.maxh;
     }
     CCparams.VideoPmps_x = 300;
     CCparams.VideoPmps_y = 0;
