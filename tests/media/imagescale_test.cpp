@@ -32,15 +32,14 @@ TEST(ImageTarget, FollowsDisplayScaleLimitsAndZoom) {
     }
 }
 
-TEST(ImageScale, NearestSourceRoundsHalfAwayAndStaysInside) {
+TEST(ImageScale, AveragingCoversEverySourcePixelOnceAndEnlargingPicksTheNearest) {
+    // Nearest source: half rounds away from zero, and never past the end.
     EXPECT_EQ(scaleindex(10, 4), (std::vector<uint32_t>{0, 3, 5, 8}));  // 2.5 -> 3, 7.5 -> 8
     EXPECT_EQ(scaleindex(3, 3), (std::vector<uint32_t>{0, 1, 2}));
     for (int from : {1, 2, 7, 1000})
         for (int n = 1; n <= from; n += 3)
             for (uint32_t v : scaleindex(from, n)) ASSERT_LT(v, uint32_t(from));
-}
 
-TEST(ImageScale, AveragingCoversEverySourcePixelOnceAndEnlargingPicks) {
     // 5 x 2 into 2 x 1: cells of columns {0, 1} and {2, 3, 4}.
     std::vector<uint8_t> canvas, alpha;
     for (int i = 0; i < 10; ++i) {
@@ -70,7 +69,7 @@ TEST(ImageScale, AveragingCoversEverySourcePixelOnceAndEnlargingPicks) {
     for (size_t i = 0; i < a.size(); ++i) EXPECT_EQ(big[i * 3], a[i]) << i;
 }
 
-TEST(LosslessPixels, FifteenBitWidensAndSkipsRowPadding) {
+TEST(LosslessPixels, FifteenBitWidensAndSkipsRowPaddingArgbKeepsWhatIsStored) {
     // 3 x 2 at 2 bytes per pixel: rows of 6 bytes padded to 8.
     const std::vector<uint8_t> px = {0x7C, 0x00, 0x03, 0xE0, 0x00, 0x1F, 0xAA, 0xBB,
                                      0x7F, 0xFF, 0x00, 0x00, 0x42, 0x10, 0xCC, 0xDD};
@@ -82,16 +81,15 @@ TEST(LosslessPixels, FifteenBitWidensAndSkipsRowPadding) {
     EXPECT_EQ(losslessbytes(20, 5, 3, 2), 24u);
     EXPECT_EQ(losslessbytes(36, 4, 3, 2), 24u);
     EXPECT_EQ(losslessbytes(20, 3, 3, 2), 0u);
-}
 
-TEST(LosslessPixels, ArgbKeepsStoredColourAndAlpha) {
-    const std::vector<uint8_t> px = {0, 9, 8, 7, 128, 100, 50, 25, 255, 1, 2, 3};
-    std::vector<uint8_t> c, a;
-    lossless2tocanvas(px.data(), 3, 1, c, a);
+    // ARGB keeps colour and alpha as stored.
+    const std::vector<uint8_t> argb = {0, 9, 8, 7, 128, 100, 50, 25, 255, 1, 2, 3};
+    std::vector<uint8_t> a;
+    lossless2tocanvas(argb.data(), 3, 1, c, a);
     EXPECT_EQ(a, (std::vector<uint8_t>{0, 128, 255}));
     EXPECT_EQ(c, (std::vector<uint8_t>{9, 8, 7, 100, 50, 25, 1, 2, 3}));
     std::vector<uint8_t> x;
-    losslesstocanvas(5, px.data(), 3, 1, x);
+    losslesstocanvas(5, argb.data(), 3, 1, x);
     EXPECT_EQ(x, c);
 }
 

@@ -26,7 +26,7 @@ Plane checker(int w, int h, bool inverted) {
 
 // Noise against itself with every third pixel dimmed, at sizes whose windows
 // meet the edges in every way; the values of a plain window-by-window sum.
-TEST(Ssim, EdgeWindowsAtEverySize) {
+TEST(Ssim, KnownAnswers) {
     const struct {
         int w, h;
         double ssim;
@@ -40,9 +40,7 @@ TEST(Ssim, EdgeWindowsAtEverySize) {
         for (size_t i = 0; i < b.size(); i += 3) b[i] = uint8_t(b[i] / 2 + 40);
         EXPECT_NEAR(planessim(a.data(), b.data(), c.w, c.h), c.ssim, 1e-11) << c.w << " x " << c.h;
     }
-}
-
-TEST(Ssim, KnownAnswers) {
+    // Identical, flat and inverted planes; and what cannot be compared.
     const double c1 = 2.55 * 2.55;
     const Plane n = noise(40, 30, 7), g = filled(40, 30, 100);
     struct Case {
@@ -50,14 +48,14 @@ TEST(Ssim, KnownAnswers) {
         Plane a, b;
         int w, h;
         double low, high;
-    } cases[] = {
+    } planes[] = {
         {"identical noise", n, n, 40, 30, 1.0, 1.0},
         // Flat planes: only the luminance term, (2 * 100 * 110 + C1) / (100^2 + 110^2 + C1).
         {"flat shifted by 10", g, filled(40, 30, 110), 40, 30, (22000 + c1) / (22100 + c1) - 1e-12, (22000 + c1) / (22100 + c1) + 1e-12},
         // Equal means and variances, covariance -variance: (C2 - 2v) / (C2 + 2v) with v = 127.5^2.
         {"checker against its inverse", checker(16, 16, false), checker(16, 16, true), 16, 16, -0.99641, -0.99640},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : planes) {
         const double s = planessim(c.a.data(), c.b.data(), c.w, c.h);
         EXPECT_GE(s, c.low) << c.what;
         EXPECT_LE(s, c.high) << c.what;
