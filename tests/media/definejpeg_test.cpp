@@ -135,18 +135,19 @@ TEST_F(ImageMovie, ShrinksToTheDisplayedSize) {
 }
 
 TEST_F(ImageMovie, WhatCannotBeReEncodedPassesThroughByteForByte) {
-    const Bytes png = swfb::definebitsjpeg2(1, {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 0});
-    const Bytes grey = swfb::definebitsjpeg2(2, swfb::jpegimage(32, 32, 90, 1));
-    const Bytes cmyk = swfb::definebitsjpeg2(3, swfb::jpegimage(32, 32, 90, 4));
     Bytes indexed = {0, 0, 0, 255, 255, 255};
     indexed.resize(6 + 8 * 4, 1);  // two colours, 4 x 4 pixels with rows padded to 4... plus slack
-    const Bytes mapped = swfb::definebitslossless(4, 3, 4, 4, indexed, 1);
-    const Bytes mapped2 = swfb::definebitslossless2(5, 3, 4, 4, indexed, 1);
-    const Bytes badalpha = swfb::definebitsjpeg3(6, photo(), Bytes(64 * 48 - 1, 200));
-    const Bytes overrun = swfb::tag(35, swfb::Writer().u16(7).u32(100000).raw(photo()).take(), true);
-    const Bytes gif = swfb::definebitsjpeg2(8, {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0});
-    const Bytes shortpixels = swfb::definebitslossless(9, 5, 40, 30, Bytes(100, 0));
-    const std::vector<Bytes> tags = {png, grey, cmyk, mapped, mapped2, badalpha, overrun, gif, shortpixels};
+    const std::vector<Bytes> tags = {
+        swfb::definebitsjpeg2(1, {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 0}),
+        swfb::definebitsjpeg2(2, swfb::jpegimage(32, 32, 90, 1)),  // greyscale
+        swfb::definebitsjpeg2(3, swfb::jpegimage(32, 32, 90, 4)),  // CMYK
+        swfb::definebitslossless(4, 3, 4, 4, indexed, 1),
+        swfb::definebitslossless2(5, 3, 4, 4, indexed, 1),
+        swfb::definebitsjpeg3(6, photo(), Bytes(64 * 48 - 1, 200)),                          // alpha a byte short
+        swfb::tag(35, swfb::Writer().u16(7).u32(100000).raw(photo()).take(), true),          // JPEG past the end
+        swfb::definebitsjpeg2(8, {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0}),
+        swfb::definebitslossless(9, 5, 40, 30, Bytes(100, 0)),  // pixels short
+    };
     std::vector<Bytes> withshapes = tags;
     for (uint16_t id = 1; id <= 9; ++id) withshapes.push_back(swfb::bitmapshape(uint16_t(10 + id), id, 100, 100, kOne, kOne));
     const Imagerun r = runimages(withshapes);

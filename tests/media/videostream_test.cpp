@@ -105,8 +105,8 @@ bool tmpfilesgone(const std::string& tmp) {
 }  // namespace
 
 // One picture out for every picture in, as Sorenson at the level's bit rate;
-// paths stay one argument each and plain file names; VP6 cropped to the declared size.
-TEST_F(VideoTest, TranscoderArguments) {
+// paths stay one argument each and plain file names; VP6 cropped to the declared size, and fit to the player.
+TEST_F(VideoTest, TranscoderArgumentsAndPictureSizes) {
     using Args = std::vector<std::string>;
     const std::string in = "/t mp/tmpflv.flv";
     auto with = [&in](const Args& tail) {
@@ -123,11 +123,9 @@ TEST_F(VideoTest, TranscoderArguments) {
     EXPECT_EQ(getcmdparam_flv(in, "-o", 4, 600, 400),
               with({"-b", "120k", "-maxrate", "120k", "-bufsize", "240k", "-vf",
                     "crop=w='min(iw,600)':h='min(ih,400)':x=0:y=0", "-f", "flv", "file:-o"}));
-}
 
-// Pictures within the largest player size, keeping their aspect in even
-// sizes; the quality check scales them back up as players do.
-TEST_F(VideoTest, PicturesFitThePlayerSize) {
+    // Pictures within the largest player size, keeping their aspect in even
+    // sizes; the quality check scales them back up as players do.
     const struct {
         int32_t maxw, maxh;
         uint16_t w, h;
@@ -320,8 +318,7 @@ TEST_F(FailingTranscoder, AlphaStaysWhenNoAlphaCodecComesBack) {
 TEST_F(FailingTranscoder, KeepsEverythingAsReadWithoutATranscoder) {
     const char* old = std::getenv("PATH");
     const std::string saved = old ? old : "";
-    std::filesystem::create_directories(dir_.file("empty"));
-    setenv("PATH", dir_.file("empty").c_str(), 1);
+    setenv("PATH", dir_.file("nothing here").c_str(), 1);
     Videorun r = runmovie(movie_, preset("Medium"), dir_.file("notools/"), tmp_);
     setenv("PATH", saved.c_str(), 1);
     expectasread(r, "missing");
@@ -359,8 +356,8 @@ TEST_F(Transcoder, KeepsInterleavedStreamsApartAndConcurrentEncodesWriteTheBytes
     swfb::Movie m{.frames = 4,
                   .tags = {swfb::definevideostream(1, 4, 48, 32, 2), swfb::definevideostream(2, 4, 32, 24, 2)}};
     for (uint16_t id = 3; id < 9; ++id) {
-        const auto s = swfb::tone(11025, 22050, 150.0 * id, 1);
-        m.tags.push_back(swfb::definesound(id, 1, 2, 1, 0, 11025, swfb::adpcmencode(s, 1, 4)));
+        const Bytes adpcm = swfb::adpcmencode(swfb::tone(11025, 22050, 150.0 * id, 1), 1, 4);
+        m.tags.push_back(swfb::definesound(id, 1, 2, 1, 0, 11025, adpcm));
         m.tags.push_back(swfb::definebitsjpeg2(uint16_t(20 + id), swfb::jpegimage(40 + id, 32, 95, 3, id)));
     }
     std::vector<Bytes> inner;
