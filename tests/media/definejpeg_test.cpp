@@ -225,7 +225,7 @@ TEST_F(ImageMovie, BitmapsOthersDependOnOrScriptsReachKeepTheirPixels) {
     }
 }
 
-TEST_F(ImageMovie, AlphaIsRescaledWithTheColour) {
+TEST_F(ImageMovie, AlphaIsRescaledWithTheColourAndColourAboveItClamped) {
     Bytes alpha(64 * 48);
     for (size_t i = 0; i < alpha.size(); ++i) alpha[i] = uint8_t((i % 64) * 4);
     const Imagerun r = runimages({swfb::definebitsjpeg3(1, photo(), alpha), swfb::bitmapshape(2, 1, 640, 480, 10 * kOne, 10 * kOne)});
@@ -234,21 +234,20 @@ TEST_F(ImageMovie, AlphaIsRescaledWithTheColour) {
     ASSERT_EQ(shown.size(), 32u * 24 * 4) << "halved";
     // Each new pixel is the mean of a 2 x 2 cell: columns 2x and 2x + 1.
     for (int x = 0; x < 32; ++x) EXPECT_EQ(shown[size_t(5 * 32 + x) * 4 + 3], uint8_t(8 * x + 2)) << x;
-}
 
-TEST_F(ImageMovie, ColourAboveItsAlphaIsClampedAsPlayersShowIt) {
-    // Alpha 64 everywhere; red and blue stored above it, green below.
+    // Colour above its alpha is clamped as players show it: alpha 64 everywhere;
+    // red and blue stored above it, green below.
     const Bytes rgb = swfb::testcanvas(32, 32);
     Bytes argb;
     for (int i = 0; i < 32 * 32; ++i)
         argb.insert(argb.end(), {64, uint8_t(128 + (rgb[i * 3 + 2] & 127)), uint8_t(rgb[i * 3] >> 2), 255});
-    const Imagerun r = runimages({swfb::definebitslossless2(1, 5, 32, 32, argb)});
-    ASSERT_NE(r.find(35, 1), nullptr);
-    const Bytes shown = shownpixels(*r.find(35, 1));
-    ASSERT_FALSE(shown.empty());
-    for (size_t i = 0; i < shown.size(); i += 4) {
-        ASSERT_LE(std::max(shown[i], shown[i + 2]), 72) << i / 4;
-        ASSERT_EQ(shown[i + 3], 64) << i / 4;
+    const Imagerun lossless = runimages({swfb::definebitslossless2(1, 5, 32, 32, argb)});
+    ASSERT_NE(lossless.find(35, 1), nullptr);
+    const Bytes clamped = shownpixels(*lossless.find(35, 1));
+    ASSERT_FALSE(clamped.empty());
+    for (size_t i = 0; i < clamped.size(); i += 4) {
+        ASSERT_LE(std::max(clamped[i], clamped[i + 2]), 72) << i / 4;
+        ASSERT_EQ(clamped[i + 3], 64) << i / 4;
     }
 }
 

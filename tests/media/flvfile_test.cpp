@@ -42,7 +42,7 @@ void settags(Tflvfile& f, const Bytes& b) {
 
 }  // namespace
 
-TEST(FlvFile, WritesHeaderTimestampsAndSizesThatAnIndependentReaderAgreesOn) {
+TEST(FlvFile, WritesWhatAnIndependentReaderAgreesOnAndRefusesWhatIsNotAWholeStream) {
     swfb::Scratchdir dir("flv");
     for (uint8_t codec : {2, 4}) {
         Tflvfile f;
@@ -59,10 +59,8 @@ TEST(FlvFile, WritesHeaderTimestampsAndSizesThatAnIndependentReaderAgreesOn) {
             EXPECT_EQ(std::tuple(pics[i].timestamp, pics[i].codec, pics[i].frametype, pics[i].data),
                       std::tuple(i * 50, int(codec), 1, frame(1000, uint8_t(i))));
     }
-}
 
-TEST(FlvFile, RefusesWhatIsNotAWholeStream) {
-    swfb::Scratchdir dir("flv");
+    // What is not a whole stream is refused.
     Tflvfile f;
     EXPECT_FALSE(f.loadfromfile(dir.file("absent.flv").c_str()));
     swfb::writefile(dir.file("short.flv"), Bytes{'F', 'L', 'V', 1});

@@ -27,7 +27,7 @@ std::string fakeencoder(const swfb::Scratchdir& dir, const std::string& script) 
 
 }  // namespace
 
-TEST(SoundEncode, ArgumentsByLevelWithRatesSwfCanDeclare) {
+TEST(SoundEncode, ArgumentsByLevelWithRatesSwfCanDeclareAndNoRunWhereTheResultCannotBeSmaller) {
     const std::string in = "/in dir/tmpsound.wav", out = "/in dir/tmpsoundout.mp3";
     EXPECT_EQ(argsfor(0, 0, 0, 1), (Args{"--resample", "44.1", "-b", "256", "-mm", "-t", in, out}));
     // 32 and 16 kHz cannot be declared by SoundRate: the next rate up is asked for.
@@ -50,11 +50,9 @@ TEST(SoundEncode, ArgumentsByLevelWithRatesSwfCanDeclare) {
     const Args relative = getcmdparam_snd("-x/in.wav", "-");
     ASSERT_GE(relative.size(), 2u);
     EXPECT_EQ(Args(relative.end() - 2, relative.end()), (Args{"./-x/in.wav", "./-"}));
-}
 
-// The encoder is not run for a sound at or below what its output would spend
-// at least: the bit rate at CBR, otherwise the frames' lowest.
-TEST(SoundEncode, NoRunWhereTheResultCannotBeSmaller) {
+    // The encoder is not run for a sound at or below what its output would spend
+    // at least: the bit rate at CBR, otherwise the frames' lowest.
     const Tparams saved = CCparams;
     const struct {
         int encoding, level, kbps;  // kbps of the sound as read
