@@ -15,12 +15,11 @@
 
 namespace soundtest {
 
+using swfb::body;
 using swfb::Bytes;
 using swfb::parse;
 // An encoder's argument list.
 using Args = std::vector<std::string>;
-
-using swfb::body;
 
 // Sound settings of a sound quality level, mono or not.
 inline Tparams soundparams(int level, bool mono = true) {

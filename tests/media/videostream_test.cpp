@@ -316,8 +316,7 @@ TEST_F(FailingTranscoder, AlphaStaysWhenNoAlphaCodecComesBack) {
 }
 
 TEST_F(FailingTranscoder, KeepsEverythingAsReadWithoutATranscoder) {
-    const char* old = std::getenv("PATH");
-    const std::string saved = old ? old : "";
+    const std::string saved = std::getenv("PATH") ? std::getenv("PATH") : "";
     setenv("PATH", dir_.file("nothing here").c_str(), 1);
     Videorun r = runmovie(movie_, preset("Medium"), dir_.file("notools/"), tmp_);
     setenv("PATH", saved.c_str(), 1);
@@ -337,7 +336,6 @@ TEST_F(FailingTranscoder, FramesBeforeTheirStreamKeepItsCodec) {
     expectasread(runmovie(movie_, preset("Medium"), tools_, tmp_), "frame before the stream");
 }
 
-// With the real transcoder.
 class Transcoder : public VideoTest {
 protected:
     void SetUp() override {
