@@ -42,7 +42,7 @@ TEST(SoundEncode, ArgumentsByLevelWithRatesSwfCanDeclareAndNoRunWhereTheResultCa
     EXPECT_EQ(argsfor(4, 22, 128, 0, 1), (Args{"--resample", "22.05", "-V", "4", "-t", in, out}));
     EXPECT_EQ(argsfor(4, 22, 8, 0, 1), (Args{"--resample", "22.05", "-V", "9", "-t", in, out}));
     EXPECT_EQ(argsfor(2, 0, 0, 0, 2), (Args{"--resample", "22.05", "--abr", "40", "-t", in, out}));
-    EXPECT_EQ(argsfor(4, 11, 4, 0, 2), (Args{"--resample", "11.025", "--abr", "8", "-t", in, out}));
+    EXPECT_EQ(argsfor(4, 12, 4, 0, 2), (Args{"--resample", "22.05", "--abr", "8", "-t", in, out}));
     // A custom setting without a rate or bitrate gives no run at all.
     EXPECT_TRUE(argsfor(4, 0, 16).empty());
     EXPECT_TRUE(argsfor(4, 11, 0).empty());

@@ -247,8 +247,7 @@ TEST(SoundMovie, Mp3StreamIsReencodedOrKeptWholeWithAllItsBlocks) {
 TEST(SoundMovie, BlocksGoToTheHeadOfTheirOwnTimeline) {
     NEED_LAME();
     const swfb::Samples s = swfb::tone(22050, 11025, 440, 1);
-    // Root: a PCM stream, which passes through. Sprite 7: an ADPCM stream.
-    // Sprite 8: blocks with no head of their own.
+    // Root: a PCM stream, which passes through; sprite 7: an ADPCM stream; sprite 8: blocks without a head.
     std::vector<Bytes> inner = adpcmstream(swfb::streamhead(45, 1, 1, 0, 1103), s, 1, 1103);
     const size_t spriteblocks = (inner.size() - 1) / 2;
     const Bytes orphan = swfb::streamblock(swfb::adpcmencode(swfb::tone(500, 11025, 300, 1), 1, 4));

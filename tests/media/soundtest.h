@@ -50,9 +50,8 @@ struct Soundrun {
     }
 };
 
-// The movie through the engine's stages. lame: the encoder to use in place of
-// the one found on PATH (empty: that one). The temporary directory's name has
-// spaces, which must reach the encoder whole.
+// The movie through the engine's stages; lame: the encoder to use instead of the one on PATH (empty: that one).
+// The temporary directory's name has spaces, which must reach the encoder whole.
 inline Soundrun runsound(const swfb::Movie& m, const Tparams& p, const std::string& lame = "") {
     swfb::Scratchdir dir("sound");
     const std::string in = dir.file("in.swf"), out = dir.file("out.swf"), tmp = dir.file("temp dir with spaces") + "/";
