@@ -4,7 +4,6 @@
 #include "media/bitmapjob.h"
 #include "media/canvas.h"
 #include "media/imagescale.h"
-#include "support/bitmapbuilder.h"
 
 namespace {
 
@@ -33,45 +32,21 @@ TEST(ImageTarget, FollowsDisplayScaleLimitsAndZoom) {
     }
 }
 
-TEST(ImageScale, NearestSourceRoundsHalfAwayAndStaysInside) {
+TEST(ImageScale, AveragingCoversEverySourcePixelOnceAndEnlargingPicksTheNearest) {
+    // Nearest source: half rounds away from zero, and never past the end.
     EXPECT_EQ(scaleindex(10, 4), (std::vector<uint32_t>{0, 3, 5, 8}));  // 2.5 -> 3, 7.5 -> 8
     EXPECT_EQ(scaleindex(3, 3), (std::vector<uint32_t>{0, 1, 2}));
     for (int from : {1, 2, 7, 1000})
         for (int n = 1; n <= from; n += 3)
             for (uint32_t v : scaleindex(from, n)) ASSERT_LT(v, uint32_t(from));
-}
 
-TEST(ImageScale, CanvasAndAlphaTakeTheSamePixels) {
-    const int W = 13, H = 7, w = 5, h = 3;
-    std::vector<uint8_t> canvas(W * H * 3), alpha(W * H);
-    for (int i = 0; i < W * H; ++i) {
-        canvas[i * 3] = uint8_t(i);
-        canvas[i * 3 + 1] = uint8_t(i >> 8);
-        canvas[i * 3 + 2] = 7;
-        alpha[i] = uint8_t(i);
-    }
-    int cw = W, ch = H;
-    Canvas24Scale(canvas, cw, ch, w, h);
-    ASSERT_EQ(cw, w);
-    ASSERT_EQ(ch, h);
-    std::vector<uint8_t> small;
-    AlphaResize(alpha, small, W, H, w, h);
-    ASSERT_EQ(small.size(), size_t(w * h));
-    for (int i = 0; i < w * h; ++i) EXPECT_EQ(canvas[i * 3], small[i]) << i;
-    // round(13 * 2 / 5) = 5, round(7 * 1 / 3) = 2
-    EXPECT_EQ(small[1 * w + 2], uint8_t(2 * W + 5));
-    int zw = cw, zh = ch;
-    Canvas24Scale(canvas, zw, zh, 0, 3);
-    EXPECT_EQ(zw, w);
-}
-
-TEST(ImageScale, AveragingCoversEverySourcePixelOnce) {
     // 5 x 2 into 2 x 1: cells of columns {0, 1} and {2, 3, 4}.
     std::vector<uint8_t> canvas, alpha;
     for (int i = 0; i < 10; ++i) {
         canvas.insert(canvas.end(), {uint8_t(i * 10), uint8_t(255 - i), 9});
         alpha.push_back(uint8_t(i * 10));
     }
+    std::vector<uint8_t> big = canvas;
     int w = 5, h = 2;
     Canvas24Scale_HalfTone(canvas, w, h, 2, 1);
     ASSERT_EQ(w, 2);
@@ -83,16 +58,18 @@ TEST(ImageScale, AveragingCoversEverySourcePixelOnce) {
     std::vector<uint8_t> a;
     AlphaResize_HalfTone(alpha, a, 5, 2, 2, 1);
     EXPECT_EQ(a, (std::vector<uint8_t>{30, 55}));
-    // Same size: unchanged; larger: picked, never averaged.
+    // Same size: unchanged; larger: picked, never averaged, the same pixels for colour and alpha.
     AlphaResize_HalfTone(alpha, a, 5, 2, 5, 2);
     EXPECT_EQ(a, alpha);
-    std::vector<uint8_t> one = {1, 2, 3};
-    int ow = 1, oh = 1;
-    Canvas24Scale_HalfTone(one, ow, oh, 2, 2);
-    EXPECT_EQ(one, (std::vector<uint8_t>{1, 2, 3, 1, 2, 3, 1, 2, 3, 1, 2, 3}));
+    AlphaResize_HalfTone(alpha, a, 5, 2, 6, 2);
+    EXPECT_EQ(a, (std::vector<uint8_t>{0, 10, 20, 30, 30, 40, 50, 60, 70, 80, 80, 90}));
+    int bw = 5, bh = 2;
+    Canvas24Scale_HalfTone(big, bw, bh, 6, 2);
+    ASSERT_EQ(big.size(), 36u);
+    for (size_t i = 0; i < a.size(); ++i) EXPECT_EQ(big[i * 3], a[i]) << i;
 }
 
-TEST(LosslessPixels, FifteenBitWidensAndSkipsRowPadding) {
+TEST(LosslessPixels, FifteenBitWidensAndSkipsRowPaddingArgbKeepsWhatIsStored) {
     // 3 x 2 at 2 bytes per pixel: rows of 6 bytes padded to 8.
     const std::vector<uint8_t> px = {0x7C, 0x00, 0x03, 0xE0, 0x00, 0x1F, 0xAA, 0xBB,
                                      0x7F, 0xFF, 0x00, 0x00, 0x42, 0x10, 0xCC, 0xDD};
@@ -104,16 +81,15 @@ TEST(LosslessPixels, FifteenBitWidensAndSkipsRowPadding) {
     EXPECT_EQ(losslessbytes(20, 5, 3, 2), 24u);
     EXPECT_EQ(losslessbytes(36, 4, 3, 2), 24u);
     EXPECT_EQ(losslessbytes(20, 3, 3, 2), 0u);
-}
 
-TEST(LosslessPixels, ArgbKeepsStoredColourAndAlpha) {
-    const std::vector<uint8_t> px = {0, 9, 8, 7, 128, 100, 50, 25, 255, 1, 2, 3};
-    std::vector<uint8_t> c, a;
-    lossless2tocanvas(px.data(), 3, 1, c, a);
+    // ARGB keeps colour and alpha as stored.
+    const std::vector<uint8_t> argb = {0, 9, 8, 7, 128, 100, 50, 25, 255, 1, 2, 3};
+    std::vector<uint8_t> a;
+    lossless2tocanvas(argb.data(), 3, 1, c, a);
     EXPECT_EQ(a, (std::vector<uint8_t>{0, 128, 255}));
     EXPECT_EQ(c, (std::vector<uint8_t>{9, 8, 7, 100, 50, 25, 1, 2, 3}));
     std::vector<uint8_t> x;
-    losslesstocanvas(5, px.data(), 3, 1, x);
+    losslesstocanvas(5, argb.data(), 3, 1, x);
     EXPECT_EQ(x, c);
 }
 

@@ -1,8 +1,8 @@
-// Whole movies with bitmaps through the engine's stages, with the registry
-// looked at before the engine lets go of it.
+// Whole movies with bitmaps through the engine's stages, the registry read before the engine lets go of it.
 #pragma once
 #include <gtest/gtest.h>
 
+#include <array>
 #include <map>
 
 #include "core/enginestate.h"
@@ -68,14 +68,9 @@ inline Imagerun runimages(const std::vector<Bytes>& tags, const Tparams& p = ima
 
 // Width and height of the JPEG in a written DefineBitsJPEG2 or 3 body.
 inline std::pair<int, int> jpegdims(const swfb::ParsedTag& t) {
-    Bytes jpeg;
-    if (t.code == 21) jpeg.assign(t.body.begin() + 2, t.body.end());
-    if (t.code == 35) {
-        const uint32_t n = t.body[2] | t.body[3] << 8 | t.body[4] << 16 | uint32_t(t.body[5]) << 24;
-        jpeg.assign(t.body.begin() + 6, t.body.begin() + 6 + n);
-    }
+    const size_t at = t.code == 35 ? 6 : 2, n = t.code == 35 ? swfb::le32(t.body, 2) : t.body.size() - 2;
     int w = 0, h = 0;
-    swfb::jpegsize(jpeg, w, h);
+    swfb::jpegsize(Bytes(t.body.begin() + long(at), t.body.begin() + long(at + n)), w, h);
     return {w, h};
 }
 

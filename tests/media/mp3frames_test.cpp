@@ -1,4 +1,6 @@
 // The MP3 frame walker and the dealing of re-encoded frames over stream blocks.
+#include <array>
+
 #include "media/mp3frames.h"
 #include "media/soundstream.h"
 #include "soundtest.h"
@@ -29,7 +31,7 @@ std::vector<int> deal(int blocks, const std::vector<Bytes>& frames, uint32_t sam
     head->blockcount = blocks;
     head->totalsamples = uint32_t(frames.size()) * samplesperframe;
     head->reencoded = 1;
-    writebody(*head);
+    swfb::write(*head);
     std::vector<int> counts;
     uint32_t samples = 0, bytes = 0;
     for (int i = 0; i < blocks; ++i) {
@@ -57,11 +59,8 @@ TEST(Mp3Frames, WalksLayerThreeOfEveryVersion) {
     const Bytes m1 = cat({swfb::mp3frame(1, 9, 0, false, false), swfb::mp3frame(1, 9, 0, true, false)});
     ASSERT_EQ(m1.size(), 417u + 418u);
     Tmp3enc_dec w = walk(m1);
-    EXPECT_EQ(w.framecount, 2u);
-    EXPECT_EQ(w.totalsamples, 2304u);
-    EXPECT_EQ(w.samplingrate, 44100u);
-    EXPECT_EQ(w.last.version, 1);
-    EXPECT_EQ(w.last.channelmode, 0);
+    EXPECT_EQ((std::array{w.framecount, w.totalsamples, w.samplingrate}), (std::array{2u, 2304u, 44100u}));
+    EXPECT_EQ((std::array{int(w.last.version), int(w.last.channelmode)}), (std::array{1, 0}));
     EXPECT_EQ(w.mp3data.size(), m1.size());
 
     // MPEG-2 40 kbit/s at 22050 Hz: 40 x 72000 / 22050 = 130 bytes, 576 samples.
@@ -69,9 +68,7 @@ TEST(Mp3Frames, WalksLayerThreeOfEveryVersion) {
                           swfb::mp3frame(2, 5, 0, false, true)});
     ASSERT_EQ(m2.size(), 131u + 130u + 130u);
     w = walk(m2);
-    EXPECT_EQ(w.framecount, 3u);
-    EXPECT_EQ(w.totalsamples, 3u * 576);
-    EXPECT_EQ(w.samplingrate, 22050u);
+    EXPECT_EQ((std::array{w.framecount, w.totalsamples, w.samplingrate}), (std::array{3u, 3u * 576, 22050u}));
     EXPECT_EQ(w.last.channelmode, 3);
     EXPECT_DOUBLE_EQ(w.seconds(), 3 * 576 / 22050.0);
 
@@ -84,30 +81,22 @@ TEST(Mp3Frames, WalksLayerThreeOfEveryVersion) {
     EXPECT_FALSE(walk(m2).mixed);
 }
 
-TEST(Mp3Frames, KeepingSamplesDropsWholeTrailingFramesOnly) {
+TEST(Mp3Frames, SkipsId3TagsStopsAtWhatIsNoFrameAndKeepsWholeFrames) {
     const Bytes f = swfb::mp3frame(2, 5, 0, false, true);  // 130 bytes, 576 samples
     Tmp3enc_dec w = walk(cat({f, swfb::id3tag(20), f, f, f}));
     ASSERT_EQ(w.framecount, 4u);
     w.keepsamples(577);  // one sample into the second frame keeps it whole
-    EXPECT_EQ(w.framecount, 2u);
-    EXPECT_EQ(w.totalsamples, 1152u);
-    EXPECT_EQ(w.mp3data.size(), 130u + 30u + 130u);
+    EXPECT_EQ((std::array{w.framecount, w.totalsamples, uint32_t(w.mp3data.size())}), (std::array{2u, 1152u, 290u}))
+        << "130 bytes of the first frame, 30 of the ID3 tag, 130 of the second";
     w.keepsamples(5000);  // more than there is: unchanged
     EXPECT_EQ(w.framecount, 2u);
     w.keepsamples(0);
     EXPECT_EQ(w.framecount, 2u);
-}
 
-TEST(Mp3Frames, SkipsId3TagsAndStopsAtWhatIsNoFrame) {
-    const Bytes f = swfb::mp3frame(2, 5, 0, false, true);
-    uint32_t v = 0x00000201;  // synchsafe 2, 1
-    Tmp3enc_dec::mp3sizeconvert(v);
-    EXPECT_EQ(v, 257u);
-    v = 0x7F7F7F7F;
+    uint32_t v = 0x7F7F7F7F;  // synchsafe: seven bits a byte
     Tmp3enc_dec::mp3sizeconvert(v);
     EXPECT_EQ(v, (1u << 28) - 1);
-
-    Tmp3enc_dec w = walk(cat({swfb::id3tag(300), swfb::id3tag(5, true), f, f}));
+    w = walk(cat({swfb::id3tag(300), swfb::id3tag(5, true), f, f}));
     EXPECT_EQ(w.framecount, 2u);
     EXPECT_EQ(w.id3bytes, 310u + 15u);
     EXPECT_EQ(w.mp3data, cat({f, f})) << "the kept data starts at the first frame";
@@ -125,7 +114,6 @@ TEST(Mp3Frames, SkipsId3TagsAndStopsAtWhatIsNoFrame) {
     rate3[2] |= 0x0C;
     EXPECT_EQ(walk(rate3).framecount, 0u);
     EXPECT_EQ(walk({}).framecount, 0u);
-    EXPECT_TRUE(walk({}).mp3data.empty());
     // An ID3 tag claiming more than there is ends the data.
     EXPECT_EQ(walk(cat({swfb::id3tag(2), {'I', 'D', '3', 3, 0, 0, 0x7F, 0x7F, 0x7F, 0x7F}})).framecount, 0u);
 }

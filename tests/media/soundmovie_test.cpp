@@ -1,4 +1,5 @@
 // Event and stream sounds of whole movies re-encoded by the real encoder.
+#include <array>
 #include <cmath>
 #include <numeric>
 
@@ -18,9 +19,9 @@ Tmp3enc_dec walk(const Bytes& b, size_t from = 0) {
     return w;
 }
 
-// An ADPCM stream: one block of `perframe` sample frames per SWF frame.
-std::vector<Bytes> adpcmstream(const swfb::Samples& s, int channels, int perframe) {
-    std::vector<Bytes> tags;
+// An ADPCM stream after its head: one block of `perframe` sample frames per SWF frame.
+std::vector<Bytes> adpcmstream(const Bytes& head, const swfb::Samples& s, int channels, int perframe) {
+    std::vector<Bytes> tags = {head};
     const size_t frames = s.size() / channels;
     for (size_t at = 0; at < frames; at += size_t(perframe)) {
         const size_t end = std::min(frames, at + size_t(perframe));
@@ -29,11 +30,6 @@ std::vector<Bytes> adpcmstream(const swfb::Samples& s, int channels, int perfram
         tags.push_back(swfb::showframe());
     }
     return tags;
-}
-
-std::vector<Bytes> with(std::vector<Bytes> a, const std::vector<Bytes>& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
 }
 
 // Sample counts of the blocks of a re-encoded stream, each checked to hold
@@ -54,17 +50,14 @@ std::vector<uint32_t> blocksamples(const std::vector<const swfb::SoundTag*>& blo
 
 }  // namespace
 
-TEST(SoundMovie, AdpcmEventSoundBecomesMp3AtADeclarableRate) {
+TEST(SoundMovie, AdpcmEventSoundBecomesMp3AtADeclarableRateOfTheLengthDeclared) {
     NEED_LAME();
     const swfb::Movie m = swfb::adpcmmovie(11025);
     // Level 2 asks for 16 kHz, which only 22050 Hz can declare; stereo kept.
     const Soundrun r = runsound(m, soundparams(2, false));
     const swfb::SoundTag* t = r.find(14);
     ASSERT_NE(t, nullptr);
-    EXPECT_EQ(t->format, 2);
-    EXPECT_EQ(t->rate, 2);
-    EXPECT_EQ(t->size, 1);
-    EXPECT_EQ(t->type, 1);
+    EXPECT_EQ((std::array{t->format, t->rate, t->size, t->type}), (std::array{2, 2, 1, 1}));
     EXPECT_EQ(t->data[0] | t->data[1] << 8, CClamedelay) << "the encoder's delay is skipped";
     EXPECT_EQ(t->count, 11025u) << "the original's length";
     const Tmp3enc_dec w = walk(t->data, 2);
@@ -76,6 +69,18 @@ TEST(SoundMovie, AdpcmEventSoundBecomesMp3AtADeclarableRate) {
     EXPECT_GE(w.totalsamples, CClamedelay + t->count);
     EXPECT_LT(w.totalsamples, CClamedelay + t->count + 576);
     EXPECT_TRUE(r.leftover.empty());
+
+    // Data shorter than its header claims (0.1 s of 1 s): what is there is encoded, the second claimed declared.
+    Bytes adpcm = swfb::adpcmencode(swfb::tone(22050, 22050, 440, 1), 1, 4);
+    adpcm.resize(adpcm.size() / 10);
+    const Soundrun cut =
+        runsound({.tags = {swfb::definesound(1, 1, 2, 1, 0, 22050, adpcm), swfb::showframe()}}, soundparams(3));
+    ASSERT_NE(cut.find(14), nullptr);
+    ASSERT_EQ(cut.find(14)->format, 2);
+    EXPECT_EQ(cut.find(14)->count, 11025u);
+    const double secs = walk(cut.find(14)->data, 2).seconds();
+    EXPECT_GT(secs, 0.09);
+    EXPECT_LT(secs, 0.1 + 0.2) << "not padded out to the claimed second";
 }
 
 // A click in a quiet tone, re-encoded: once a player has skipped SeekSamples
@@ -112,10 +117,8 @@ TEST(SoundMovie, ReencodedEventSoundsKeepTheirTiming) {
         } else {
             data = swfb::adpcmencode(s, 1, 4);
         }
-        swfb::Movie m;
-        m.tags = {swfb::definesound(1, c.mp3 ? 2 : 1, c.rate == 11025 ? 1 : c.rate == 22050 ? 2 : 3, 1, 0, uint32_t(n), data),
-                  swfb::showframe()};
-        const Soundrun r = runsound(m, soundparams(c.level));
+        const Bytes sound = swfb::definesound(1, c.mp3 ? 2 : 1, c.rate == 22050 ? 2 : 3, 1, 0, uint32_t(n), data);
+        const Soundrun r = runsound({.tags = {sound, swfb::showframe()}}, soundparams(c.level));
         const swfb::SoundTag* t = r.find(14);
         ASSERT_NE(t, nullptr);
         ASSERT_EQ(t->format, 2);
@@ -131,14 +134,15 @@ TEST(SoundMovie, ReencodedEventSoundsKeepTheirTiming) {
 
 TEST(SoundMovie, OtherFormatsAndSkippedSoundsPassThrough) {
     NEED_LAME();
-    swfb::Movie m;
     const swfb::Samples s = swfb::tone(2000, 11025, 440, 1);
     Bytes pcm;
     for (int16_t v : s) pcm.insert(pcm.end(), {uint8_t(v), uint8_t(uint16_t(v) >> 8)});
     const Bytes adpcm = swfb::adpcmencode(s, 1, 3);
-    m.tags = {swfb::definesound(1, 3, 1, 1, 0, 2000, pcm), swfb::definesound(2, 0, 1, 1, 0, 2000, pcm),
-              swfb::definesound(3, 6, 1, 1, 0, 2000, Bytes(300, 7)), swfb::definesound(4, 1, 1, 1, 0, 2000, adpcm),
-              swfb::streamhead(18, 3, 1, 0, 200), swfb::streamblock(Bytes(400, 1)), swfb::showframe()};
+    const swfb::Movie m{.tags = {swfb::definesound(1, 3, 1, 1, 0, 2000, pcm),
+                                 swfb::definesound(2, 0, 1, 1, 0, 2000, pcm),
+                                 swfb::definesound(3, 6, 1, 1, 0, 2000, Bytes(300, 7)),
+                                 swfb::definesound(4, 1, 1, 1, 0, 2000, adpcm), swfb::streamhead(18, 3, 1, 0, 200),
+                                 swfb::streamblock(Bytes(400, 1)), swfb::showframe()}};
     Soundrun r = runsound(m, soundparams(3));
     ASSERT_EQ(r.all(14).size(), 4u);
     for (size_t i = 0; i < 3; ++i) {
@@ -161,8 +165,7 @@ TEST(SoundMovie, Mp3EventSoundKeepsItsTimingAndIsTakenOnlyWhenSmaller) {
     ASSERT_FALSE(mp3.empty());
     Bytes data = {0x40, 0x02};  // SeekSamples 576
     data.insert(data.end(), mp3.begin(), mp3.end());
-    swfb::Movie m;
-    m.tags = {swfb::definesound(5, 2, 3, 1, 1, 22050, data), swfb::showframe()};
+    const swfb::Movie m{.tags = {swfb::definesound(5, 2, 3, 1, 1, 22050, data), swfb::showframe()}};
     Soundrun r = runsound(m, soundparams(3));
     const swfb::SoundTag* t = r.find(14);
     ASSERT_NE(t, nullptr);
@@ -179,37 +182,16 @@ TEST(SoundMovie, Mp3EventSoundKeepsItsTimingAndIsTakenOnlyWhenSmaller) {
     EXPECT_EQ(r.find(14)->count, 22050u);
 }
 
-TEST(SoundMovie, AdpcmShorterThanItsHeaderEncodesWhatIsThere) {
-    NEED_LAME();
-    const swfb::Samples s = swfb::tone(22050, 22050, 440, 1);
-    Bytes adpcm = swfb::adpcmencode(s, 1, 4);
-    adpcm.resize(adpcm.size() / 10);  // about 0.1 s of the 1 s claimed
-    swfb::Movie m;
-    m.tags = {swfb::definesound(1, 1, 2, 1, 0, 22050, adpcm), swfb::showframe()};
-    Soundrun r = runsound(m, soundparams(3));
-    const swfb::SoundTag* t = r.find(14);
-    ASSERT_NE(t, nullptr);
-    ASSERT_EQ(t->format, 2);
-    EXPECT_EQ(t->count, 11025u) << "declares the second it claimed";
-    const double secs = walk(t->data, 2).seconds();
-    EXPECT_GT(secs, 0.09);
-    EXPECT_LT(secs, 0.1 + 0.2) << "not padded out to the claimed second";
-}
-
 TEST(SoundMovie, AdpcmStreamIsDealtBackOverTheSameBlocks) {
     NEED_LAME();
     // 2 s at 22050 Hz, stereo, 12 frames a second: 24 blocks of 1838 samples.
     const swfb::Samples s = swfb::tone(44100, 22050, 440, 2);
-    swfb::Movie m;
-    m.frames = 24;
-    m.framerate = 12 << 8;
-    m.tags = with({swfb::streamhead(18, 1, 2, 1, 1838)}, adpcmstream(s, 2, 1838));
+    const swfb::Movie m{
+        .framerate = 12 << 8, .frames = 24, .tags = adpcmstream(swfb::streamhead(18, 1, 2, 1, 1838), s, 2, 1838)};
     Soundrun r = runsound(m, soundparams(3));
     const swfb::SoundTag* head = r.find(18);
     ASSERT_NE(head, nullptr);
-    EXPECT_EQ(head->format, 2);
-    EXPECT_EQ(head->rate, 1);
-    EXPECT_EQ(head->type, 0);
+    EXPECT_EQ((std::array{head->format, head->rate, head->type}), (std::array{2, 1, 0}));
     EXPECT_EQ(head->data.size(), 6u) << "LatencySeek added";
     const auto blocks = r.all(19);
     ASSERT_EQ(blocks.size(), 24u);
@@ -265,15 +247,13 @@ TEST(SoundMovie, Mp3StreamIsReencodedOrKeptWholeWithAllItsBlocks) {
 TEST(SoundMovie, BlocksGoToTheHeadOfTheirOwnTimeline) {
     NEED_LAME();
     const swfb::Samples s = swfb::tone(22050, 11025, 440, 1);
-    // Root: a PCM stream, which passes through. Sprite 7: an ADPCM stream.
-    // Sprite 8: blocks with no head of their own.
-    std::vector<Bytes> inner = with({swfb::streamhead(45, 1, 1, 0, 1103)}, adpcmstream(s, 1, 1103));
+    // Root: a PCM stream, which passes through; sprite 7: an ADPCM stream; sprite 8: blocks without a head.
+    std::vector<Bytes> inner = adpcmstream(swfb::streamhead(45, 1, 1, 0, 1103), s, 1, 1103);
     const size_t spriteblocks = (inner.size() - 1) / 2;
     const Bytes orphan = swfb::streamblock(swfb::adpcmencode(swfb::tone(500, 11025, 300, 1), 1, 4));
-    swfb::Movie m;
-    m.tags = {swfb::streamhead(18, 3, 1, 0, 100), swfb::streamblock(Bytes(200, 3)),
-              swfb::sprite(7, uint16_t(spriteblocks), inner), swfb::streamblock(Bytes(200, 4)),
-              swfb::sprite(8, 1, {orphan, swfb::showframe()}), swfb::showframe()};
+    const swfb::Movie m{.tags = {swfb::streamhead(18, 3, 1, 0, 100), swfb::streamblock(Bytes(200, 3)),
+                                 swfb::sprite(7, uint16_t(spriteblocks), inner), swfb::streamblock(Bytes(200, 4)),
+                                 swfb::sprite(8, 1, {orphan, swfb::showframe()}), swfb::showframe()}};
     Soundrun r = runsound(m, soundparams(3));
     const auto blocks = r.all(19);
     ASSERT_EQ(blocks.size(), 2 + spriteblocks + 1);

@@ -1,5 +1,4 @@
-// Shared helpers for the sound tests: one tag parsed and written the way the
-// container does it, and whole movies with sounds through the engine.
+// Whole movies with sounds through the engine, for the sound tests.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -16,19 +15,11 @@
 
 namespace soundtest {
 
+using swfb::body;
 using swfb::Bytes;
 using swfb::parse;
 // An encoder's argument list.
 using Args = std::vector<std::string>;
-
-// The body the tag writes.
-inline Bytes writebody(Tswftag& t) {
-    const Bytes b = swfb::write(t);
-    const size_t head = b.size() >= 2 && (b[0] & 63) == 63 ? 6 : 2;
-    return b.size() >= head ? Bytes(b.begin() + long(head), b.end()) : Bytes();
-}
-
-using swfb::body;
 
 // Sound settings of a sound quality level, mono or not.
 inline Tparams soundparams(int level, bool mono = true) {
@@ -59,9 +50,8 @@ struct Soundrun {
     }
 };
 
-// The movie through the engine's stages. lame: the encoder to use in place of
-// the one found on PATH (empty: that one). The temporary directory's name has
-// spaces, which must reach the encoder whole.
+// The movie through the engine's stages; lame: the encoder to use instead of the one on PATH (empty: that one).
+// The temporary directory's name has spaces, which must reach the encoder whole.
 inline Soundrun runsound(const swfb::Movie& m, const Tparams& p, const std::string& lame = "") {
     swfb::Scratchdir dir("sound");
     const std::string in = dir.file("in.swf"), out = dir.file("out.swf"), tmp = dir.file("temp dir with spaces") + "/";

@@ -1,8 +1,5 @@
-// SSIM of planes: known answers for identical, shifted, inverted and tiny
-// planes, the luma it is computed on and the cost of 4:2:0 to the colour.
+// SSIM of planes and the cost of 4:2:0 to the colour: known answers.
 #include <gtest/gtest.h>
-
-#include <algorithm>
 
 #include "media/ssim.h"
 
@@ -25,19 +22,11 @@ Plane checker(int w, int h, bool inverted) {
     return p;
 }
 
-// The plane moved right by one pixel, the first column repeated.
-Plane shifted(const Plane& a, int w, int h) {
-    Plane p(a);
-    for (int y = 0; y < h; ++y)
-        for (int x = w - 1; x > 0; --x) p[size_t(y) * w + x] = a[size_t(y) * w + x - 1];
-    return p;
-}
-
 }  // namespace
 
 // Noise against itself with every third pixel dimmed, at sizes whose windows
 // meet the edges in every way; the values of a plain window-by-window sum.
-TEST(Ssim, EdgeWindowsAtEverySize) {
+TEST(Ssim, KnownAnswers) {
     const struct {
         int w, h;
         double ssim;
@@ -51,30 +40,22 @@ TEST(Ssim, EdgeWindowsAtEverySize) {
         for (size_t i = 0; i < b.size(); i += 3) b[i] = uint8_t(b[i] / 2 + 40);
         EXPECT_NEAR(planessim(a.data(), b.data(), c.w, c.h), c.ssim, 1e-11) << c.w << " x " << c.h;
     }
-}
-
-TEST(Ssim, KnownAnswers) {
+    // Identical, flat and inverted planes; and what cannot be compared.
     const double c1 = 2.55 * 2.55;
     const Plane n = noise(40, 30, 7), g = filled(40, 30, 100);
-    Plane ramp(40 * 30);
-    for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = uint8_t(i % 40 * 6);
     struct Case {
         const char* what;
         Plane a, b;
         int w, h;
         double low, high;
-    } cases[] = {
+    } planes[] = {
         {"identical noise", n, n, 40, 30, 1.0, 1.0},
-        {"identical ramp, odd size", Plane(ramp.begin(), ramp.begin() + 37 * 29), Plane(ramp.begin(), ramp.begin() + 37 * 29), 37, 29, 1.0, 1.0},
-        {"identical, smaller than a window", noise(5, 3, 1), noise(5, 3, 1), 5, 3, 1.0, 1.0},
         // Flat planes: only the luminance term, (2 * 100 * 110 + C1) / (100^2 + 110^2 + C1).
         {"flat shifted by 10", g, filled(40, 30, 110), 40, 30, (22000 + c1) / (22100 + c1) - 1e-12, (22000 + c1) / (22100 + c1) + 1e-12},
         // Equal means and variances, covariance -variance: (C2 - 2v) / (C2 + 2v) with v = 127.5^2.
         {"checker against its inverse", checker(16, 16, false), checker(16, 16, true), 16, 16, -0.99641, -0.99640},
-        {"noise moved by a pixel", n, shifted(n, 40, 30), 40, 30, -0.15, 0.15},
-        {"ramp moved by a pixel", ramp, shifted(ramp, 40, 30), 40, 30, 0.97, 0.999},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : planes) {
         const double s = planessim(c.a.data(), c.b.data(), c.w, c.h);
         EXPECT_GE(s, c.low) << c.what;
         EXPECT_LE(s, c.high) << c.what;
