@@ -155,7 +155,8 @@ void perfile(const swfb::Scratchdir& dir) {
 
 void shapes() {
     const auto out = runbench("bench_shape");
-    for (const char* quality : {"off", "on"}) {
+    for (const char* mode : {"plain", "quality"}) {
+        const char* quality = std::strcmp(mode, "plain") ? "on" : "off";
         double base = 0;
         for (int edges : {10000, 100000, 1000000}) {
             double ns = 0;
@@ -166,7 +167,7 @@ void shapes() {
                 size_t in = 0, outb = 0;
                 double ms = 0, v = 0;
                 if (std::sscanf(l.c_str(), "%15s %d %zu %zu %lf %lf", q, &e, &in, &outb, &ms, &v) == 6 &&
-                    !std::strcmp(q, quality) && e == edges) {
+                    !std::strcmp(q, mode) && e == edges) {
                     ns = v;
                     found = true;
                 }

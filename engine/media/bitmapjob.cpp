@@ -21,9 +21,9 @@ constexpr int64_t ksmallpicture = 256 * 256;
 // Pixels from which the repack runs beside the re-encode: below, handing it
 // to another thread costs more than it saves.
 constexpr int64_t ksplitpicture = 256 * 256;
-// Pixels from which a re-encode is first checked for a chance to be kept, and
-// the repack waits for it: the buffers of both at once would pass the memory
-// a picture of this size may take.
+// Pixels from which a re-encode is coded without libjpeg's buffer of all the
+// picture's coefficients, and the repack waits for it: the buffers of both at
+// once would pass the memory a picture of this size may take.
 constexpr int64_t klargepicture = 2 << 20;
 
 void put16(std::vector<uint8_t>& b, uint32_t v) {
@@ -219,15 +219,20 @@ Tbitmapresult reencode(const Tbitmapinput& in) {
         if (packedalpha.empty()) return r;
     }
     const bool subsample = in.choosesubsampling && chroma420ssim(canvas, w, h) >= kchromafloor;
-    // A JPEG longer than room is never kept. For a large picture that is
-    // first ruled out cheaply: fitting the tables holds the whole picture's
-    // coefficients beside the canvas.
+    // A JPEG longer than room is never kept. A large picture is coded without
+    // libjpeg's buffer of all its coefficients beside the canvas, which also
+    // rules such a JPEG out before its tables are fitted.
     const size_t extra = hasalpha ? 6 + packedalpha.size() : 2;
     const size_t room = in.bodyasread > extra ? in.bodyasread - extra : 0;
     const bool large = int64_t(w) * h >= klargepicture;
+    auto encode = [&](const uint8_t* px, std::vector<uint8_t>& out) {
+        if (large) return Canvas24toJpegWithin(px, w, h, out, in.quality, subsample, room);
+        return Canvas24toJpeg(px, w, h, out, in.quality, subsample) ? FIT_OK : FIT_FAILED;
+    };
     std::vector<uint8_t> jpeg;
-    bool fits = !large || JpegMayFit(canvas.data(), w, h, in.quality, subsample, room);
-    if (fits && !Canvas24toJpeg(canvas.data(), w, h, jpeg, in.quality, subsample)) return r;
+    const Tfit first = encode(canvas.data(), jpeg);
+    if (first == FIT_FAILED) return r;
+    bool fits = first == FIT_OK;
     // In a small picture the larger blocks of 4:2:0 can cost more than the
     // colour they save; trying both there is cheap.
     std::vector<uint8_t> full;
@@ -235,8 +240,7 @@ Tbitmapresult reencode(const Tbitmapinput& in) {
         full.size() < jpeg.size())
         jpeg.swap(full);
     // Some pictures pack better with black where nothing shows after all.
-    if (!black.empty() && (!large || JpegMayFit(black.data(), w, h, in.quality, subsample, room)) &&
-        Canvas24toJpeg(black.data(), w, h, full, in.quality, subsample) && (!fits || full.size() < jpeg.size())) {
+    if (!black.empty() && encode(black.data(), full) == FIT_OK && (!fits || full.size() < jpeg.size())) {
         jpeg.swap(full);
         canvas.swap(black);
         fits = true;

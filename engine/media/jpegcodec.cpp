@@ -1,5 +1,5 @@
 #include "jpegcodec.h"
-#include "jpegfloor.h"
+#include "jpeghuffman.h"
 
 // clang-format off
 #include <csetjmp>
@@ -206,10 +206,18 @@ bool Canvas24toJpeg(const uint8_t* canvas, int width, int height, std::vector<ui
     return encodecanvas(canvas, width, height, out, quality, subsample, true);
 }
 
-bool JpegMayFit(const uint8_t* canvas, int width, int height, int quality, bool subsample, size_t room) {
+Tfit Canvas24toJpegWithin(const uint8_t* canvas, int width, int height, std::vector<uint8_t>& out, int quality,
+                          bool subsample, size_t room) {
     std::vector<uint8_t> plain;
-    return !encodecanvas(canvas, width, height, plain, quality, subsample, false) ||
-           JpegCodedFloor(plain.data(), plain.size()) <= room;
+    if (encodecanvas(canvas, width, height, plain, quality, subsample, false)) {
+        const size_t floor = JpegCodedFloor(plain.data(), plain.size());
+        if (floor > room) {
+            out.clear();
+            return FIT_TOOLONG;
+        }
+        if (floor && JpegRefit(plain.data(), plain.size(), out)) return FIT_OK;
+    }
+    return Canvas24toJpeg(canvas, width, height, out, quality, subsample) ? FIT_OK : FIT_FAILED;
 }
 
 namespace {

@@ -33,10 +33,13 @@ bool JpegtoCanvas24(const uint8_t* data, size_t size, std::vector<uint8_t>& canv
 bool Canvas24toJpeg(const uint8_t* canvas, int width, int height, std::vector<uint8_t>& out, int quality,
                     bool subsample = false);
 
-// False only when Canvas24toJpeg's stream for these arguments is certain to
-// be longer than room bytes. Coded once with the standard tables, which needs
-// no buffer of the whole picture; worth it for large pictures only.
-bool JpegMayFit(const uint8_t* canvas, int width, int height, int quality, bool subsample, size_t room);
+// Canvas24toJpeg's stream for the same arguments, made without a buffer of
+// the whole picture's coefficients: coded with the standard tables, which
+// streams, then refitted from the coded data. FIT_TOOLONG, with out empty,
+// when the stream is certain to be longer than room bytes.
+enum Tfit { FIT_OK, FIT_TOOLONG, FIT_FAILED };
+Tfit Canvas24toJpegWithin(const uint8_t* canvas, int width, int height, std::vector<uint8_t>& out, int quality,
+                          bool subsample, size_t room);
 
 // Rewrites a 3-component JPEG stream without decoding it: the same
 // coefficients, quantization and sampling, Huffman codes fitted to the image,

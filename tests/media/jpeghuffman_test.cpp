@@ -1,4 +1,4 @@
-#include "media/jpegfloor.h"
+#include "media/jpeghuffman.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +23,7 @@ struct Floorcase {
 // The floor reads only coefficients, so standard and fitted tables give the
 // same one; it must stay under what fitting achieves and near it, or large
 // re-encodes would be dropped that pay off, or never be dropped.
-TEST(JpegFloor, SameForAnyTablesAndBelowTheFittedStream) {
+TEST(JpegHuffman, RefitMatchesLibjpegAndTheFloorStaysUnderIt) {
     for (const Floorcase& c : {Floorcase{64, 48, 75, false}, Floorcase{333, 101, 90, true},
                                Floorcase{17, 9, 30, true}, Floorcase{640, 480, 60, false}}) {
         SCOPED_TRACE(c.width);
@@ -34,8 +34,13 @@ TEST(JpegFloor, SameForAnyTablesAndBelowTheFittedStream) {
         ASSERT_GT(floor, 0u);
         EXPECT_LE(floor, codedbytes(fitted));
         EXPECT_GT(floor * 100, codedbytes(fitted) * 95);
-        EXPECT_TRUE(JpegMayFit(canvas.data(), c.width, c.height, c.quality, c.subsample, fitted.size()));
-        EXPECT_FALSE(JpegMayFit(canvas.data(), c.width, c.height, c.quality, c.subsample, floor - 1));
+        // Refitted from the standard tables, the bytes libjpeg writes with fitted ones.
+        std::vector<uint8_t> within;
+        EXPECT_EQ(Canvas24toJpegWithin(canvas.data(), c.width, c.height, within, c.quality, c.subsample, fitted.size()),
+                  FIT_OK);
+        EXPECT_EQ(within, fitted);
+        EXPECT_EQ(Canvas24toJpegWithin(canvas.data(), c.width, c.height, within, c.quality, c.subsample, floor - 1),
+                  FIT_TOOLONG);
         const swfb::Bytes plain = swfb::jpegimage(c.width, c.height, c.quality, 3, 7);
         std::vector<uint8_t> refitted;
         ASSERT_TRUE(JpegOptimize(plain.data(), plain.size(), refitted));
@@ -45,7 +50,7 @@ TEST(JpegFloor, SameForAnyTablesAndBelowTheFittedStream) {
 
 // A large picture whose re-encode is ruled out is still repacked: ruling it
 // out must not count as a re-encode that won.
-TEST(JpegFloor, RuledOutReencodeKeepsTheRepack) {
+TEST(JpegHuffman, RuledOutReencodeKeepsTheRepack) {
     const int w = 1600, h = 1400;  // large enough for the floor to be consulted
     const swfb::Bytes j = swfb::jpegimage(w, h, 50);
     Tbitmapinput in;
@@ -62,7 +67,7 @@ TEST(JpegFloor, RuledOutReencodeKeepsTheRepack) {
     EXPECT_LT(r.body.size(), in.bodyasread);
 }
 
-TEST(JpegFloor, DamagedOrForeignStreamsGiveNone) {
+TEST(JpegHuffman, DamagedOrForeignStreamsGiveNone) {
     const swfb::Bytes jpeg = swfb::jpegimage(40, 24, 80);
     for (size_t n = 0; n < jpeg.size() - 2; ++n) EXPECT_EQ(JpegCodedFloor(jpeg.data(), n), 0u) << n;
     swfb::Bytes bad = jpeg;
