@@ -69,11 +69,19 @@ TEST(JpegHuffman, RuledOutReencodeKeepsTheRepack) {
 
 TEST(JpegHuffman, DamagedOrForeignStreamsGiveNone) {
     const swfb::Bytes jpeg = swfb::jpegimage(40, 24, 80);
-    for (size_t n = 0; n < jpeg.size() - 2; ++n) EXPECT_EQ(JpegCodedFloor(jpeg.data(), n), 0u) << n;
+    std::vector<uint8_t> out;
+    for (size_t n = 0; n < jpeg.size() - 2; ++n) {
+        EXPECT_EQ(JpegCodedFloor(jpeg.data(), n), 0u) << n;
+        EXPECT_FALSE(JpegRefit(jpeg.data(), n, out)) << n;
+    }
     swfb::Bytes bad = jpeg;
     for (size_t i = 2; i < bad.size(); i += 7) {
         bad[i] ^= 0x5A;
-        JpegCodedFloor(bad.data(), bad.size());  // must not read outside
+        // Must not read outside; what still reads back is a whole stream.
+        JpegCodedFloor(bad.data(), bad.size());
+        if (JpegRefit(bad.data(), bad.size(), out)) {
+            EXPECT_GT(JpegCodedFloor(out.data(), out.size()), 0u);
+        }
     }
     EXPECT_EQ(JpegCodedFloor(swfb::jpegimage(40, 24, 80, 1).data(), 0), 0u);
     EXPECT_EQ(JpegCodedFloor(nullptr, 100), 0u);
