@@ -238,10 +238,30 @@ double tablefloor(const Ttable& t) {
     return bits > total ? bits : total;
 }
 
-// Code lengths from symbol counts by libjpeg's own procedure (Huffman's, ties
-// to the larger symbol, a reserved all-ones code, lengths cut to 16), so that
-// the same counts give the same table; false where libjpeg would fail.
-bool fittable(const uint64_t* counts, uint8_t (&bits)[17], uint8_t (&vals)[256], int& nvals) {
+// Whole bytes out, a zero after each 0xFF; the last byte filled with ones.
+struct Tput {
+    std::vector<uint8_t>& out;
+    uint64_t acc = 0;
+    int n = 0;
+    void put(uint32_t code, int len) {
+        acc = acc << len | (code & ((uint32_t(1) << len) - 1));
+        for (n += len; n >= 8; n -= 8) {
+            const uint8_t b = uint8_t(acc >> (n - 8));
+            out.push_back(b);
+            if (b == 0xFF) out.push_back(0);
+        }
+        acc &= (uint64_t(1) << n) - 1;
+    }
+    void flush() {
+        if (n) put(0x7F, 8 - n);
+    }
+};
+
+}  // namespace
+
+// libjpeg's own procedure: Huffman's, ties to the larger symbol, a reserved
+// all-ones code, lengths cut to 16.
+bool JpegFitTable(const uint64_t* counts, uint8_t (&bits)[17], uint8_t (&vals)[256], int& nvals) {
     long freq[257];
     int codesize[257] = {}, others[257];
     for (int i = 0; i < 256; ++i) {
@@ -291,27 +311,6 @@ bool fittable(const uint64_t* counts, uint8_t (&bits)[17], uint8_t (&vals)[256],
     return true;
 }
 
-// Whole bytes out, a zero after each 0xFF; the last byte filled with ones.
-struct Tput {
-    std::vector<uint8_t>& out;
-    uint64_t acc = 0;
-    int n = 0;
-    void put(uint32_t code, int len) {
-        acc = acc << len | (code & ((uint32_t(1) << len) - 1));
-        for (n += len; n >= 8; n -= 8) {
-            const uint8_t b = uint8_t(acc >> (n - 8));
-            out.push_back(b);
-            if (b == 0xFF) out.push_back(0);
-        }
-        acc &= (uint64_t(1) << n) - 1;
-    }
-    void flush() {
-        if (n) put(0x7F, 8 - n);
-    }
-};
-
-}  // namespace
-
 size_t JpegCodedFloor(const uint8_t* data, size_t size) {
     const auto held = std::make_unique<Tstream>();  // 28 KB of tables: too much for a thread's stack
     Tstream& st = *held;
@@ -343,7 +342,7 @@ bool JpegRefit(const uint8_t* data, size_t size, std::vector<uint8_t>& out) {
         for (int id = 0; id < 4; ++id) {
             Tcodes& k = codes[size_t(c * 4 + id)];
             if (!st.tables[c][id].defined) continue;
-            if (!fittable(st.tables[c][id].counts, k.bits, k.vals, k.nvals)) return false;
+            if (!JpegFitTable(st.tables[c][id].counts, k.bits, k.vals, k.nvals)) return false;
             uint32_t code = 0;
             for (int l = 1, v = 0; l <= 16; ++l, code <<= 1)
                 for (int i = 0; i < k.bits[l]; ++i, ++v, ++code) {

@@ -20,3 +20,8 @@ size_t JpegCodedFloor(const uint8_t* data, size_t size);
 // at a time from the coded data; false, with out empty, when the stream is
 // not one this reader follows.
 bool JpegRefit(const uint8_t* data, size_t size, std::vector<uint8_t>& out);
+
+// A Huffman table fitted to symbol counts as libjpeg fits it: bits[1..16] the
+// number of codes of each length, vals the symbols in code order. False where
+// libjpeg would fail (no symbol at all, or a count of 10^9 or more).
+bool JpegFitTable(const uint64_t* counts, uint8_t (&bits)[17], uint8_t (&vals)[256], int& nvals);

@@ -1,10 +1,17 @@
 #include "media/jpeghuffman.h"
 
 #include <gtest/gtest.h>
+#include <jpeglib.h>
+
+#include <algorithm>
+#include <cstdio>
 
 #include "media/bitmapjob.h"
 #include "media/jpegcodec.h"
 #include "support/bitmapbuilder.h"
+
+// Not in libjpeg's public headers, but exported since its first versions.
+extern "C" void jpeg_gen_optimal_table(j_compress_ptr cinfo, JHUFF_TBL* htbl, long freq[]);
 
 namespace {
 
@@ -65,6 +72,34 @@ TEST(JpegHuffman, RuledOutReencodeKeepsTheRepack) {
     ASSERT_TRUE(r.ok);
     EXPECT_TRUE(r.samepixels);
     EXPECT_LT(r.body.size(), in.bodyasread);
+}
+
+// Skewed counts make Huffman codes longer than 16 bits, which JPEG cuts down.
+TEST(JpegHuffman, TablesFitAsLibjpegFitsThem) {
+    std::vector<std::vector<uint64_t>> cases(4, std::vector<uint64_t>(256, 0));
+    for (int i = 0, a = 1, b = 1; i < 30; ++i, b += a, a = b - a) cases[0][size_t(i * 7)] = uint64_t(a);
+    for (int i = 0; i < 162; ++i) cases[1][size_t(i)] = 1000;
+    cases[2][0] = 5;
+    for (int i = 0; i < 256; ++i) cases[3][size_t(i)] = uint64_t((i * 37) % 11 + (i % 16 == 0 ? 90000 : 0));
+    jpeg_compress_struct c{};
+    jpeg_error_mgr e{};
+    c.err = jpeg_std_error(&e);
+    jpeg_create_compress(&c);
+    for (const auto& counts : cases) {
+        long freq[257] = {};
+        std::copy(counts.begin(), counts.end(), freq);
+        JHUFF_TBL* want = jpeg_alloc_huff_table(reinterpret_cast<j_common_ptr>(&c));
+        jpeg_gen_optimal_table(&c, want, freq);
+        uint8_t bits[17], vals[256];
+        int n = 0;
+        ASSERT_TRUE(JpegFitTable(counts.data(), bits, vals, n));
+        EXPECT_EQ(std::vector<uint8_t>(bits + 1, bits + 17), std::vector<uint8_t>(want->bits + 1, want->bits + 17));
+        EXPECT_EQ(std::vector<uint8_t>(vals, vals + n), std::vector<uint8_t>(want->huffval, want->huffval + n));
+    }
+    jpeg_destroy_compress(&c);
+    uint8_t bits[17], vals[256];
+    int n = 0;
+    EXPECT_FALSE(JpegFitTable(std::vector<uint64_t>(256, 0).data(), bits, vals, n));
 }
 
 TEST(JpegHuffman, DamagedOrForeignStreamsGiveNone) {
