@@ -55,6 +55,7 @@ enum TagCode : uint16_t {
     FileAttributes = 69,
     PlaceObject3 = 70,
     ImportAssets2 = 71,
+    DoABCDefine = 72,  // DoABC without flags and name
     DefineFontAlignZones = 73,
     CSMTextSettings = 74,
     DefineFont3 = 75,

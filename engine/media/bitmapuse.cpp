@@ -209,7 +209,7 @@ Tshownareas bitmapshownareas(Tswftag* const* list, uint32_t count, const std::ve
             if (length(t->rawbody) < 1 || !(t->rawbody[0] & 0x08)) break;
             [[fallthrough]];
         case DoABC:
-        case 72:  // DoABC without flags and name
+        case DoABCDefine:
             return {};
         case DefineShape:
         case DefineShape2:
