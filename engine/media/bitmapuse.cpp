@@ -120,9 +120,8 @@ void showfill(const FILLSTYLE& f, const Tbox& box, Tuses& u) {
     // The translation moves by at most the matrix times the bitmap's size;
     // one that might not fit its field would leave the shape as read.
     const double reach = (std::abs(l.a) + std::abs(l.b) + std::abs(l.c) + std::abs(l.d)) * 65536.0;
-    const double limit = double(1 << 30);
-    if (!(std::abs(det) > 1e-9) || !(std::abs(double(m.TranslateX)) + reach < limit) ||
-        !(std::abs(double(m.TranslateY)) + reach < limit))
+    if (!(std::abs(det) > 1e-9) || !(std::abs(double(m.TranslateX)) + reach < kmatrixlimit) ||
+        !(std::abs(double(m.TranslateY)) + reach < kmatrixlimit))
         return blockfill(f, u);
     if (box.empty()) return;
     Tbox shown;

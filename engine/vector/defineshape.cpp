@@ -140,26 +140,9 @@ void FILLSTYLEARRAYchgmatrix(FILLSTYLEARRAY& a, int k, int /*tagcode: the same f
 
 void FILLSTYLEupdbmp(FILLSTYLE& f) {
     if (!isbitmapfill(f.FillStyleType) || IDS[f.BitmapId].Kind != IDKIND_BITMAP) return;
-    const TBITMAPREC* rec = bitmaprec(f.BitmapId);
-    if (!rec) return;
-    MATRIX& m = f.BitmapMatrix;
-    const double limit = double(1 << 30);
-    auto over = [limit](double v) { return !(v > -limit && v < limit); };
-    if (rec->CropX || rec->CropY) {
-        double tx, ty;
-        if (!croppedtranslate(*rec, m, tx, ty)) throw Tparseerror("cropped bitmap fill does not fit its matrix");
-        m.TranslateX = swf_round(tx);
-        m.TranslateY = swf_round(ty);
-    }
-    if (!(rec->ImageScaleX > 0) || !(rec->ImageScaleY > 0)) return;
-    if (rec->ImageScaleX == 1.0 && rec->ImageScaleY == 1.0) return;
-    const double sx = 1.0 / rec->ImageScaleX, sy = 1.0 / rec->ImageScaleY;
-    // The rounding in matrixand clamps what overflows; a clamped scale would
-    // be written as a wrong one, so refuse first.
-    if (over((m.HasScale ? m.ScaleX : 65536.0) * sx) || over((m.HasScale ? m.ScaleY : 65536.0) * sy) ||
-        (m.HasRotate && (over(m.RotateSkew0 * sx) || over(m.RotateSkew1 * sy))))
-        throw Tparseerror("rescaled bitmap fill does not fit its matrix");
-    matrixand(f.BitmapMatrix, sx, sy, 1, 1, 0);
+    double tx, ty;
+    if (const TBITMAPREC* rec = bitmaprec(f.BitmapId); rec && !bitmapfillmatrix(*rec, f.BitmapMatrix, tx, ty))
+        throw Tparseerror("cropped or rescaled bitmap fill does not fit its matrix");
 }
 
 void FILLSTYLEARRAYupdbmp(FILLSTYLEARRAY& a) {

@@ -47,12 +47,26 @@ TBITMAPREC* bitmaprec(uint16_t id) {
     return index && index < length(BITMAPRECS) ? &BITMAPRECS[index] : nullptr;
 }
 
-bool croppedtranslate(const TBITMAPREC& rec, const MATRIX& m, double& tx, double& ty) {
-    const Tlinear l = matrixlinear(m);
-    tx = m.TranslateX + l.a * rec.CropX + l.c * rec.CropY;
-    ty = m.TranslateY + l.b * rec.CropX + l.d * rec.CropY;
-    const double limit = double(1 << 30);
-    return tx > -limit && tx < limit && ty > -limit && ty < limit;
+bool bitmapfillmatrix(const TBITMAPREC& rec, MATRIX& m, double& tx, double& ty) {
+    auto over = [](double v) { return !(v > -kmatrixlimit && v < kmatrixlimit); };
+    tx = m.TranslateX;
+    ty = m.TranslateY;
+    if (rec.CropX || rec.CropY) {
+        const Tlinear l = matrixlinear(m);
+        tx += l.a * rec.CropX + l.c * rec.CropY;
+        ty += l.b * rec.CropX + l.d * rec.CropY;
+        if (over(tx) || over(ty)) return false;
+        m.TranslateX = swf_round(tx);
+        m.TranslateY = swf_round(ty);
+    }
+    if (!(rec.ImageScaleX > 0) || !(rec.ImageScaleY > 0)) return true;
+    if (rec.ImageScaleX == 1.0 && rec.ImageScaleY == 1.0) return true;
+    const double sx = 1.0 / rec.ImageScaleX, sy = 1.0 / rec.ImageScaleY;
+    if (over((m.HasScale ? m.ScaleX : 65536.0) * sx) || over((m.HasScale ? m.ScaleY : 65536.0) * sy) ||
+        (m.HasRotate && (over(m.RotateSkew0 * sx) || over(m.RotateSkew1 * sy))))
+        return false;
+    matrixand(m, sx, sy, 1, 1, 0);
+    return true;
 }
 
 void addbmpid(uint16_t id) {

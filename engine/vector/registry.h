@@ -62,7 +62,11 @@ void rectand(SRECT& r, double factor);
 int shapedivisor(uint16_t id);
 // The bitmap record of a character id, or null.
 TBITMAPREC* bitmaprec(uint16_t id);
-// The translation of a fill matrix m of a bitmap written cropped as rec
-// says, before rounding: where the first pixel kept was drawn. False when it
-// would not fit a matrix.
-bool croppedtranslate(const TBITMAPREC& rec, const MATRIX& m, double& tx, double& ty);
+// What a matrix field may hold once rounded: beyond, matrixand clamps, and a
+// clamped value would be written as a wrong one.
+constexpr double kmatrixlimit = double(1 << 30);
+// The fill matrix m of a bitmap as the writer makes it for the bitmap as
+// rec says it was written: moved to where a cropped bitmap's first pixel was
+// drawn, then scaled by the bitmap's own scale. tx, ty: that translation
+// before rounding. False, with m left part way, when the result would not fit.
+bool bitmapfillmatrix(const TBITMAPREC& rec, MATRIX& m, double& tx, double& ty);

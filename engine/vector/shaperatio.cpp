@@ -113,25 +113,14 @@ bool fillerror(const FILLSTYLE& f, const Tshapefacts& facts, int r, const Tshape
     Taffine exact = affine(m);
     double ax = 1.0, ay = 1.0;
     if (bitmap && IDS[f.BitmapId].Kind == IDKIND_BITMAP) {
-        const TBITMAPREC* rec = bitmaprec(f.BitmapId);
-        if (rec && (rec->CropX || rec->CropY)) {
-            // Moved to where the cropped bitmap starts, exactly and as written.
-            if (!croppedtranslate(*rec, m, exact.tx, exact.ty)) return false;
-            m.TranslateX = swf_round(exact.tx);
-            m.TranslateY = swf_round(exact.ty);
+        if (const TBITMAPREC* rec = bitmaprec(f.BitmapId)) {
+            // As the writer makes it; where it refuses, the shape is kept as read.
+            if (!bitmapfillmatrix(*rec, m, exact.tx, exact.ty)) return false;
+            if (rec->ImageScaleX > 0 && rec->ImageScaleY > 0) {
+                ax = rec->ImageScaleX;
+                ay = rec->ImageScaleY;
+            }
         }
-        if (rec && rec->ImageScaleX > 0 && rec->ImageScaleY > 0) {
-            ax = rec->ImageScaleX;
-            ay = rec->ImageScaleY;
-        }
-    }
-    if (ax != 1.0 || ay != 1.0) {
-        const double limit = double(1 << 30);
-        auto over = [limit](double v) { return !(v > -limit && v < limit); };
-        if (over((m.HasScale ? m.ScaleX : 65536.0) / ax) || over((m.HasScale ? m.ScaleY : 65536.0) / ay) ||
-            (m.HasRotate && (over(m.RotateSkew0 / ax) || over(m.RotateSkew1 / ay))))
-            return false;  // the writer refuses it: the shape is kept as read
-        matrixand(m, 1.0 / ax, 1.0 / ay, 1, 1, 0);
     }
     matrixand(m, 1.0 / r, 1.0 / r, 1, 1, 1);
     const Taffine got = affine(m);
