@@ -94,15 +94,22 @@ double selfcpu() {
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
-// Runs the command line quietly and returns the CPU seconds it took, -1 when
-// it failed. Spawned rather than forked: a forked child first pays for the
-// copy of this process, which is no cost of the command line.
-double spawncpu(const std::vector<std::string>& args) {
-    std::vector<std::string> words = args;
+// The command line's argv with args; words holds the strings it points into.
+std::vector<char*> cliargv(const std::vector<std::string>& args, std::vector<std::string>& words) {
+    words = args;
     words.insert(words.begin(), SHRINKWELL_CLI);
     std::vector<char*> argv;
     for (auto& w : words) argv.push_back(w.data());
     argv.push_back(nullptr);
+    return argv;
+}
+
+// Runs the command line quietly and returns the CPU seconds it took, -1 when
+// it failed. Spawned rather than forked: a forked child first pays for the
+// copy of this process, which is no cost of the command line.
+double spawncpu(const std::vector<std::string>& args) {
+    std::vector<std::string> words;
+    std::vector<char*> argv = cliargv(args, words);
     posix_spawn_file_actions_t fa;
     posix_spawn_file_actions_init(&fa);
     posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);
@@ -199,11 +206,8 @@ void images(const std::string& corpus) {
 // encoders (lame, ffmpeg) left out: read from the process as it exits, which
 // it is held at; -1 when it failed to run.
 long cliownpeak(const std::vector<std::string>& args) {
-    std::vector<std::string> words = args;
-    words.insert(words.begin(), SHRINKWELL_CLI);
-    std::vector<char*> argv;
-    for (auto& w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
+    std::vector<std::string> words;
+    std::vector<char*> argv = cliargv(args, words);
     std::fflush(stdout);  // else the child writes what is buffered once more
     const pid_t pid = fork();
     if (pid < 0) return -1;
