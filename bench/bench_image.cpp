@@ -239,6 +239,7 @@ int main(int argc, char** argv) {
 
     std::vector<Bitmap> bitmaps;
     std::vector<std::pair<size_t, std::string>> withimages;  // source pixels, path
+    std::vector<std::pair<size_t, size_t>> ranges;           // of bitmaps, one a movie in withimages
     size_t movies = 0;
     for (const std::string& p : paths) {
         const size_t before = bitmaps.size();
@@ -247,7 +248,10 @@ int main(int argc, char** argv) {
         for (size_t i = before; i < bitmaps.size(); ++i) px += size_t(bitmaps[i].input.width) * bitmaps[i].input.height;
         if (px) ++movies;
         // The pool's goal is for movies with four bitmaps or more.
-        if (px && bitmaps.size() - before >= 4) withimages.push_back({px, p});
+        if (px && bitmaps.size() - before >= 4) {
+            withimages.push_back({px, p});
+            ranges.push_back({before, bitmaps.size()});
+        }
     }
     // The rows up to the pool's are the work of one thread.
     CCimagethreads = 1;
@@ -346,6 +350,30 @@ int main(int argc, char** argv) {
     row("JPEG bitmaps: libjpeg-turbo decode+encode alone", tturbo, jpegmp);
     std::printf("  (libjpeg-turbo alone with the engine's settings: 4:4:4, fitted tables, q90)\n");
 
+    // The pool alone: each movie's bitmaps as one batch, on one thread and on
+    // the pool.
+    {
+        std::printf("  bitmaps of a movie as one batch, 1 thread vs pool of %u:\n",
+                    std::max(1u, std::thread::hardware_concurrency()));
+        double sum1 = 0, sumn = 0;
+        for (size_t m = 0; m < withimages.size(); ++m) {
+            std::vector<Tbitmapinput> jobs;
+            for (size_t i = ranges[m].first; i < ranges[m].second; ++i) jobs.push_back(bitmaps[i].input);
+            auto run = [&](int threads) {
+                CCimagethreads = threads;
+                Timagebatch batch(jobs, threads);
+                for (size_t k = 0; k < batch.size(); ++k) batch.take(k);
+            };
+            const double t1 = best(reps, [&] { run(1); });
+            const double tn = best(reps, [&] { run(0); });
+            sum1 += t1;
+            sumn += tn;
+            std::printf("    %-60s %3zu bitmaps %8.3f s %8.3f s  x%.2f\n", fs::path(withimages[m].second).filename().c_str(),
+                        jobs.size(), t1, tn, t1 / tn);
+        }
+        std::printf("    %-60s %11s %8.3f s %8.3f s  x%.2f\n", "batch total", "", sum1, sumn, sum1 / sumn);
+    }
+
     // Whole movies with the most bitmap pixels among those with several
     // bitmaps, sequential against the pool.
     std::sort(withimages.rbegin(), withimages.rend());
@@ -369,7 +397,7 @@ int main(int argc, char** argv) {
         std::printf("    %-60s %6.2f MP %8.3f s %8.3f s  x%.2f %s\n", fs::path(path).filename().c_str(), px / 1e6, t1, tn,
                     t1 / tn, same ? "same bytes" : "OUTPUT DIFFERS");
     }
-    std::printf("    %-60s %9s %8.3f s %8.3f s  x%.2f\n", "total", "", sum1, sumn, sum1 / sumn);
+    std::printf("    %-60s %9s %8.3f s %8.3f s  x%.2f\n", "movie total", "", sum1, sumn, sum1 / sumn);
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
     std::printf("  peak resident memory of this run: %.1f MB\n", u.ru_maxrss / 1024.0);
