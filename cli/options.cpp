@@ -387,7 +387,7 @@ std::string usagetext() {
            "      --max-video-width PX, --max-video-height PX\n"
            "                         largest size of video pictures, keeping their aspect;\n"
            "                         players scale them up to the video's size; 0 = no limit\n"
-           "      --skip-image, --skip-sound, --skip-font, --skip-video\n"
+           "      --skip-image, --skip-shape, --skip-sound, --skip-font, --skip-video\n"
            "                         keep that kind of resource exactly as it is\n"
            "\n"
            "Running:\n"

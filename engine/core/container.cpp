@@ -459,8 +459,9 @@ bool saveswftag(const char* path, const unsigned char* head, Tswftag** list, con
     int32_t spriteindex = -1;
     const int32_t n = int32_t(length(list));
     auto skipped = [](int kind) {
-        return (kind == KIND_IMAGE && CCparams.Skip_Image) || (kind == KIND_SOUND && CCparams.Skip_Sound) ||
-               (kind == KIND_FONT && CCparams.Skip_Font) || (kind == KIND_FLV && CCparams.Skip_Video);
+        return (kind == KIND_IMAGE && CCparams.Skip_Image) || (kind == KIND_SHAPE && CCparams.Skip_Shape) ||
+               (kind == KIND_SOUND && CCparams.Skip_Sound) || (kind == KIND_FONT && CCparams.Skip_Font) ||
+               (kind == KIND_FLV && CCparams.Skip_Video);
     };
     bool ok = true;
     try {

@@ -68,7 +68,7 @@ constexpr int32_t LEVEL_CUSTOM = 4;
 // Fields 34-39: 1 = leave that kind as it was read. A settings record holds
 // the inverse, the kind's check flag.
 #define SETTINGS_SKIP_FIELDS(X) \
-    X(Skip_Shape, KIND_SHAPE, nullptr) \
+    X(Skip_Shape, KIND_SHAPE, "--skip-shape") \
     X(Skip_Image, KIND_IMAGE, "--skip-image") \
     X(Skip_Sound, KIND_SOUND, "--skip-sound") \
     X(Skip_Font, KIND_FONT, "--skip-font") \

@@ -56,7 +56,9 @@ TDEPTHREC& spritedepth(int32_t owner, uint16_t depth) {
     return SPRITEDEPTHS[depth];
 }
 
-bool divided(uint32_t id) { return id < 65536 && (IDS[id].Kind == IDKIND_SHAPE || IDS[id].Kind == IDKIND_MORPH); }
+bool divided(uint32_t id) {
+    return id < 65536 && ((IDS[id].Kind == IDKIND_SHAPE && !CCparams.Skip_Shape) || IDS[id].Kind == IDKIND_MORPH);
+}
 // Divided characters of one kind swap for each other; undivided ones count as one kind.
 uint8_t dividedkind(uint32_t id) { return divided(id) ? IDS[id].Kind : uint8_t(IDKIND_NONE); }
 

@@ -38,6 +38,8 @@ void clearregistry() {
 int shapedivisor(uint16_t id) {
     TIDREC& r = IDS[id];
     if (r.Kind != IDKIND_SHAPE && r.Kind != IDKIND_MORPH) return 1;
+    // A skipped kind is written as read, at its own size.
+    if (r.Kind == IDKIND_SHAPE && CCparams.Skip_Shape) return 1;
     if (!r.Ratio) r.Ratio = uint8_t(shaperatio(CCparams));
     return r.Ratio;
 }

@@ -82,12 +82,12 @@ TEST(CliOptions, OptionsApplyOnTopOfThePresetInAnyOrderAndReachEveryField) {
     // Every engine field has an option.
     Parsed p = parse({"--font-ratio", "32", "--zoom", "50", "--max-width", "640", "--max-height", "480",
                       "--image-quality", "3", "--sound-quality", "2", "--stereo", "--video-quality", "1",
-                      "--skip-image", "--skip-sound", "--skip-font", "--skip-video", "x"});
+                      "--skip-image", "--skip-shape", "--skip-sound", "--skip-font", "--skip-video", "x"});
     ASSERT_TRUE(p.ok) << p.error;
     const Tparams& t = p.o.params;
     EXPECT_EQ((std::array{t.Sha_FontCCR, t.Img_ForceZip, t.ImgPmps_x, t.ImgPmps_y, t.Img_Aio, t.Audio_q, t.Audio_Mono,
                           t.Video_q, t.Skip_Image, t.Skip_Sound, t.Skip_Font, t.Skip_Video, t.Skip_Shape, t.Skip_AS}),
-              (std::array{32, 50, 640, 480, 3, 2, 0, 1, 1, 1, 1, 1, 0, 0}));
+              (std::array{32, 50, 640, 480, 3, 2, 0, 1, 1, 1, 1, 1, 1, 0}));
 }
 
 // The controls presets turn on have a --no- form; Best is the base here.

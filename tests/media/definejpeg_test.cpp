@@ -193,6 +193,7 @@ TEST_F(ImageMovie, BitmapsOthersDependOnOrScriptsReachKeepTheirPixels) {
         std::vector<Bytes> extra;
         int width;
         bool early = false;
+        bool skipshapes = false;  // shapes written as read, their fills uncorrected
     } cases[] = {
         {"only the half-size fill", {}, 32},
         {"exported", {named(1, "pic")}, 64},
@@ -209,14 +210,20 @@ TEST_F(ImageMovie, BitmapsOthersDependOnOrScriptsReachKeepTheirPixels) {
         {"sprite bound to a class", {inner, named(10, "Clip", 76)}, 64},
         // The later shape alone would let it shrink to half.
         {"a shape before the bitmap", {}, 64, true},
+        {"the shape kind skipped", {}, 64, false, true},
     };
     for (const auto& c : cases) {
         std::vector<Bytes> tags = {swfb::definebitsjpeg2(1, photo()), swfb::bitmapshape(9, 1, 640, 480, 10 * kOne, 10 * kOne)};
         tags.insert(tags.end(), c.extra.begin(), c.extra.end());
         if (c.early) tags.insert(tags.begin(), swfb::bitmapshape(8, 1, 640, 480, 10 * kOne, 10 * kOne));
-        const Imagerun r = runimages(tags);
+        Tparams p = imageparams();
+        p.Skip_Shape = c.skipshapes;
+        const Imagerun r = runimages(tags, p);
         const swfb::ParsedTag* b = r.find(21, 1);
         EXPECT_EQ(b ? jpegdims(*b).first : -1, c.width) << c.what;
+        if (c.skipshapes) {
+            EXPECT_EQ(r.find(2, 9) ? r.find(2, 9)->body : Bytes{}, swfb::body(tags[1])) << c.what;
+        }
         EXPECT_EQ(r.stats.keepsize[KEEPSIZE_EARLY], c.early) << c.what;
     }
 }

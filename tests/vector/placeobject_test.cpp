@@ -31,6 +31,7 @@ TEST_F(PlaceTest, DividedShapeMatrixIsMultipliedByTheShapeRatio) {
         int ratio;
         Bytes in;
         std::vector<int32_t> want;  // has scale, scale x, y, skew 0, 1, translate x, y; empty: as read
+        bool skipshapes = false;    // the shape kind is written as read
     } cases[] = {
         {"no scale before", 20, swfb::place2(1, 1, 200, 300), {1, 20 * kOne, 20 * kOne, 0, 0, 200, 300}},
         {"scaled and skewed", 7, Place{.flags = 0x06, .id = 1,
@@ -40,6 +41,7 @@ TEST_F(PlaceTest, DividedShapeMatrixIsMultipliedByTheShapeRatio) {
          {1, 40 * kOne, 40 * kOne, 0, 0, 40, 40}},
         {"a bitmap", 20, swfb::place2(2, 2, 200, 300, 3 * kOne), {}},
         {"ratio 1", 1, swfb::place2(1, 3, 200, 300, 3 * kOne), {}},
+        {"shapes skipped", 20, swfb::place2(1, 3, 200, 300, 3 * kOne), {}, true},
         {"no matrix, a name after it", 20, Place{.flags = 0x02 | 0x20, .id = 1, .name = "s"}.tag(),
          {1, 20 * kOne, 20 * kOne, 0, 0, 0, 0}},
     };
@@ -48,6 +50,7 @@ TEST_F(PlaceTest, DividedShapeMatrixIsMultipliedByTheShapeRatio) {
         IDS[1].Kind = IDKIND_SHAPE;
         IDS[2].Kind = IDKIND_BITMAP;
         CCparams.Sha_ForceCCR = c.ratio;
+        CCparams.Skip_Shape = c.skipshapes;
         auto t = parse<Tswftag_placeobject_opt>(c.in);
         const Bytes out = write(*t);
         EXPECT_EQ(write(*t), out) << c.what;  // the tag object keeps what the movie said
