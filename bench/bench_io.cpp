@@ -65,6 +65,9 @@ void engineonce(const Movie& m, const std::string& out, const Tparams& params, M
         for (int i = 0; i < tagcount(); ++i) tags[i]->keepraw = 1;
     five_allimgsetratodef(0, 0);
     six_allparamset(params);
+    // A new file, as a run into an output folder writes: renaming over the
+    // last movie's output would make the file system flush it first.
+    std::remove(out.c_str());
     dooptimize(out.c_str(), m.projector ? 1 : 0);
     appfina();
 }
