@@ -458,11 +458,7 @@ bool saveswftag(const char* path, const unsigned char* head, Tswftag** list, con
     uint32_t spritelenpos = 0;
     int32_t spriteindex = -1;
     const int32_t n = int32_t(length(list));
-    auto skipped = [](int kind) {
-        return (kind == KIND_IMAGE && CCparams.Skip_Image) || (kind == KIND_SHAPE && CCparams.Skip_Shape) ||
-               (kind == KIND_SOUND && CCparams.Skip_Sound) || (kind == KIND_FONT && CCparams.Skip_Font) ||
-               (kind == KIND_FLV && CCparams.Skip_Video);
-    };
+    auto skipped = [](int kind) { return kindskipped(kind, CCparams); };
     bool ok = true;
     try {
         for (int32_t i = 0; i < n; ++i)

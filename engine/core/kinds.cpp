@@ -8,3 +8,7 @@ constinit const Tkindname kindnames[KIND_COUNT] = {
     {"Font", "Font", "Font", "font", &Tparams::Skip_Font},
     {"AS", "AS", "As", "as", &Tparams::Skip_AS},
 };
+
+bool kindskipped(int kind, const Tparams& p) {
+    return kind >= 0 && kind < KIND_COUNT && kind != KIND_AS && p.*kindnames[kind].skip;
+}

@@ -14,3 +14,7 @@ struct Tkindname {
 };
 
 extern const Tkindname kindnames[KIND_COUNT];
+
+// Whether p has tags of kind (a Tkind, or -1 for none) written as read.
+// Scripts are never rewritten, so their field is not read.
+bool kindskipped(int kind, const Tparams& p);

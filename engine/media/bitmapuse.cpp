@@ -252,7 +252,7 @@ std::vector<uint8_t> bitmapkeepsize(Tswftag* const* list, uint32_t count, Tbitma
         case DefineShape3:
         case DefineShape4:
             // Shapes of a skipped kind are written as read: their fills are not corrected.
-            if (t->keepraw || CCparams.Skip_Shape) {
+            if (t->keepraw || kindskipped(KIND_SHAPE, CCparams)) {
                 fillpatterns(t, keep);
             } else if (auto* s = dynamic_cast<const Tswftag_defineshape*>(t)) {
                 shapeids(s->Shapes, firstuse, i);

@@ -56,11 +56,8 @@ TDEPTHREC& spritedepth(int32_t owner, uint16_t depth) {
     return SPRITEDEPTHS[depth];
 }
 
-bool divided(uint32_t id) {
-    return id < 65536 && ((IDS[id].Kind == IDKIND_SHAPE && !CCparams.Skip_Shape) || IDS[id].Kind == IDKIND_MORPH);
-}
 // Divided characters of one kind swap for each other; undivided ones count as one kind.
-uint8_t dividedkind(uint32_t id) { return divided(id) ? IDS[id].Kind : uint8_t(IDKIND_NONE); }
+uint8_t dividedkind(uint32_t id) { return dividedshape(id) ? IDS[id].Kind : uint8_t(IDKIND_NONE); }
 
 }  // namespace
 
@@ -259,7 +256,7 @@ void Tswftag_placeobject_opt::fillfromstru() {
         d.CharacterId = CharacterId;
         d.Matrix = brought ? Matrix : MATRIX{};
         const double k = shapedivisor(CharacterId);
-        if (divided(CharacterId) && (brought || k != 1.0)) {
+        if (dividedshape(CharacterId) && (brought || k != 1.0)) {
             matrixand(matrix, k, k, 1, 1, 0);
             if (!brought) has = 4;
         }
@@ -284,7 +281,7 @@ void Tswftag_placeobject_opt::fillfromstru() {
         if (carries) {
             d.Matrix = matrix;
             const double k = shapedivisor(uint16_t(d.CharacterId));
-            if (divided(d.CharacterId)) matrixand(matrix, k, k, 1, 1, 0);
+            if (dividedshape(d.CharacterId)) matrixand(matrix, k, k, 1, 1, 0);
         }
     }
     writebody(matrix, has);

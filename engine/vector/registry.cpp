@@ -35,11 +35,14 @@ void clearregistry() {
     concerned().clear();
 }
 
+bool dividedshape(uint32_t id) {
+    return id < 65536 &&
+           ((IDS[id].Kind == IDKIND_SHAPE && !kindskipped(KIND_SHAPE, CCparams)) || IDS[id].Kind == IDKIND_MORPH);
+}
+
 int shapedivisor(uint16_t id) {
+    if (!dividedshape(id)) return 1;
     TIDREC& r = IDS[id];
-    if (r.Kind != IDKIND_SHAPE && r.Kind != IDKIND_MORPH) return 1;
-    // A skipped kind is written as read, at its own size.
-    if (r.Kind == IDKIND_SHAPE && CCparams.Skip_Shape) return 1;
     if (!r.Ratio) r.Ratio = uint8_t(shaperatio(CCparams));
     return r.Ratio;
 }

@@ -56,6 +56,9 @@ struct Tlinear {
 Tlinear matrixlinear(const MATRIX& m);
 void matrixand(MATRIX& m, double sx, double sy, int scaleflag, int rotateflag, int translateflag);
 void rectand(SRECT& r, double factor);
+// Whether the character under id is a shape or morph shape that may be
+// divided: not when the shape kind is skipped, which writes shapes as read.
+bool dividedshape(uint32_t id);
 // What a shape is divided by, and so what whatever shows it multiplies by:
 // 1 for anything that is not a divided shape. Asked before the shape has
 // chosen, it settles on the movie's shape ratio.
